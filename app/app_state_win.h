@@ -1,0 +1,62 @@
+// The process-wide state that the window glue shares: handles made at start-up, the main
+// window's controls, the two settings and the flags of the paste and the flash.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "lookup/define_database.h"
+
+namespace quillon {
+
+// Control and command identifiers.
+enum : int {
+  IDC_SEARCH = 1001,
+  IDC_WIN32 = 1004,
+  IDC_HRESULT = 1005,
+  IDC_NTSTATUS = 1006,
+  IDC_STOP = 1007,
+  IDC_QUERY = 1008,
+  IDC_ABOUT = 1009,
+  IDC_ONTOP = 1010,
+  IDC_WINDOWSTATE = 1011,
+};
+
+struct AppState {
+  HINSTANCE instance = nullptr;
+  HANDLE heap = nullptr;
+  std::string settingsPath;
+  HFONT normalFont = nullptr;
+  HFONT boldFont = nullptr;
+  std::unique_ptr<DefineDatabase> database;
+
+  HWND mainWindow = nullptr;
+  HWND queryEdit = nullptr;
+  HWND windowStateToggle = nullptr;
+  HWND onTopToggle = nullptr;
+  HWND defineGroupBox = nullptr;
+  // Type, Status, Code, Facility, define/code box, Description.
+  std::array<HWND, 6> resultPanel{};
+  // Win32, HRESULT, NTSTATUS, STOP.
+  std::array<HWND, 4> typeSelectors{};
+
+  WNDPROC staticClassProc = nullptr;  // the system STATIC procedure KODA_ERRTYPE forwards to
+  WNDPROC queryEditBaseProc = nullptr;  // the EDIT procedure QueryEditProc forwards to
+
+  std::int32_t onTop = 0;
+  std::int32_t windowState = 1;
+  int pastePending = 0;
+
+  // Written by the flash worker, read by WM_CTLCOLOREDIT; each read and written whole.
+  std::atomic<int> flashActive{0};
+  std::atomic<HBRUSH> flashBrush{nullptr};
+};
+
+AppState& App();
+
+}  // namespace quillon

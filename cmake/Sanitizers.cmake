@@ -1,0 +1,7 @@
+# AddressSanitizer and UndefinedBehaviorSanitizer for the native test build.
+option(QUILLON_SANITIZE "Build native code with ASan and UBSan" ON)
+if(QUILLON_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

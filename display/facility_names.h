@@ -1,0 +1,20 @@
+// The constant vocabulary of the result display: facility names and status words.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace quillon {
+
+inline constexpr std::string_view kUnknownText = "*** Unknown ***";
+
+// Empty entries hold an empty view (never an empty name).
+extern const std::array<std::string_view, 82> kHresultFacilityNames;
+extern const std::array<std::string_view, 60> kNtstatusFacilityNames;
+
+// The facility name at index, or kUnknownText for an empty entry or an index past the table.
+std::string_view HresultFacilityName(std::uint32_t index);
+std::string_view NtstatusFacilityName(std::uint32_t index);
+
+}  // namespace quillon

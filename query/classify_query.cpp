@@ -1,0 +1,1 @@
+// Stub: filled in by its module's work.
