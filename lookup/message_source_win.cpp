@@ -1,1 +1,1 @@
-// Stub: filled in by its module's work.
+// Placeholder until the message source lands.
