@@ -1,5 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "lookup/error_type.h"
 
 namespace quillon {
@@ -8,5 +12,7 @@ namespace quillon {
 void ClearResultPanel(int level);
 // The main window's type command (1004 to 1007) for one kind.
 void RunTypeCommand(ErrorType type);
+// Writes a field whole with WM_SETTEXT; an empty text is sent as a null pointer.
+void SetFieldText(HWND field, const std::string& text);
 
 }  // namespace quillon
