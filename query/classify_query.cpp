@@ -1,1 +1,106 @@
-// Stub: filled in by its module's work.
+#include "query/classify_query.h"
+
+#include "query/text_routines.h"
+
+namespace quillon {
+
+namespace {
+
+// Only this many leading characters decide whether the text has a define's shape.
+constexpr std::size_t kNumberCutLength = 11;
+
+QueryVerdict Reject(std::string_view message, bool defineMode = false) {
+  QueryVerdict verdict;
+  verdict.kind = QueryVerdict::Kind::Rejection;
+  verdict.message = message;
+  verdict.defineMode = defineMode;
+  return verdict;
+}
+
+QueryVerdict Number(std::uint32_t value) {
+  QueryVerdict verdict;
+  verdict.kind = QueryVerdict::Kind::Number;
+  verdict.number = value;
+  return verdict;
+}
+
+QueryVerdict DefineName(std::string name) {
+  QueryVerdict verdict;
+  verdict.kind = QueryVerdict::Kind::DefineName;
+  verdict.defineName = std::move(name);
+  return verdict;
+}
+
+QueryVerdict ClassifyDefine(std::string_view queryText) {
+  if (queryText.front() == '_')
+    return Reject(kInvalidDefineMessage);
+  std::string name(queryText);
+  if (CheckDefineName(name) != 0)
+    return Reject(kInvalidDefineMessage, /*defineMode=*/true);
+  return DefineName(std::move(name));
+}
+
+// number is in lower case and starts with "0x".
+QueryVerdict ClassifyHex(std::string_view number) {
+  if (number.size() <= 2)
+    return Reject(kMissingHexDigitsMessage);
+  const std::string_view digits = SkipZeros(number.substr(2));
+  if (!IsHexDigits(digits))
+    return Reject(kInvalidHexMessage);
+  const std::uint32_t value = ParseHex(digits);
+  // Formatting back and comparing over the user's digits catches every value past 32 bits.
+  const std::string check = FormatHex8(value);
+  if (CompareNoCase(digits, SkipZeros(check), digits.size()) != 0) {
+    return Reject(kHexTooBigMessage);
+  }
+  return Number(value);
+}
+
+QueryVerdict ClassifyDecimal(std::string_view number) {
+  const int lastDash = LastDashPosition(number);
+  if (lastDash > 1) {
+    return Reject(CountText(number, "-") > 1 ? kTooManyDashesMessage : kDashNotFirstMessage);
+  }
+  if (lastDash == 1) {
+    if (number.size() == 1)
+      return Reject(kMissingDigitsAfterDashMessage);
+    if (!IsDecimalDigits(number.substr(1)))
+      return Reject(kInvalidDwordMessage);
+  } else if (!IsDecimalDigits(number)) {
+    return Reject(kInvalidDwordMessage);
+  }
+  const std::uint32_t value = ParseDecimal(number);
+  // The text must be exactly what the value formats to: this rejects leading zeros, "-0",
+  // 2147483648 and above, and everything that wrapped past 32 bits.
+  if (CompareNoCase(number, FormatSigned(value), number.size()) != 0) {
+    return Reject(kNumberTooBigMessage);
+  }
+  return Number(value);
+}
+
+}  // namespace
+
+QueryVerdict ClassifyQuery(std::string_view queryText) {
+  if (queryText.empty())
+    return Reject(kNothingToSearchMessage);
+
+  const std::string_view numberCut = queryText.substr(0, kNumberCutLength);
+  if (CountText(numberCut, "_") != 0)
+    return ClassifyDefine(queryText);
+
+  // The number rules read the whole text, not only its first characters: judging a cut-off
+  // prefix would answer for a number the user never typed (0x00000000001 as 0,
+  // -21474836480 as -2147483648).
+  std::string number(queryText);
+  ToLowerAscii(number);  // "0X" reads as "0x", hex letters as lower case
+  const int hexPrefix = FindText(0, number, "0x");
+  if (hexPrefix == -1)
+    return ClassifyDecimal(number);
+  if (CountText(number, "0x") > 1)
+    return Reject(kMoreThanOneHexPrefixMessage);
+  if (hexPrefix != 0)
+    return Reject(kHexPrefixNotFirstMessage);
+  return ClassifyHex(number);
+}
+
+}  // namespace quillon
