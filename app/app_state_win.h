@@ -10,22 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "app/control_ids.h"
 #include "lookup/define_database.h"
 
 namespace quillon {
-
-// Control and command identifiers.
-enum : int {
-  IDC_SEARCH = 1001,
-  IDC_WIN32 = 1004,
-  IDC_HRESULT = 1005,
-  IDC_NTSTATUS = 1006,
-  IDC_STOP = 1007,
-  IDC_QUERY = 1008,
-  IDC_ABOUT = 1009,
-  IDC_ONTOP = 1010,
-  IDC_WINDOWSTATE = 1011,
-};
 
 struct AppState {
   HINSTANCE instance = nullptr;
@@ -45,7 +33,7 @@ struct AppState {
   // Win32, HRESULT, NTSTATUS, STOP.
   std::array<HWND, 4> typeSelectors{};
 
-  WNDPROC staticClassProc = nullptr;  // the system STATIC procedure KODA_ERRTYPE forwards to
+  WNDPROC staticClassProc = nullptr;    // the system STATIC procedure KODA_ERRTYPE forwards to
   WNDPROC queryEditBaseProc = nullptr;  // the EDIT procedure QueryEditProc forwards to
 
   std::int32_t onTop = 0;
