@@ -1,0 +1,20 @@
+// Writes the rows of the catalog as the definitions database file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/make_defines/define_catalog.h"
+
+namespace quillon::make_defines {
+
+// Creates tables Win32, HRESULT, NTSTATUS and STOP (ErrNum INTEGER, Define TEXT compared
+// without case, each column indexed) holding rows in the order given, so that of several
+// rows with one code the first given is the one a lookup finds first. The file is built
+// beside path and renamed over it only when complete; the same rows always give the same
+// bytes. Returns an error text, empty on success.
+std::string WriteDefinesDatabase(const std::vector<DefineRow>& rows,
+                                 const std::filesystem::path& path);
+
+}  // namespace quillon::make_defines

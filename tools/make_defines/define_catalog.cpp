@@ -1,0 +1,192 @@
+#include "tools/make_defines/define_catalog.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <map>
+#include <set>
+#include <tuple>
+#include <utility>
+
+namespace quillon::make_defines {
+namespace {
+
+struct Symbol {
+  const MacroDefinition* definition = nullptr;
+  std::size_t header = 0;
+};
+
+using SymbolTable = std::map<std::string, Symbol, std::less<>>;
+
+// Works out the value of any defined name once, following references between defines.
+class Resolver {
+ public:
+  explicit Resolver(const SymbolTable& symbols) : symbols_(symbols) {}
+
+  Evaluation Evaluate(std::string_view name) {
+    if (const auto done = memo_.find(name); done != memo_.end())
+      return done->second;
+    if (inProgress_.count(name) != 0) {
+      return Evaluation{std::nullopt, "circular reference through " + std::string(name), {}};
+    }
+    // A long chain of references in a damaged header must not exhaust the stack.
+    constexpr std::size_t kMaxChain = 64;
+    if (inProgress_.size() >= kMaxChain) {
+      return Evaluation{std::nullopt, "chain of references too long at " + std::string(name), {}};
+    }
+    Evaluation evaluation;
+    const auto symbol = symbols_.find(name);
+    if (symbol == symbols_.end()) {
+      evaluation.error = "unknown name " + std::string(name);
+    } else if (symbol->second.definition->functionLike) {
+      evaluation.error = std::string(name) + " is a function-like macro";
+    } else {
+      const auto marker = inProgress_.emplace(name).first;
+      evaluation = EvaluateDefine(symbol->second.definition->body,
+                                  [this](std::string_view other) { return Evaluate(other); });
+      inProgress_.erase(marker);
+    }
+    return memo_.emplace(std::string(name), std::move(evaluation)).first->second;
+  }
+
+  // Every name that some evaluated define counted from with + or -.
+  std::set<std::string, std::less<>> Bases() const {
+    std::set<std::string, std::less<>> bases;
+    for (const auto& [name, evaluation] : memo_)
+      bases.insert(evaluation.bases.begin(), evaluation.bases.end());
+    return bases;
+  }
+
+ private:
+  const SymbolTable& symbols_;
+  std::map<std::string, Evaluation, std::less<>> memo_;
+  std::set<std::string, std::less<>> inProgress_;
+};
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool MatchesPrefixes(std::string_view name, const std::vector<std::string>& prefixes) {
+  return prefixes.empty() ||
+         std::any_of(prefixes.begin(), prefixes.end(),
+                     [name](const std::string& prefix) { return StartsWith(name, prefix); });
+}
+
+// Whether the name may be a code declared with this kind.
+bool IsCodeName(std::string_view name, DeclaredKind kind) {
+  constexpr std::array<std::string_view, 3> kNumberPrefixes = {"FACILITY_", "SEVERITY_",
+                                                               "STATUS_SEVERITY_"};
+  constexpr std::array<std::string_view, 2> kRangeSuffixes = {"_FIRST", "_LAST"};
+  constexpr std::array<std::string_view, 2> kPlainMarkerSuffixes = {"_BASE", "_MASK"};
+  if (name.empty() || name[0] == '_')
+    return false;
+  for (const std::string_view prefix : kNumberPrefixes) {
+    if (StartsWith(name, prefix))
+      return false;
+  }
+  for (const std::string_view suffix : kRangeSuffixes) {
+    if (EndsWith(name, suffix))
+      return false;
+  }
+  if (kind != DeclaredKind::Plain)
+    return true;
+  for (const std::string_view suffix : kPlainMarkerSuffixes) {
+    if (EndsWith(name, suffix))
+      return false;
+  }
+  return true;
+}
+
+// Whether the define may be a code before its value is known.
+bool IsCandidate(const MacroDefinition& definition, const HeaderRule& rule) {
+  return !definition.functionLike && !definition.body.empty() &&
+         MatchesPrefixes(definition.name, rule.namePrefixes) &&
+         (IsCodeName(definition.name, DeclaredKind::Hresult) ||
+          IsCodeName(definition.name, DeclaredKind::Plain));
+}
+
+NameRank RankOf(std::string_view name, const MacroValue& value) {
+  // Names that share their code with an earlier-sorting one but are the ones users know.
+  constexpr std::array<std::string_view, 3> kPreferred = {"ERROR_SUCCESS", "S_OK",
+                                                          "STATUS_SUCCESS"};
+  if (std::find(kPreferred.begin(), kPreferred.end(), name) != kPreferred.end()) {
+    return NameRank::Preferred;
+  }
+  return value.alias ? NameRank::Alias : NameRank::Own;
+}
+
+std::optional<ErrorType> TableFor(DeclaredKind kind, const HeaderRule& rule) {
+  switch (kind) {
+    case DeclaredKind::Hresult:
+      return ErrorType::Hresult;
+    case DeclaredKind::NtStatus:
+      return ErrorType::NtStatus;
+    case DeclaredKind::Plain:
+      break;
+  }
+  return rule.plainTable;
+}
+
+SymbolTable CollectSymbols(const std::vector<ParsedHeader>& headers, Catalog& catalog) {
+  SymbolTable symbols;
+  for (std::size_t h = 0; h < headers.size(); ++h) {
+    for (const MacroDefinition& definition : headers[h].defines) {
+      const auto [existing, added] = symbols.try_emplace(definition.name, Symbol{&definition, h});
+      if (added)
+        continue;
+      const MacroDefinition& first = *existing->second.definition;
+      const bool sameText =
+          first.functionLike == definition.functionLike && first.body == definition.body;
+      if (!sameText && IsCandidate(definition, headers[h].rule)) {
+        const std::string& firstFile = headers[existing->second.header].rule.file;
+        catalog.redefined.push_back({definition.name, headers[h].rule.file, definition.line,
+                                     "defined before at " + firstFile + ":" +
+                                         std::to_string(first.line) + " as \"" + first.body +
+                                         "\"; that definition is used"});
+      }
+    }
+  }
+  return symbols;
+}
+
+}  // namespace
+
+Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
+  Catalog catalog;
+  const SymbolTable symbols = CollectSymbols(headers, catalog);
+  Resolver resolver(symbols);
+  for (std::size_t h = 0; h < headers.size(); ++h) {
+    const HeaderRule& rule = headers[h].rule;
+    for (const MacroDefinition& definition : headers[h].defines) {
+      const Symbol& symbol = symbols.find(definition.name)->second;
+      if (symbol.definition != &definition || !IsCandidate(definition, rule))
+        continue;
+      const Evaluation evaluation = resolver.Evaluate(definition.name);
+      if (!evaluation.value) {
+        catalog.skipped.push_back({definition.name, rule.file, definition.line, evaluation.error});
+        continue;
+      }
+      const MacroValue& value = *evaluation.value;
+      const std::optional<ErrorType> table = TableFor(value.kind, rule);
+      if (!table || !IsCodeName(definition.name, value.kind))
+        continue;
+      catalog.rows.push_back({*table, static_cast<std::int32_t>(value.value), definition.name,
+                              RankOf(definition.name, value)});
+    }
+  }
+
+  const std::set<std::string, std::less<>> bases = resolver.Bases();
+  std::erase_if(catalog.rows,
+                [&bases](const DefineRow& row) { return bases.count(row.name) != 0; });
+  std::sort(catalog.rows.begin(), catalog.rows.end(), [](const DefineRow& a, const DefineRow& b) {
+    return std::tie(a.table, a.code, a.rank, a.name) < std::tie(b.table, b.code, b.rank, b.name);
+  });
+  return catalog;
+}
+
+}  // namespace quillon::make_defines

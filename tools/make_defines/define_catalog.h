@@ -1,0 +1,68 @@
+// Turns the #defines of a set of headers into the rows of the definitions database: which
+// names are error codes, their values, and the table each belongs in.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/error_type.h"
+#include "tools/make_defines/define_expression.h"
+#include "tools/make_defines/define_scanner.h"
+
+namespace quillon::make_defines {
+
+struct HeaderRule {
+  std::string file;  // file name inside the include directory
+  // Table of the values the header declares as plain numbers (or casts to ULONG and the
+  // like); without one they are not codes. HRESULT and NTSTATUS declarations always go to
+  // their own tables.
+  std::optional<ErrorType> plainTable;
+  // When not empty, only names that start with one of these are codes of this header.
+  std::vector<std::string> namePrefixes;
+};
+
+struct ParsedHeader {
+  HeaderRule rule;
+  std::vector<MacroDefinition> defines;
+};
+
+// Of several names of one code, the first row is the one the program shows; rows sort by
+// table, code, rank, name.
+enum class NameRank {
+  Preferred,  // the name everyone uses for the code, e.g. S_OK rather than SEC_E_OK
+  Own,        // declared with a value of its own
+  Alias,      // declared as another code's name
+};
+
+struct DefineRow {
+  ErrorType table = ErrorType::Win32;
+  std::int32_t code = 0;
+  std::string name;
+  NameRank rank = NameRank::Own;
+};
+
+struct SkippedDefine {
+  std::string name;
+  std::string file;
+  int line = 0;
+  std::string reason;
+};
+
+struct Catalog {
+  std::vector<DefineRow> rows;           // in database order
+  std::vector<SkippedDefine> skipped;    // code names whose value could not be worked out
+  std::vector<SkippedDefine> redefined;  // later definitions with other text, not used
+};
+
+// The codes are the object-like defines with a value, minus reserved names (leading "_"),
+// facility and severity numbers, range markers (..._FIRST, ..._LAST) and the bases that
+// other codes count from; a plain number named ..._BASE or ..._MASK is a marker too, but a
+// code declared as HRESULT or NTSTATUS keeps such a name (STATUS_IMAGE_NOT_AT_BASE).
+// Earlier headers win when a name is defined more than once. A name referred to by a code
+// may be defined in any of the headers, whether or not it is a code itself.
+Catalog BuildCatalog(const std::vector<ParsedHeader>& headers);
+
+}  // namespace quillon::make_defines
