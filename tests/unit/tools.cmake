@@ -1,0 +1,6 @@
+quillon_unit_test(make_defines_test
+                  SOURCES make_defines_parse_test.cpp make_defines_catalog_test.cpp
+                          make_defines_integration_test.cpp
+                  LIBS quillon_make_defines)
+target_compile_definitions(make_defines_test
+                           PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}")
