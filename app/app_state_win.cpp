@@ -1,1 +1,10 @@
-// Stub: filled in by its module's work.
+#include "app/app_state_win.h"
+
+namespace quillon {
+
+AppState& App() {
+  static AppState state;
+  return state;
+}
+
+}  // namespace quillon
