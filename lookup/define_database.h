@@ -13,6 +13,9 @@ struct sqlite3;
 
 namespace quillon {
 
+// What the define/code box shows for a code that no row names.
+inline constexpr std::string_view kUnknownDefineText = "*** Unknown ***";
+
 // "SELECT T.ErrNum FROM T WHERE T.Define = 'NAME'"
 std::string ByNameStatement(std::string_view table, std::string_view name);
 // "SELECT T.Define FROM T WHERE (T.ErrNum = N)"
@@ -21,6 +24,8 @@ std::string ByNumberStatement(std::string_view table, std::string_view numberTex
 struct DefineMatch {
   ErrorType type;
   std::int32_t code;  // as the table holds it, unreduced
+
+  bool operator==(const DefineMatch&) const = default;
 };
 
 class DefineDatabase {

@@ -1,0 +1,353 @@
+#include "lookup/define_database.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+void PrintTo(const DefineMatch& m, std::ostream* os) {
+  *os << "{" << ErrorTypeName(m.type) << ", " << m.code << "}";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- statement texts ----
+
+TEST(DefineStatements, ByNameTextForEveryTable) {
+  struct Case {
+    std::string_view table;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Win32", "SELECT Win32.ErrNum FROM Win32 WHERE Win32.Define = 'ERROR_ACCESS_DENIED'"},
+      {"HRESULT",
+       "SELECT HRESULT.ErrNum FROM HRESULT WHERE HRESULT.Define = 'ERROR_ACCESS_DENIED'"},
+      {"NTSTATUS",
+       "SELECT NTSTATUS.ErrNum FROM NTSTATUS WHERE NTSTATUS.Define = 'ERROR_ACCESS_DENIED'"},
+      {"STOP", "SELECT STOP.ErrNum FROM STOP WHERE STOP.Define = 'ERROR_ACCESS_DENIED'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    EXPECT_EQ(c.expected, ByNameStatement(c.table, "ERROR_ACCESS_DENIED"));
+  }
+}
+
+TEST(DefineStatements, ByNumberTextForEveryTableWithTheNumberBare) {
+  struct Case {
+    std::string_view table;
+    std::string_view number;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Win32", "5", "SELECT Win32.Define FROM Win32 WHERE (Win32.ErrNum = 5)"},
+      {"HRESULT", "-2147467259",
+       "SELECT HRESULT.Define FROM HRESULT WHERE (HRESULT.ErrNum = -2147467259)"},
+      {"NTSTATUS", "-1073741819",
+       "SELECT NTSTATUS.Define FROM NTSTATUS WHERE (NTSTATUS.ErrNum = -1073741819)"},
+      {"STOP", "0", "SELECT STOP.Define FROM STOP WHERE (STOP.ErrNum = 0)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    EXPECT_EQ(c.expected, ByNumberStatement(c.table, c.number));
+  }
+}
+
+TEST(DefineStatements, LongestNameGivesA199CharacterStatement) {
+  const std::string name(136, 'A');
+  const std::string statement = ByNameStatement("NTSTATUS", name);
+  EXPECT_EQ(199u, statement.size());
+  EXPECT_EQ("'" + name + "'", statement.substr(statement.size() - 138));
+}
+
+// ---- a database made by the test ----
+
+class TempDirectory {
+ public:
+  TempDirectory() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    path_ = fs::temp_directory_path() /
+            ("quillon-define-test-" + std::to_string(getpid()) + "-" + info->name());
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempDirectory() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  fs::path File(const std::string& name) const { return path_ / name; }
+  std::vector<fs::path> Entries() const {
+    return {fs::directory_iterator(path_), fs::directory_iterator()};
+  }
+
+ private:
+  fs::path path_;
+};
+
+void Execute(const fs::path& file, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &db));
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+  EXPECT_EQ(SQLITE_OK, rc) << (error != nullptr ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+constexpr const char* kSchema = R"(
+  CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);
+  CREATE TABLE HRESULT (ErrNum INTEGER, Define TEXT);
+  CREATE TABLE NTSTATUS (ErrNum INTEGER, Define TEXT);
+  CREATE TABLE STOP (ErrNum INTEGER, Define TEXT);
+  CREATE INDEX Win32ErrNum ON Win32 (ErrNum);
+  CREATE INDEX Win32Define ON Win32 (Define);
+  CREATE INDEX HresultErrNum ON HRESULT (ErrNum);
+)";
+
+constexpr const char* kRows = R"(
+  INSERT INTO Win32 VALUES (5, 'ERROR_ACCESS_DENIED');
+  INSERT INTO Win32 VALUES (7, 'SHARED_NAME');
+  INSERT INTO Win32 VALUES (100, 'FIRST_OF_100');
+  INSERT INTO Win32 VALUES (100, 'SECOND_OF_100');
+  INSERT INTO Win32 VALUES (200, NULL);
+  INSERT INTO Win32 VALUES (1, 'TWICE');
+  INSERT INTO Win32 VALUES (2, 'TWICE');
+  INSERT INTO HRESULT VALUES (-2147024891, 'SHARED_NAME');
+  INSERT INTO HRESULT VALUES (-2147467259, 'E_FAIL');
+  INSERT INTO HRESULT VALUES (2147500037, 'E_FAIL_STORED_UNSIGNED');
+  INSERT INTO NTSTATUS VALUES (-1073741819, 'STATUS_ACCESS_VIOLATION');
+  INSERT INTO STOP VALUES (10, 'ONLY_IN_STOP');
+)";
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+class DefineDatabaseTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Execute(path_, kSchema);
+    Execute(path_, kRows);
+  }
+  TempDirectory dir_;
+  fs::path path_ = dir_.File("defines.db3");
+};
+
+TEST_F(DefineDatabaseTest, SearchDefineReturnsEachTableThatHoldsTheNameInKindOrder) {
+  const DefineDatabase db(path_.string());
+  struct Case {
+    const char* name;
+    std::vector<DefineMatch> expected;
+  };
+  const Case cases[] = {
+      {"ERROR_ACCESS_DENIED", {{ErrorType::Win32, 5}}},
+      {"SHARED_NAME", {{ErrorType::Win32, 7}, {ErrorType::Hresult, -2147024891}}},
+      {"ONLY_IN_STOP", {{ErrorType::Stop, 10}}},
+      {"STATUS_ACCESS_VIOLATION", {{ErrorType::NtStatus, -1073741819}}},
+      {"E_FAIL", {{ErrorType::Hresult, -2147467259}}},
+      // Stored as the unsigned 2147500037: read back as its 32 bits.
+      {"E_FAIL_STORED_UNSIGNED", {{ErrorType::Hresult, -2147467259}}},
+      {"TWICE", {{ErrorType::Win32, 1}}},
+      {"NOT_IN_ANY_TABLE", {}},
+      {"error_access_denied", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, db.SearchDefine(c.name));
+  }
+}
+
+TEST_F(DefineDatabaseTest, ShowDefineNameGivesTheFirstNameTheUnknownTextOrEmptyForNull) {
+  const DefineDatabase db(path_.string());
+  struct Case {
+    const char* table;
+    const char* number;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"Win32", "5", "ERROR_ACCESS_DENIED"},
+      {"HRESULT", "-2147467259", "E_FAIL"},
+      {"NTSTATUS", "-1073741819", "STATUS_ACCESS_VIOLATION"},
+      {"STOP", "10", "ONLY_IN_STOP"},
+      {"Win32", "100", "FIRST_OF_100"},
+      {"Win32", "200", ""},
+      {"Win32", "999", "*** Unknown ***"},
+      {"STOP", "5", "*** Unknown ***"},
+      {"HRESULT", "2147500037", "E_FAIL_STORED_UNSIGNED"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.table) + " " + c.number);
+    EXPECT_EQ(c.expected, db.ShowDefineName(c.table, c.number));
+  }
+}
+
+TEST_F(DefineDatabaseTest, InputThatCannotBeADefineOrNumberFindsNothingWithoutHarm) {
+  const DefineDatabase db(path_.string());
+  for (const std::string& name :
+       {std::string(), std::string("X' OR '1'='1"), std::string("O'BRIEN"), std::string("A B"),
+        std::string("A;B"), std::string("NAME\0X", 6), std::string("ERROR_ACCESS_DENIED'--"),
+        std::string(100000, 'A')}) {
+    SCOPED_TRACE(name.substr(0, 40));
+    EXPECT_TRUE(db.SearchDefine(name).empty());
+  }
+  struct Case {
+    std::string table;
+    std::string number;
+  };
+  const Case cases[] = {
+      {"Win32", "5) OR (1=1"},
+      {"Win32", ""},
+      {"Win32", "-"},
+      {"Win32", "5.0"},
+      {"Win32", " 5"},
+      {"Bogus", "5"},
+      {"", "5"},
+      {"win32", "5"},
+      {"Win32 WHERE 1", "5"},
+      {"Win32", std::string("5\0", 2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table + " / " + c.number);
+    EXPECT_EQ("*** Unknown ***", db.ShowDefineName(c.table, c.number));
+  }
+  // The rows are all still there.
+  EXPECT_EQ("ERROR_ACCESS_DENIED", db.ShowDefineName("Win32", "5"));
+}
+
+TEST_F(DefineDatabaseTest, AMissingTableDoesNotStopTheOthers) {
+  Execute(path_, "DROP TABLE Win32;");
+  const DefineDatabase db(path_.string());
+  EXPECT_EQ((std::vector<DefineMatch>{{ErrorType::Hresult, -2147024891}}),
+            db.SearchDefine("SHARED_NAME"));
+  EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
+}
+
+TEST_F(DefineDatabaseTest, ReadingNeverChangesTheFile) {
+  const std::string before = ReadAll(path_);
+  {
+    const DefineDatabase db(path_.string());
+    db.SearchDefine("SHARED_NAME");
+    db.ShowDefineName("Win32", "5");
+  }
+  EXPECT_EQ(before, ReadAll(path_));
+  EXPECT_EQ(1u, dir_.Entries().size());
+}
+
+// ---- files that are no usable database ----
+
+TEST(DefineDatabaseBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;  // leaves path absent when empty
+  };
+  const auto goodDatabase = [](const fs::path& path) {
+    Execute(path, kSchema);
+    Execute(path, kRows);
+    return ReadAll(path);
+  };
+  const Case cases[] = {
+      {"missing", nullptr},
+      {"empty", [](const fs::path& p) { WriteAll(p, ""); }},
+      {"text file", [](const fs::path& p) { WriteAll(p, "ERROR_ACCESS_DENIED 5\nE_FAIL 1\n"); }},
+      {"database of other tables",
+       [](const fs::path& p) {
+         Execute(p,
+                 "CREATE TABLE Settings (Key TEXT, Value TEXT);"
+                 "INSERT INTO Settings VALUES ('ERROR_ACCESS_DENIED', '5');");
+       }},
+      {"tables without the columns",
+       [](const fs::path& p) {
+         Execute(p,
+                 "CREATE TABLE Win32 (Code INTEGER, Name TEXT);"
+                 "INSERT INTO Win32 VALUES (5, 'ERROR_ACCESS_DENIED');");
+       }},
+      {"valid header then garbage",
+       [&](const fs::path& p) {
+         const std::string good = goodDatabase(p);
+         std::string bytes = good.substr(0, 100);
+         for (std::size_t i = bytes.size(); i < good.size(); ++i) {
+           bytes.push_back(static_cast<char>((i * 37) & 0xFF));
+         }
+         WriteAll(p, bytes);
+       }},
+      {"schema intact, table pages garbage",
+       [&](const fs::path& p) {
+         std::string bytes = goodDatabase(p);
+         ASSERT_GT(bytes.size(), 4096u);
+         for (std::size_t i = 4096; i < bytes.size(); ++i) {
+           bytes[i] = static_cast<char>(0xA5 ^ (i & 0xFF));
+         }
+         WriteAll(p, bytes);
+       }},
+      {"truncated to its first page",
+       [&](const fs::path& p) { WriteAll(p, goodDatabase(p).substr(0, 4096)); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDirectory dir;
+    const fs::path path = dir.File("defines.db3");
+    if (c.make) {
+      c.make(path);
+    }
+    const std::string before = c.make ? ReadAll(path) : std::string();
+    {
+      const DefineDatabase db(path.string());
+      EXPECT_TRUE(db.SearchDefine("ERROR_ACCESS_DENIED").empty());
+      EXPECT_TRUE(db.SearchDefine("ONLY_IN_STOP").empty());
+      EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
+      EXPECT_EQ("*** Unknown ***", db.ShowDefineName("STOP", "10"));
+    }
+    if (c.make) {
+      EXPECT_EQ(before, ReadAll(path));
+      EXPECT_EQ(1u, dir.Entries().size());
+    } else {
+      EXPECT_FALSE(fs::exists(path)) << "opening a missing database created it";
+      EXPECT_TRUE(dir.Entries().empty());
+    }
+  }
+}
+
+TEST(DefineDatabaseBroken, ADirectoryInsteadOfAFileFindsNothing) {
+  TempDirectory dir;
+  const DefineDatabase db(dir.File("").string());
+  EXPECT_TRUE(db.SearchDefine("ERROR_ACCESS_DENIED").empty());
+  EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
+}
+
+// ---- where the file is looked for ----
+
+TEST(ChooseDatabasePath, CurrentDirectoryWinsElseTheExecutablesDirectory) {
+  struct Case {
+    const char* name;
+    bool inCurrentDirectory;
+    std::string_view exeDirectory;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"current directory", true, "C:\\Program Files\\Quillon\\", "defines.db3"},
+      {"beside the executable", false, "C:\\Program Files\\Quillon\\",
+       "C:\\Program Files\\Quillon\\defines.db3"},
+      {"unknown executable directory", false, "", "defines.db3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, ChooseDatabasePath(c.inCurrentDirectory, c.exeDirectory));
+  }
+}
+
+}  // namespace
+}  // namespace quillon
