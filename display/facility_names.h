@@ -9,6 +9,17 @@ namespace quillon {
 
 inline constexpr std::string_view kUnknownText = "*** Unknown ***";
 
+// Status words.
+inline constexpr std::string_view kSuccessText = "Success";
+inline constexpr std::string_view kFailureText = "Failure";
+inline constexpr std::string_view kInformationText = "Information";
+inline constexpr std::string_view kWarningText = "Warning";
+inline constexpr std::string_view kErrorText = "Error";
+inline constexpr std::string_view kStopStatusText = "Your Screwed";
+
+// HRESULT facility 7, and the Facility of every Win32 code.
+inline constexpr std::string_view kWin32FacilityText = "Windows (Non COM)";
+
 // Empty entries hold an empty view (never an empty name).
 extern const std::array<std::string_view, 82> kHresultFacilityNames;
 extern const std::array<std::string_view, 60> kNtstatusFacilityNames;

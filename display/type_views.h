@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lookup/define_database.h"
@@ -17,6 +18,8 @@ enum class ResultField { Type = 0, Status, Code, Facility, DefineBox, Descriptio
 struct FieldWrite {
   ResultField field;
   std::string text;  // empty: the field is emptied
+
+  bool operator==(const FieldWrite&) const = default;
 };
 
 // Names a code for the define/code box after a number search; the database implements it.
