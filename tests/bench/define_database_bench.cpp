@@ -1,0 +1,239 @@
+// Every define search prepares four statements and every view after a number search one;
+// nothing is cached, so both must stay far below what a user can notice. Measured on the
+// generated database with its indexes and on a copy without them, to show what they buy.
+//
+// Database: $QUILLON_DEFINES_DB, else the one the build generated, else a stand-in of the
+// same size made here. Prints the medians, the ratio and the targets at the end.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lookup/define_database.h"
+#include "query/text_routines.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using quillon::DefineDatabase;
+using quillon::ErrorType;
+using quillon::ErrorTypeName;
+
+constexpr double kSearchDefineTargetUs = 50.0;
+constexpr double kShowDefineNameTargetUs = 15.0;
+
+// A read-write connection for setting the files up; the code under test only reads.
+class Connection {
+ public:
+  explicit Connection(const fs::path& path) {
+    if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
+      std::fprintf(stderr, "cannot open %s: %s\n", path.c_str(), sqlite3_errmsg(db_));
+      std::exit(1);
+    }
+  }
+  ~Connection() { sqlite3_close(db_); }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void Execute(const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+      std::fprintf(stderr, "%s: %s\n", sql.c_str(), error != nullptr ? error : "");
+      std::exit(1);
+    }
+  }
+  // Column 0 of every row, as text.
+  std::vector<std::string> Column(const std::string& sql) {
+    std::vector<std::string> values;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+      while (sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* text = sqlite3_column_text(statement, 0);
+        values.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+      }
+    }
+    sqlite3_finalize(statement);
+    return values;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// Rows of the size the SDK headers give: Win32 2,500, HRESULT 1,700, NTSTATUS 1,700, STOP 300.
+void MakeStandIn(const fs::path& path) {
+  Connection db(path);
+  db.Execute("BEGIN");
+  const std::pair<ErrorType, int> tables[] = {{ErrorType::Win32, 2500},
+                                              {ErrorType::Hresult, 1700},
+                                              {ErrorType::NtStatus, 1700},
+                                              {ErrorType::Stop, 300}};
+  const std::uint32_t bases[] = {0, 0x80040000, 0xC0000000, 0};
+  for (const auto& [type, rows] : tables) {
+    const std::string table(ErrorTypeName(type));
+    db.Execute("CREATE TABLE " + table + " (ErrNum INTEGER, Define TEXT)");
+    for (int i = 0; i < rows; ++i) {
+      const std::uint32_t code = bases[static_cast<int>(type)] + static_cast<std::uint32_t>(i * 7);
+      db.Execute("INSERT INTO " + table + " VALUES (" + quillon::FormatSigned(code) + ", '" +
+                 table + "_STANDIN_DEFINE_NAME_" + std::to_string(i) + "')");
+    }
+    db.Execute("CREATE INDEX " + table + "_ErrNum ON " + table + " (ErrNum)");
+    db.Execute("CREATE INDEX " + table + "_Define ON " + table + " (Define)");
+  }
+  db.Execute("COMMIT");
+}
+
+// Drops every index the copy has; returns how many there were.
+std::size_t DropIndexes(const fs::path& path) {
+  Connection db(path);
+  const std::vector<std::string> indexes =
+      db.Column("SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL");
+  for (const std::string& index : indexes) {
+    db.Execute("DROP INDEX \"" + index + "\"");
+  }
+  return indexes.size();
+}
+
+struct Workload {
+  std::vector<std::string> names;                            // for SearchDefine
+  std::vector<std::pair<std::string, std::string>> numbers;  // (table, number) for the views
+};
+
+// An even spread of the names and codes each table holds, and some that no table holds.
+Workload MakeWorkload(const fs::path& path) {
+  Connection db(path);
+  Workload work;
+  for (const ErrorType type : quillon::kErrorTypes) {
+    const std::string table(ErrorTypeName(type));
+    const auto names = db.Column("SELECT Define FROM " + table);
+    const auto codes = db.Column("SELECT CAST(ErrNum AS TEXT) FROM " + table);
+    const std::size_t step = names.size() / 16 + 1;
+    for (std::size_t i = 0; i < names.size(); i += step) {
+      work.names.push_back(names[i]);
+      work.numbers.emplace_back(table, codes[i]);
+    }
+    work.names.push_back("NO_SUCH_DEFINE_" + table);
+    work.numbers.emplace_back(table, "123456789");
+  }
+  return work;
+}
+
+void SearchDefine(benchmark::State& state, const DefineDatabase* db, const Workload* work) {
+  std::size_t i = 0;
+  std::size_t found = 0;
+  for (auto _ : state) {
+    const auto matches = db->SearchDefine(work->names[i]);
+    found += matches.size();
+    benchmark::DoNotOptimize(matches.data());
+    i = (i + 1) % work->names.size();
+  }
+  state.counters["found/call"] =
+      benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
+}
+
+void ShowDefineName(benchmark::State& state, const DefineDatabase* db, const Workload* work) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto& [table, number] = work->numbers[i];
+    std::string name = db->ShowDefineName(table, number);
+    benchmark::DoNotOptimize(name.data());
+    i = (i + 1) % work->numbers.size();
+  }
+}
+
+// Keeps the median of each benchmark while printing as usual.
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  MedianReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        mediansUs[run.run_name.function_name] =
+            run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> mediansUs;
+};
+
+void PrintSummary(const std::map<std::string, double>& us) {
+  const auto get = [&](const std::string& name) {
+    const auto it = us.find(name);
+    return it != us.end() ? it->second : 0.0;
+  };
+  std::printf("\nmedian per call (us)        indexed   no index   ratio   target\n");
+  const std::pair<const char*, double> rows[] = {{"SearchDefine", kSearchDefineTargetUs},
+                                                 {"ShowDefineName", kShowDefineNameTargetUs}};
+  for (const auto& [name, target] : rows) {
+    const double indexed = get(std::string(name) + "/indexed");
+    const double plain = get(std::string(name) + "/no_index");
+    std::printf("%-26s %9.2f %10.2f %7.1fx   < %.0f us: %s\n", name, indexed, plain,
+                indexed > 0 ? plain / indexed : 0.0, target,
+                indexed > 0 && indexed < target ? "met" : "NOT MET");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+
+  const fs::path work =
+      fs::temp_directory_path() / ("quillon-define-bench-" + std::to_string(getpid()));
+  fs::create_directories(work);
+
+  fs::path source;
+  if (const char* env = std::getenv("QUILLON_DEFINES_DB"); env != nullptr && *env != '\0') {
+    source = env;
+  } else if (fs::exists(QUILLON_DEFAULT_DEFINES_DB)) {
+    source = QUILLON_DEFAULT_DEFINES_DB;
+  }
+  const fs::path indexedPath = work / "indexed.db3";
+  if (source.empty()) {
+    std::printf("database: stand-in made here (no generated defines.db3 found)\n");
+    MakeStandIn(indexedPath);
+  } else {
+    std::printf("database: %s\n", source.c_str());
+    fs::copy_file(source, indexedPath);
+  }
+  const fs::path plainPath = work / "no_index.db3";
+  fs::copy_file(indexedPath, plainPath);
+  std::printf("indexes dropped for the comparison: %zu\n", DropIndexes(plainPath));
+
+  const Workload workload = MakeWorkload(indexedPath);
+  std::printf("workload: %zu names, %zu codes\n", workload.names.size(), workload.numbers.size());
+  {
+    const DefineDatabase indexed(indexedPath.string());
+    const DefineDatabase plain(plainPath.string());
+    const auto add = [](const char* name, auto function, const DefineDatabase* db,
+                        const Workload* load) {
+      benchmark::RegisterBenchmark(name, function, db, load)
+          ->MinTime(0.2)
+          ->Repetitions(9)
+          ->ReportAggregatesOnly(true)
+          ->Unit(benchmark::kMicrosecond);
+    };
+    add("SearchDefine/indexed", SearchDefine, &indexed, &workload);
+    add("SearchDefine/no_index", SearchDefine, &plain, &workload);
+    add("ShowDefineName/indexed", ShowDefineName, &indexed, &workload);
+    add("ShowDefineName/no_index", ShowDefineName, &plain, &workload);
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    PrintSummary(reporter.mediansUs);
+  }
+
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+  return 0;
+}
