@@ -247,6 +247,16 @@ TEST_F(DefineDatabaseTest, ReadingNeverChangesTheFile) {
   EXPECT_EQ(1u, dir_.Entries().size());
 }
 
+TEST_F(DefineDatabaseTest, TwoRunningCopiesBothRead) {
+  // Each connection keeps its read lock for the whole run; readers must not exclude readers.
+  const DefineDatabase first(path_.string());
+  const DefineDatabase second(path_.string());
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ("ERROR_ACCESS_DENIED", first.ShowDefineName("Win32", "5"));
+    EXPECT_EQ("ERROR_ACCESS_DENIED", second.ShowDefineName("Win32", "5"));
+  }
+}
+
 // ---- files that are no usable database ----
 
 TEST(DefineDatabaseBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
