@@ -7,8 +7,10 @@
 
 namespace quillon {
 
-inline constexpr std::string_view kWebSiteAddress = "http://www.quillon-tool.example";
-inline constexpr std::string_view kSupportEmailAddress = "support@quillon-tool.example";
+// Both are shown whole on one line of their link labels (165 and 135 pixels wide), so they
+// stay short.
+inline constexpr std::string_view kWebSiteAddress = "http://quillon.example";
+inline constexpr std::string_view kSupportEmailAddress = "help@quillon.example";
 
 // The target that the link control with this id opens, or nothing for other ids.
 std::optional<std::string> LinkTarget(int controlId);

@@ -15,12 +15,11 @@ struct LinkCase {
 };
 
 TEST(AboutLinks, EachLinkIdOpensItsTargetAndOtherIdsOpenNothing) {
-  const std::string site(kWebSiteAddress);
   const LinkCase cases[] = {
-      {"web site", 1012, site},
-      {"mail keeps the two-slash scheme", 1013, "mailto://" + std::string(kSupportEmailAddress)},
-      {"bug report page", 1014, site + "/bugs"},
-      {"support forum", 1015, site + "/koda"},
+      {"web site", 1012, "http://quillon.example"},
+      {"mail keeps the two-slash scheme", 1013, "mailto://help@quillon.example"},
+      {"bug report page", 1014, "http://quillon.example/bugs"},
+      {"support forum", 1015, "http://quillon.example/koda"},
       {"heading and other statics", 0, std::nullopt},
       {"one below the first link", 1011, std::nullopt},
       {"one past the last link", 1016, std::nullopt},
