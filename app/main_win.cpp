@@ -36,6 +36,25 @@ std::string ExecutablePath() {
   return std::string(buffer.data(), length);
 }
 
+// SQLite takes file names in UTF-8, while the module path comes in the ANSI code page; an
+// install folder with accented letters would otherwise never open.
+std::string AnsiToUtf8(const std::string& text) {
+  if (text.empty()) {
+    return text;
+  }
+  const int wideLength =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                      wideLength);
+  const int utf8Length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(utf8Length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
+                      nullptr);
+  return utf8;
+}
+
 bool CurrentDirectoryHasDatabase() {
   const DWORD attributes = GetFileAttributesA(kDatabaseFileName);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -82,7 +101,7 @@ bool StartUp() {
   const std::string exePath = ExecutablePath();
   // Read-only, so a missing file is never created; the executable's directory is the fallback.
   app.database = std::make_unique<DefineDatabase>(
-      ChooseDatabasePath(CurrentDirectoryHasDatabase(), ModuleDirectory(exePath)));
+      ChooseDatabasePath(CurrentDirectoryHasDatabase(), AnsiToUtf8(ModuleDirectory(exePath))));
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
