@@ -120,6 +120,21 @@ bool PostClick(HWND control) {
          0;
 }
 
+bool PostKey(HWND control, UINT virtualKey) {
+  const LPARAM scanCode = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  return PostMessageA(control, WM_KEYDOWN, virtualKey, scanCode | 1) &&
+         PostMessageA(control, WM_KEYUP, virtualKey, scanCode | 1 | (3 << 30));
+}
+
+bool PostChars(HWND control, const std::string& text) {
+  for (const char c : text) {
+    if (!PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {

@@ -47,6 +47,11 @@ bool SendClick(HWND control);
 // The same click, queued behind whatever was posted to the program before.
 bool PostClick(HWND control);
 
+// Typing as the keyboard would, through the program's message loop (so its dialog keyboard
+// handling sees it): a key's WM_KEYDOWN and WM_KEYUP, or one WM_CHAR per character.
+bool PostKey(HWND control, UINT virtualKey);
+bool PostChars(HWND control, const std::string& text);
+
 // Polls condition until it holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitTimeoutMs);
 
