@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -139,24 +140,32 @@ TEST(Startup, SeparatorIsEtchedAcrossTheWindow) {
   EXPECT_EQ(face, shot.At(270, 69)) << "startup-4.5 nothing above the line";
   EXPECT_EQ(face, shot.At(270, 72)) << "startup-4.6 nothing below the line";
   if (HasFailure()) {
-    shot.SaveBmp(quillon.Directory() + "\\..\\quillon-e2e-separator.bmp");
+    KeepForInspection(shot, "separator");
   }
 }
 
 // Fonts cannot be asked for across processes (WM_GETFONT answers 0 under Wine), so the same
 // text is drawn in a control with the normal font and in one with the bold font, and the width
 // of the ink compared.
-TEST(Startup, TypeFieldAndDescriptionLabelAreBold) {
+TEST(Startup, TypeFieldDescriptionLabelAndGroupBoxCaptionAreBold) {
   QuillonProcess quillon;
   const std::vector<HWND> children = ChildWindows(quillon.MainWindow());
   ASSERT_EQ(21u, children.size()) << "startup-5.0";
   const HWND normalLabel = children[0];  // "Error Number or Define", 200 wide
   const HWND typeField = children[10];
+  const HWND groupBox = children[17];
   const HWND descriptionLabel = children[19];
 
-  auto inkWidth = [&](HWND control) {
+  // The ink of the top rows of a control: its text (and a group box's caption, whose grey frame
+  // line is lighter than the threshold).
+  auto inkWidth = [&](HWND control, int rows = 20) {
     const Pixels shot = Pixels::CaptureClient(quillon.MainWindow());
-    const auto [first, last] = shot.InkColumns(DescribeWindow(control).rect);
+    RECT rect = DescribeWindow(control).rect;
+    rect.bottom = std::min<LONG>(rect.bottom, rect.top + rows);
+    const auto [first, last] = shot.InkColumns(rect);
+    if (first < 0) {
+      KeepForInspection(shot, "no-ink");
+    }
     return first < 0 ? 0 : last - first + 1;
   };
 
@@ -170,6 +179,11 @@ TEST(Startup, TypeFieldAndDescriptionLabelAreBold) {
   ASSERT_TRUE(SetTextOf(normalLabel, "Description")) << "startup-5.5";
   EXPECT_GT(inkWidth(descriptionLabel), inkWidth(normalLabel))
       << "startup-5.6 the Description label is bold";
+
+  ASSERT_TRUE(SetTextOf(normalLabel, "#Define")) << "startup-5.7";
+  const int groupCaption = inkWidth(groupBox, 14);
+  EXPECT_LT(groupCaption, 100) << "startup-5.8 only the caption counts, not the frame";
+  EXPECT_GT(groupCaption, inkWidth(normalLabel)) << "startup-5.9 the group box caption is bold";
 }
 
 }  // namespace

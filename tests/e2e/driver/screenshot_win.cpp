@@ -1,6 +1,7 @@
 #include "driver/screenshot_win.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 
 #include "driver/windows_win.h"
@@ -109,6 +110,19 @@ bool Pixels::SaveBmp(const std::string& path) const {
     out.write(row.data(), rowBytes);
   }
   return static_cast<bool>(out);
+}
+
+void KeepForInspection(const Pixels& shot, const std::string& name) {
+  char directory[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("E2E_ARTIFACTS", directory, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return;
+  }
+  CreateDirectoryA(directory, nullptr);
+  const std::string path = std::string(directory) + "\\" + name + ".bmp";
+  if (shot.SaveBmp(path)) {
+    std::printf("picture kept: %s\n", path.c_str());
+  }
 }
 
 }  // namespace e2e

@@ -29,4 +29,8 @@ class Pixels {
   std::vector<COLORREF> pixels_;  // row by row from the top, 0x00BBGGRR
 };
 
+// Saves the picture as NAME.bmp in the directory that E2E_ARTIFACTS names (run-e2e sets it)
+// and prints where, so a failure can be looked at; does nothing without that variable.
+void KeepForInspection(const Pixels& shot, const std::string& name);
+
 }  // namespace e2e
