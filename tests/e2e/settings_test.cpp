@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "driver/quillon_process_win.h"
+#include "driver/screenshot_win.h"
 #include "driver/settings_file_win.h"
 #include "driver/windows_win.h"
 
@@ -66,6 +67,10 @@ TEST(Settings, StoredOnTopAndCompactStartSoAndTogglesSwitchBoth) {
   const HICON triangleDown = IconOf(windowState);
   ASSERT_NE(nullptr, pinIn) << "settings-2.6";
   ASSERT_NE(nullptr, triangleDown) << "settings-2.7";
+  const std::string exe = quillon.ExePath();
+  EXPECT_EQ(0, IconDifferences(onTop, exe, 5, LR_LOADMAP3DCOLORS)) << "settings-2.7a pin stuck in";
+  EXPECT_EQ(0, IconDifferences(windowState, exe, 3, LR_LOADMAP3DCOLORS))
+      << "settings-2.7b down triangle";
 
   ASSERT_TRUE(PostClick(onTop)) << "settings-2.8";
   EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(main); })) << "settings-2.9 no longer topmost";
@@ -77,6 +82,9 @@ TEST(Settings, StoredOnTopAndCompactStartSoAndTogglesSwitchBoth) {
   EXPECT_TRUE(WaitUntil([&] { return IconOf(windowState) != triangleDown; }))
       << "settings-2.13 the triangle points up";
   EXPECT_EQ(kTop, OuterRect(main).top) << "settings-2.14 inside the work area: not moved";
+  EXPECT_EQ(0, IconDifferences(onTop, exe, 6, LR_LOADMAP3DCOLORS)) << "settings-2.14a lying pin";
+  EXPECT_EQ(0, IconDifferences(windowState, exe, 4, LR_LOADMAP3DCOLORS))
+      << "settings-2.14b up triangle";
 
   ASSERT_TRUE(SendClick(onTop)) << "settings-2.15";
   EXPECT_TRUE(IsTopmost(main)) << "settings-2.16 topmost again";

@@ -105,7 +105,7 @@ TEST(Startup, ControlsAreCreatedInOrderAtTheirPlaces) {
   }
 }
 
-TEST(Startup, QueryEditHasTheFocusAndTheIconButtonsTheirIcons) {
+TEST(Startup, QueryEditHasTheFocusAndTheIconButtonsTheirPictures) {
   QuillonProcess quillon;
   EXPECT_EQ(quillon.Control(kQueryEdit), FocusOf(quillon.ThreadId())) << "startup-3.1 focus";
   EXPECT_EQ(136, Send(quillon.Control(kQueryEdit), EM_GETLIMITTEXT, 0, 0).value_or(-1))
@@ -118,6 +118,21 @@ TEST(Startup, QueryEditHasTheFocusAndTheIconButtonsTheirIcons) {
   EXPECT_NE(nullptr, onTop) << "startup-3.4 on-top icon";
   EXPECT_NE(nullptr, about) << "startup-3.5 About icon";
   EXPECT_NE(windowState, onTop) << "startup-3.6 each toggle has its own icon";
+
+  // Expanded and not on top: the up triangle (4) and the lying pin (6), greys mapped to the
+  // 3-D colours; the information sign (2) as it is.
+  const std::string exe = quillon.ExePath();
+  EXPECT_EQ(0, IconDifferences(quillon.Control(kWindowStateToggle), exe, 4, LR_LOADMAP3DCOLORS))
+      << "startup-3.7 up triangle";
+  EXPECT_EQ(0, IconDifferences(quillon.Control(kOnTopToggle), exe, 6, LR_LOADMAP3DCOLORS))
+      << "startup-3.8 lying pin";
+  EXPECT_EQ(0, IconDifferences(quillon.Control(kAboutButton), exe, 2, 0))
+      << "startup-3.9 information sign";
+  EXPECT_NE(0, IconDifferences(quillon.Control(kOnTopToggle), exe, 5, LR_LOADMAP3DCOLORS, false))
+      << "startup-3.10 not the stuck pin";
+  EXPECT_NE(0,
+            IconDifferences(quillon.Control(kWindowStateToggle), exe, 3, LR_LOADMAP3DCOLORS, false))
+      << "startup-3.11 not the down triangle";
 }
 
 TEST(Startup, SeparatorIsEtchedAcrossTheWindow) {

@@ -30,6 +30,7 @@ class QuillonProcess {
   DWORD ProcessId() const { return process_.dwProcessId; }
   DWORD ThreadId() const { return process_.dwThreadId; }
   const std::string& Directory() const { return directory_; }
+  std::string ExePath() const { return directory_ + "\\quillon.exe"; }
   std::string SettingsPath() const { return directory_ + "\\settings.ini"; }
 
   bool IsRunning() const;

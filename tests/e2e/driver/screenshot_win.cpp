@@ -1,5 +1,6 @@
 #include "driver/screenshot_win.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -19,37 +20,92 @@ Pixels Pixels::CaptureClient(HWND window) {
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
 
-  Pixels shot;
-  shot.width_ = client.right;
-  shot.height_ = client.bottom;
-  if (shot.width_ <= 0 || shot.height_ <= 0) {
-    return shot;
+  const int width = client.right;
+  const int height = client.bottom;
+  if (width <= 0 || height <= 0) {
+    return {};
   }
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width_, shot.height_);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, shot.width_, shot.height_, screen, origin.x, origin.y, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
   SelectObject(memory, previous);
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = shot.width_;
-  info.bmiHeader.biHeight = -shot.height_;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<std::uint32_t> bgrx(static_cast<size_t>(shot.width_) * shot.height_);
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(shot.height_), bgrx.data(), &info, DIB_RGB_COLORS);
+  Pixels shot = FromBitmap(memory, bitmap, width, height);
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-
-  shot.pixels_.reserve(bgrx.size());
-  for (const std::uint32_t pixel : bgrx) {
-    shot.pixels_.push_back(RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
-  }
   return shot;
+}
+
+Pixels Pixels::OfIcon(HICON icon, int size, COLORREF background) {
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  const HBRUSH brush = CreateSolidBrush(background);
+  const RECT all{0, 0, size, size};
+  FillRect(memory, &all, brush);
+  DeleteObject(brush);
+  DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  SelectObject(memory, previous);
+  Pixels picture = FromBitmap(memory, bitmap, size, size);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+Pixels Pixels::FromBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> bgrx(static_cast<size_t>(width) * height);
+  GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bgrx.data(), &info, DIB_RGB_COLORS);
+
+  Pixels picture;
+  picture.width_ = width;
+  picture.height_ = height;
+  picture.pixels_.reserve(bgrx.size());
+  for (const std::uint32_t pixel : bgrx) {
+    picture.pixels_.push_back(RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
+  }
+  return picture;
+}
+
+Pixels Pixels::Crop(const RECT& rect) const {
+  Pixels part;
+  const int left = std::max<int>(0, rect.left);
+  const int top = std::max<int>(0, rect.top);
+  const int right = std::min<int>(width_, rect.right);
+  const int bottom = std::min<int>(height_, rect.bottom);
+  if (right <= left || bottom <= top) {
+    return part;
+  }
+  part.width_ = right - left;
+  part.height_ = bottom - top;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      part.pixels_.push_back(At(x, y));
+    }
+  }
+  return part;
+}
+
+int Pixels::Differences(const Pixels& other) const {
+  if (width_ != other.width_ || height_ != other.height_) {
+    return std::max(width_ * height_, other.width_ * other.height_);
+  }
+  int differences = 0;
+  for (size_t i = 0; i < pixels_.size(); ++i) {
+    differences += pixels_[i] != other.pixels_[i];
+  }
+  return differences;
 }
 
 COLORREF Pixels::At(int x, int y) const {
@@ -110,6 +166,35 @@ bool Pixels::SaveBmp(const std::string& path) const {
     out.write(row.data(), rowBytes);
   }
   return static_cast<bool>(out);
+}
+
+HICON LoadProgramIcon(const std::string& program, int id, int size, UINT flags) {
+  const HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) {
+    return nullptr;
+  }
+  // Without LR_SHARED the icon is a copy that outlives the module.
+  const auto icon = static_cast<HICON>(
+      LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, flags & ~LR_SHARED));
+  FreeLibrary(module);
+  return icon;
+}
+
+int IconDifferences(HWND control, const std::string& program, int id, UINT flags,
+                    bool keepIfDifferent) {
+  const HICON icon = LoadProgramIcon(program, id, 16, flags);
+  if (icon == nullptr) {
+    return 16 * 16;
+  }
+  const Pixels expected = Pixels::OfIcon(icon, 16, GetSysColor(COLOR_BTNFACE));
+  DestroyIcon(icon);
+  const Pixels shown = Pixels::CaptureClient(GetParent(control)).Crop(DescribeWindow(control).rect);
+  const int differences = expected.Differences(shown);
+  if (differences != 0 && keepIfDifferent) {
+    KeepForInspection(shown, "icon-" + std::to_string(id) + "-shown");
+    KeepForInspection(expected, "icon-" + std::to_string(id) + "-expected");
+  }
+  return differences;
 }
 
 void KeepForInspection(const Pixels& shot, const std::string& name) {
