@@ -48,6 +48,26 @@ void WriteFileText(const std::string& path, const std::string& text) {
   }
 }
 
+void PlaceDatabase(const DatabaseFile& database, const std::string& exeDirectory,
+                   const std::string& directory) {
+  const std::string target = directory + "\\defines.db3";
+  switch (database.kind) {
+    case DatabaseFile::Kind::Copy: {
+      const std::string source = exeDirectory + "\\defines.db3";
+      if (GetFileAttributesA(source.c_str()) != INVALID_FILE_ATTRIBUTES &&
+          !CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + source + " to " + target);
+      }
+      break;
+    }
+    case DatabaseFile::Kind::None:
+      break;
+    case DatabaseFile::Kind::Bytes:
+      WriteFileText(target, database.bytes);
+      break;
+  }
+}
+
 void RemoveDirectoryTree(const std::string& directory) {
   WIN32_FIND_DATAA entry{};
   const HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
@@ -87,10 +107,15 @@ QuillonProcess::QuillonProcess(const StartOptions& options) {
     if (!CopyFileA(exe.c_str(), copy.c_str(), FALSE)) {
       throw std::runtime_error("cannot copy " + exe + " to " + copy);
     }
-    // The program opens defines.db3 from its current directory: this copy's directory.
-    const std::string database = DirectoryOf(exe) + "\\defines.db3";
-    if (GetFileAttributesA(database.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      CopyFileA(database.c_str(), (directory_ + "\\defines.db3").c_str(), FALSE);
+    // The program opens defines.db3 from its current directory, else the one beside it.
+    PlaceDatabase(options.database, DirectoryOf(exe), directory_);
+    workingDirectory_ = directory_;
+    if (options.workingDirectory) {
+      workingDirectory_ = directory_ + "\\" + *options.workingDirectory;
+      if (!CreateDirectoryA(workingDirectory_.c_str(), nullptr)) {
+        throw std::runtime_error("cannot create " + workingDirectory_);
+      }
+      PlaceDatabase(options.workingDatabase, DirectoryOf(exe), workingDirectory_);
     }
     if (options.settingsIni) {
       WriteFileText(SettingsPath(), *options.settingsIni);
@@ -100,7 +125,7 @@ QuillonProcess::QuillonProcess(const StartOptions& options) {
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + copy + "\"";
     if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory_.c_str(), &startup, &process_)) {
+                        workingDirectory_.c_str(), &startup, &process_)) {
       throw std::runtime_error("cannot start " + copy + " (error " +
                                std::to_string(GetLastError()) + ")");
     }

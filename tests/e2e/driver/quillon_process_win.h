@@ -6,12 +6,30 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace e2e {
 
+// A defines.db3 to place: the one beside QUILLON_EXE, none at all, or exactly these bytes.
+struct DatabaseFile {
+  enum class Kind { Copy, None, Bytes };
+  Kind kind = Kind::Copy;
+  std::string bytes;
+
+  static DatabaseFile Copy() { return {}; }
+  static DatabaseFile None() { return {Kind::None, {}}; }
+  static DatabaseFile Bytes(std::string bytes) { return {Kind::Bytes, std::move(bytes)}; }
+};
+
 struct StartOptions {
   // Written as settings.ini beside the copy before it starts; none: no file at all.
-  std::optional<std::string> settingsIni;
+  std::optional<std::string> settingsIni = std::nullopt;
+  // The defines.db3 beside the copy.
+  DatabaseFile database = DatabaseFile::Copy();
+  // When set: the copy starts in this subdirectory of its own directory, made for it and
+  // holding workingDatabase; otherwise it starts in its own directory.
+  std::optional<std::string> workingDirectory = std::nullopt;
+  DatabaseFile workingDatabase = DatabaseFile::None();
 };
 
 class QuillonProcess {
@@ -32,6 +50,8 @@ class QuillonProcess {
   const std::string& Directory() const { return directory_; }
   std::string ExePath() const { return directory_ + "\\quillon.exe"; }
   std::string SettingsPath() const { return directory_ + "\\settings.ini"; }
+  // The directory the copy was started in: its own, or StartOptions::workingDirectory in it.
+  const std::string& WorkingDirectory() const { return workingDirectory_; }
 
   bool IsRunning() const;
   // Waits for the process to end; its exit code, or nothing when it still runs.
@@ -44,6 +64,7 @@ class QuillonProcess {
   void Release();
 
   std::string directory_;
+  std::string workingDirectory_;
   PROCESS_INFORMATION process_{};
   HWND mainWindow_ = nullptr;
 };
