@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ namespace {
 
 // A flash lasts about 800 ms; under an emulator painting lags, so look for longer.
 constexpr DWORD kWatchMs = 3000;
+// Eight steps of 100 ms; the highlight shows in four of them, the last ending at 700 ms.
+constexpr ULONGLONG kFlashSpanMs = 1500;
 // After the last highlight, the window colour must hold at least this long.
 constexpr ULONGLONG kCalmMs = 1000;
 
@@ -41,6 +44,7 @@ std::vector<Sample> Watch(HWND edit, DWORD forMs) {
 
 struct FlashSummary {
   int highlights = 0;
+  int runs = 0;    // separate stretches of highlight (four when every paint was seen)
   int others = 0;  // neither colour
   std::optional<ULONGLONG> firstHighlightMs;
   std::optional<ULONGLONG> lastHighlightMs;
@@ -52,11 +56,14 @@ FlashSummary Summarise(const std::vector<Sample>& samples) {
   const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
   const COLORREF window = GetSysColor(COLOR_WINDOW);
   FlashSummary summary;
+  bool inHighlight = false;
   for (const Sample& sample : samples) {
     if (!sample.colour) {
       continue;
     }
-    if (*sample.colour == highlight) {
+    summary.runs += *sample.colour == highlight && !inHighlight;
+    inHighlight = *sample.colour == highlight;
+    if (inHighlight) {
       ++summary.highlights;
       summary.firstHighlightMs = summary.firstHighlightMs.value_or(sample.atMs);
       summary.lastHighlightMs = sample.atMs;
@@ -73,8 +80,9 @@ FlashSummary Summarise(const std::vector<Sample>& samples) {
 
 std::string Describe(const FlashSummary& summary, size_t samples) {
   return std::to_string(samples) + " samples, " + std::to_string(summary.highlights) +
-         " highlighted (first at " + std::to_string(summary.firstHighlightMs.value_or(0)) +
-         " ms, last at " + std::to_string(summary.lastHighlightMs.value_or(0)) + " ms), " +
+         " highlighted in " + std::to_string(summary.runs) + " stretches (first at " +
+         std::to_string(summary.firstHighlightMs.value_or(0)) + " ms, last at " +
+         std::to_string(summary.lastHighlightMs.value_or(0)) + " ms), " +
          std::to_string(summary.others) + " of other colours, watched " +
          std::to_string(summary.endMs) + " ms";
 }
@@ -82,10 +90,14 @@ std::string Describe(const FlashSummary& summary, size_t samples) {
 // Highlight seen, then only the window colour for the rest of the watch.
 void ExpectOneFlashThenCalm(const std::vector<Sample>& samples, const std::string& step) {
   const FlashSummary summary = Summarise(samples);
-  SCOPED_TRACE(step + ": " + Describe(summary, samples.size()));
+  const std::string figures = step + ": " + Describe(summary, samples.size());
+  std::printf("%s\n", figures.c_str());
+  SCOPED_TRACE(figures);
   EXPECT_GT(summary.highlights, 0) << "the highlight colour was seen";
   EXPECT_EQ(0, summary.others) << "only the two colours";
   ASSERT_TRUE(summary.lastHighlightMs.has_value());
+  EXPECT_LE(*summary.lastHighlightMs - *summary.firstHighlightMs, kFlashSpanMs)
+      << "the highlight is over within about a second";
   EXPECT_GE(summary.endMs - *summary.lastHighlightMs, kCalmMs) << "then calm for a while";
   EXPECT_TRUE(summary.endsInWindowColour) << "ends in the window colour";
 }
