@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/fake_message_source.h"
+
 #include <climits>
 #include <map>
 #include <optional>
@@ -12,27 +14,7 @@
 namespace quillon {
 namespace {
 
-using Ask = std::pair<MessageSourceId, std::uint32_t>;
-
-// Answers from a fixed table and records every question.
-class FakeMessageSource : public MessageSource {
- public:
-  void Add(MessageSourceId source, std::uint32_t code, std::string text) {
-    texts_[{source, code}] = std::move(text);
-  }
-  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
-    asks.push_back({source, code});
-    auto it = texts_.find({source, code});
-    if (it == texts_.end()) {
-      return std::nullopt;
-    }
-    return it->second;
-  }
-  std::vector<Ask> asks;
-
- private:
-  std::map<Ask, std::string> texts_;
-};
+using Ask = MessageAsk;
 
 constexpr int kProbe = 0;
 constexpr int kShow = 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/fake_message_source.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -18,23 +20,7 @@ void PrintTo(const FieldWrite& w, std::ostream* os) {
 
 namespace {
 
-using Ask = std::pair<MessageSourceId, std::uint32_t>;
-
-class FakeMessageSource : public MessageSource {
- public:
-  void Add(MessageSourceId source, std::uint32_t code, std::string text) {
-    texts_[{source, code}] = std::move(text);
-  }
-  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
-    asks.push_back({source, code});
-    const auto it = texts_.find({source, code});
-    return it == texts_.end() ? std::nullopt : std::optional<std::string>(it->second);
-  }
-  std::vector<Ask> asks;
-
- private:
-  std::map<Ask, std::string> texts_;
-};
+using Ask = MessageAsk;
 
 // Names every code "<table>:<number>" and records what it was asked.
 class FakeDefineNames : public DefineNames {
