@@ -1,7 +1,5 @@
 #include "about/about_window_win.h"
 
-#include <shellapi.h>
-
 #include <array>
 #include <optional>
 #include <string>
@@ -104,10 +102,25 @@ void OnCreate(HWND about) {
   SendMessageA(heading, WM_SETFONT, reinterpret_cast<WPARAM>(app.boldFont), 0);
 }
 
+// shell32 drags a chain of libraries into every start of the program, yet only a link click
+// needs it: load it then, and keep it, since the shell may go on working in the background.
+void ShellOpen(const std::string& target) {
+  using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static const HMODULE shell = LoadLibraryA("shell32.dll");
+  if (shell == nullptr) {
+    return;
+  }
+  const auto execute = reinterpret_cast<ShellExecuteFunction>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+  if (execute != nullptr) {
+    execute(nullptr, "Open", target.c_str(), nullptr, nullptr, SW_RESTORE);
+  }
+}
+
 void OnLinkClicked(int controlId) {
   const std::optional<std::string> target = LinkTarget(controlId);
   if (target) {
-    ShellExecuteA(nullptr, "Open", target->c_str(), nullptr, nullptr, SW_RESTORE);
+    ShellOpen(*target);
   }
 }
 
