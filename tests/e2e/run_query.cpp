@@ -4,7 +4,9 @@
 // file and the window as it looks to a BMP picture, and closes the program (so its settings are
 // saved as after any run). scripts/run uses it.
 //
-//   run_query QUILLON_EXE QUERY REPORT_TXT PICTURE_BMP
+//   run_query QUILLON_EXE REPORT_TXT PICTURE_BMP [QUERY]
+// Without QUERY the query is the environment variable QUILLON_QUERY, so that any text arrives
+// whole where a command line would be split at its spaces (as Wine's desktop launcher does).
 #include <windows.h>
 
 #include <array>
@@ -64,7 +66,11 @@ std::string Indented(const std::string& text) {
   return out;
 }
 
-std::string Field(const char* label, const std::string& value) {
+std::string Field(const char* label, std::string value) {
+  // The system's message texts end in a line break.
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) {
+    value.pop_back();
+  }
   std::array<char, 16> name{};
   std::snprintf(name.data(), name.size(), "%-13s", (std::string(label) + ":").c_str());
   return name.data() + Indented(value) + "\n";
@@ -188,14 +194,25 @@ class Program {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: run_query QUILLON_EXE QUERY REPORT_TXT PICTURE_BMP\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: run_query QUILLON_EXE REPORT_TXT PICTURE_BMP [QUERY]\n");
     return 2;
   }
   const std::string exe = argv[1];
-  const std::string query = argv[2];
-  const std::string reportPath = argv[3];
-  const std::string picturePath = argv[4];
+  const std::string reportPath = argv[2];
+  const std::string picturePath = argv[3];
+  std::string query;
+  if (argc == 5) {
+    query = argv[4];
+  } else {
+    std::array<char, 4096> value{};
+    const DWORD length =
+        GetEnvironmentVariableA("QUILLON_QUERY", value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size()) {
+      return Fail("no query: give one as the last argument or in QUILLON_QUERY");
+    }
+    query.assign(value.data(), length);
+  }
 
   Program program(exe);
   if (!program.Started()) {
