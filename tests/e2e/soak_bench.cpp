@@ -8,6 +8,8 @@
 //   soak_bench [SEARCHES (default 10000)]
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -56,13 +58,15 @@ struct Sample {
   DWORD userObjects;
   DWORD handles;
   int threads;
+  SIZE_T privateBytes;  // where the system has no object counts, a leak still shows here
 };
 
 class Soak {
  public:
   explicit Soak(const e2e::QuillonProcess& quillon)
       : quillon_(quillon),
-        process_(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, quillon.ProcessId())),
+        process_(
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, quillon.ProcessId())),
         edit_(quillon.Control(kQueryEdit)) {
     const std::vector<HWND> controls = e2e::ChildWindows(quillon.MainWindow());
     if (controls.size() > kDescriptionField) {
@@ -98,12 +102,17 @@ class Soak {
                    kSettleTimeoutMs);
     DWORD handles = 0;
     GetProcessHandleCount(process_, &handles);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    K32GetProcessMemoryInfo(process_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                            sizeof memory);
     return {when,
             searches,
             GetGuiResources(process_, GR_GDIOBJECTS),
             GetGuiResources(process_, GR_USEROBJECTS),
             handles,
-            e2e::CountThreads(quillon_.ProcessId())};
+            e2e::CountThreads(quillon_.ProcessId()),
+            memory.PrivateUsage};
   }
 
  private:
@@ -116,10 +125,11 @@ class Soak {
 };
 
 void Print(const Sample& sample) {
-  std::printf("%-22s %7d searches  GDI %5lu  USER %5lu  handles %5lu  threads %3d\n", sample.when,
-              sample.searches, static_cast<unsigned long>(sample.gdiObjects),
-              static_cast<unsigned long>(sample.userObjects),
-              static_cast<unsigned long>(sample.handles), sample.threads);
+  std::printf(
+      "%-22s %7d searches  GDI %5lu  USER %5lu  handles %5lu  threads %3d  private %7lu KiB\n",
+      sample.when, sample.searches, static_cast<unsigned long>(sample.gdiObjects),
+      static_cast<unsigned long>(sample.userObjects), static_cast<unsigned long>(sample.handles),
+      sample.threads, static_cast<unsigned long>(sample.privateBytes / 1024));
   std::fflush(stdout);
 }
 
