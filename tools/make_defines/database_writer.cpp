@@ -2,22 +2,14 @@
 
 #include <sqlite3.h>
 
-#include <memory>
 #include <system_error>
 
+#include "lookup/define_schema.h"
 #include "lookup/error_type.h"
+#include "lookup/sqlite_handles.h"
 
 namespace quillon::make_defines {
 namespace {
-
-struct ConnectionCloser {
-  void operator()(sqlite3* connection) const { sqlite3_close(connection); }
-};
-struct StatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 std::string ErrorText(sqlite3* connection, const std::string& doing) {
   return doing + ": " + (connection != nullptr ? sqlite3_errmsg(connection) : "out of memory");
@@ -35,8 +27,9 @@ std::string CreateSchema(sqlite3* connection) {
     const std::string table(ErrorTypeName(type));
     // NOCASE: the program looks names up in upper case, and a few SDK names are not
     // (NERR_Success); the index on Define takes the column's collation.
-    const std::string sql = "CREATE TABLE " + table +
-                            " (ErrNum INTEGER NOT NULL, Define TEXT NOT NULL COLLATE NOCASE);";
+    const std::string sql = "CREATE TABLE " + table + " (" + std::string(kCodeColumn) +
+                            " INTEGER NOT NULL, " + std::string(kNameColumn) +
+                            " TEXT NOT NULL COLLATE NOCASE);";
     if (std::string error = Execute(connection, sql); !error.empty())
       return error;
   }
@@ -46,7 +39,8 @@ std::string CreateSchema(sqlite3* connection) {
 std::string CreateIndexes(sqlite3* connection) {
   for (const ErrorType type : kErrorTypes) {
     const std::string table(ErrorTypeName(type));
-    for (const char* column : {"ErrNum", "Define"}) {
+    for (const std::string_view name : {kCodeColumn, kNameColumn}) {
+      const std::string column(name);
       const std::string sql =
           "CREATE INDEX " + table + "_" + column + " ON " + table + " (" + column + ");";
       if (std::string error = Execute(connection, sql); !error.empty())
@@ -58,13 +52,13 @@ std::string CreateIndexes(sqlite3* connection) {
 
 std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) {
   for (const ErrorType type : kErrorTypes) {
-    const std::string sql =
-        "INSERT INTO " + std::string(ErrorTypeName(type)) + " (ErrNum, Define) VALUES (?, ?);";
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(connection, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+    const std::string sql = "INSERT INTO " + std::string(ErrorTypeName(type)) + " (" +
+                            std::string(kCodeColumn) + ", " + std::string(kNameColumn) +
+                            ") VALUES (?, ?);";
+    const SqliteStatement insert = PrepareStatement(connection, sql);
+    if (insert == nullptr) {
       return ErrorText(connection, sql);
     }
-    const Statement insert(raw);
     for (const DefineRow& row : rows) {
       if (row.table != type)
         continue;
@@ -83,7 +77,7 @@ std::string WriteFile(const std::vector<DefineRow>& rows, const std::string& pat
   sqlite3* raw = nullptr;
   const int opened =
       sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  const Connection connection(raw);
+  const SqliteConnection connection(raw);
   if (opened != SQLITE_OK)
     return ErrorText(raw, "opening " + path);
   sqlite3* c = connection.get();

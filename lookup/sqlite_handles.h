@@ -1,0 +1,31 @@
+// Owners of SQLite's connection and statement handles; both release functions accept null.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+namespace quillon {
+
+struct SqliteConnectionCloser {
+  void operator()(sqlite3* connection) const { sqlite3_close(connection); }
+};
+struct SqliteStatementFinalizer {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+using SqliteConnection = std::unique_ptr<sqlite3, SqliteConnectionCloser>;
+using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteStatementFinalizer>;
+
+// The prepared statement, or null when it cannot be prepared (no connection, a missing table,
+// a damaged file).
+inline SqliteStatement PrepareStatement(sqlite3* connection, const std::string& text) {
+  sqlite3_stmt* statement = nullptr;
+  if (connection != nullptr) {
+    sqlite3_prepare_v2(connection, text.c_str(), -1, &statement, nullptr);
+  }
+  return SqliteStatement(statement);
+}
+
+}  // namespace quillon
