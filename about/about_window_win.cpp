@@ -10,6 +10,7 @@
 #include "app/main_window_win.h"
 #include "app/placement.h"
 #include "app/settings_win.h"
+#include "res/version.h"
 
 namespace quillon {
 
@@ -39,7 +40,7 @@ struct AboutControl {
 // In creation order; the heading comes first.
 constexpr std::array<AboutControl, 19> kControls = {{
     {"STATIC", "Quillon", kTextStyle, 85, 8, 190, 17, 0, 0},
-    {"STATIC", "Version 3.0.5", kTextStyle, 134, 30, 125, 15, 0, 0},
+    {"STATIC", "Version " QUILLON_VERSION_TEXT, kTextStyle, 134, 30, 125, 15, 0, 0},
     {"STATIC", "", kIconStyle, 78, 64, 33, 33, 0, 32513},   // IDI_HAND
     {"STATIC", "", kIconStyle, 134, 64, 33, 33, 0, 32514},  // IDI_QUESTION
     {"STATIC", "", kIconStyle, 186, 64, 33, 33, 0, 32515},  // IDI_EXCLAMATION

@@ -12,6 +12,7 @@
 
 #include "app/control_ids.h"
 #include "lookup/define_database.h"
+#include "lookup/message_source.h"
 
 namespace quillon {
 
@@ -21,14 +22,16 @@ struct AppState {
   std::string settingsPath;
   HFONT normalFont = nullptr;
   HFONT boldFont = nullptr;
+  // Made once at start-up; every search and view asks these.
   std::unique_ptr<DefineDatabase> database;
+  std::unique_ptr<MessageSource> messages;
 
   HWND mainWindow = nullptr;
   HWND queryEdit = nullptr;
   HWND windowStateToggle = nullptr;
   HWND onTopToggle = nullptr;
   HWND defineGroupBox = nullptr;
-  // Type, Status, Code, Facility, define/code box, Description.
+  // Indexed by ResultField.
   std::array<HWND, 6> resultPanel{};
   // Win32, HRESULT, NTSTATUS, STOP.
   std::array<HWND, 4> typeSelectors{};

@@ -16,12 +16,13 @@
 #include "app/settings_win.h"
 #include "app/window_classes_win.h"
 #include "lookup/define_database.h"
+#include "lookup/define_schema.h"
+#include "lookup/message_source_win.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr char kDatabaseFileName[] = "defines.db3";
 constexpr char kTitle[] = "Quillon";
 
 // The executable's full path, or "" when it cannot be had whole: a cut path would name an
@@ -56,7 +57,7 @@ std::string AnsiToUtf8(const std::string& text) {
 }
 
 bool CurrentDirectoryHasDatabase() {
-  const DWORD attributes = GetFileAttributesA(kDatabaseFileName);
+  const DWORD attributes = GetFileAttributesA(std::string(kDefinesFileName).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -102,6 +103,7 @@ bool StartUp() {
   // Read-only, so a missing file is never created; the executable's directory is the fallback.
   app.database = std::make_unique<DefineDatabase>(
       ChooseDatabasePath(CurrentDirectoryHasDatabase(), AnsiToUtf8(ModuleDirectory(exePath))));
+  app.messages = std::make_unique<WindowsMessageSource>();
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -131,6 +133,7 @@ void ShutDown(bool settingsApplied) {
   DeleteObject(app.boldFont);
   CoUninitialize();
   app.database.reset();
+  app.messages.reset();
 }
 
 }  // namespace

@@ -1,22 +1,24 @@
 #include "app/main_window_win.h"
 
 #include <array>
+#include <utility>
 
 #include "about/about_window_win.h"
 #include "app/app_state_win.h"
 #include "app/command_routing.h"
+#include "app/scoped_win.h"
 #include "app/settings_win.h"
 #include "display/flash_win.h"
 #include "display/result_panel_win.h"
+#include "display/type_views.h"
 #include "lookup/search_flow_win.h"
+#include "query/classify_query.h"
 #include "query/query_edit_win.h"
+#include "res/resource_ids.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr int kQueryLimit = 136;
-constexpr int kAboutIcon = 2;
 
 constexpr DWORD kText = WS_CHILD | WS_VISIBLE;                                 // 0x50000000
 constexpr DWORD kIconButton = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_ICON;     // 0x50000103
@@ -104,7 +106,7 @@ void OnCreate(HWND window) {
   const HWND query = CreateControl(window, kControls[kQueryEdit]);
   controls[kQueryEdit] = query;
   app.queryEdit = query;
-  SendMessageA(query, EM_LIMITTEXT, kQueryLimit, 0);
+  SendMessageA(query, EM_LIMITTEXT, kQueryMaxLength, 0);
   SetFocus(query);
   // GWLP_WNDPROC is GWL_WNDPROC on 32-bit Windows; the pointer form also builds for 64-bit.
   app.queryEditBaseProc = reinterpret_cast<WNDPROC>(
@@ -114,7 +116,7 @@ void OnCreate(HWND window) {
     controls[i] = CreateControl(window, kControls[i]);
     if (i == kAboutButton) {
       const auto icon =
-          LoadImageA(app.instance, MAKEINTRESOURCEA(kAboutIcon), IMAGE_ICON, 16, 16, LR_SHARED);
+          LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_INFO), IMAGE_ICON, 16, 16, LR_SHARED);
       SendMessageA(controls[i], STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     }
   }
@@ -124,8 +126,17 @@ void OnCreate(HWND window) {
   app.defineGroupBox = controls[kDefineGroupBox];
   app.typeSelectors = {controls[kWin32Label], controls[kHresultLabel], controls[kNtStatusLabel],
                        controls[kStopLabel]};
-  app.resultPanel = {controls[kTypeField],     controls[kStatusField], controls[kCodeField],
-                     controls[kFacilityField], controls[kDefineBox],   controls[kDescriptionField]};
+  constexpr std::array<std::pair<ResultField, Control>, 6> kFieldControls = {{
+      {ResultField::Type, kTypeField},
+      {ResultField::Status, kStatusField},
+      {ResultField::Code, kCodeField},
+      {ResultField::Facility, kFacilityField},
+      {ResultField::DefineBox, kDefineBox},
+      {ResultField::Description, kDescriptionField},
+  }};
+  for (const auto& [field, control] : kFieldControls) {
+    app.resultPanel[static_cast<std::size_t>(field)] = controls[control];
+  }
 
   EnumChildWindows(window, SetChildFont, 0);
   SetFont(controls[kDefineGroupBox], app.boldFont);
@@ -137,12 +148,10 @@ void OnCreate(HWND window) {
 }
 
 void DrawLine(HDC dc, int colourIndex, int y) {
-  const HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(colourIndex));
-  const HGDIOBJ previous = SelectObject(dc, pen);
+  const ScopedGdiObject pen(CreatePen(PS_SOLID, 1, GetSysColor(colourIndex)));
+  const ScopedSelection selection(dc, pen.get());
   MoveToEx(dc, 5, y, nullptr);
   LineTo(dc, 540, y);
-  SelectObject(dc, previous);
-  DeleteObject(pen);
 }
 
 void OnPaint(HWND window) {
@@ -199,7 +208,7 @@ LRESULT OnCtlColorEdit(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnClose(HWND window) {
-  ClearResultPanel(2);
+  ClearResultPanel(ClearLevel::FieldsAndLabels);
   DestroyWindow(window);
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "res/resource_ids.h"
+
 namespace quillon {
 
 inline constexpr std::string_view kSettingsFileName = "settings.ini";
@@ -17,10 +19,10 @@ inline constexpr std::int32_t kOnTopDefault = 0;
 inline constexpr std::int32_t kWindowStateDefault = 1;
 
 // Icon resources of the two toggle buttons.
-inline constexpr int kIconExpand = 3;    // triangle down: shown while compact
-inline constexpr int kIconCollapse = 4;  // triangle up: shown while expanded
-inline constexpr int kIconPinned = 5;    // pin stuck in: shown while on top
-inline constexpr int kIconUnpinned = 6;  // pin on its side: shown otherwise
+inline constexpr int kIconExpand = IDI_EXPAND;
+inline constexpr int kIconCollapse = IDI_COLLAPSE;
+inline constexpr int kIconPinned = IDI_PINNED;
+inline constexpr int kIconUnpinned = IDI_UNPINNED;
 
 // The executable's directory up to and including its last backslash; "" when the path has
 // no backslash (or is empty).

@@ -5,12 +5,11 @@
 #include "about/about_window_win.h"
 #include "app/app_state_win.h"
 #include "app/main_window_win.h"
+#include "res/resource_ids.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr int kAppIcon = 1;
 
 // A static control in every respect but the hand cursor: every message goes to the system
 // STATIC procedure unchanged.
@@ -24,7 +23,7 @@ LRESULT CALLBACK ErrTypeProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 HICON LoadAppIcon(int size) {
   return static_cast<HICON>(
-      LoadImageA(App().instance, MAKEINTRESOURCEA(kAppIcon), IMAGE_ICON, size, size, LR_SHARED));
+      LoadImageA(App().instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
 }
 
 HBRUSH ButtonFaceBrush() {

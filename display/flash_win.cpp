@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "app/app_state_win.h"
+#include "app/scoped_win.h"
 
 namespace quillon {
 
@@ -22,11 +23,10 @@ void PaintQueryEditWith(HBRUSH brush) {
 
 void StartAttentionFlash() {
   DWORD threadId = 0;
-  HANDLE thread = CreateThread(nullptr, 0, FlashWorker, reinterpret_cast<LPVOID>(1), 0, &threadId);
-  // Nobody waits for the worker; without a thread only the sound remains.
-  if (thread != nullptr) {
-    CloseHandle(thread);
-  }
+  // Nobody waits for the worker, so its handle goes at once; without a thread only the sound
+  // remains.
+  const ScopedHandle thread(
+      CreateThread(nullptr, 0, FlashWorker, reinterpret_cast<LPVOID>(1), 0, &threadId));
   MessageBeep(MB_ICONHAND);
 }
 

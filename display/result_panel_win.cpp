@@ -1,52 +1,43 @@
 #include "display/result_panel_win.h"
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 #include "app/app_state_win.h"
-#include "display/facility_names.h"
-#include "display/type_views.h"
-#include "lookup/message_source_win.h"
+#include "display/window_text.h"
 
 namespace quillon {
 
 namespace {
 
-// The define/code box after a number search asks the one connection, if start-up made one.
-class PanelDefineNames final : public DefineNames {
- public:
-  explicit PanelDefineNames(const DefineDatabase* database) : database_(database) {}
-  std::string ShowDefineName(std::string_view table, std::string_view numberText) override {
-    if (database_ == nullptr) {
-      return std::string(kUnknownText);
-    }
-    return database_->ShowDefineName(table, numberText);
-  }
+std::uint32_t StoredCode(ErrorType type) {
+  const HWND label = App().typeSelectors[static_cast<std::size_t>(type)];
+  return static_cast<std::uint32_t>(GetWindowLongA(label, GWL_USERDATA));
+}
 
- private:
-  const DefineDatabase* database_;
-};
-
-std::uint32_t StoredCode(HWND window) {
-  return static_cast<std::uint32_t>(GetWindowLongA(window, GWL_USERDATA));
+// The query edit's user data: 0 after a number search, anything else after a define search.
+QueryMode StoredQueryMode() {
+  return GetWindowLongA(App().queryEdit, GWL_USERDATA) == 0 ? QueryMode::Number : QueryMode::Define;
 }
 
 }  // namespace
 
-void SetFieldText(HWND field, const std::string& text) {
-  const LPARAM pointer = text.empty() ? 0 : reinterpret_cast<LPARAM>(text.c_str());
-  SendMessageA(field, WM_SETTEXT, 0, pointer);
+HWND ResultFieldWindow(ResultField field) {
+  return App().resultPanel[static_cast<std::size_t>(field)];
 }
 
-void ClearResultPanel(int level) {
-  if (level != 1 && level != 2) {
-    return;
-  }
+void SetFieldText(ResultField field, std::string_view text) {
+  const std::string windowText(text);
+  const LPARAM pointer = windowText.empty() ? 0 : reinterpret_cast<LPARAM>(windowText.c_str());
+  SendMessageA(ResultFieldWindow(field), WM_SETTEXT, 0, pointer);
+}
+
+void ClearResultPanel(ClearLevel level) {
   const AppState& app = App();
   for (HWND field : app.resultPanel) {
     SendMessageA(field, WM_SETTEXT, 0, 0);
   }
-  if (level == 2) {
+  if (level == ClearLevel::FieldsAndLabels) {
     for (HWND label : app.typeSelectors) {
       EnableWindow(label, FALSE);
     }
@@ -55,14 +46,16 @@ void ClearResultPanel(int level) {
 
 void RunTypeCommand(ErrorType type) {
   try {
-    ClearResultPanel(1);
+    ClearResultPanel(ClearLevel::Fields);
     const AppState& app = App();
-    const std::uint32_t code = StoredCode(app.typeSelectors[static_cast<int>(type)]);
-    const int queryMode = static_cast<int>(GetWindowLongA(app.queryEdit, GWL_USERDATA));
-    WindowsMessageSource messages;
-    PanelDefineNames defines(app.database.get());
-    for (const FieldWrite& write : PlanTypeView(type, code, queryMode, messages, defines)) {
-      SetFieldText(app.resultPanel[static_cast<int>(write.field)], write.text);
+    const ViewFields view =
+        TypeView(type, StoredCode(type), StoredQueryMode(), *app.messages, *app.database);
+    for (const ResultField field : kResultFields) {
+      const std::string& text = FieldText(view, field);
+      // Cleared just above; the Description is the system's text as it came.
+      if (!text.empty()) {
+        SetFieldText(field, field == ResultField::Description ? text : WithCrLf(text));
+      }
     }
   } catch (...) {
     // Out of memory while building texts: the panel keeps what was written so far.

@@ -2,17 +2,23 @@
 
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
+#include "display/type_views.h"
 #include "lookup/error_type.h"
 
 namespace quillon {
 
-// Level 1 empties the six result fields; level 2 also disables the four type labels.
-void ClearResultPanel(int level);
+enum class ClearLevel {
+  Fields,           // the six result fields are emptied
+  FieldsAndLabels,  // and the four type labels disabled; their stored codes stay
+};
+
+void ClearResultPanel(ClearLevel level);
 // The main window's type command (1004 to 1007) for one kind.
 void RunTypeCommand(ErrorType type);
+HWND ResultFieldWindow(ResultField field);
 // Writes a field whole with WM_SETTEXT; an empty text is sent as a null pointer.
-void SetFieldText(HWND field, const std::string& text);
+void SetFieldText(ResultField field, std::string_view text);
 
 }  // namespace quillon

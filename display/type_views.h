@@ -1,37 +1,44 @@
-// What each type view writes into the result panel, in the order it writes it.
+// What each type view shows in the six result fields for the code stored for its kind.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "lookup/define_database.h"
+#include "lookup/define_source.h"
 #include "lookup/error_type.h"
 #include "lookup/message_source.h"
+#include "lookup/search.h"
 
 namespace quillon {
 
-// The six result fields, in the order ClearResultPanel empties them.
+// The six result fields, in the order they are cleared.
 enum class ResultField { Type = 0, Status, Code, Facility, DefineBox, Description };
 
-struct FieldWrite {
-  ResultField field;
-  std::string text;  // empty: the field is emptied
+inline constexpr std::array<ResultField, 6> kResultFields = {
+    ResultField::Type,     ResultField::Status,    ResultField::Code,
+    ResultField::Facility, ResultField::DefineBox, ResultField::Description};
 
-  bool operator==(const FieldWrite&) const = default;
+// The texts of one view; an empty text is an empty field. Line breaks of the define/code box
+// are '\n'; the Description is the message source's text as it came.
+struct ViewFields {
+  std::string type;
+  std::string status;
+  std::string code;
+  std::string facility;  // empty for STOP, which has no facility
+  std::string defineBox;
+  std::string description;
+
+  bool operator==(const ViewFields&) const = default;
 };
 
-// Names a code for the define/code box after a number search; the database implements it.
-class DefineNames {
- public:
-  virtual ~DefineNames() = default;
-  virtual std::string ShowDefineName(std::string_view table, std::string_view numberText) = 0;
-};
+const std::string& FieldText(const ViewFields& fields, ResultField field);
 
-// The writes of one type command (after ClearResultPanel level 1), Type field included, for
-// the code stored in the kind's label and the query edit's QueryMode.
-std::vector<FieldWrite> PlanTypeView(ErrorType type, std::uint32_t code, int queryMode,
-                                     MessageSource& messages, DefineNames& defines);
+// The view of type for the code stored for it, after a search in mode. The define/code box
+// names the code after a number search ("*** Unknown ***" when no row does) and shows the
+// code signed and in hex after a define search.
+ViewFields TypeView(ErrorType type, std::uint32_t code, QueryMode mode, MessageSource& messages,
+                    const DefineSource& defines);
 
 }  // namespace quillon

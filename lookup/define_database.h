@@ -5,46 +5,30 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "lookup/define_source.h"
 #include "lookup/error_type.h"
-
-struct sqlite3;
+#include "lookup/sqlite_handles.h"
 
 namespace quillon {
 
-// What the define/code box shows for a code that no row names.
-inline constexpr std::string_view kUnknownDefineText = "*** Unknown ***";
+// "SELECT T.ErrNum FROM T WHERE T.Define = 'NAME'", T the kind's table.
+std::string ByNameStatement(ErrorType type, std::string_view name);
+// "SELECT T.Define FROM T WHERE (T.ErrNum = N)", N the value as signed decimal.
+std::string ByNumberStatement(ErrorType type, std::uint32_t value);
 
-// "SELECT T.ErrNum FROM T WHERE T.Define = 'NAME'"
-std::string ByNameStatement(std::string_view table, std::string_view name);
-// "SELECT T.Define FROM T WHERE (T.ErrNum = N)"
-std::string ByNumberStatement(std::string_view table, std::string_view numberText);
-
-struct DefineMatch {
-  ErrorType type;
-  std::int32_t code;  // as the table holds it, unreduced
-
-  bool operator==(const DefineMatch&) const = default;
-};
-
-class DefineDatabase {
+class DefineDatabase final : public DefineSource {
  public:
   // Opens path read-only; never creates a file. A missing or unreadable file gives a database
   // that finds nothing.
   explicit DefineDatabase(const std::string& path);
-  ~DefineDatabase();
-  DefineDatabase(const DefineDatabase&) = delete;
-  DefineDatabase& operator=(const DefineDatabase&) = delete;
 
-  // For each table in ErrorType order that holds name (upper case, validated): its first code.
-  std::vector<DefineMatch> SearchDefine(std::string_view name) const;
-  // The text to show for numberText in table: the define name, "" for a NULL name, or
-  // "*** Unknown ***" when the table has no row (or the database cannot answer).
-  std::string ShowDefineName(std::string_view table, std::string_view numberText) const;
+  // Only names a define can have are asked for; anything else finds nothing.
+  std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
+  std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
 
  private:
-  sqlite3* connection_ = nullptr;
+  SqliteConnection connection_;
 };
 
 // The database file to open: the current directory's defines.db3 when it exists, otherwise

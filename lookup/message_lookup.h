@@ -1,5 +1,5 @@
 // The four message-table lookups as rules: which source each kind asks, with which code, and
-// what follows in Probe and Show mode. The window glue applies the outcome to the controls.
+// what follows in Probe and Show mode. The front ends apply the outcome.
 #pragma once
 
 #include <cstdint>
@@ -13,29 +13,22 @@ namespace quillon {
 
 enum class LookupMode { Probe = 0, Show = 1 };
 
-// FormatMessageA option words.
-inline constexpr std::uint32_t kFormatFromSystem = 0x1300;
-inline constexpr std::uint32_t kFormatFromModule = 0xB00;
-
 struct LookupPlan {
-  bool applicable = false;   // false: LookupWin32 returns -1 and touches nothing
-  std::uint32_t code = 0;    // code passed to the source (the reduced Win32 code for Win32)
+  bool applicable = false;  // false: only Win32 says so, for a value that cannot be one
+  std::uint32_t code = 0;   // code passed to the source (the reduced Win32 code for Win32)
   MessageSourceId source = MessageSourceId::System;
-  std::uint32_t formatOptions = kFormatFromSystem;
-  const char* moduleName = nullptr;  // "wininet", "ntdll", "ntoskrnl.exe", or null for system
 };
 
 LookupPlan PlanLookup(ErrorType type, std::uint32_t code);
 
 struct LookupOutcome {
-  int result = 0;  // LookupWin32's return value: -1 not applicable, else 0
-  // Probe mode, source had a message: store this code in the kind's label and enable it.
-  std::optional<std::uint32_t> storeInLabel;
-  // Show mode, applicable: write this into Description (empty text when the source had none).
+  bool applicable = false;  // as planned; nothing else was asked when false
+  // Probe mode, the source had a message: the code stored for the kind (its label enabled).
+  std::optional<std::uint32_t> found;
+  // Show mode, applicable: the Description text, empty when the source had none.
   std::optional<std::string> description;
 };
 
-// mode is the raw mode word: exactly 1 is Show, anything else acts as Probe.
-LookupOutcome Lookup(ErrorType type, std::uint32_t code, int mode, MessageSource& source);
+LookupOutcome Lookup(ErrorType type, std::uint32_t code, LookupMode mode, MessageSource& source);
 
 }  // namespace quillon

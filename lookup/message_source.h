@@ -9,6 +9,22 @@ namespace quillon {
 
 enum class MessageSourceId { System, Wininet, Ntdll, Ntoskrnl };
 
+// The module whose table holds a source's texts ("wininet", "ntdll", "ntoskrnl.exe"); null for
+// the system table.
+constexpr const char* ModuleName(MessageSourceId source) {
+  switch (source) {
+    case MessageSourceId::Wininet:
+      return "wininet";
+    case MessageSourceId::Ntdll:
+      return "ntdll";
+    case MessageSourceId::Ntoskrnl:
+      return "ntoskrnl.exe";
+    case MessageSourceId::System:
+      break;
+  }
+  return nullptr;
+}
+
 class MessageSource {
  public:
   virtual ~MessageSource() = default;

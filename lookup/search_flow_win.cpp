@@ -4,27 +4,17 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "app/app_state_win.h"
 #include "display/flash_win.h"
 #include "display/result_panel_win.h"
-#include "display/type_views.h"
-#include "lookup/lookup_win.h"
+#include "display/window_text.h"
+#include "lookup/search.h"
 #include "query/classify_query.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr int kNumberMode = 0;
-constexpr int kDefineMode = 1;
-constexpr char kNumberNotFound[] = "\r\n\r\nError number not found";
-constexpr char kDefineNotFound[] = "\r\n\r\nDefine Not Found";
-
-HWND DescriptionField() {
-  return App().resultPanel[static_cast<int>(ResultField::Description)];
-}
 
 void SendCommand(int id) {
   SendMessageA(App().mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -37,76 +27,50 @@ std::string QueryText() {
 }
 
 // QueryMode lives in the query edit's user data; the group box names what the box below shows.
-void EnterQueryMode(int mode) {
+void EnterQueryMode(QueryMode mode) {
   const AppState& app = App();
-  SetWindowLongA(app.queryEdit, GWL_USERDATA, mode);
-  SetWindowTextA(app.defineGroupBox, mode == kDefineMode ? "Error Code" : "#Define");
+  SetWindowLongA(app.queryEdit, GWL_USERDATA, static_cast<LONG>(mode));
+  SetWindowTextA(app.defineGroupBox, std::string(DefineBoxCaption(mode)).c_str());
 }
 
-// A search that ends while the window is compact opens it, so its result can be seen.
-void ExpandIfCompact() {
-  if (App().windowState == 0) {
-    SendCommand(IDC_WINDOWSTATE);
-  }
-}
-
-void ShowRejection(std::string_view message) {
-  SetFieldText(DescriptionField(), std::string(message));
-  StartAttentionFlash();
-}
-
-void SearchDefinePath(const std::string& name) {
-  EnterQueryMode(kDefineMode);
+// Each matched kind's label holds its code and can be chosen; the others keep theirs.
+void StoreMatches(const SearchResult& result) {
   const AppState& app = App();
-  if (app.database != nullptr) {
-    for (const DefineMatch& match : app.database->SearchDefine(name)) {
-      HWND label = app.typeSelectors[static_cast<int>(match.type)];
-      SetWindowLongA(label, GWL_USERDATA, match.code);
+  for (const ErrorType type : kErrorTypes) {
+    if (const std::optional<std::uint32_t> code = result.matches[static_cast<std::size_t>(type)]) {
+      HWND label = app.typeSelectors[static_cast<std::size_t>(type)];
+      SetWindowLongA(label, GWL_USERDATA, static_cast<LONG>(*code));
       EnableWindow(label, TRUE);
     }
   }
-  if (SelectFirstMatch()) {
-    ExpandIfCompact();
-  } else {
-    SetFieldText(DescriptionField(), kDefineNotFound);
-  }
 }
 
-void SearchNumberPath(std::uint32_t value) {
-  constexpr int kProbe = static_cast<int>(LookupMode::Probe);
-  EnterQueryMode(kNumberMode);
-  // A value that can be a Win32 code is never an HRESULT of its own.
-  if (RunLookup(ErrorType::Win32, value, kProbe) == -1) {
-    RunLookup(ErrorType::Hresult, value, kProbe);
-  }
-  RunLookup(ErrorType::NtStatus, value, kProbe);
-  RunLookup(ErrorType::Stop, value, kProbe);
-  if (!SelectFirstMatch()) {
-    SetFieldText(DescriptionField(), kNumberNotFound);
-  }
-  ExpandIfCompact();
+void ShowDescription(const std::string& text) {
+  SetFieldText(ResultField::Description, WithCrLf(text));
 }
 
 }  // namespace
 
 void RunSearch() {
   try {
-    ClearResultPanel(2);
-    const QueryVerdict verdict = ClassifyQuery(QueryText());
-    switch (verdict.kind) {
-      case QueryVerdict::Kind::Rejection:
-        // The text had the shape of a define, so the mode says so even though it failed.
-        if (verdict.defineMode) {
-          EnterQueryMode(kDefineMode);
-        }
-        ShowRejection(verdict.message);
-        break;
-      case QueryVerdict::Kind::DefineName:
-        SearchDefinePath(verdict.defineName);
-        break;
-      case QueryVerdict::Kind::Number:
-        SearchNumberPath(verdict.number);
-        break;
+    ClearResultPanel(ClearLevel::FieldsAndLabels);
+    const AppState& app = App();
+    const SearchResult result = Search(QueryText(), *app.messages, *app.database);
+    if (result.mode) {
+      EnterQueryMode(*result.mode);
+    }
+    if (result.verdict == SearchVerdict::Rejected) {
+      ShowDescription(result.description);
+      StartAttentionFlash();
+      return;
+    }
+    StoreMatches(result);
+    if (!SelectFirstMatch()) {
+      ShowDescription(result.description);
+    }
+    // A search that ends while the window is compact opens it, so its result can be seen.
+    if (result.expandsWindow && app.windowState == 0) {
+      SendCommand(IDC_WINDOWSTATE);
     }
   } catch (...) {
     // Out of memory: the search stops where it was; the panel was cleared first.

@@ -35,7 +35,7 @@ QueryVerdict ClassifyDefine(std::string_view queryText) {
   if (queryText.front() == '_')
     return Reject(kInvalidDefineMessage);
   std::string name(queryText);
-  if (CheckDefineName(name) != 0)
+  if (!CheckDefineName(name))
     return Reject(kInvalidDefineMessage, /*defineMode=*/true);
   return DefineName(std::move(name));
 }

@@ -21,6 +21,7 @@ struct QueryVerdict {
 };
 
 // The rejection messages, exactly as the user sees them, in the order the rules reach them.
+// Line breaks are '\n'; the window writes them as CR LF.
 inline constexpr std::string_view kNothingToSearchMessage =
     "DOH, there is nothing to search for! Please enter a complete error number";
 inline constexpr std::string_view kInvalidDefineMessage = "Seems to be an invalid define";
@@ -29,9 +30,9 @@ inline constexpr std::string_view kMoreThanOneHexPrefixMessage =
 inline constexpr std::string_view kHexPrefixNotFirstMessage = "0x should be before any numbers";
 inline constexpr std::string_view kMissingHexDigitsMessage =
     "Um, are you missing a number after the 0x";
-inline constexpr std::string_view kInvalidHexMessage = "That is an invalid hex number\r\n";
+inline constexpr std::string_view kInvalidHexMessage = "That is an invalid hex number\n";
 inline constexpr std::string_view kHexTooBigMessage =
-    "The hex number you entered is way too big!\r\n"
+    "The hex number you entered is way too big!\n"
     "Valid range is: 80000000 (-2147483648) to 7FFFFFFF (2147483647)";
 inline constexpr std::string_view kTooManyDashesMessage = "There are too many dashes in the number";
 inline constexpr std::string_view kDashNotFirstMessage =
@@ -39,9 +40,9 @@ inline constexpr std::string_view kDashNotFirstMessage =
 inline constexpr std::string_view kMissingDigitsAfterDashMessage =
     "Um, are you missing a number after the dash?";
 inline constexpr std::string_view kInvalidDwordMessage =
-    "You entered an invalid DWORD\r\nValid numbers are 0123456789";
+    "You entered an invalid DWORD\nValid numbers are 0123456789";
 inline constexpr std::string_view kNumberTooBigMessage =
-    "The number you entered is way too big!\r\nValid range is: -2147483648 to 2147483647";
+    "The number you entered is way too big!\nValid range is: -2147483648 to 2147483647";
 
 inline constexpr std::array<std::string_view, 12> kRejectionMessages = {
     kNothingToSearchMessage,

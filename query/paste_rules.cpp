@@ -24,6 +24,11 @@ constexpr std::array<bool, 256> kPasteValidTable = MakePasteValidTable();
 
 }  // namespace
 
+std::string PasteTooLargeMessage() {
+  return "The data you are tying to paste is too large.  Max length is " +
+         std::to_string(kQueryMaxLength) + " characters.";
+}
+
 std::optional<unsigned> FilterQueryChar(unsigned charCode) {
   switch (charCode) {
     case 3:   // Ctrl+C

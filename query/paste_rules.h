@@ -7,8 +7,9 @@
 
 namespace quillon {
 
-inline constexpr std::string_view kPasteTooLargeMessage =
-    "The data you are tying to paste is too large.  Max length is 136 characters.";
+// "The data you are tying to paste is too large.  Max length is 136 characters.", with the
+// query edit's limit.
+std::string PasteTooLargeMessage();
 inline constexpr std::string_view kPasteInvalidMessage =
     "The data you are trying to paste contains invalid characters, valid characters are "
     "1234567890ABCDEFGHIJKLMNOPQRSTUVWXxYZ-_";

@@ -5,32 +5,13 @@
 #include <string>
 
 #include "app/app_state_win.h"
+#include "app/scoped_win.h"
 #include "lookup/search_flow_win.h"
 #include "query/paste_rules.h"
 
 namespace quillon {
 
 namespace {
-
-// Holds the clipboard open; it must be closed before the edit's own paste opens it again and
-// before a message box runs its loop, hence Close() ahead of the destructor.
-class ClipboardGuard {
- public:
-  ClipboardGuard() : open_(OpenClipboard(nullptr) != 0) {}
-  ~ClipboardGuard() { Close(); }
-  ClipboardGuard(const ClipboardGuard&) = delete;
-  ClipboardGuard& operator=(const ClipboardGuard&) = delete;
-  bool IsOpen() const { return open_; }
-  void Close() {
-    if (open_) {
-      CloseClipboard();
-      open_ = false;
-    }
-  }
-
- private:
-  bool open_;
-};
 
 LRESULT PassOn(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(App().queryEditBaseProc, edit, message, wParam, lParam);
@@ -43,33 +24,32 @@ std::optional<std::string> ClipboardText() {
   if (data == nullptr) {
     return std::nullopt;
   }
-  const auto* text = static_cast<const char*>(GlobalLock(data));
+  const ScopedGlobalLock lock(data);
+  const auto* text = static_cast<const char*>(lock.Get());
   if (text == nullptr) {
     return std::nullopt;
   }
-  std::string copy(text, strnlen(text, GlobalSize(data)));
-  GlobalUnlock(data);
-  return copy;
+  return std::string(text, strnlen(text, GlobalSize(data)));
 }
 
 // Puts text on the clipboard in place of what it held; false leaves the clipboard untouched.
 bool ReplaceClipboardText(const std::string& text) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+  ScopedGlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1));
   if (block == nullptr) {
     return false;
   }
-  void* destination = GlobalLock(block);
-  if (destination == nullptr) {
-    GlobalFree(block);
-    return false;
+  {
+    const ScopedGlobalLock lock(block.get());
+    if (lock.Get() == nullptr) {
+      return false;
+    }
+    std::memcpy(lock.Get(), text.c_str(), text.size() + 1);
   }
-  std::memcpy(destination, text.c_str(), text.size() + 1);
-  GlobalUnlock(block);
   EmptyClipboard();
-  if (SetClipboardData(CF_TEXT, block) == nullptr) {
-    GlobalFree(block);  // still ours when the clipboard refused it
-    return false;
+  if (SetClipboardData(CF_TEXT, block.get()) == nullptr) {
+    return false;  // still ours when the clipboard refused it
   }
+  block.release();  // the clipboard's from now on
   return true;
 }
 
@@ -104,7 +84,7 @@ LRESULT OnGetDlgCode(HWND edit, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnPaste(HWND edit, WPARAM wParam, LPARAM lParam) {
   AppState& app = App();
-  ClipboardGuard clipboard;
+  ScopedClipboard clipboard;
   if (!clipboard.IsOpen()) {
     return PassOn(edit, WM_PASTE, wParam, lParam);
   }
@@ -120,7 +100,7 @@ LRESULT OnPaste(HWND edit, WPARAM wParam, LPARAM lParam) {
       return 0;
     case PasteVerdict::Outcome::TooLong:
       clipboard.Close();
-      ShowPasteRefusal(kPasteTooLargeMessage, nullptr);
+      ShowPasteRefusal(PasteTooLargeMessage(), nullptr);
       return 0;
     case PasteVerdict::Outcome::InvalidCharacters:
       clipboard.Close();

@@ -102,12 +102,11 @@ bool IsHexDigits(std::string_view text) {
                      [](char c) { return IsHexDigit(static_cast<unsigned char>(c)); });
 }
 
-int CheckDefineName(std::string& text) {
+bool CheckDefineName(std::string& text) {
   ToUpperAscii(text);
-  const bool valid = std::all_of(text.begin(), text.end(), [](char c) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_';
   });
-  return valid ? 0 : -1;
 }
 
 int LastDashPosition(std::string_view text) {

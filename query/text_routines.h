@@ -35,8 +35,8 @@ std::size_t TrimBlanks(std::string& text);
 bool IsDecimalDigits(std::string_view text);
 // True when every byte is a hexadecimal digit of either case; an empty text gives true.
 bool IsHexDigits(std::string_view text);
-// Upper-cases text in place, then 0 when every byte is '0'..'9', 'A'..'Z' or '_', else -1.
-int CheckDefineName(std::string& text);
+// Upper-cases text in place; true when every byte then is '0'..'9', 'A'..'Z' or '_'.
+bool CheckDefineName(std::string& text);
 // 1-based position of the last '-', 0 when there is none.
 int LastDashPosition(std::string_view text);
 // The rest of the text from its first byte that is not '0' (empty for zeros only).

@@ -103,7 +103,7 @@ std::size_t DropIndexes(const fs::path& path) {
 
 struct Workload {
   std::vector<std::string> names;                            // for SearchDefine
-  std::vector<std::pair<std::string, std::string>> numbers;  // (table, number) for the views
+  std::vector<std::pair<ErrorType, std::uint32_t>> numbers;  // (table, code) for the views
 };
 
 // An even spread of the names and codes each table holds, and some that no table holds.
@@ -117,10 +117,10 @@ Workload MakeWorkload(const fs::path& path) {
     const std::size_t step = names.size() / 16 + 1;
     for (std::size_t i = 0; i < names.size(); i += step) {
       work.names.push_back(names[i]);
-      work.numbers.emplace_back(table, codes[i]);
+      work.numbers.emplace_back(type, static_cast<std::uint32_t>(std::stoll(codes[i])));
     }
     work.names.push_back("NO_SUCH_DEFINE_" + table);
-    work.numbers.emplace_back(table, "123456789");
+    work.numbers.emplace_back(type, 123456789u);
   }
   return work;
 }
@@ -129,7 +129,7 @@ void SearchDefine(benchmark::State& state, const DefineDatabase* db, const Workl
   std::size_t i = 0;
   std::size_t found = 0;
   for (auto _ : state) {
-    const auto matches = db->SearchDefine(work->names[i]);
+    const auto matches = quillon::SearchDefine(*db, work->names[i]);
     found += matches.size();
     benchmark::DoNotOptimize(matches.data());
     i = (i + 1) % work->names.size();
@@ -141,8 +141,8 @@ void SearchDefine(benchmark::State& state, const DefineDatabase* db, const Workl
 void ShowDefineName(benchmark::State& state, const DefineDatabase* db, const Workload* work) {
   std::size_t i = 0;
   for (auto _ : state) {
-    const auto& [table, number] = work->numbers[i];
-    std::string name = db->ShowDefineName(table, number);
+    const auto& [table, code] = work->numbers[i];
+    std::string name = db->NameOfValue(table, code).value_or("*** Unknown ***");
     benchmark::DoNotOptimize(name.data());
     i = (i + 1) % work->numbers.size();
   }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,50 +22,57 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the define/code box would show: the name, or the unknown text when no row has it.
+std::string Shown(const DefineDatabase& db, ErrorType type, std::uint32_t value) {
+  return db.NameOfValue(type, value).value_or("*** Unknown ***");
+}
+
 // ---- statement texts ----
 
 TEST(DefineStatements, ByNameTextForEveryTable) {
   struct Case {
-    std::string_view table;
+    ErrorType table;
     const char* expected;
   };
   const Case cases[] = {
-      {"Win32", "SELECT Win32.ErrNum FROM Win32 WHERE Win32.Define = 'ERROR_ACCESS_DENIED'"},
-      {"HRESULT",
+      {ErrorType::Win32,
+       "SELECT Win32.ErrNum FROM Win32 WHERE Win32.Define = 'ERROR_ACCESS_DENIED'"},
+      {ErrorType::Hresult,
        "SELECT HRESULT.ErrNum FROM HRESULT WHERE HRESULT.Define = 'ERROR_ACCESS_DENIED'"},
-      {"NTSTATUS",
+      {ErrorType::NtStatus,
        "SELECT NTSTATUS.ErrNum FROM NTSTATUS WHERE NTSTATUS.Define = 'ERROR_ACCESS_DENIED'"},
-      {"STOP", "SELECT STOP.ErrNum FROM STOP WHERE STOP.Define = 'ERROR_ACCESS_DENIED'"},
+      {ErrorType::Stop, "SELECT STOP.ErrNum FROM STOP WHERE STOP.Define = 'ERROR_ACCESS_DENIED'"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.table);
+    SCOPED_TRACE(ErrorTypeName(c.table));
     EXPECT_EQ(c.expected, ByNameStatement(c.table, "ERROR_ACCESS_DENIED"));
   }
 }
 
 TEST(DefineStatements, ByNumberTextForEveryTableWithTheNumberBare) {
   struct Case {
-    std::string_view table;
-    std::string_view number;
+    ErrorType table;
+    std::uint32_t number;
     const char* expected;
   };
   const Case cases[] = {
-      {"Win32", "5", "SELECT Win32.Define FROM Win32 WHERE (Win32.ErrNum = 5)"},
-      {"HRESULT", "-2147467259",
+      {ErrorType::Win32, 5, "SELECT Win32.Define FROM Win32 WHERE (Win32.ErrNum = 5)"},
+      {ErrorType::Hresult, 0x80004005,
        "SELECT HRESULT.Define FROM HRESULT WHERE (HRESULT.ErrNum = -2147467259)"},
-      {"NTSTATUS", "-1073741819",
+      {ErrorType::NtStatus, 0xC0000005,
        "SELECT NTSTATUS.Define FROM NTSTATUS WHERE (NTSTATUS.ErrNum = -1073741819)"},
-      {"STOP", "0", "SELECT STOP.Define FROM STOP WHERE (STOP.ErrNum = 0)"},
+      {ErrorType::Stop, 0, "SELECT STOP.Define FROM STOP WHERE (STOP.ErrNum = 0)"},
+      {ErrorType::Stop, 0xFFFFFFFF, "SELECT STOP.Define FROM STOP WHERE (STOP.ErrNum = -1)"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.table);
+    SCOPED_TRACE(ErrorTypeName(c.table));
     EXPECT_EQ(c.expected, ByNumberStatement(c.table, c.number));
   }
 }
 
 TEST(DefineStatements, LongestNameGivesA199CharacterStatement) {
   const std::string name(136, 'A');
-  const std::string statement = ByNameStatement("NTSTATUS", name);
+  const std::string statement = ByNameStatement(ErrorType::NtStatus, name);
   EXPECT_EQ(199u, statement.size());
   EXPECT_EQ("'" + name + "'", statement.substr(statement.size() - 138));
 }
@@ -167,31 +175,30 @@ TEST_F(DefineDatabaseTest, SearchDefineReturnsEachTableThatHoldsTheNameInKindOrd
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.expected, db.SearchDefine(c.name));
+    EXPECT_EQ(c.expected, SearchDefine(db, c.name));
   }
 }
 
-TEST_F(DefineDatabaseTest, ShowDefineNameGivesTheFirstNameTheUnknownTextOrEmptyForNull) {
+TEST_F(DefineDatabaseTest, NameOfValueGivesTheFirstNameOrEmptyForNull) {
   const DefineDatabase db(path_.string());
   struct Case {
-    const char* table;
-    const char* number;
-    std::string expected;
+    ErrorType table;
+    std::uint32_t number;
+    std::optional<std::string> expected;
   };
   const Case cases[] = {
-      {"Win32", "5", "ERROR_ACCESS_DENIED"},
-      {"HRESULT", "-2147467259", "E_FAIL"},
-      {"NTSTATUS", "-1073741819", "STATUS_ACCESS_VIOLATION"},
-      {"STOP", "10", "ONLY_IN_STOP"},
-      {"Win32", "100", "FIRST_OF_100"},
-      {"Win32", "200", ""},
-      {"Win32", "999", "*** Unknown ***"},
-      {"STOP", "5", "*** Unknown ***"},
-      {"HRESULT", "2147500037", "E_FAIL_STORED_UNSIGNED"},
+      {ErrorType::Win32, 5, "ERROR_ACCESS_DENIED"},
+      {ErrorType::Hresult, 0x80004005, "E_FAIL"},
+      {ErrorType::NtStatus, 0xC0000005, "STATUS_ACCESS_VIOLATION"},
+      {ErrorType::Stop, 10, "ONLY_IN_STOP"},
+      {ErrorType::Win32, 100, "FIRST_OF_100"},
+      {ErrorType::Win32, 200, ""},
+      {ErrorType::Win32, 999, std::nullopt},
+      {ErrorType::Stop, 5, std::nullopt},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.table) + " " + c.number);
-    EXPECT_EQ(c.expected, db.ShowDefineName(c.table, c.number));
+    SCOPED_TRACE(std::string(ErrorTypeName(c.table)) + " " + std::to_string(c.number));
+    EXPECT_EQ(c.expected, db.NameOfValue(c.table, c.number));
   }
 }
 
@@ -202,46 +209,26 @@ TEST_F(DefineDatabaseTest, InputThatCannotBeADefineOrNumberFindsNothingWithoutHa
         std::string("A;B"), std::string("NAME\0X", 6), std::string("ERROR_ACCESS_DENIED'--"),
         std::string(100000, 'A')}) {
     SCOPED_TRACE(name.substr(0, 40));
-    EXPECT_TRUE(db.SearchDefine(name).empty());
-  }
-  struct Case {
-    std::string table;
-    std::string number;
-  };
-  const Case cases[] = {
-      {"Win32", "5) OR (1=1"},
-      {"Win32", ""},
-      {"Win32", "-"},
-      {"Win32", "5.0"},
-      {"Win32", " 5"},
-      {"Bogus", "5"},
-      {"", "5"},
-      {"win32", "5"},
-      {"Win32 WHERE 1", "5"},
-      {"Win32", std::string("5\0", 2)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.table + " / " + c.number);
-    EXPECT_EQ("*** Unknown ***", db.ShowDefineName(c.table, c.number));
+    EXPECT_TRUE(SearchDefine(db, name).empty());
   }
   // The rows are all still there.
-  EXPECT_EQ("ERROR_ACCESS_DENIED", db.ShowDefineName("Win32", "5"));
+  EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(db, ErrorType::Win32, 5));
 }
 
 TEST_F(DefineDatabaseTest, AMissingTableDoesNotStopTheOthers) {
   Execute(path_, "DROP TABLE Win32;");
   const DefineDatabase db(path_.string());
   EXPECT_EQ((std::vector<DefineMatch>{{ErrorType::Hresult, -2147024891}}),
-            db.SearchDefine("SHARED_NAME"));
-  EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
+            SearchDefine(db, "SHARED_NAME"));
+  EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
 }
 
 TEST_F(DefineDatabaseTest, ReadingNeverChangesTheFile) {
   const std::string before = ReadAll(path_);
   {
     const DefineDatabase db(path_.string());
-    db.SearchDefine("SHARED_NAME");
-    db.ShowDefineName("Win32", "5");
+    SearchDefine(db, "SHARED_NAME");
+    Shown(db, ErrorType::Win32, 5);
   }
   EXPECT_EQ(before, ReadAll(path_));
   EXPECT_EQ(1u, dir_.Entries().size());
@@ -252,8 +239,8 @@ TEST_F(DefineDatabaseTest, TwoRunningCopiesBothRead) {
   const DefineDatabase first(path_.string());
   const DefineDatabase second(path_.string());
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ("ERROR_ACCESS_DENIED", first.ShowDefineName("Win32", "5"));
-    EXPECT_EQ("ERROR_ACCESS_DENIED", second.ShowDefineName("Win32", "5"));
+    EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(first, ErrorType::Win32, 5));
+    EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(second, ErrorType::Win32, 5));
   }
 }
 
@@ -316,10 +303,10 @@ TEST(DefineDatabaseBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
     const std::string before = c.make ? ReadAll(path) : std::string();
     {
       const DefineDatabase db(path.string());
-      EXPECT_TRUE(db.SearchDefine("ERROR_ACCESS_DENIED").empty());
-      EXPECT_TRUE(db.SearchDefine("ONLY_IN_STOP").empty());
-      EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
-      EXPECT_EQ("*** Unknown ***", db.ShowDefineName("STOP", "10"));
+      EXPECT_TRUE(SearchDefine(db, "ERROR_ACCESS_DENIED").empty());
+      EXPECT_TRUE(SearchDefine(db, "ONLY_IN_STOP").empty());
+      EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
+      EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Stop, 10));
     }
     if (c.make) {
       EXPECT_EQ(before, ReadAll(path));
@@ -334,8 +321,8 @@ TEST(DefineDatabaseBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
 TEST(DefineDatabaseBroken, ADirectoryInsteadOfAFileFindsNothing) {
   TempDirectory dir;
   const DefineDatabase db(dir.File("").string());
-  EXPECT_TRUE(db.SearchDefine("ERROR_ACCESS_DENIED").empty());
-  EXPECT_EQ("*** Unknown ***", db.ShowDefineName("Win32", "5"));
+  EXPECT_TRUE(SearchDefine(db, "ERROR_ACCESS_DENIED").empty());
+  EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
 }
 
 // ---- where the file is looked for ----

@@ -4,7 +4,6 @@
 
 #include "tests/unit/fake_message_source.h"
 
-#include <climits>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,8 +15,8 @@ namespace {
 
 using Ask = MessageAsk;
 
-constexpr int kProbe = 0;
-constexpr int kShow = 1;
+constexpr LookupMode kProbe = LookupMode::Probe;
+constexpr LookupMode kShow = LookupMode::Show;
 
 struct PlanCase {
   const char* name;
@@ -26,8 +25,6 @@ struct PlanCase {
   bool applicable;
   std::uint32_t code;
   MessageSourceId source;
-  std::uint32_t options;
-  const char* moduleName;  // null for the system table
 };
 
 void ExpectPlan(const PlanCase& c) {
@@ -39,13 +36,6 @@ void ExpectPlan(const PlanCase& c) {
   }
   EXPECT_EQ(c.code, plan.code);
   EXPECT_EQ(c.source, plan.source);
-  EXPECT_EQ(c.options, plan.formatOptions);
-  if (c.moduleName == nullptr) {
-    EXPECT_EQ(nullptr, plan.moduleName);
-  } else {
-    ASSERT_NE(nullptr, plan.moduleName);
-    EXPECT_STREQ(c.moduleName, plan.moduleName);
-  }
 }
 
 constexpr auto kSystem = MessageSourceId::System;
@@ -53,23 +43,20 @@ constexpr auto kWininet = MessageSourceId::Wininet;
 
 TEST(MessageLookupPlan, Win32CodesAreLowValuesOrFacilitySevenReducedToTheLowWord) {
   const PlanCase cases[] = {
-      {"zero", ErrorType::Win32, 0, true, 0, kSystem, 0x1300, nullptr},
-      {"largest plain code", ErrorType::Win32, 65535, true, 65535, kSystem, 0x1300, nullptr},
-      {"65536 has facility 1", ErrorType::Win32, 65536, false, 0, kSystem, 0, nullptr},
-      {"0x80070005", ErrorType::Win32, 0x80070005, true, 5, kSystem, 0x1300, nullptr},
-      {"0xA0070005 top bits ignored", ErrorType::Win32, 0xA0070005, true, 5, kSystem, 0x1300,
-       nullptr},
-      {"0x00070005 severity clear", ErrorType::Win32, 0x00070005, true, 5, kSystem, 0x1300,
-       nullptr},
-      {"0xE0070005", ErrorType::Win32, 0xE0070005, true, 5, kSystem, 0x1300, nullptr},
-      {"0x20070005 bit 29 ignored", ErrorType::Win32, 0x20070005, true, 5, kSystem, 0x1300,
-       nullptr},
-      {"0x80070000 reduces to 0", ErrorType::Win32, 0x80070000, true, 0, kSystem, 0x1300, nullptr},
-      {"-1 has facility 0x1FFF", ErrorType::Win32, 0xFFFFFFFF, false, 0, kSystem, 0, nullptr},
-      {"0x80004005 has facility 0", ErrorType::Win32, 0x80004005, false, 0, kSystem, 0, nullptr},
-      {"0xC0000005", ErrorType::Win32, 0xC0000005, false, 0, kSystem, 0, nullptr},
-      {"facility 0x1007 is not 7", ErrorType::Win32, 0x90070005, false, 0, kSystem, 0, nullptr},
-      {"facility 0x17 is not 7", ErrorType::Win32, 0x00170005, false, 0, kSystem, 0, nullptr},
+      {"zero", ErrorType::Win32, 0, true, 0, kSystem},
+      {"largest plain code", ErrorType::Win32, 65535, true, 65535, kSystem},
+      {"65536 has facility 1", ErrorType::Win32, 65536, false, 0, kSystem},
+      {"0x80070005", ErrorType::Win32, 0x80070005, true, 5, kSystem},
+      {"0xA0070005 top bits ignored", ErrorType::Win32, 0xA0070005, true, 5, kSystem},
+      {"0x00070005 severity clear", ErrorType::Win32, 0x00070005, true, 5, kSystem},
+      {"0xE0070005", ErrorType::Win32, 0xE0070005, true, 5, kSystem},
+      {"0x20070005 bit 29 ignored", ErrorType::Win32, 0x20070005, true, 5, kSystem},
+      {"0x80070000 reduces to 0", ErrorType::Win32, 0x80070000, true, 0, kSystem},
+      {"-1 has facility 0x1FFF", ErrorType::Win32, 0xFFFFFFFF, false, 0, kSystem},
+      {"0x80004005 has facility 0", ErrorType::Win32, 0x80004005, false, 0, kSystem},
+      {"0xC0000005", ErrorType::Win32, 0xC0000005, false, 0, kSystem},
+      {"facility 0x1007 is not 7", ErrorType::Win32, 0x90070005, false, 0, kSystem},
+      {"facility 0x17 is not 7", ErrorType::Win32, 0x00170005, false, 0, kSystem},
   };
   for (const PlanCase& c : cases) {
     ExpectPlan(c);
@@ -78,16 +65,14 @@ TEST(MessageLookupPlan, Win32CodesAreLowValuesOrFacilitySevenReducedToTheLowWord
 
 TEST(MessageLookupPlan, Win32CodesFrom12000To12174AskWininet) {
   const PlanCase cases[] = {
-      {"11999", ErrorType::Win32, 11999, true, 11999, kSystem, 0x1300, nullptr},
-      {"12000", ErrorType::Win32, 12000, true, 12000, kWininet, 0xB00, "wininet"},
-      {"12002", ErrorType::Win32, 12002, true, 12002, kWininet, 0xB00, "wininet"},
-      {"12174", ErrorType::Win32, 12174, true, 12174, kWininet, 0xB00, "wininet"},
-      {"12175", ErrorType::Win32, 12175, true, 12175, kSystem, 0x1300, nullptr},
-      {"0x80072EE2 reduces to 12002", ErrorType::Win32, 0x80072EE2, true, 12002, kWininet, 0xB00,
-       "wininet"},
-      {"0x80072F8F reduces to 12175", ErrorType::Win32, 0x80072F8F, true, 12175, kSystem, 0x1300,
-       nullptr},
-      {"12000 plus 0x10000 is not Win32", ErrorType::Win32, 0x12EE0, false, 0, kSystem, 0, nullptr},
+      {"11999", ErrorType::Win32, 11999, true, 11999, kSystem},
+      {"12000", ErrorType::Win32, 12000, true, 12000, kWininet},
+      {"12002", ErrorType::Win32, 12002, true, 12002, kWininet},
+      {"12174", ErrorType::Win32, 12174, true, 12174, kWininet},
+      {"12175", ErrorType::Win32, 12175, true, 12175, kSystem},
+      {"0x80072EE2 reduces to 12002", ErrorType::Win32, 0x80072EE2, true, 12002, kWininet},
+      {"0x80072F8F reduces to 12175", ErrorType::Win32, 0x80072F8F, true, 12175, kSystem},
+      {"12000 plus 0x10000 is not Win32", ErrorType::Win32, 0x12EE0, false, 0, kSystem},
   };
   for (const PlanCase& c : cases) {
     ExpectPlan(c);
@@ -96,18 +81,14 @@ TEST(MessageLookupPlan, Win32CodesFrom12000To12174AskWininet) {
 
 TEST(MessageLookupPlan, OtherKindsAskTheirOwnSourceWithTheFullValue) {
   const PlanCase cases[] = {
-      {"HRESULT", ErrorType::Hresult, 0x80004005, true, 0x80004005, kSystem, 0x1300, nullptr},
-      {"HRESULT zero", ErrorType::Hresult, 0, true, 0, kSystem, 0x1300, nullptr},
-      {"HRESULT in wininet range stays system", ErrorType::Hresult, 12002, true, 12002, kSystem,
-       0x1300, nullptr},
-      {"NTSTATUS", ErrorType::NtStatus, 0xC0000005, true, 0xC0000005, MessageSourceId::Ntdll, 0xB00,
-       "ntdll"},
+      {"HRESULT", ErrorType::Hresult, 0x80004005, true, 0x80004005, kSystem},
+      {"HRESULT zero", ErrorType::Hresult, 0, true, 0, kSystem},
+      {"HRESULT in wininet range stays system", ErrorType::Hresult, 12002, true, 12002, kSystem},
+      {"NTSTATUS", ErrorType::NtStatus, 0xC0000005, true, 0xC0000005, MessageSourceId::Ntdll},
       {"NTSTATUS facility 7 not reduced", ErrorType::NtStatus, 0x80070005, true, 0x80070005,
-       MessageSourceId::Ntdll, 0xB00, "ntdll"},
-      {"STOP", ErrorType::Stop, 0x0000000A, true, 0x0000000A, MessageSourceId::Ntoskrnl, 0xB00,
-       "ntoskrnl.exe"},
-      {"STOP all bits", ErrorType::Stop, 0xFFFFFFFF, true, 0xFFFFFFFF, MessageSourceId::Ntoskrnl,
-       0xB00, "ntoskrnl.exe"},
+       MessageSourceId::Ntdll},
+      {"STOP", ErrorType::Stop, 0x0000000A, true, 0x0000000A, MessageSourceId::Ntoskrnl},
+      {"STOP all bits", ErrorType::Stop, 0xFFFFFFFF, true, 0xFFFFFFFF, MessageSourceId::Ntoskrnl},
   };
   for (const PlanCase& c : cases) {
     ExpectPlan(c);
@@ -154,9 +135,9 @@ TEST(MessageLookup, ProbeStoresTheCodeAskedOnlyWhenTheSourceHasAMessage) {
       source.Add(c.expectedAsk.first, c.expectedAsk.second, "text");
     }
     const LookupOutcome outcome = Lookup(c.type, c.code, kProbe, source);
-    EXPECT_EQ(0, outcome.result);
+    EXPECT_TRUE(outcome.applicable);
     EXPECT_EQ(std::vector<Ask>{c.expectedAsk}, source.asks);
-    EXPECT_EQ(c.stored, outcome.storeInLabel);
+    EXPECT_EQ(c.stored, outcome.found);
     EXPECT_FALSE(outcome.description.has_value());
   }
 }
@@ -183,47 +164,48 @@ TEST(MessageLookup, ShowWritesTheTextOrEmptiesTheDescription) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const LookupOutcome outcome = Lookup(c.type, c.code, kShow, source);
-    EXPECT_EQ(0, outcome.result);
+    EXPECT_TRUE(outcome.applicable);
     EXPECT_EQ(std::optional<std::string>(c.description), outcome.description);
-    EXPECT_FALSE(outcome.storeInLabel.has_value());
+    EXPECT_FALSE(outcome.found.has_value());
   }
 }
 
 TEST(MessageLookup, NotApplicableWin32CodeAsksNothingAndChangesNothingInEitherMode) {
-  for (const int mode : {kProbe, kShow}) {
+  for (const LookupMode mode : {kProbe, kShow}) {
     for (const std::uint32_t code : {0x10000u, 0x80004005u, 0xFFFFFFFFu, 0xC0000005u}) {
-      SCOPED_TRACE(testing::Message() << "mode " << mode << " code " << code);
+      SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode) << " code " << code);
       FakeMessageSource source;
       const LookupOutcome outcome = Lookup(ErrorType::Win32, code, mode, source);
-      EXPECT_EQ(-1, outcome.result);
+      EXPECT_FALSE(outcome.applicable);
       EXPECT_TRUE(source.asks.empty());
-      EXPECT_FALSE(outcome.storeInLabel.has_value());
+      EXPECT_FALSE(outcome.found.has_value());
       EXPECT_FALSE(outcome.description.has_value());
     }
   }
 }
 
-TEST(MessageLookup, OnlyModeWordOneShowsEveryOtherWordProbes) {
-  struct Case {
-    int mode;
-    bool shows;
-  };
-  const Case cases[] = {{0, false},  {1, true},        {2, false},
-                        {-1, false}, {INT_MIN, false}, {INT_MAX, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.mode);
+TEST(MessageLookup, ProbeOnlyStoresAndShowOnlyDescribes) {
+  for (const LookupMode mode : {kProbe, kShow}) {
+    SCOPED_TRACE(static_cast<int>(mode));
     FakeMessageSource source;
     source.Add(kSystem, 5, "Access is denied.");
-    const LookupOutcome outcome = Lookup(ErrorType::Win32, 5, c.mode, source);
-    EXPECT_EQ(c.shows, outcome.description.has_value());
-    EXPECT_EQ(!c.shows, outcome.storeInLabel.has_value());
+    const LookupOutcome outcome = Lookup(ErrorType::Win32, 5, mode, source);
+    EXPECT_EQ(mode == kShow, outcome.description.has_value());
+    EXPECT_EQ(mode == kProbe, outcome.found.has_value());
   }
+}
+
+TEST(MessageSources, EachModuleTableNamesItsModuleAndTheSystemTableNone) {
+  EXPECT_EQ(nullptr, ModuleName(MessageSourceId::System));
+  EXPECT_STREQ("wininet", ModuleName(MessageSourceId::Wininet));
+  EXPECT_STREQ("ntdll", ModuleName(MessageSourceId::Ntdll));
+  EXPECT_STREQ("ntoskrnl.exe", ModuleName(MessageSourceId::Ntoskrnl));
 }
 
 TEST(MessageLookup, AnEmptyAnswerCountsAsNoMessage) {
   FakeMessageSource source;
   source.Add(kSystem, 0x80004005, "");
-  EXPECT_FALSE(Lookup(ErrorType::Hresult, 0x80004005, kProbe, source).storeInLabel.has_value());
+  EXPECT_FALSE(Lookup(ErrorType::Hresult, 0x80004005, kProbe, source).found.has_value());
   EXPECT_EQ(std::optional<std::string>(""),
             Lookup(ErrorType::Hresult, 0x80004005, kShow, source).description);
 }

@@ -114,15 +114,15 @@ TEST(TextRoutines, TestsDigitsAndDefineNames) {
   EXPECT_FALSE(IsHexDigits("@`"));  // neighbours of the letter ranges
 
   std::string name = "abc_def9";
-  EXPECT_EQ(0, CheckDefineName(name));
+  EXPECT_TRUE(CheckDefineName(name));
   EXPECT_EQ("ABC_DEF9", name);
   std::string dashed = "a-b";
-  EXPECT_EQ(-1, CheckDefineName(dashed));
+  EXPECT_FALSE(CheckDefineName(dashed));
   EXPECT_EQ("A-B", dashed);  // upper-cased even when refused
   std::string empty;
-  EXPECT_EQ(0, CheckDefineName(empty));
+  EXPECT_TRUE(CheckDefineName(empty));
   std::string high = "A\xE9";
-  EXPECT_EQ(-1, CheckDefineName(high));
+  EXPECT_FALSE(CheckDefineName(high));
 }
 
 TEST(TextRoutines, FindsLastDashAndSkipsZeros) {

@@ -1,48 +1,35 @@
 #include "display/type_views.h"
 
+#include "display/window_text.h"
+
 #include <gtest/gtest.h>
 
+#include "tests/unit/fake_define_source.h"
 #include "tests/unit/fake_message_source.h"
 
-#include <map>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quillon {
 
-void PrintTo(const FieldWrite& w, std::ostream* os) {
-  constexpr const char* kNames[] = {"Type",     "Status",    "Code",
-                                    "Facility", "DefineBox", "Description"};
-  *os << kNames[static_cast<int>(w.field)] << "=\"" << w.text << "\"";
+void PrintTo(const ViewFields& f, std::ostream* os) {
+  *os << "{" << f.type << " | " << f.status << " | " << f.code << " | " << f.facility << " | "
+      << f.defineBox << " | " << f.description << "}";
 }
 
 namespace {
 
 using Ask = MessageAsk;
-
-// Names every code "<table>:<number>" and records what it was asked.
-class FakeDefineNames : public DefineNames {
- public:
-  std::string ShowDefineName(std::string_view table, std::string_view numberText) override {
-    asks.emplace_back(std::string(table), std::string(numberText));
-    return std::string(table) + ":" + std::string(numberText);
-  }
-  std::vector<std::pair<std::string, std::string>> asks;
-};
-
-using F = ResultField;
-
-constexpr int kNumberSearch = 0;
-constexpr int kDefineSearch = 1;
+constexpr QueryMode kNumberSearch = QueryMode::Number;
+constexpr QueryMode kDefineSearch = QueryMode::Define;
 
 struct ViewCase {
   const char* name;
   ErrorType type;
   std::uint32_t code;
-  int queryMode;
-  std::vector<FieldWrite> expected;
+  QueryMode mode;
+  ViewFields expected;
 };
 
 class TypeViewTest : public testing::Test {
@@ -54,61 +41,58 @@ class TypeViewTest : public testing::Test {
     messages_.Add(MessageSourceId::Ntdll, 0xC0000005,
                   "The instruction at 0x%p referenced memory at 0x%p.");
     messages_.Add(MessageSourceId::Ntoskrnl, 0xA, "IRQL_NOT_LESS_OR_EQUAL");
+    defines_.Add(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED");
+    defines_.Add(ErrorType::Hresult, static_cast<std::int32_t>(0x80070005), "E_ACCESSDENIED");
+    defines_.Add(ErrorType::NtStatus, static_cast<std::int32_t>(0xC0000005),
+                 "STATUS_ACCESS_VIOLATION");
+    defines_.Add(ErrorType::Stop, 0xA, "IRQL_NOT_LESS_OR_EQUAL");
+  }
+
+  ViewFields View(ErrorType type, std::uint32_t code, QueryMode mode) {
+    return TypeView(type, code, mode, messages_, defines_);
   }
 
   void ExpectViews(const std::vector<ViewCase>& cases) {
     for (const ViewCase& c : cases) {
       SCOPED_TRACE(c.name);
-      FakeDefineNames defines;
-      EXPECT_EQ(c.expected, PlanTypeView(c.type, c.code, c.queryMode, messages_, defines));
+      EXPECT_EQ(c.expected, View(c.type, c.code, c.mode));
     }
   }
 
   FakeMessageSource messages_;
+  FakeDefineSource defines_;
 };
 
-TEST_F(TypeViewTest, EachKindWritesItsFieldsInItsOwnOrder) {
+TEST_F(TypeViewTest, EachKindShowsItsSixFields) {
   ExpectViews({
-      {"Win32: view first, Type last",
+      {"Win32",
        ErrorType::Win32,
        5,
        kNumberSearch,
-       {{F::Code, "5"},
-        {F::Status, "Failure"},
-        {F::Facility, "Windows (Non COM)"},
-        {F::Description, "Access is denied.\r\n"},
-        {F::DefineBox, "Win32:5"},
-        {F::Type, "Win32"}}},
-      {"HRESULT: Type first, then steps 1 to 5",
+       {"Win32", "Failure", "5", "Windows (Non COM)", "ERROR_ACCESS_DENIED",
+        "Access is denied.\r\n"}},
+      {"HRESULT",
        ErrorType::Hresult,
        0x80070005,
        kNumberSearch,
-       {{F::Type, "HRESULT"},
-        {F::Code, "5"},
-        {F::Status, "Failure"},
-        {F::Facility, "Windows (Non COM)"},
-        {F::Description, "Access is denied.\r\n"},
-        {F::DefineBox, "HRESULT:-2147024891"}}},
-      {"NTSTATUS: Facility last",
+       {"HRESULT", "Failure", "5", "Windows (Non COM)", "E_ACCESSDENIED", "Access is denied.\r\n"}},
+      {"NTSTATUS",
        ErrorType::NtStatus,
        0xC0000005,
        kNumberSearch,
-       {{F::Type, "NTSTATUS"},
-        {F::Code, "5"},
-        {F::Status, "Error"},
-        {F::Description, "The instruction at 0x%p referenced memory at 0x%p."},
-        {F::DefineBox, "NTSTATUS:-1073741819"},
-        {F::Facility, "Default facility code"}}},
-      {"STOP: Type twice, its own Status, no Facility",
+       {"NTSTATUS", "Error", "5", "Default facility code", "STATUS_ACCESS_VIOLATION",
+        "The instruction at 0x%p referenced memory at 0x%p."}},
+      {"STOP: its own Status, no Facility",
        ErrorType::Stop,
        0xA,
        kNumberSearch,
-       {{F::Type, "STOP"},
-        {F::Type, "STOP"},
-        {F::Status, "Your Screwed"},
-        {F::Code, "10"},
-        {F::Description, "IRQL_NOT_LESS_OR_EQUAL"},
-        {F::DefineBox, "STOP:10"}}},
+       {"STOP", "Your Screwed", "10", "", "IRQL_NOT_LESS_OR_EQUAL", "IRQL_NOT_LESS_OR_EQUAL"}},
+      {"no row names the code",
+       ErrorType::Win32,
+       0,
+       kNumberSearch,
+       {"Win32", "Success", "0", "Windows (Non COM)", "*** Unknown ***",
+        "The operation completed successfully.\r\n"}},
   });
 }
 
@@ -118,65 +102,41 @@ TEST_F(TypeViewTest, DefineSearchShowsTheCodeAsSignedDecimalAndEightHexDigits) {
        ErrorType::Hresult,
        0x80070005,
        kDefineSearch,
-       {{F::Type, "HRESULT"},
-        {F::Code, "5"},
-        {F::Status, "Failure"},
-        {F::Facility, "Windows (Non COM)"},
-        {F::Description, "Access is denied.\r\n"},
-        {F::DefineBox, "-2147024891\r\n0x80070005"}}},
+       {"HRESULT", "Failure", "5", "Windows (Non COM)", "-2147024891\n0x80070005",
+        "Access is denied.\r\n"}},
       {"all bits set: Code 65535, facility past the table, no text",
        ErrorType::Hresult,
        0xFFFFFFFF,
        kDefineSearch,
-       {{F::Type, "HRESULT"},
-        {F::Code, "65535"},
-        {F::Status, "Failure"},
-        {F::Facility, "*** Unknown ***"},
-        {F::Description, ""},
-        {F::DefineBox, "-1\r\n0xFFFFFFFF"}}},
+       {"HRESULT", "Failure", "65535", "*** Unknown ***", "-1\n0xFFFFFFFF", ""}},
       {"STOP zero padded",
        ErrorType::Stop,
        0xA,
        kDefineSearch,
-       {{F::Type, "STOP"},
-        {F::Type, "STOP"},
-        {F::Status, "Your Screwed"},
-        {F::Code, "10"},
-        {F::Description, "IRQL_NOT_LESS_OR_EQUAL"},
-        {F::DefineBox, "10\r\n0x0000000A"}}},
+       {"STOP", "Your Screwed", "10", "", "10\n0x0000000A", "IRQL_NOT_LESS_OR_EQUAL"}},
       {"smallest signed value",
        ErrorType::NtStatus,
        0x80000000,
        kDefineSearch,
-       {{F::Type, "NTSTATUS"},
-        {F::Code, "0"},
-        {F::Status, "Warning"},
-        {F::Description, ""},
-        {F::DefineBox, "-2147483648\r\n0x80000000"},
-        {F::Facility, "Default facility code"}}},
+       {"NTSTATUS", "Warning", "0", "Default facility code", "-2147483648\n0x80000000", ""}},
   });
+  EXPECT_TRUE(defines_.valueAsks.empty());
 }
 
-TEST_F(TypeViewTest, Win32ViewOfACodeThatIsNoWin32CodeLeavesDescriptionAlone) {
+TEST_F(TypeViewTest, Win32ViewOfACodeThatIsNoWin32CodeShowsNoDescription) {
   // Only the database can store such a code in the Win32 label.
-  FakeDefineNames defines;
-  EXPECT_EQ((std::vector<FieldWrite>{{F::Code, "5"},
-                                     {F::Status, "Failure"},
-                                     {F::Facility, "Windows (Non COM)"},
-                                     {F::DefineBox, "-1073741819\r\n0xC0000005"},
-                                     {F::Type, "Win32"}}),
-            PlanTypeView(ErrorType::Win32, 0xC0000005, kDefineSearch, messages_, defines));
+  EXPECT_EQ(
+      (ViewFields{"Win32", "Failure", "5", "Windows (Non COM)", "-1073741819\n0xC0000005", ""}),
+      View(ErrorType::Win32, 0xC0000005, kDefineSearch));
   EXPECT_TRUE(messages_.asks.empty());
 }
 
-TEST_F(TypeViewTest, Win32ViewAsksTheReducedCodeButShowsTheStoredOne) {
-  FakeDefineNames defines;
-  const auto writes = PlanTypeView(ErrorType::Win32, 0x80072EE2, kNumberSearch, messages_, defines);
+TEST_F(TypeViewTest, Win32ViewAsksTheReducedCodeButNamesTheStoredOne) {
+  const ViewFields fields = View(ErrorType::Win32, 0x80072EE2, kNumberSearch);
   EXPECT_EQ((std::vector<Ask>{{MessageSourceId::Wininet, 12002}}), messages_.asks);
-  EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"Win32", "-2147012894"}}),
-            defines.asks);
-  ASSERT_FALSE(writes.empty());
-  EXPECT_EQ((FieldWrite{F::Code, "12002"}), writes.front());
+  EXPECT_EQ((std::vector<std::pair<ErrorType, std::uint32_t>>{{ErrorType::Win32, 0x80072EE2}}),
+            defines_.valueAsks);
+  EXPECT_EQ("12002", fields.code);
 }
 
 TEST_F(TypeViewTest, StatusFollowsEachKindsRule) {
@@ -203,15 +163,7 @@ TEST_F(TypeViewTest, StatusFollowsEachKindsRule) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeDefineNames defines;
-    const auto writes = PlanTypeView(c.type, c.code, kNumberSearch, messages_, defines);
-    std::vector<std::string> statuses;
-    for (const FieldWrite& w : writes) {
-      if (w.field == F::Status) {
-        statuses.push_back(w.text);
-      }
-    }
-    EXPECT_EQ(std::vector<std::string>{c.status}, statuses);
+    EXPECT_EQ(c.status, View(c.type, c.code, kNumberSearch).status);
   }
 }
 
@@ -234,63 +186,33 @@ TEST_F(TypeViewTest, FacilityComesFromTheKindsTableWithTheUnknownFallback) {
       {"NTSTATUS 59", ErrorType::NtStatus, 0xC03B0000, "*** Unknown ***"},
       {"NTSTATUS 60", ErrorType::NtStatus, 0xC03C0000, "*** Unknown ***"},
       {"NTSTATUS 8191", ErrorType::NtStatus, 0xFFFFFFFF, "*** Unknown ***"},
+      {"STOP none", ErrorType::Stop, 0xC0000005, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeDefineNames defines;
-    const auto writes = PlanTypeView(c.type, c.code, kNumberSearch, messages_, defines);
-    std::vector<std::string> facilities;
-    for (const FieldWrite& w : writes) {
-      if (w.field == F::Facility) {
-        facilities.push_back(w.text);
-      }
-    }
-    EXPECT_EQ(std::vector<std::string>{c.facility}, facilities);
-  }
-}
-
-TEST_F(TypeViewTest, OnlyQueryModeZeroAsksTheDatabaseWithTheKindsTableAndSignedText) {
-  struct Case {
-    const char* name;
-    ErrorType type;
-    std::uint32_t code;
-    int queryMode;
-    std::vector<std::pair<std::string, std::string>> asks;
-  };
-  const Case cases[] = {
-      {"E_FAIL", ErrorType::Hresult, 0x80004005, 0, {{"HRESULT", "-2147467259"}}},
-      {"Win32", ErrorType::Win32, 5, 0, {{"Win32", "5"}}},
-      {"NTSTATUS", ErrorType::NtStatus, 0xC0000005, 0, {{"NTSTATUS", "-1073741819"}}},
-      {"STOP", ErrorType::Stop, 0xA, 0, {{"STOP", "10"}}},
-      {"define search", ErrorType::Hresult, 0x80004005, 1, {}},
-      {"other mode word 2", ErrorType::Hresult, 0x80004005, 2, {}},
-      {"other mode word -1", ErrorType::Hresult, 0x80004005, -1, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeDefineNames defines;
-    PlanTypeView(c.type, c.code, c.queryMode, messages_, defines);
-    EXPECT_EQ(c.asks, defines.asks);
+    EXPECT_EQ(c.facility, View(c.type, c.code, kNumberSearch).facility);
   }
 }
 
 TEST_F(TypeViewTest, DatabaseAnswerGoesIntoTheBoxAsItIs) {
-  // "*** Unknown ***" and an empty name (NULL Define) pass through unchanged.
-  class Answer : public DefineNames {
-   public:
-    explicit Answer(std::string text) : text_(std::move(text)) {}
-    std::string ShowDefineName(std::string_view, std::string_view) override { return text_; }
+  // An empty name (NULL Define) is shown as the empty text it is.
+  defines_.Add(ErrorType::Win32, 7, "");
+  EXPECT_EQ("", View(ErrorType::Win32, 7, kNumberSearch).defineBox);
+}
 
-   private:
-    std::string text_;
-  };
-  for (const char* text : {"*** Unknown ***", "", "ERROR_ACCESS_DENIED"}) {
-    SCOPED_TRACE(text);
-    Answer defines(text);
-    const auto writes = PlanTypeView(ErrorType::Win32, 5, kNumberSearch, messages_, defines);
-    ASSERT_EQ(6u, writes.size());
-    EXPECT_EQ((FieldWrite{F::DefineBox, text}), writes[4]);
+TEST(ResultFields, EachFieldReadsItsOwnText) {
+  const ViewFields fields{"t", "s", "c", "f", "d", "x"};
+  std::string read;
+  for (const ResultField field : kResultFields) {
+    read += FieldText(fields, field);
   }
+  EXPECT_EQ("tscfdx", read);
+}
+
+TEST(WindowText, EveryLineBreakBecomesCrLf) {
+  EXPECT_EQ("\r\n\r\nError number not found", WithCrLf("\n\nError number not found"));
+  EXPECT_EQ("-1\r\n0xFFFFFFFF", WithCrLf("-1\n0xFFFFFFFF"));
+  EXPECT_EQ("", WithCrLf(""));
 }
 
 }  // namespace
