@@ -11,6 +11,21 @@ namespace quillon {
 
 namespace {
 
+std::string DefineBoxText(ErrorType type, std::uint32_t code, QueryMode mode,
+                          const DefineSource& defines) {
+  if (mode == QueryMode::Number) {
+    return defines.NameOfValue(type, code).value_or(std::string(kUnknownText));
+  }
+  std::string text;
+  return JoinStrings(text, {FormatSigned(code), "\n", "0x", FormatHex8(code)});
+}
+
+}  // namespace
+
+std::string CodeText(std::uint32_t code) {
+  return FormatSigned(CodeLowWord(code));
+}
+
 std::string_view StatusText(ErrorType type, std::uint32_t code) {
   switch (type) {
     case ErrorType::Win32:
@@ -28,7 +43,6 @@ std::string_view StatusText(ErrorType type, std::uint32_t code) {
   return kStopStatusText;
 }
 
-// STOP codes have no facility.
 std::string_view FacilityText(ErrorType type, std::uint32_t code) {
   switch (type) {
     case ErrorType::Win32:
@@ -42,17 +56,6 @@ std::string_view FacilityText(ErrorType type, std::uint32_t code) {
   }
   return {};
 }
-
-std::string DefineBoxText(ErrorType type, std::uint32_t code, QueryMode mode,
-                          const DefineSource& defines) {
-  if (mode == QueryMode::Number) {
-    return defines.NameOfValue(type, code).value_or(std::string(kUnknownText));
-  }
-  std::string text;
-  return JoinStrings(text, {FormatSigned(code), "\n", "0x", FormatHex8(code)});
-}
-
-}  // namespace
 
 const std::string& FieldText(const ViewFields& fields, ResultField field) {
   switch (field) {
@@ -77,7 +80,7 @@ ViewFields TypeView(ErrorType type, std::uint32_t code, QueryMode mode, MessageS
   ViewFields fields;
   fields.type = ErrorTypeName(type);
   fields.status = StatusText(type, code);
-  fields.code = FormatSigned(CodeLowWord(code));
+  fields.code = CodeText(code);
   fields.facility = FacilityText(type, code);
   // A Win32 code that cannot be one (only the database can store such) shows no description.
   LookupOutcome lookup = Lookup(type, code, LookupMode::Show, messages);

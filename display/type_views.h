@@ -35,6 +35,11 @@ struct ViewFields {
 
 const std::string& FieldText(const ViewFields& fields, ResultField field);
 
+// The Code, Status and Facility texts of a kind's view of code; STOP has no facility ("").
+std::string CodeText(std::uint32_t code);
+std::string_view StatusText(ErrorType type, std::uint32_t code);
+std::string_view FacilityText(ErrorType type, std::uint32_t code);
+
 // The view of type for the code stored for it, after a search in mode. The define/code box
 // names the code after a number search ("*** Unknown ***" when no row does) and shows the
 // code signed and in hex after a define search.

@@ -47,21 +47,27 @@ std::string ByNumberStatement(ErrorType type, std::uint32_t value) {
                                  "(", table, ".", kCodeColumn, " = ", FormatSigned(value), ")"});
 }
 
-DefineDatabase::DefineDatabase(const std::string& path) {
+SqliteConnection OpenDefinesReadOnly(const std::string& path) {
   // Read-only: the program never writes the database, and a missing file must not be
-  // created as an empty one in whatever directory the user started from.
+  // created as an empty one in whatever directory the user started from. An empty name
+  // would open a private temporary database.
+  if (path.empty()) {
+    return nullptr;
+  }
   sqlite3* connection = nullptr;
   const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
   SqliteConnection owned(connection);  // a failed open still hands back a handle to release
   if (opened != SQLITE_OK) {
-    return;
+    return nullptr;
   }
-  connection_ = std::move(owned);
   // Keep the read lock and the page cache from the first statement on. Otherwise every
   // statement locks, re-reads the file header and unlocks again, several times the cost of
   // the indexed lookup itself. Nothing of the program writes the file while it runs.
-  sqlite3_exec(connection_.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+  sqlite3_exec(owned.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+  return owned;
 }
+
+DefineDatabase::DefineDatabase(const std::string& path) : connection_(OpenDefinesReadOnly(path)) {}
 
 std::optional<std::int32_t> DefineDatabase::ValueOfName(ErrorType type,
                                                         std::string_view name) const {

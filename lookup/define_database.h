@@ -31,6 +31,9 @@ class DefineDatabase final : public DefineSource {
   SqliteConnection connection_;
 };
 
+// The definitions file opened read-only, never created; null when it cannot be opened.
+SqliteConnection OpenDefinesReadOnly(const std::string& path);
+
 // The database file to open: the current directory's defines.db3 when it exists, otherwise
 // the one in the executable's directory (exeDirectory ends with a path separator or is empty).
 std::string ChooseDatabasePath(bool currentDirectoryHasDatabase, std::string_view exeDirectory);
