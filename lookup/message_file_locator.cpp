@@ -1,0 +1,128 @@
+#include "lookup/message_file_locator.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <system_error>
+
+namespace quillon {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSystemFolder = "System32";
+constexpr std::string_view kLanguageFileSuffix = ".mui";
+constexpr std::string_view kWslWindowsDir = "/mnt/c/Windows";
+
+struct SourceModules {
+  FileList MessageFiles::*list;
+  std::span<const std::string_view> modules;
+};
+
+constexpr std::array<std::string_view, 2> kSystemModules{"KernelBase.dll", "kernel32.dll"};
+constexpr std::array<std::string_view, 1> kWininetModules{"wininet.dll"};
+constexpr std::array<std::string_view, 1> kNtdllModules{"ntdll.dll"};
+constexpr std::array<std::string_view, 1> kNtoskrnlModules{"ntoskrnl.exe"};
+constexpr std::array<SourceModules, 4> kSourceModules{{
+    {&MessageFiles::system, kSystemModules},
+    {&MessageFiles::wininet, kWininetModules},
+    {&MessageFiles::ntdll, kNtdllModules},
+    {&MessageFiles::ntoskrnl, kNtoskrnlModules},
+}};
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+void AddIfFound(FileList& list, const std::optional<fs::path>& folder, std::string_view name) {
+  if (!folder) {
+    return;
+  }
+  std::error_code error;
+  if (std::optional<fs::path> file = FindNoCase(*folder, name);
+      file && fs::is_regular_file(*file, error)) {
+    list.push_back(std::move(*file));
+  }
+}
+
+bool IsFolder(const std::optional<fs::path>& path) {
+  std::error_code error;
+  return path && fs::is_directory(*path, error);
+}
+
+}  // namespace
+
+std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
+  std::error_code error;
+  const fs::path exact = folder / fs::path(std::string(name));
+  if (fs::exists(exact, error)) {
+    return exact;
+  }
+  fs::directory_iterator entry(folder, error);
+  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+    if (EqualNoCase(entry->path().filename().string(), name)) {
+      return entry->path();
+    }
+  }
+  return std::nullopt;
+}
+
+MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view language) {
+  MessageFiles files;
+  std::optional<fs::path> system = FindNoCase(windowsDir, kSystemFolder);
+  if (!IsFolder(system)) {
+    return files;
+  }
+  std::optional<fs::path> languageFolder = FindNoCase(*system, language);
+  if (!IsFolder(languageFolder)) {
+    languageFolder.reset();
+  }
+  for (const SourceModules& source : kSourceModules) {
+    for (const std::string_view module : source.modules) {
+      AddIfFound(files.*source.list, languageFolder,
+                 std::string(module) + std::string(kLanguageFileSuffix));
+      AddIfFound(files.*source.list, system, module);
+    }
+  }
+  return files;
+}
+
+std::optional<MessageFiles> LocateWineFiles(std::span<const fs::path> dllFolders) {
+  MessageFiles files;
+  for (const fs::path& folder : dllFolders) {
+    for (const SourceModules& source : kSourceModules) {
+      for (const std::string_view module : source.modules) {
+        AddIfFound(files.*source.list, folder, module);
+      }
+    }
+  }
+  if (HasNoFiles(files)) {
+    return std::nullopt;
+  }
+  return files;
+}
+
+std::optional<MessageFiles> LocateWineFiles() {
+  const std::array<fs::path, 2> debianWineFolders{"/usr/lib/i386-linux-gnu/wine/i386-windows",
+                                                  "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"};
+  return LocateWineFiles(debianWineFolders);
+}
+
+DefaultMessageFiles DefaultLinuxFiles(std::string_view language) {
+  MessageFiles windows = LocateWindowsFiles(fs::path(std::string(kWslWindowsDir)), language);
+  if (!HasNoFiles(windows)) {
+    return {DefaultMessageFiles::Kind::Windows, std::move(windows)};
+  }
+  if (std::optional<MessageFiles> wine = LocateWineFiles()) {
+    return {DefaultMessageFiles::Kind::Wine, std::move(*wine)};
+  }
+  return {};
+}
+
+}  // namespace quillon

@@ -1,0 +1,123 @@
+#include "lookup/message_table.h"
+
+#include "lookup/le_bytes.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint64_t kBlockSize = 12;       // LowId, HighId, OffsetToEntries
+constexpr std::uint64_t kEntryHeaderSize = 4;  // Length (of the whole entry), Flags
+constexpr std::uint16_t kAnsiEntry = 0;
+constexpr std::uint16_t kUnicodeEntry = 1;  // MESSAGE_RESOURCE_UNICODE
+constexpr std::uint16_t kUtf8Entry = 2;     // MESSAGE_RESOURCE_UTF8, in newer tables
+
+// The entry of the index-th id of the block whose entries start at offset. Each entry
+// advances by at least its header, so a damaged run ends at the table's end.
+std::optional<std::string_view> EntryAt(std::string_view table, std::uint64_t offset,
+                                        std::uint64_t index) {
+  for (;;) {
+    const std::optional<std::uint16_t> length = ReadU16(table, offset);
+    if (!length || *length < kEntryHeaderSize) {
+      return std::nullopt;
+    }
+    if (index == 0) {
+      return SliceBytes(table, offset, *length);
+    }
+    offset += *length;
+    --index;
+  }
+}
+
+std::string_view UpToZero(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
+void AppendUtf8(std::string& out, std::uint32_t point) {
+  const auto byte = [&out](std::uint32_t value) { out.push_back(static_cast<char>(value)); };
+  if (point < 0x80) {
+    byte(point);
+  } else if (point < 0x800) {
+    byte(0xC0 | (point >> 6));
+    byte(0x80 | (point & 0x3F));
+  } else if (point < 0x10000) {
+    byte(0xE0 | (point >> 12));
+    byte(0x80 | ((point >> 6) & 0x3F));
+    byte(0x80 | (point & 0x3F));
+  } else {
+    byte(0xF0 | (point >> 18));
+    byte(0x80 | ((point >> 12) & 0x3F));
+    byte(0x80 | ((point >> 6) & 0x3F));
+    byte(0x80 | (point & 0x3F));
+  }
+}
+
+bool IsHighSurrogate(std::uint32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(std::uint32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view units) {
+  constexpr std::uint32_t kReplacement = 0xFFFD;
+  std::string out;
+  out.reserve(units.size() / 2);
+  for (std::uint64_t at = 0; at + 2 <= units.size(); at += 2) {
+    const std::uint32_t unit = *ReadU16(units, at);
+    if (unit == 0) {
+      break;
+    }
+    if (IsHighSurrogate(unit)) {
+      const std::optional<std::uint16_t> next = ReadU16(units, at + 2);
+      if (next && IsLowSurrogate(*next)) {
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (*next - 0xDC00u));
+        at += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacement : unit);
+  }
+  return out;
+}
+
+std::string_view TrimMessageEnd(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(" \t\r\n");
+  return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code) {
+  const std::optional<std::uint32_t> blockCount = ReadU32(table, 0);
+  const std::optional<std::string_view> blocks =
+      blockCount ? SliceBytes(table, 4, *blockCount * kBlockSize) : std::nullopt;
+  if (!blocks) {
+    return std::nullopt;
+  }
+  for (std::uint64_t at = 0; at < blocks->size(); at += kBlockSize) {
+    const std::uint32_t lowId = *ReadU32(*blocks, at);
+    const std::uint32_t highId = *ReadU32(*blocks, at + 4);
+    if (code < lowId || code > highId) {
+      continue;
+    }
+    const std::optional<std::string_view> entry =
+        EntryAt(table, *ReadU32(*blocks, at + 8), code - lowId);
+    if (!entry) {
+      return std::nullopt;
+    }
+    const std::string_view text = entry->substr(kEntryHeaderSize);
+    switch (*ReadU16(*entry, 2)) {
+      case kAnsiEntry:
+      case kUtf8Entry:
+        return std::string(TrimMessageEnd(UpToZero(text)));
+      case kUnicodeEntry:
+        return std::string(TrimMessageEnd(Utf16LeToUtf8(text)));
+      default:
+        return std::nullopt;  // an encoding this reader does not know
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace quillon

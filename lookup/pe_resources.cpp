@@ -1,0 +1,234 @@
+#include "lookup/pe_resources.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lookup/le_bytes.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint16_t kDosMagic = 0x5A4D;     // "MZ"
+constexpr std::uint32_t kPeSignature = 0x4550;  // "PE\0\0"
+constexpr std::uint16_t kPe32Magic = 0x10B;
+constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+constexpr std::uint64_t kNewHeaderOffsetField = 0x3C;
+constexpr std::uint64_t kFileHeaderSize = 20;
+constexpr std::uint64_t kSectionHeaderSize = 40;
+constexpr std::uint64_t kDataDirectorySize = 8;
+constexpr std::uint32_t kResourceDirectoryIndex = 2;
+constexpr std::uint64_t kResourceDirectoryHeaderSize = 16;
+constexpr std::uint64_t kResourceEntrySize = 8;
+constexpr std::uint64_t kResourceDataEntrySize = 16;
+// The high bit of an entry's name marks a name string, of its offset a subdirectory.
+constexpr std::uint32_t kHighBit = 0x80000000u;
+
+constexpr std::uint16_t kUsEnglish = 0x409;
+constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
+constexpr std::uint16_t kPrimaryEnglish = 0x09;
+constexpr std::uint16_t kPrimaryNeutral = 0x00;
+
+// The section table, enough to turn a relative virtual address into bytes of the file.
+struct SectionTable {
+  std::string_view file;
+  std::string_view headers;  // NumberOfSections entries of 40 bytes
+};
+
+// The bytes from rva to the end of the section's data in the file, or nothing when no section
+// holds rva. Bytes a section has only in memory (beyond its raw data) count as absent.
+std::optional<std::string_view> BytesAtRva(const SectionTable& sections, std::uint32_t rva) {
+  for (std::uint64_t at = 0; at + kSectionHeaderSize <= sections.headers.size();
+       at += kSectionHeaderSize) {
+    const std::uint32_t address = *ReadU32(sections.headers, at + 12);
+    const std::uint32_t rawSize = *ReadU32(sections.headers, at + 16);
+    const std::uint32_t rawOffset = *ReadU32(sections.headers, at + 20);
+    if (rva < address || rva - address >= rawSize) {
+      continue;
+    }
+    const std::uint64_t delta = rva - address;
+    if (rawOffset + delta >= sections.file.size()) {
+      return std::nullopt;
+    }
+    const std::uint64_t available =
+        std::min<std::uint64_t>(rawSize - delta, sections.file.size() - (rawOffset + delta));
+    return SliceBytes(sections.file, rawOffset + delta, available);
+  }
+  return std::nullopt;
+}
+
+struct ResourceRoot {
+  SectionTable sections;
+  std::string_view resources;  // from the resource directory's start to its section's end
+};
+
+std::optional<ResourceRoot> FindResourceRoot(std::string_view file) {
+  if (ReadU16(file, 0) != kDosMagic) {
+    return std::nullopt;
+  }
+  const std::optional<std::uint32_t> peOffset = ReadU32(file, kNewHeaderOffsetField);
+  if (!peOffset || ReadU32(file, *peOffset) != kPeSignature) {
+    return std::nullopt;
+  }
+  const std::uint64_t fileHeader = std::uint64_t{*peOffset} + 4;
+  const std::optional<std::uint16_t> sectionCount = ReadU16(file, fileHeader + 2);
+  const std::optional<std::uint16_t> optionalSize = ReadU16(file, fileHeader + 16);
+  const std::uint64_t optionalHeader = fileHeader + kFileHeaderSize;
+  const std::optional<std::uint16_t> magic = ReadU16(file, optionalHeader);
+  if (!sectionCount || !optionalSize || !magic) {
+    return std::nullopt;
+  }
+  std::uint64_t countField = 0;  // NumberOfRvaAndSizes; the data directories follow it
+  if (*magic == kPe32Magic) {
+    countField = 92;
+  } else if (*magic == kPe32PlusMagic) {
+    countField = 108;
+  } else {
+    return std::nullopt;
+  }
+  const std::optional<std::string_view> optional = SliceBytes(file, optionalHeader, *optionalSize);
+  const std::optional<std::uint32_t> directoryCount =
+      optional ? ReadU32(*optional, countField) : std::nullopt;
+  if (!directoryCount || *directoryCount <= kResourceDirectoryIndex) {
+    return std::nullopt;
+  }
+  const std::uint64_t resourceEntry = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
+  const std::optional<std::uint32_t> resourceRva = ReadU32(*optional, resourceEntry);
+  const std::optional<std::string_view> sectionHeaders =
+      SliceBytes(file, optionalHeader + *optionalSize, *sectionCount * kSectionHeaderSize);
+  if (!resourceRva || *resourceRva == 0 || !sectionHeaders) {
+    return std::nullopt;
+  }
+  const SectionTable sections{file, *sectionHeaders};
+  const std::optional<std::string_view> resources = BytesAtRva(sections, *resourceRva);
+  if (!resources) {
+    return std::nullopt;
+  }
+  return ResourceRoot{sections, *resources};
+}
+
+struct ResourceEntry {
+  std::uint32_t id = 0;
+  std::uint32_t offset = 0;  // from the resource directory's start, without the high bit
+  bool isDirectory = false;
+};
+
+// The entries with numeric ids of the directory at offset; nothing when they do not fit.
+std::optional<std::vector<ResourceEntry>> IdEntries(std::string_view resources,
+                                                    std::uint32_t offset) {
+  const std::optional<std::uint16_t> namedCount = ReadU16(resources, std::uint64_t{offset} + 12);
+  const std::optional<std::uint16_t> idCount = ReadU16(resources, std::uint64_t{offset} + 14);
+  if (!namedCount || !idCount) {
+    return std::nullopt;
+  }
+  const std::uint64_t first =
+      offset + kResourceDirectoryHeaderSize + *namedCount * kResourceEntrySize;
+  const std::optional<std::string_view> table =
+      SliceBytes(resources, first, *idCount * kResourceEntrySize);
+  if (!table) {
+    return std::nullopt;
+  }
+  std::vector<ResourceEntry> entries;
+  entries.reserve(*idCount);
+  for (std::uint64_t at = 0; at < table->size(); at += kResourceEntrySize) {
+    const std::uint32_t id = *ReadU32(*table, at);
+    const std::uint32_t target = *ReadU32(*table, at + 4);
+    if ((id & kHighBit) == 0) {
+      entries.push_back({id, target & ~kHighBit, (target & kHighBit) != 0});
+    }
+  }
+  return entries;
+}
+
+// The subdirectory that the entry id of the directory at offset leads to. Refused when it is
+// a data entry or leads back to a directory on the way here (visited).
+std::optional<std::uint32_t> Subdirectory(std::string_view resources, std::uint32_t offset,
+                                          std::uint32_t id,
+                                          std::span<const std::uint32_t> visited) {
+  const std::optional<std::vector<ResourceEntry>> entries = IdEntries(resources, offset);
+  if (!entries) {
+    return std::nullopt;
+  }
+  const auto entry = std::find_if(entries->begin(), entries->end(),
+                                  [id](const ResourceEntry& e) { return e.id == id; });
+  if (entry == entries->end() || !entry->isDirectory ||
+      std::find(visited.begin(), visited.end(), entry->offset) != visited.end()) {
+    return std::nullopt;
+  }
+  return entry->offset;
+}
+
+}  // namespace
+
+std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languages) {
+  const auto lowestWhere = [&](auto matches) -> std::optional<std::size_t> {
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+      if (matches(languages[i]) && (!best || languages[i] < languages[*best])) {
+        best = i;
+      }
+    }
+    return best;
+  };
+  const auto primary = [](std::uint16_t language) { return language & kPrimaryLanguageMask; };
+  if (auto chosen = lowestWhere([](std::uint16_t l) { return l == kUsEnglish; })) {
+    return chosen;
+  }
+  if (auto chosen = lowestWhere([&](std::uint16_t l) { return primary(l) == kPrimaryEnglish; })) {
+    return chosen;
+  }
+  if (auto chosen = lowestWhere([&](std::uint16_t l) { return primary(l) == kPrimaryNeutral; })) {
+    return chosen;
+  }
+  return lowestWhere([](std::uint16_t) { return true; });
+}
+
+std::optional<MessageTableResource> FindMessageTableResource(std::string_view file) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  if (!root) {
+    return std::nullopt;
+  }
+  const std::string_view resources = root->resources;
+  std::vector<std::uint32_t> visited{0};
+  const std::optional<std::uint32_t> names =
+      Subdirectory(resources, 0, kMessageTableResourceType, visited);
+  if (!names) {
+    return std::nullopt;
+  }
+  visited.push_back(*names);
+  const std::optional<std::uint32_t> languageDirectory =
+      Subdirectory(resources, *names, kMessageTableResourceName, visited);
+  const std::optional<std::vector<ResourceEntry>> entries =
+      languageDirectory ? IdEntries(resources, *languageDirectory) : std::nullopt;
+  if (!entries) {
+    return std::nullopt;
+  }
+  // A language entry must lead to data: a fourth level of directories is not followed.
+  std::vector<ResourceEntry> data;
+  std::vector<std::uint16_t> languages;
+  for (const ResourceEntry& entry : *entries) {
+    if (!entry.isDirectory && entry.id <= 0xFFFFu) {
+      data.push_back(entry);
+      languages.push_back(static_cast<std::uint16_t>(entry.id));
+    }
+  }
+  const std::optional<std::size_t> chosen = ChooseLanguage(languages);
+  if (!chosen) {
+    return std::nullopt;
+  }
+  const std::optional<std::string_view> dataEntry =
+      SliceBytes(resources, data[*chosen].offset, kResourceDataEntrySize);
+  if (!dataEntry) {
+    return std::nullopt;
+  }
+  const std::uint32_t dataRva = *ReadU32(*dataEntry, 0);
+  const std::uint32_t dataSize = *ReadU32(*dataEntry, 4);
+  const std::optional<std::string_view> at = BytesAtRva(root->sections, dataRva);
+  const std::optional<std::string_view> table = at ? SliceBytes(*at, 0, dataSize) : std::nullopt;
+  if (!table) {
+    return std::nullopt;
+  }
+  return MessageTableResource{*table, languages[*chosen]};
+}
+
+}  // namespace quillon

@@ -1,0 +1,125 @@
+// Message tables built byte by byte: entry encodings, trimming, and damaged tables.
+#include "lookup/message_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon {
+namespace {
+
+std::string Le(std::uint32_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) {
+    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  }
+  return out;
+}
+
+// An entry: Length (header included), Flags, the text bytes and a zero.
+std::string Entry(std::uint16_t flags, const std::string& text) {
+  const std::string body = text + (flags == 1 ? std::string(2, '\0') : std::string(1, '\0'));
+  return Le(static_cast<std::uint32_t>(4 + body.size()), 2) + Le(flags, 2) + body;
+}
+
+std::string Utf16(const std::u16string& text) {
+  std::string out;
+  for (const char16_t unit : text) {
+    out += Le(unit, 2);
+  }
+  return out;
+}
+
+struct Block {
+  std::uint32_t lowId;
+  std::uint32_t highId;
+  std::string entries;
+};
+
+// The table with its blocks' entries laid out after the block array, in order.
+std::string Table(const std::vector<Block>& blocks) {
+  std::string head = Le(static_cast<std::uint32_t>(blocks.size()), 4);
+  std::string body;
+  const std::size_t start = 4 + 12 * blocks.size();
+  for (const Block& block : blocks) {
+    head += Le(block.lowId, 4) + Le(block.highId, 4) +
+            Le(static_cast<std::uint32_t>(start + body.size()), 4);
+    body += block.entries;
+  }
+  return head + body;
+}
+
+struct Case {
+  const char* name;
+  std::string table;
+  std::uint32_t code;
+  std::optional<std::string> expected;
+};
+
+TEST(MessageTable, DecodesEntriesAsTheTableHoldsThem) {
+  const std::string threeAnsi = Entry(0, "five") + Entry(0, "six\r\n") + Entry(0, "seven");
+  const Case cases[] = {
+      {"first id of a block", Table({{5, 7, threeAnsi}}), 5, "five"},
+      {"last id of a block", Table({{5, 7, threeAnsi}}), 7, "seven"},
+      {"below the block", Table({{5, 7, threeAnsi}}), 4, std::nullopt},
+      {"above the block", Table({{5, 7, threeAnsi}}), 8, std::nullopt},
+      {"second block", Table({{1, 1, Entry(0, "one")}, {0xC0000005, 0xC0000005, Entry(0, "av")}}),
+       0xC0000005, "av"},
+      {"8-bit text kept byte for byte", Table({{1, 1, Entry(0, "Caf\xE9 %1 %hs")}}), 1,
+       "Caf\xE9 %1 %hs"},
+      {"trailing CR LF, blanks and tabs trimmed", Table({{1, 1, Entry(0, "a\r\nb \t\r\n  ")}}), 1,
+       "a\r\nb"},
+      {"text ends at its zero", Table({{1, 1, Entry(0, std::string("ab\0cd", 5))}}), 1, "ab"},
+      {"only blanks", Table({{1, 1, Entry(0, " \r\n")}}), 1, ""},
+      {"UTF-16 to UTF-8", Table({{1, 1, Entry(1, Utf16(u"Caf\u00e9 \u20ac\r\n"))}}), 1,
+       "Caf\xC3\xA9 \xE2\x82\xAC"},
+      {"surrogate pair", Table({{1, 1, Entry(1, Utf16(u"\U0001F600"))}}), 1, "\xF0\x9F\x98\x80"},
+      {"lone surrogates become U+FFFD",
+       Table({{1, 1, Entry(1, Utf16(std::u16string{0xD800, u'x', 0xDC00}))}}), 1,
+       "\xEF\xBF\xBDx\xEF\xBF\xBD"},
+      {"UTF-8 entry", Table({{1, 1, Entry(2, "\xC3\xA9")}}), 1, "\xC3\xA9"},
+      {"unknown encoding", Table({{1, 1, Entry(7, "x")}}), 1, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, FindMessage(c.table, c.code));
+  }
+}
+
+TEST(MessageTable, DamagedTablesFindNothing) {
+  const std::string one = Table({{1, 1, Entry(0, "one")}});
+  std::string entryPastEnd = one;
+  entryPastEnd[16] = '\x7F';  // the entry's length
+  std::string zeroLength = Table({{1, 3, Entry(0, "one")}});
+  zeroLength[16] = 0;
+  const Case cases[] = {
+      {"empty", "", 1, std::nullopt},
+      {"block count past the end", Le(0xFFFFFFFF, 4) + one.substr(4), 1, std::nullopt},
+      {"entries offset past the end", Le(1, 4) + Le(1, 4) + Le(1, 4) + Le(0xFFFFFFF0, 4), 1,
+       std::nullopt},
+      {"entry length past the end", entryPastEnd, 1, std::nullopt},
+      {"entry length 0 would never advance", zeroLength, 3, std::nullopt},
+      {"high id below low id", Table({{5, 4, Entry(0, "x")}}), 5, std::nullopt},
+      {"block of every id, entries run out", Table({{0, 0xFFFFFFFF, Entry(0, "x")}}), 0xFFFFFFFF,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, FindMessage(c.table, c.code));
+  }
+  // Cut anywhere, a table gives its text whole or not at all.
+  const std::string table = Table({{1, 2, Entry(0, "one") + Entry(1, Utf16(u"two"))}});
+  for (std::size_t size = 0; size < table.size(); ++size) {
+    SCOPED_TRACE(size);
+    const std::string cut = table.substr(0, size);
+    EXPECT_EQ(std::nullopt, FindMessage(cut, 2));
+    const std::optional<std::string> first = FindMessage(cut, 1);
+    EXPECT_TRUE(!first || *first == "one");
+  }
+}
+
+}  // namespace
+}  // namespace quillon

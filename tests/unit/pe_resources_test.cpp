@@ -1,0 +1,180 @@
+// The message table located in the generated DLLs, the language rule, and the same DLLs
+// damaged at each header the reader follows.
+#include "lookup/pe_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lookup/le_bytes.h"
+#include "lookup/message_table.h"
+#include "message_files_test_data.h"
+
+namespace quillon {
+namespace {
+
+constexpr std::uint32_t kAccessDenied = 5;
+constexpr char kAccessDeniedText[] = "Access is denied.";
+constexpr std::uint32_t kSubdirectory = 0x80000000u;
+
+TEST(PeResources, ChoosesUsEnglishThenEnglishThenNeutralThenLowest) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint16_t> languages;
+    std::optional<std::size_t> expected;
+  };
+  const Case cases[] = {
+      {"none", {}, std::nullopt},
+      {"US English among others", {0x407, 0x809, 0x409, 0x000}, 2},
+      {"English of another sublanguage", {0x407, 0x0C09, 0x809}, 2},
+      {"Wine's plain English", {0x407, 0x0009}, 1},
+      {"neutral", {0x407, 0x0400, 0x0000}, 2},
+      {"lowest id", {0x40C, 0x407, 0x410}, 1},
+      {"primary language is the low 10 bits", {0x40C, 0x7C09}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, ChooseLanguage(c.languages));
+  }
+}
+
+TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
+  struct Case {
+    const char* file;
+    std::uint16_t language;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"messages_pe32.dll", 0x409, kAccessDeniedText},
+      {"messages_pe32plus.dll", 0x409, kAccessDeniedText},
+      {"language_file.dll.mui", 0x809, "Access is denied (language file)."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string bytes = ReadTestMessageFile(c.file);
+    const std::optional<MessageTableResource> table = FindMessageTableResource(bytes);
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(c.language, table->language);
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+  }
+}
+
+// File offsets of the fields a damaged copy overwrites, found by walking the headers the way
+// the format lays them out (the generated DLLs hold one type, one name and three languages).
+struct Layout {
+  std::uint32_t pe = 0;
+  std::uint32_t optional = 0;
+  std::uint32_t directoryCount = 0;  // NumberOfRvaAndSizes
+  std::uint32_t rsrcSection = 0;     // its section header
+  std::uint32_t root = 0;
+  std::uint32_t typeDirectory = 0;
+  std::uint32_t languageDirectory = 0;
+  std::uint32_t dataEntry = 0;  // of US English, the second language
+  std::uint32_t table = 0;
+};
+
+Layout LayoutOf(const std::string& file) {
+  const auto u16 = [&](std::uint32_t at) { return ReadU16(file, at).value(); };
+  const auto u32 = [&](std::uint32_t at) { return ReadU32(file, at).value(); };
+  Layout l;
+  l.pe = u32(0x3C);
+  l.optional = l.pe + 24;
+  l.directoryCount = l.optional + (u16(l.optional) == 0x20B ? 108 : 92);
+  const std::uint32_t sections = l.optional + u16(l.pe + 20);
+  for (std::uint32_t i = 0; i < u16(l.pe + 6); ++i) {
+    if (file.compare(sections + 40 * i, 5, ".rsrc") == 0) {
+      l.rsrcSection = sections + 40 * i;
+    }
+  }
+  const std::uint32_t rsrcAddress = u32(l.rsrcSection + 12);
+  l.root = u32(l.rsrcSection + 20);
+  l.typeDirectory = l.root + (u32(l.root + 20) & ~kSubdirectory);
+  l.languageDirectory = l.root + (u32(l.typeDirectory + 20) & ~kSubdirectory);
+  l.dataEntry = l.root + u32(l.languageDirectory + 28);
+  l.table = l.root + (u32(l.dataEntry) - rsrcAddress);
+  return l;
+}
+
+void Put32(std::string& file, std::uint32_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    file.at(at + i) = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+}
+
+// No crash, no read outside the bytes (ASan watches), and no text for the code.
+void ExpectNothingFound(const std::string& file) {
+  const std::optional<MessageTableResource> table = FindMessageTableResource(file);
+  EXPECT_FALSE(table && FindMessage(table->bytes, kAccessDenied));
+}
+
+TEST(PeResources, DamagedHeadersFindNothing) {
+  struct Damage {
+    const char* name;
+    std::uint32_t Layout::*field;  // null: offset is from the file's start
+    std::uint32_t offset;          // from the field
+    std::uint32_t value;
+  };
+  const Damage damages[] = {
+      {"no MZ", nullptr, 0, 0x00905A5A},
+      {"new header offset past the end", nullptr, 0x3C, 0xFFFFFFF0},
+      {"no PE signature", &Layout::pe, 0, 0x4551},
+      {"unknown optional header", &Layout::optional, 0, 0x107},
+      {"section count past the end", &Layout::pe, 4, 0xFFFF014C},
+      {"optional header size past the end", &Layout::pe, 20, 0x2022FFFF},
+      {"no resource directory", &Layout::directoryCount, 0, 2},
+      {"optional header ends before the resource entry", &Layout::pe, 20, 0x20220060},
+      {"resource address in no section", &Layout::directoryCount, 4 + 16, 0xFFFFFF00},
+      {"resource data past the end", &Layout::rsrcSection, 20, 0xFFFFFF00},
+      {"resource data size 0", &Layout::rsrcSection, 16, 0},
+      {"root entry count past the end", &Layout::root, 12, 0xFFFF0000},
+      {"type directory is the root", &Layout::root, 20, kSubdirectory},
+      {"name directory is the root", &Layout::typeDirectory, 20, kSubdirectory},
+      {"data entry past the end", &Layout::languageDirectory, 28, 0x7FFFFFF0},
+      {"data address in no section", &Layout::dataEntry, 0, 0xFFFFFFF0},
+      {"data size past the end", &Layout::dataEntry, 4, 0xFFFFFFFF},
+      {"block count overflows", &Layout::table, 0, 0xFFFFFFFF},
+      {"block entries past the end", &Layout::table, 12, 0xFFFFFFF0},
+  };
+  for (const char* name : {"messages_pe32.dll", "messages_pe32plus.dll"}) {
+    const std::string original = ReadTestMessageFile(name);
+    const Layout layout = LayoutOf(original);
+    ASSERT_EQ(kMessageTableResourceType, ReadU32(original, layout.root + 16)) << name;
+    ASSERT_EQ(0x409u, ReadU32(original, layout.languageDirectory + 24)) << name;
+    for (const Damage& d : damages) {
+      SCOPED_TRACE(std::string(name) + ": " + d.name);
+      std::string file = original;
+      Put32(file, d.offset + (d.field != nullptr ? layout.*d.field : 0), d.value);
+      ExpectNothingFound(file);
+    }
+    SCOPED_TRACE(std::string(name) + ": name directory is the type directory");
+    std::string loop = original;
+    Put32(loop, layout.typeDirectory + 20, kSubdirectory | (layout.typeDirectory - layout.root));
+    ExpectNothingFound(loop);
+    SCOPED_TRACE(std::string(name) + ": languages nest a fourth level");
+    std::string nested = original;
+    for (std::uint32_t entry = 0; entry < 3; ++entry) {
+      const std::uint32_t at = layout.languageDirectory + 20 + 8 * entry;
+      Put32(nested, at, ReadU32(nested, at).value() | kSubdirectory);
+    }
+    ExpectNothingFound(nested);
+  }
+}
+
+TEST(PeResources, TruncatedAnywhereGivesTheWholeTextOrNothing) {
+  for (const char* name : {"messages_pe32.dll", "messages_pe32plus.dll"}) {
+    const std::string file = ReadTestMessageFile(name);
+    for (std::size_t size = 0; size < file.size(); ++size) {
+      const std::string cut = file.substr(0, size);
+      const std::optional<MessageTableResource> table = FindMessageTableResource(cut);
+      const std::optional<std::string> text =
+          table ? FindMessage(table->bytes, kAccessDenied) : std::nullopt;
+      ASSERT_TRUE(!text || *text == kAccessDeniedText) << name << " cut at " << size;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillon
