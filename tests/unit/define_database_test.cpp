@@ -1,5 +1,7 @@
 #include "lookup/define_database.h"
 
+#include "lookup/define_rows.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -241,6 +243,50 @@ TEST_F(DefineDatabaseTest, TwoRunningCopiesBothRead) {
   for (int round = 0; round < 2; ++round) {
     EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(first, ErrorType::Win32, 5));
     EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(second, ErrorType::Win32, 5));
+  }
+}
+
+TEST_F(DefineDatabaseTest, RowsGiveEveryNameInTableOrderAndSearchByPartInKindAndValueOrder) {
+  const DefineRows rows(path_.string());
+  EXPECT_EQ((std::vector<NamedDefine>{{"FIRST_OF_100", ""}, {"SECOND_OF_100", ""}}),
+            rows.NamesOfValue(ErrorType::Win32, 100));
+  EXPECT_TRUE(rows.NamesOfValue(ErrorType::Win32, 999).empty());
+  EXPECT_EQ(std::optional<std::int32_t>(-2147024891),
+            rows.ValueOfName(ErrorType::Hresult, "SHARED_NAME"));
+  EXPECT_EQ(std::optional<std::string>("STATUS_ACCESS_VIOLATION"),
+            rows.NameOfValue(ErrorType::NtStatus, 0xC0000005));
+  // The part matches without regard to case; "_" is no wildcard; negatives sort as unsigned.
+  const std::vector<DefineRow> found = rows.SearchNames("d_n");
+  ASSERT_EQ(2u, found.size());
+  EXPECT_EQ((DefineRow{ErrorType::Win32, 7, {"SHARED_NAME", ""}}), found[0]);
+  EXPECT_EQ((DefineRow{ErrorType::Hresult, 0x80070005, {"SHARED_NAME", ""}}), found[1]);
+  const std::vector<DefineRow> hresults = rows.SearchNames("e_fail");
+  ASSERT_EQ(2u, hresults.size());
+  EXPECT_EQ("E_FAIL", hresults[0].define.name);
+  EXPECT_TRUE(rows.SearchNames("NO_SUCH").empty());
+  EXPECT_EQ(std::optional<std::int64_t>(7), rows.RowCount(ErrorType::Win32));
+  EXPECT_EQ(std::optional<std::int64_t>(1), rows.RowCount(ErrorType::Stop));
+}
+
+TEST_F(DefineDatabaseTest, RowsReadTheHeaderColumnWhenTheDatabaseHasOne) {
+  for (const char* table : {"Win32", "HRESULT", "NTSTATUS", "STOP"}) {
+    Execute(path_, ("ALTER TABLE " + std::string(table) + " ADD COLUMN Header TEXT").c_str());
+  }
+  Execute(path_, "UPDATE Win32 SET Header = 'winerror.h' WHERE ErrNum = 5");
+  const DefineRows rows(path_.string());
+  EXPECT_EQ((std::vector<NamedDefine>{{"ERROR_ACCESS_DENIED", "winerror.h"}}),
+            rows.NamesOfValue(ErrorType::Win32, 5));
+  EXPECT_EQ((std::vector<NamedDefine>{{"SHARED_NAME", ""}}),
+            rows.NamesOfValue(ErrorType::Win32, 7));
+}
+
+TEST(DefineRowsBroken, NoFileFindsNothing) {
+  for (const std::string& path : {std::string(), std::string("/nonexistent/defines.db3")}) {
+    const DefineRows rows(path);
+    EXPECT_FALSE(rows.IsOpen());
+    EXPECT_FALSE(rows.RowCount(ErrorType::Win32).has_value());
+    EXPECT_TRUE(rows.SearchNames("E").empty());
+    EXPECT_FALSE(rows.ValueOfName(ErrorType::Win32, "ERROR_ACCESS_DENIED").has_value());
   }
 }
 

@@ -1,0 +1,30 @@
+// One run of the command line over its parsed options.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+
+#include "cli/options.h"
+#include "lookup/message_source.h"
+
+namespace quillon {
+
+struct CommandPlatform {
+  std::filesystem::path programPath;  // the running program's file; empty when unknown
+  // The platform's own message tables (FormatMessageA on Windows); null where there are none.
+  std::unique_ptr<MessageSource> ownMessages;
+};
+
+// Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit
+// status: 0 every query found something, 1 some found nothing, 2 a query was rejected or a
+// file could not be opened.
+int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
+               std::ostream& out, std::ostream& err);
+
+// The database to open: --db, else defines.db3 beside the program, else the installed copy in
+// share/quillon beside the program's bin folder; empty when none of them exists.
+std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& option,
+                                            const std::filesystem::path& programPath);
+
+}  // namespace quillon

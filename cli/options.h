@@ -1,0 +1,37 @@
+// The command line's options, read with CLI11.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+enum class MessageChoice {
+  Default,  // the platform's own tables; on Linux a WSL Windows directory, else Wine's DLLs
+  Windows,  // the files under a Windows directory (--windows DIR)
+  Wine,     // Wine's own DLLs
+  None,     // names only
+};
+
+struct Options {
+  std::vector<std::string> queries;  // none: one query per line of standard input
+  std::optional<std::string> search;
+  bool json = false;
+  std::optional<std::string> database;
+  MessageChoice messages = MessageChoice::Default;
+  std::string windowsDirectory;
+  std::string language = "en-US";
+};
+
+struct ParsedOptions {
+  std::optional<Options> options;  // nothing: exit with exitCode after printing the texts
+  int exitCode = 0;
+  std::string output;  // --help and --version, for stdout
+  std::string error;   // one line for stderr
+};
+
+// args are the arguments after the program name. Never throws.
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+}  // namespace quillon

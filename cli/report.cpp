@@ -1,0 +1,165 @@
+#include "cli/report.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+#include "query/text_routines.h"
+
+namespace quillon {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kFieldIndent = "    ";
+constexpr std::size_t kLabelWidth = 14;
+
+void AppendField(std::string& out, std::string_view label, std::string_view text) {
+  std::string line(kFieldIndent);
+  line += label;
+  line.append(kLabelWidth - std::min(kLabelWidth - 1, label.size()), ' ');
+  // Continuation lines stand under the first line's text.
+  const std::string indent(line.size(), ' ');
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    line += TrimTrailingSpace(text.substr(start, end - start));
+    out += line;
+    out += '\n';
+    if (end == std::string_view::npos) {
+      break;
+    }
+    start = end + 1;
+    line = indent;
+  }
+}
+
+std::string ReadingLine(std::string_view query, const Reading& reading) {
+  std::string line(query);
+  line += "  ";
+  line += ReadingName(reading.kind);
+  if (reading.kind != ReadingKind::Name) {
+    line += ' ' + HexText(reading.value) + " = " + std::to_string(reading.value);
+    if (static_cast<std::int32_t>(reading.value) < 0) {
+      line += " = " + FormatSigned(reading.value);
+    }
+  }
+  return line;
+}
+
+std::string NameText(const NamedDefine& define) {
+  return define.header.empty() ? define.name : define.name + " (" + define.header + ")";
+}
+
+// Dumps never throw on bytes that are not UTF-8 (a table's 8-bit texts): they are replaced.
+void AppendJsonLine(std::string& out, const Json& object) {
+  out += object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  out += '\n';
+}
+
+Json MatchJson(const KindAnswer& match) {
+  Json names = Json::array();
+  Json headers = Json::array();
+  for (const NamedDefine& define : match.names) {
+    names.push_back(define.name);
+    headers.push_back(define.header);
+  }
+  Json object;
+  object["type"] = ErrorTypeName(match.type);
+  object["value"] = match.value;
+  object["hex"] = HexText(match.value);
+  object["code"] = match.code;
+  object["status"] = match.status;
+  object["facility"] = match.facility;
+  object["names"] = std::move(names);
+  object["headers"] = std::move(headers);
+  object["description"] = match.description ? Json(*match.description) : Json(nullptr);
+  return object;
+}
+
+}  // namespace
+
+std::string HexText(std::uint32_t value) {
+  return "0x" + FormatHex8(value);
+}
+
+void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
+  out += ReadingLine(query, answer.reading);
+  out += '\n';
+  if (answer.matches.empty()) {
+    out += "  not found\n";
+    return;
+  }
+  for (const KindAnswer& match : answer.matches) {
+    out += "  ";
+    out += ErrorTypeName(match.type);
+    out += ' ' + HexText(match.value) + '\n';
+    AppendField(out, "Status", match.status);
+    if (!match.facility.empty()) {
+      AppendField(out, "Facility", match.facility);
+    }
+    AppendField(out, "Code", match.code);
+    for (const NamedDefine& define : match.names) {
+      AppendField(out, "#Define", NameText(define));
+    }
+    AppendField(out, "Description", match.description.value_or("(none)"));
+  }
+}
+
+void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
+  std::size_t nameWidth = 0;
+  for (const DefineRow& row : rows) {
+    nameWidth = std::max(nameWidth, row.define.name.size());
+  }
+  for (const DefineRow& row : rows) {
+    std::string line(ErrorTypeName(row.type));
+    line.resize(10, ' ');
+    line += HexText(row.value) + "  " + row.define.name;
+    if (!row.define.header.empty()) {
+      line.append(nameWidth - row.define.name.size() + 2, ' ');
+      line += row.define.header;
+    }
+    out += line + '\n';
+  }
+}
+
+void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
+  Json object;
+  object["query"] = query;
+  object["reading"] = ReadingName(answer.reading.kind);
+  if (answer.reading.kind == ReadingKind::Name) {
+    object["name"] = answer.reading.name;
+  } else {
+    object["value"] = answer.reading.value;
+    object["hex"] = HexText(answer.reading.value);
+    object["signed"] = static_cast<std::int32_t>(answer.reading.value);
+  }
+  Json matches = Json::array();
+  for (const KindAnswer& match : answer.matches) {
+    matches.push_back(MatchJson(match));
+  }
+  object["matches"] = std::move(matches);
+  AppendJsonLine(out, object);
+}
+
+void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message) {
+  Json object;
+  object["query"] = query;
+  object["error"] = message;
+  AppendJsonLine(out, object);
+}
+
+void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows) {
+  for (const DefineRow& row : rows) {
+    Json object;
+    object["type"] = ErrorTypeName(row.type);
+    object["value"] = row.value;
+    object["hex"] = HexText(row.value);
+    object["name"] = row.define.name;
+    object["header"] = row.define.header;
+    AppendJsonLine(out, object);
+  }
+}
+
+}  // namespace quillon

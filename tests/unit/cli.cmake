@@ -1,0 +1,7 @@
+quillon_unit_test(cli_test SOURCES cli_test.cpp LIBS quillon_cli)
+# The program itself, run as a user would, with the generated database and Wine's DLLs.
+quillon_unit_test(cli_process_test SOURCES cli_process_test.cpp LIBS quillon_cli)
+target_compile_definitions(cli_process_test PRIVATE
+                           QUILLON_CLI="$<TARGET_FILE:quillon-cli>"
+                           QUILLON_DEFINES_DB="${CMAKE_BINARY_DIR}/defines.db3")
+add_dependencies(cli_process_test quillon-cli defines_db)

@@ -1,0 +1,102 @@
+// quillon-cli run as a process, as a user or a script runs it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CliProcessTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("quillon-cli-process-" + std::to_string(getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs program with args (already quoted for the shell) and input on standard input.
+  Outcome Execute(const std::string& args, const std::string& input = "",
+                  const std::string& program = QUILLON_CLI) {
+    std::ofstream(dir_ / "in") << input;
+    const std::string command = "'" + program + "' " + args + " <'" + (dir_ / "in").string() +
+                                "' >'" + (dir_ / "out").string() + "' 2>'" +
+                                (dir_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CliProcessTest, TheCrashCodeIsNamedFromTheDatabaseBesideTheProgram) {
+  const Outcome outcome = Execute("--wine 0xC0000005");
+  EXPECT_EQ(0, outcome.status) << outcome.err;
+  EXPECT_NE(std::string::npos, outcome.out.find("NTSTATUS 0xC0000005"));
+  EXPECT_NE(std::string::npos, outcome.out.find("STATUS_ACCESS_VIOLATION"));
+}
+
+TEST_F(CliProcessTest, JsonLinesCarryWinesTextsAndParseBack) {
+  const Outcome outcome = Execute("--wine --json 0x80070005");
+  ASSERT_EQ(0, outcome.status) << outcome.err;
+  const nlohmann::json answer = nlohmann::json::parse(outcome.out);
+  EXPECT_EQ("0x80070005", answer["query"]);
+  const nlohmann::json& win32 = answer["matches"][0];
+  EXPECT_EQ("Win32", win32["type"]);
+  EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), win32["names"]);
+  EXPECT_EQ("Access denied.", win32["description"]);
+}
+
+TEST_F(CliProcessTest, ReadsQueriesFromStandardInputAndReportsRejectionsOnOneLine) {
+  const Outcome outcome = Execute("--no-messages", "5\n0x0x5\n");
+  EXPECT_EQ(2, outcome.status);
+  EXPECT_NE(std::string::npos, outcome.out.find("ERROR_ACCESS_DENIED"));
+  EXPECT_EQ("quillon-cli: 0x0x5: There is more than 1 '0x' in your number\n", outcome.err);
+}
+
+TEST_F(CliProcessTest, VersionHelpAndUsageErrors) {
+  EXPECT_EQ("3.0.5\n", Execute("--version").out);
+  const Outcome help = Execute("--help");
+  EXPECT_EQ(0, help.status);
+  EXPECT_NE(std::string::npos, help.out.find("--search"));
+  const Outcome bad = Execute("--frobnicate");
+  EXPECT_EQ(2, bad.status);
+  EXPECT_EQ("", bad.out);
+  EXPECT_EQ(1, std::count(bad.err.begin(), bad.err.end(), '\n'));
+}
+
+TEST_F(CliProcessTest, AnInstalledCopyFindsItsDatabaseInShare) {
+  fs::create_directories(dir_ / "bin");
+  fs::create_directories(dir_ / "share" / "quillon");
+  fs::copy_file(QUILLON_CLI, dir_ / "bin" / "quillon-cli");
+  fs::copy_file(QUILLON_DEFINES_DB, dir_ / "share" / "quillon" / "defines.db3");
+  const Outcome outcome =
+      Execute("--no-messages E_ACCESSDENIED", "", (dir_ / "bin" / "quillon-cli").string());
+  EXPECT_EQ(0, outcome.status) << outcome.err;
+  EXPECT_NE(std::string::npos, outcome.out.find("HRESULT 0x80070005"));
+}
+
+}  // namespace
+}  // namespace quillon
