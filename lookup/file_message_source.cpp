@@ -1,5 +1,6 @@
 #include "lookup/file_message_source.h"
 
+#include "lookup/code_bits.h"
 #include "lookup/message_table.h"
 #include "lookup/pe_resources.h"
 
@@ -70,6 +71,11 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
     if (std::optional<std::string> text = FindMessage(table, code)) {
       return text;
     }
+  }
+  // The platform answers a failure HRESULT that wraps a Win32 code from the system table with
+  // that code's text (0x80070005 as 5), so the files do too.
+  if (source == MessageSourceId::System && CodeTopBit(code) == 1 && CodeFacility(code) == 7) {
+    return Message(source, CodeLowWord(code));
   }
   return std::nullopt;
 }
