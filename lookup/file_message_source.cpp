@@ -15,6 +15,13 @@ std::size_t IndexOf(MessageSourceId source) {
   return static_cast<std::size_t>(source);
 }
 
+// FormatMessage's system table answers an HRESULT that wraps a Win32 code (severity bit set,
+// facility 7; bits 29 and 30 take no part) with that code's text, on Windows and under Wine.
+bool WrapsWin32Code(std::uint32_t code) {
+  return (code & 0x9FFF0000u) == 0x80070000u;
+}
+constexpr std::uint32_t kWin32CodeMask = 0xFFFF;
+
 }  // namespace
 
 const FileList& FilesOf(const MessageFiles& files, MessageSourceId source) {
@@ -66,10 +73,13 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
     return std::nullopt;
   }
   for (TableFile& candidate : sources_[IndexOf(source)]) {
-    const std::string_view table = Table(candidate);
-    if (std::optional<std::string> text = FindMessage(table, code)) {
+    if (std::optional<std::string> text = FindMessage(Table(candidate), code)) {
       return text;
     }
+  }
+  // A table entry for the whole HRESULT, had one been found above, is the more specific text.
+  if (source == MessageSourceId::System && WrapsWin32Code(code)) {
+    return Message(source, code & kWin32CodeMask);
   }
   return std::nullopt;
 }

@@ -58,6 +58,10 @@ TEST_F(MessageFilesTest, ReadsPe32EightBitAndPe32PlusUtf16Tables) {
       {0xC0000005, "The instruction referenced memory it could not read.",
        "The instruction referenced memory it could not read."},
       {0x57, std::nullopt, std::nullopt},
+      // The system table answers an HRESULT that wraps a Win32 code; a module's does not.
+      {0x80070006, "The handle is invalid.", std::nullopt},
+      {0xC0070005, "Access is denied.", std::nullopt},
+      {0x90070005, std::nullopt, std::nullopt},
   };
   MessageFiles files;
   files.system = {TestMessageFile("messages_pe32.dll")};
