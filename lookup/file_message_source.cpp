@@ -1,6 +1,5 @@
 #include "lookup/file_message_source.h"
 
-#include "lookup/code_bits.h"
 #include "lookup/message_table.h"
 #include "lookup/pe_resources.h"
 
@@ -15,6 +14,13 @@ constexpr std::array<MessageSourceId, 4> kSources{MessageSourceId::System, Messa
 std::size_t IndexOf(MessageSourceId source) {
   return static_cast<std::size_t>(source);
 }
+
+// FormatMessage's system table answers an HRESULT that wraps a Win32 code (severity bit set,
+// facility 7; bits 29 and 30 take no part) with that code's text, on Windows and under Wine.
+bool WrapsWin32Code(std::uint32_t code) {
+  return (code & 0x9FFF0000u) == 0x80070000u;
+}
+constexpr std::uint32_t kWin32CodeMask = 0xFFFF;
 
 }  // namespace
 
@@ -67,15 +73,13 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
     return std::nullopt;
   }
   for (TableFile& candidate : sources_[IndexOf(source)]) {
-    const std::string_view table = Table(candidate);
-    if (std::optional<std::string> text = FindMessage(table, code)) {
+    if (std::optional<std::string> text = FindMessage(Table(candidate), code)) {
       return text;
     }
   }
-  // The platform answers a failure HRESULT that wraps a Win32 code from the system table with
-  // that code's text (0x80070005 as 5), so the files do too.
-  if (source == MessageSourceId::System && CodeTopBit(code) == 1 && CodeFacility(code) == 7) {
-    return Message(source, CodeLowWord(code));
+  // A table entry for the whole HRESULT, had one been found above, is the more specific text.
+  if (source == MessageSourceId::System && WrapsWin32Code(code)) {
+    return Message(source, code & kWin32CodeMask);
   }
   return std::nullopt;
 }

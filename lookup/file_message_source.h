@@ -30,8 +30,10 @@ bool HasNoFiles(const MessageFiles& files);
 
 // Answers from the first file of the source's list whose message table holds the code, so a
 // language file listed before its module wins, and a code missing there is still found in the
-// module. Each file is opened and its table located once, the first time it is needed; a
-// missing or damaged file counts as a file without messages. Not for use by several threads.
+// module. The system table, like FormatMessage's, also answers an HRESULT that wraps a Win32
+// code (0x80070005) with that code's text. Each file is opened and its table located once, the
+// first time it is needed; a missing or damaged file counts as a file without messages. Not for use
+// by several threads.
 class FileMessageSource final : public MessageSource {
  public:
   explicit FileMessageSource(const MessageFiles& files);

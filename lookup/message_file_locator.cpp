@@ -59,10 +59,16 @@ bool IsFolder(const std::optional<fs::path>& path) {
 }  // namespace
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
+  // The spellings seen in practice (Windows' own, Wine's lower case) cost one look each; only
+  // a name spelt otherwise costs a listing of the folder (System32 holds thousands).
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
   std::error_code error;
-  const fs::path exact = folder / fs::path(std::string(name));
-  if (fs::exists(exact, error)) {
-    return exact;
+  for (const std::string_view spelling : {name, std::string_view(lower)}) {
+    fs::path candidate = folder / fs::path(std::string(spelling));
+    if (fs::exists(candidate, error)) {
+      return candidate;
+    }
   }
   fs::directory_iterator entry(folder, error);
   for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
@@ -94,18 +100,20 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
 }
 
 std::optional<MessageFiles> LocateWineFiles(std::span<const fs::path> dllFolders) {
-  MessageFiles files;
+  // The folders hold the same texts (i386 and x86_64 builds): one is enough, and a code that
+  // no table has is then looked for in one set of files, not two.
   for (const fs::path& folder : dllFolders) {
+    MessageFiles files;
     for (const SourceModules& source : kSourceModules) {
       for (const std::string_view module : source.modules) {
         AddIfFound(files.*source.list, folder, module);
       }
     }
+    if (!HasNoFiles(files)) {
+      return files;
+    }
   }
-  if (HasNoFiles(files)) {
-    return std::nullopt;
-  }
-  return files;
+  return std::nullopt;
 }
 
 std::optional<MessageFiles> LocateWineFiles() {

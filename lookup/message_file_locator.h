@@ -23,8 +23,8 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
 // System32/MODULE. Only files that exist are listed: all lists are empty when none do.
 MessageFiles LocateWindowsFiles(const std::filesystem::path& windowsDir, std::string_view language);
 
-// The same modules in Wine's Windows DLL folders, in the order given; nothing when no folder
-// holds any of them.
+// The same modules in the first of Wine's Windows DLL folders that holds any of them; nothing
+// when none does.
 std::optional<MessageFiles> LocateWineFiles(std::span<const std::filesystem::path> dllFolders);
 // Debian's folders: the i386 ones first, then x86_64.
 std::optional<MessageFiles> LocateWineFiles();

@@ -7,3 +7,7 @@ target_compile_definitions(define_database_bench
 if(TARGET defines_db)
   add_dependencies(define_database_bench defines_db)
 endif()
+
+quillon_benchmark(message_files_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/message_files_bench.cpp
+  LIBS quillon_message_files)
