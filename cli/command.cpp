@@ -7,6 +7,7 @@
 #include "cli/answers.h"
 #include "cli/readings.h"
 #include "cli/report.h"
+#include "cli/scan.h"
 #include "lookup/define_rows.h"
 #include "lookup/define_schema.h"
 #include "lookup/file_message_source.h"
@@ -189,7 +190,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   }
   // SQLite takes file names in UTF-8 on every platform.
   const std::u8string utf8 = databasePath.u8string();
-  const DefineRows defines(std::string(utf8.begin(), utf8.end()));
+  DefineRows defines(std::string(utf8.begin(), utf8.end()));
   if (!defines.RowCount(ErrorType::Win32)) {
     if (options.database) {
       err << "quillon-cli: " << databasePath.string() << " is no definitions database\n";
@@ -201,6 +202,10 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
     return RunSearch(options, defines, out);
   }
   const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
+  if (options.scan) {
+    return RunScan({options.queries, options.json, options.summary}, *messages, defines, in, out,
+                   err);
+  }
   return RunQueries(options, *messages, defines, in, out, err);
 }
 

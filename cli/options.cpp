@@ -28,10 +28,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   std::string search;
 
   CLI::App app(kDescription, "quillon-cli");
-  app.add_option("QUERY", options.queries, "Queries; with none, one per line of standard input");
+  app.add_option("QUERY", options.queries,
+                 "Queries (with --scan, files); with none, one per line of standard input");
   auto* searchOption =
       app.add_option("--search", search, "List every define whose name contains TEXT")
           ->type_name("TEXT");
+  auto* scanOption = app.add_flag(
+      "--scan", options.scan,
+      "Explain every code in the files named in place of queries (standard input by default)");
+  app.add_flag("--summary", options.summary,
+               "With --scan: each code once, with how often it occurred, most frequent first")
+      ->needs(scanOption);
   app.add_flag("--json", options.json, "Write one JSON object per line");
   app.add_option("--db", options.database,
                  "The definitions database (default: defines.db3 "
@@ -50,7 +57,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
                  "Language folder of the .mui files under --windows (default en-US)")
       ->type_name("NAME");
   app.add_flag("--version", version, "Print the version and exit");
-  searchOption->excludes("QUERY");
+  searchOption->excludes("QUERY")->excludes(scanOption);
 
   ParsedOptions parsed;
   try {

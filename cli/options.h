@@ -17,6 +17,8 @@ enum class MessageChoice {
 struct Options {
   std::vector<std::string> queries;  // none: one query per line of standard input
   std::optional<std::string> search;
+  bool scan = false;  // the queries are files to scan ("-" standard input)
+  bool summary = false;
   bool json = false;
   std::optional<std::string> database;
   MessageChoice messages = MessageChoice::Default;

@@ -78,6 +78,23 @@ Json MatchJson(const KindAnswer& match) {
   return object;
 }
 
+// The reading and the matches, after whatever keys object already has.
+void AddAnswer(Json& object, const ReadingAnswer& answer) {
+  object["reading"] = ReadingName(answer.reading.kind);
+  if (answer.reading.kind == ReadingKind::Name) {
+    object["name"] = answer.reading.name;
+  } else {
+    object["value"] = answer.reading.value;
+    object["hex"] = HexText(answer.reading.value);
+    object["signed"] = static_cast<std::int32_t>(answer.reading.value);
+  }
+  Json matches = Json::array();
+  for (const KindAnswer& match : answer.matches) {
+    matches.push_back(MatchJson(match));
+  }
+  object["matches"] = std::move(matches);
+}
+
 }  // namespace
 
 std::string HexText(std::uint32_t value) {
@@ -124,22 +141,48 @@ void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
   }
 }
 
+std::string MatchesLine(const ReadingAnswer& answer) {
+  std::string line;
+  const std::string* description = nullptr;
+  for (const KindAnswer& match : answer.matches) {
+    line += line.empty() ? "" : "; ";
+    line += ErrorTypeName(match.type);
+    line += ' ';
+    if (match.names.empty()) {
+      line += HexText(match.value);
+    }
+    for (std::size_t i = 0; i < match.names.size(); ++i) {
+      line += (i == 0 ? "" : ", ") + match.names[i].name;
+    }
+    if (description == nullptr && match.description) {
+      description = &*match.description;
+    }
+  }
+  if (description != nullptr) {
+    line += ": ";
+    for (const char c : *description) {
+      line += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+  }
+  return line;
+}
+
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
   Json object;
   object["query"] = query;
-  object["reading"] = ReadingName(answer.reading.kind);
-  if (answer.reading.kind == ReadingKind::Name) {
-    object["name"] = answer.reading.name;
-  } else {
-    object["value"] = answer.reading.value;
-    object["hex"] = HexText(answer.reading.value);
-    object["signed"] = static_cast<std::int32_t>(answer.reading.value);
+  AddAnswer(object, answer);
+  AppendJsonLine(out, object);
+}
+
+void WriteJsonFinding(std::string& out, const ScanFinding& finding) {
+  Json object;
+  if (!finding.file.empty()) {
+    object["file"] = finding.file;
   }
-  Json matches = Json::array();
-  for (const KindAnswer& match : answer.matches) {
-    matches.push_back(MatchJson(match));
-  }
-  object["matches"] = std::move(matches);
+  object["line"] = finding.line;
+  object["column"] = finding.column;
+  object["text"] = finding.text;
+  AddAnswer(object, *finding.answer);
   AppendJsonLine(out, object);
 }
 

@@ -1,6 +1,7 @@
 // The command line's output: aligned plain text for people, JSON Lines for programs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,12 +11,25 @@
 
 namespace quillon {
 
+// A code found by a scan, with the answer for it.
+struct ScanFinding {
+  std::string_view file;  // empty when only one input is scanned
+  std::uint64_t line = 0;
+  std::uint64_t column = 0;
+  std::string_view text;
+  const ReadingAnswer* answer = nullptr;
+};
+
 // Each function appends whole lines to out.
 void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
 void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows);
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message);
 void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
+void WriteJsonFinding(std::string& out, const ScanFinding& finding);
+
+// One line for the answer: each kind with its names, then the first description.
+std::string MatchesLine(const ReadingAnswer& answer);
 
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(std::uint32_t value);

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "lookup/define_database.h"
 #include "lookup/define_schema.h"
 
@@ -52,6 +54,12 @@ sqlite3_stmt* DefineRows::Statement(ErrorType type, Query query) const {
       case kCount:
         text = "SELECT count(*) FROM " + table;
         break;
+      case kNames:
+        text = "SELECT " + name + " FROM " + table;
+        break;
+      case kValues:
+        text = "SELECT " + code + " FROM " + table;
+        break;
       case kQueryCount:
         return nullptr;
     }
@@ -77,7 +85,28 @@ std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_
   return sqlite3_column_int(statement, 0);
 }
 
+void DefineRows::IndexValues() {
+  for (const ErrorType type : kErrorTypes) {
+    std::vector<std::uint32_t>& values = values_[static_cast<std::size_t>(type)];
+    values.clear();
+    sqlite3_stmt* statement = Statement(type, kValues);
+    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+      values.push_back(static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)));
+    }
+    std::sort(values.begin(), values.end());
+  }
+  indexed_ = true;
+}
+
+bool DefineRows::MayHold(ErrorType type, std::uint32_t value) const {
+  const std::vector<std::uint32_t>& values = values_[static_cast<std::size_t>(type)];
+  return !indexed_ || std::binary_search(values.begin(), values.end(), value);
+}
+
 std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t value) const {
+  if (!MayHold(type, value)) {
+    return std::nullopt;
+  }
   sqlite3_stmt* statement = Statement(type, kByValue);
   if (statement == nullptr) {
     return std::nullopt;
@@ -91,7 +120,7 @@ std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t
 
 std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t value) const {
   std::vector<NamedDefine> names;
-  sqlite3_stmt* statement = Statement(type, kByValue);
+  sqlite3_stmt* statement = MayHold(type, value) ? Statement(type, kByValue) : nullptr;
   if (statement == nullptr) {
     return names;
   }
@@ -117,6 +146,17 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
     }
   }
   return rows;
+}
+
+std::vector<std::string> DefineRows::AllNames() const {
+  std::vector<std::string> names;
+  for (const ErrorType type : kErrorTypes) {
+    sqlite3_stmt* statement = Statement(type, kNames);
+    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+      names.push_back(Text(statement, 0));
+    }
+  }
+  return names;
 }
 
 std::optional<std::int64_t> DefineRows::RowCount(ErrorType type) const {

@@ -45,17 +45,26 @@ class DefineRows final : public DefineSource {
   // Every row whose name contains part, without regard to ASCII case, ordered by kind and
   // then by value taken as unsigned.
   std::vector<DefineRow> SearchNames(std::string_view part) const;
+  // Every name of every table, as the tables hold them.
+  std::vector<std::string> AllNames() const;
+  // Reads every table's values into memory once, so that asking for a value no table holds
+  // costs no statement: worth it for a run of very many lookups, not for a few.
+  void IndexValues();
   // The number of rows of type's table; nothing when it cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;
 
  private:
-  enum Query { kByName, kByValue, kSearch, kCount, kQueryCount };
+  enum Query { kByName, kByValue, kSearch, kCount, kNames, kValues, kQueryCount };
   // The prepared statement, reset and unbound; null when it cannot be prepared.
   sqlite3_stmt* Statement(ErrorType type, Query query) const;
+  // False only when the values are indexed and none of type's rows has value.
+  bool MayHold(ErrorType type, std::uint32_t value) const;
 
   SqliteConnection connection_;
   bool hasHeaders_ = false;
   mutable std::array<std::array<SqliteStatement, kQueryCount>, 4> statements_;
+  bool indexed_ = false;
+  std::array<std::vector<std::uint32_t>, 4> values_;  // sorted, once indexed
 };
 
 }  // namespace quillon

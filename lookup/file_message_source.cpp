@@ -55,17 +55,18 @@ FileMessageSource::FileMessageSource(const MessageFiles& files) {
   }
 }
 
-std::string_view FileMessageSource::Table(TableFile& candidate) {
+const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) {
   if (!candidate.opened) {
     candidate.opened = true;
     if (std::optional<FileBytes> file = ReadFileBytes(candidate.path)) {
       if (const auto resource = FindMessageTableResource(file->bytes)) {
         candidate.file = std::move(*file);
         candidate.table = resource->bytes;
+        candidate.blocks = ReadMessageBlocks(candidate.table);
       }
     }
   }
-  return candidate.table;
+  return candidate;
 }
 
 std::optional<std::string> FileMessageSource::Message(MessageSourceId source, std::uint32_t code) {
@@ -73,7 +74,8 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
     return std::nullopt;
   }
   for (TableFile& candidate : sources_[IndexOf(source)]) {
-    if (std::optional<std::string> text = FindMessage(Table(candidate), code)) {
+    const TableFile& file = Opened(candidate);
+    if (std::optional<std::string> text = FindMessage(file.table, file.blocks, code)) {
       return text;
     }
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lookup/file_bytes.h"
+#include "lookup/message_table.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
@@ -45,8 +46,9 @@ class FileMessageSource final : public MessageSource {
     bool opened = false;
     FileBytes file;
     std::string_view table;  // inside file; empty when the file has no usable table
+    MessageBlocks blocks;
   };
-  static std::string_view Table(TableFile& candidate);
+  static const TableFile& Opened(TableFile& candidate);
 
   std::array<std::vector<TableFile>, 4> sources_;
 };

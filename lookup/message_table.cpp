@@ -2,6 +2,8 @@
 
 #include "lookup/le_bytes.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 namespace {
@@ -88,36 +90,65 @@ std::string_view TrimMessageEnd(std::string_view text) {
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code) {
+MessageBlocks ReadMessageBlocks(std::string_view table) {
+  MessageBlocks read;
   const std::optional<std::uint32_t> blockCount = ReadU32(table, 0);
   const std::optional<std::string_view> blocks =
       blockCount ? SliceBytes(table, 4, *blockCount * kBlockSize) : std::nullopt;
   if (!blocks) {
+    return read;
+  }
+  read.blocks.reserve(*blockCount);
+  read.ordered = true;
+  for (std::uint64_t at = 0; at < blocks->size(); at += kBlockSize) {
+    const MessageBlocks::Block block{*ReadU32(*blocks, at), *ReadU32(*blocks, at + 4),
+                                     *ReadU32(*blocks, at + 8)};
+    if (block.lowId > block.highId ||
+        (!read.blocks.empty() && block.lowId <= read.blocks.back().highId)) {
+      read.ordered = false;
+    }
+    read.blocks.push_back(block);
+  }
+  return read;
+}
+
+std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code) {
+  return FindMessage(table, ReadMessageBlocks(table), code);
+}
+
+std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
+                                       std::uint32_t code) {
+  const auto holds = [code](const MessageBlocks::Block& block) {
+    return code >= block.lowId && code <= block.highId;
+  };
+  // The first block that holds the code, as a walk through the table finds it.
+  auto found = blocks.blocks.end();
+  if (blocks.ordered) {
+    found = std::partition_point(blocks.blocks.begin(), blocks.blocks.end(),
+                                 [code](const MessageBlocks::Block& b) { return b.highId < code; });
+    if (found != blocks.blocks.end() && !holds(*found)) {
+      found = blocks.blocks.end();
+    }
+  } else {
+    found = std::find_if(blocks.blocks.begin(), blocks.blocks.end(), holds);
+  }
+  if (found == blocks.blocks.end()) {
     return std::nullopt;
   }
-  for (std::uint64_t at = 0; at < blocks->size(); at += kBlockSize) {
-    const std::uint32_t lowId = *ReadU32(*blocks, at);
-    const std::uint32_t highId = *ReadU32(*blocks, at + 4);
-    if (code < lowId || code > highId) {
-      continue;
-    }
-    const std::optional<std::string_view> entry =
-        EntryAt(table, *ReadU32(*blocks, at + 8), code - lowId);
-    if (!entry) {
-      return std::nullopt;
-    }
-    const std::string_view text = entry->substr(kEntryHeaderSize);
-    switch (*ReadU16(*entry, 2)) {
-      case kAnsiEntry:
-      case kUtf8Entry:
-        return std::string(TrimMessageEnd(UpToZero(text)));
-      case kUnicodeEntry:
-        return std::string(TrimMessageEnd(Utf16LeToUtf8(text)));
-      default:
-        return std::nullopt;  // an encoding this reader does not know
-    }
+  const std::optional<std::string_view> entry = EntryAt(table, found->entries, code - found->lowId);
+  if (!entry) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  const std::string_view text = entry->substr(kEntryHeaderSize);
+  switch (*ReadU16(*entry, 2)) {
+    case kAnsiEntry:
+    case kUtf8Entry:
+      return std::string(TrimMessageEnd(UpToZero(text)));
+    case kUnicodeEntry:
+      return std::string(TrimMessageEnd(Utf16LeToUtf8(text)));
+    default:
+      return std::nullopt;  // an encoding this reader does not know
+  }
 }
 
 }  // namespace quillon

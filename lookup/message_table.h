@@ -6,13 +6,30 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
+
+// The table's blocks of consecutive ids, read once so that a lookup need not walk the file.
+struct MessageBlocks {
+  struct Block {
+    std::uint32_t lowId;
+    std::uint32_t highId;
+    std::uint32_t entries;  // offset of the block's first entry in the table
+  };
+  std::vector<Block> blocks;  // in the table's order; empty when the table is damaged
+  bool ordered = false;       // ascending and apart, as tables are made: searched by halves
+};
+
+MessageBlocks ReadMessageBlocks(std::string_view table);
 
 // The text of code as the table holds it: 8-bit entries as they are, UTF-16 entries as UTF-8,
 // trailing CR, LF, blanks and tabs removed, insert sequences (%1, %hs) untouched. Nothing when
 // the table has no entry for code or the entry does not fit in the table.
 std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code);
+// The same with the table's blocks read before.
+std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
+                                       std::uint32_t code);
 
 // UTF-16LE code units to UTF-8, up to the first zero unit; a lone surrogate becomes U+FFFD.
 std::string Utf16LeToUtf8(std::string_view units);

@@ -1,0 +1,24 @@
+// quillon-cli --scan: explains every code in a text, a log above all.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "lookup/define_rows.h"
+#include "lookup/message_source.h"
+
+namespace quillon {
+
+struct ScanRequest {
+  std::vector<std::string> files;  // none, or "-": standard input
+  bool json = false;
+  bool summary = false;  // each distinct code once, most frequent first
+};
+
+// Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the
+// others are still scanned).
+int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
+            std::istream& in, std::ostream& out, std::ostream& err);
+
+}  // namespace quillon
