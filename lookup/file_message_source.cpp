@@ -50,7 +50,7 @@ bool HasNoFiles(const MessageFiles& files) {
 FileMessageSource::FileMessageSource(const MessageFiles& files) {
   for (const MessageSourceId source : kSources) {
     for (const std::filesystem::path& path : FilesOf(files, source)) {
-      sources_[IndexOf(source)].push_back(TableFile{path, false, {}, {}});
+      sources_[IndexOf(source)].push_back(TableFile{path, false, {}, {}, {}});
     }
   }
 }
