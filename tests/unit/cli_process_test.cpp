@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 namespace quillon {
@@ -96,6 +97,45 @@ TEST_F(CliProcessTest, AnInstalledCopyFindsItsDatabaseInShare) {
       Execute("--no-messages E_ACCESSDENIED", "", (dir_ / "bin" / "quillon-cli").string());
   EXPECT_EQ(0, outcome.status) << outcome.err;
   EXPECT_NE(std::string::npos, outcome.out.find("HRESULT 0x80070005"));
+}
+
+TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
+  std::ofstream(dir_ / "install.log")
+      << "=== Verbose logging started: 12/8/2026  10:22:31  Build type: SHIP UNICODE ===\r\n"
+         "MSI (s) (A4:B8) [10:22:31:456]: Note: 1: 1708\r\n"
+         "MSI (s) (A4:B8) [10:22:35:100]: Product: Contoso -- Error 1603. Fatal error.\r\n"
+         "CreateFile failed: hr=0x80070005 (E_ACCESSDENIED), exit code: 1618\r\n"
+         "Crash: exception C0000005 at 0x00401000\r\n";
+  const std::string log = "'" + (dir_ / "install.log").string() + "'";
+  const Outcome scan = Execute("--wine --scan " + log);
+  EXPECT_EQ(0, scan.status) << scan.err;
+  EXPECT_EQ(
+      "3: MSI (s) (A4:B8) [10:22:35:100]: Product: Contoso -- Error 1603. Fatal error.\n"
+      "    1603  Win32 ERROR_INSTALL_FAILURE: Installation failure.\n"
+      "4: CreateFile failed: hr=0x80070005 (E_ACCESSDENIED), exit code: 1618\n"
+      "    0x80070005  Win32 ERROR_ACCESS_DENIED; HRESULT E_ACCESSDENIED: Access denied.\n"
+      "    E_ACCESSDENIED  HRESULT E_ACCESSDENIED: Access denied.\n"
+      "    1618  Win32 ERROR_INSTALL_ALREADY_RUNNING: Installation already running.\n"
+      "5: Crash: exception C0000005 at 0x00401000\n"
+      "    C0000005  NTSTATUS STATUS_ACCESS_VIOLATION\n",
+      scan.out);
+
+  const Outcome json = Execute("--wine --scan --json " + log);
+  std::istringstream lines(json.out);
+  std::string first;
+  std::getline(lines, first);
+  const nlohmann::json finding = nlohmann::json::parse(first);
+  EXPECT_EQ(3, finding["line"]);
+  EXPECT_EQ(59, finding["column"]);
+  EXPECT_EQ("1603", finding["text"]);
+  EXPECT_EQ("ERROR_INSTALL_FAILURE", finding["matches"][0]["names"][0]);
+
+  // A file that cannot be read is trouble, and the others are still scanned.
+  const Outcome several = Execute("--no-messages --scan --summary /nonexistent.log " + log);
+  EXPECT_EQ(2, several.status);
+  EXPECT_NE(std::string::npos, several.err.find("/nonexistent.log"));
+  EXPECT_NE(std::string::npos, several.out.find("C0000005"));
+  EXPECT_EQ(1, Execute("--no-messages --scan", "nothing to see here\n0x00401000\n").status);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/readings.h"
+#include "cli/scan_tokens.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
@@ -279,6 +280,109 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+struct Seen {
+  std::uint64_t line;
+  std::uint64_t column;
+  std::string text;
+  ReadingKind kind;
+  std::uint32_t value;
+  bool operator==(const Seen&) const = default;
+};
+
+void PrintTo(const Seen& s, std::ostream* os) {
+  *os << s.line << ":" << s.column << " " << s.text << " " << ReadingName(s.kind) << " " << s.value;
+}
+
+class CollectingSink : public ScanSink {
+ public:
+  void Token(std::uint64_t line, const ScanToken& token) override {
+    tokens.push_back({line, token.column, token.text, token.reading.kind, token.reading.value});
+  }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
+    lines.push_back(std::to_string(line) + (cut ? " cut " : " ") + std::string(shown));
+  }
+  std::vector<Seen> tokens;
+  std::vector<std::string> lines;
+};
+
+const std::unordered_set<std::string> kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success"};
+
+std::vector<Seen> Scan(const std::vector<std::string_view>& chunks) {
+  TokenScanner scanner(kNames);
+  CollectingSink sink;
+  for (const std::string_view chunk : chunks) {
+    scanner.Feed(chunk, sink);
+  }
+  scanner.Finish(sink);
+  return sink.tokens;
+}
+
+constexpr auto kHexReading = ReadingKind::Hex;
+constexpr auto kNameReading = ReadingKind::Name;
+
+TEST(ScanTokens, FindsEachFormAsAWholeWordOnly) {
+  struct Case {
+    std::string_view text;
+    std::vector<Seen> tokens;
+  };
+  const Case cases[] = {
+      {"hr=0x80070005 (E_ACCESSDENIED)",
+       {{1, 4, "0x80070005", kHexReading, 0x80070005}, {1, 16, "E_ACCESSDENIED", kNameReading, 0}}},
+      {"0X1f 0x 0x123456789 abc0x5 0x5g", {{1, 1, "0X1f", kHexReading, 0x1F}}},
+      {"exception C0000005 at 70000005 or C00000051",
+       {{1, 11, "C0000005", kHexReading, 0xC0000005}}},
+      {"hr -2147024891 x-2147024891 -123 --2147024891",
+       {{1, 4, "-2147024891", ReadingKind::Negative, 0x80070005}}},
+      {"error 1603, exit code: 1618, Error code = 5, status#2, HRESULT 7",
+       {{1, 7, "1603", ReadingKind::Decimal, 1603},
+        {1, 24, "1618", ReadingKind::Decimal, 1618},
+        {1, 43, "5", ReadingKind::Decimal, 5},
+        {1, 53, "2", ReadingKind::Decimal, 2},
+        {1, 64, "7", ReadingKind::Decimal, 7}}},
+      {"value 1603, error (5), errors 5, 1603", {}},
+      {"WSAEACCES NERR_Success e_accessdenied E_ACCESSDENIEDX",
+       {{1, 1, "WSAEACCES", kNameReading, 0}, {1, 11, "NERR_Success", kNameReading, 0}}},
+      {std::string_view("\0\x01\xff"
+                        "0x5\x80",
+                        7),
+       {{1, 4, "0x5", kHexReading, 5}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text));
+    EXPECT_EQ(c.tokens, Scan({c.text}));
+  }
+}
+
+TEST(ScanTokens, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
+  EXPECT_EQ((std::vector<Seen>{{1, 3, "0x80070005", kHexReading, 0x80070005}}),
+            Scan({"a 0x8007", "0005 b"}));
+  EXPECT_EQ((std::vector<Seen>{{1, 7, "1603", ReadingKind::Decimal, 1603}}),
+            Scan({"err", "or 16", "03"}));
+  EXPECT_EQ((std::vector<Seen>{{2, 1, "-2147024891", ReadingKind::Negative, 0x80070005}}),
+            Scan({"x\n-", "2147024891"}));
+}
+
+TEST(ScanTokens, LinesAreNumberedShownWithoutTheirCrAndCutWhenLong) {
+  TokenScanner scanner(kNames);
+  CollectingSink sink;
+  const std::string longLine = std::string(1000, 'a') + " 0x5";
+  scanner.Feed("nothing here\r\nerror 5\r\n", sink);
+  scanner.Feed(longLine.substr(0, 600), sink);
+  scanner.Feed(longLine.substr(600), sink);
+  scanner.Finish(sink);
+  ASSERT_EQ(2u, sink.lines.size());
+  EXPECT_EQ("2 error 5", sink.lines[0]);
+  EXPECT_EQ("3 cut " + std::string(TokenScanner::kShownLimit, 'a'), sink.lines[1]);
+  ASSERT_EQ(2u, sink.tokens.size());
+  EXPECT_EQ((Seen{3, 1002, "0x5", kHexReading, 5}), sink.tokens[1]);
 }
 
 }  // namespace
