@@ -191,7 +191,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   // SQLite takes file names in UTF-8 on every platform.
   const std::u8string utf8 = databasePath.u8string();
   DefineRows defines(std::string(utf8.begin(), utf8.end()));
-  if (!defines.RowCount(ErrorType::Win32)) {
+  if (!defines.IsUsable()) {
     if (options.database) {
       err << "quillon-cli: " << databasePath.string() << " is no definitions database\n";
       return 2;

@@ -73,6 +73,11 @@ sqlite3_stmt* DefineRows::Statement(ErrorType type, Query query) const {
   return statement;
 }
 
+bool DefineRows::IsUsable() const {
+  return std::all_of(kErrorTypes.begin(), kErrorTypes.end(),
+                     [this](ErrorType type) { return Statement(type, kByName) != nullptr; });
+}
+
 std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
   sqlite3_stmt* statement = Statement(type, kByName);
   if (statement == nullptr) {

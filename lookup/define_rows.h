@@ -36,6 +36,9 @@ class DefineRows final : public DefineSource {
   // Opens path read-only; a missing or unreadable file gives rows that find nothing.
   explicit DefineRows(const std::string& path);
   bool IsOpen() const { return connection_ != nullptr; }
+  // True when the file is a definitions database: its tables can be asked. Reads the schema
+  // only, not the rows.
+  bool IsUsable() const;
 
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
   std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
