@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "about/about_links.h"
+#include "about/about_totals.h"
 #include "app/app_state_win.h"
 #include "app/main_window_win.h"
 #include "app/placement.h"
@@ -34,7 +35,8 @@ struct AboutControl {
   DWORD style;
   int x, y, width, height;
   int id;
-  WORD systemIcon;  // 0: none
+  WORD systemIcon;   // 0: none
+  int totalOf = -1;  // the kind (ErrorType) whose number of defines the control shows
 };
 
 // In creation order; the heading comes first.
@@ -49,10 +51,10 @@ constexpr std::array<AboutControl, 19> kControls = {{
      15, 0, 0},
     {"STATIC", "Win32, HRESULT, NTSTATUS, STOP", kTextStyle, 78, 132, 221, 15, 0, 0},
     {"STATIC", "Total defines supported:", kTextStyle, 12, 160, 165, 15, 0, 0},
-    {"STATIC", "Win32: 2,527", kTextStyle, 68, 178, 77, 15, 0, 0},
-    {"STATIC", "NTSTATUS: 1,730", kTextStyle, 68, 198, 165, 15, 0, 0},
-    {"STATIC", "HRESULT: 1,767", kTextStyle, 192, 178, 200, 15, 0, 0},
-    {"STATIC", "STOP: 318", kTextStyle, 192, 198, 77, 15, 0, 0},
+    {"STATIC", "", kTextStyle, 68, 178, 77, 15, 0, 0, static_cast<int>(ErrorType::Win32)},
+    {"STATIC", "", kTextStyle, 68, 198, 165, 15, 0, 0, static_cast<int>(ErrorType::NtStatus)},
+    {"STATIC", "", kTextStyle, 192, 178, 200, 15, 0, 0, static_cast<int>(ErrorType::Hresult)},
+    {"STATIC", "", kTextStyle, 192, 198, 77, 15, 0, 0, static_cast<int>(ErrorType::Stop)},
     {"STATIC", "", kLineStyle, 2, 152, 367, 6, 0, 0},
     {"STATIC", "", kLineStyle, 0, 222, 367, 6, 0, 0},
     {kErrTypeClassName, kWebSiteAddress, kLinkStyle, 10, 236, 165, 13, 1012, 0},
@@ -73,8 +75,18 @@ void CentreOnOwner(HWND owner, HWND window) {
   MoveWindow(window, position.x, position.y, own.right - own.left, own.bottom - own.top, FALSE);
 }
 
+// A total counts its table's rows now, so it never states a figure the database disproves.
+std::string ControlText(const AboutControl& control) {
+  if (control.totalOf < 0) {
+    return std::string(control.text);
+  }
+  const auto type = static_cast<ErrorType>(control.totalOf);
+  const DefineDatabase* database = App().database.get();
+  return DefineTotalText(type, database != nullptr ? database->RowCount(type) : std::nullopt);
+}
+
 HWND CreateControl(HWND about, const AboutControl& control) {
-  const std::string text(control.text);
+  const std::string text = ControlText(control);
   HWND child = CreateWindowExA(0, control.className, text.empty() ? nullptr : text.c_str(),
                                control.style, control.x, control.y, control.width, control.height,
                                about, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),

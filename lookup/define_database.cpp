@@ -93,6 +93,17 @@ std::optional<std::string> DefineDatabase::NameOfValue(ErrorType type, std::uint
   return name != nullptr ? std::string(name) : std::string();
 }
 
+std::optional<std::int64_t> DefineDatabase::RowCount(ErrorType type) const {
+  const SqliteStatement statement = PrepareStatement(
+      connection_.get(),
+      // Counting the code column: another program's table of the same name is no count of ours.
+      "SELECT count(" + std::string(kCodeColumn) + ") FROM " + std::string(ErrorTypeName(type)));
+  if (statement == nullptr || sqlite3_step(statement.get()) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return sqlite3_column_int64(statement.get(), 0);
+}
+
 std::string ChooseDatabasePath(bool currentDirectoryHasDatabase, std::string_view exeDirectory) {
   if (currentDirectoryHasDatabase) {
     return std::string(kDefinesFileName);

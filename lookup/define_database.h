@@ -26,6 +26,8 @@ class DefineDatabase final : public DefineSource {
   // Only names a define can have are asked for; anything else finds nothing.
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
   std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
+  // The rows of type's table; nothing when the table cannot be read.
+  std::optional<std::int64_t> RowCount(ErrorType type) const;
 
  private:
   SqliteConnection connection_;

@@ -1,1 +1,1 @@
-quillon_unit_test(about_links_test SOURCES about_links_test.cpp LIBS quillon_about)
+quillon_unit_test(about_links_test SOURCES about_links_test.cpp about_totals_test.cpp LIBS quillon_about)
