@@ -1,6 +1,6 @@
 #include "lookup/search.h"
 
-#include "lookup/message_lookup.h"
+#include "lookup/probe_kind.h"
 #include "query/classify_query.h"
 
 namespace quillon {
@@ -17,22 +17,24 @@ std::optional<ErrorType> FirstMatch(const SearchResult& result) {
 }
 
 // Probes one kind; false when the value cannot be of that kind (only Win32 says so).
-bool Probe(ErrorType type, std::uint32_t value, MessageSource& messages, SearchResult& result) {
-  const LookupOutcome outcome = Lookup(type, value, LookupMode::Probe, messages);
+bool Probe(ErrorType type, std::uint32_t value, MessageSource& messages,
+           const DefineSource& defines, SearchResult& result) {
+  const ProbeOutcome outcome = ProbeKind(type, value, messages, defines);
   if (outcome.found) {
     result.matches[static_cast<std::size_t>(type)] = *outcome.found;
   }
   return outcome.applicable;
 }
 
-void SearchNumber(std::uint32_t value, MessageSource& messages, SearchResult& result) {
+void SearchNumber(std::uint32_t value, MessageSource& messages, const DefineSource& defines,
+                  SearchResult& result) {
   result.mode = QueryMode::Number;
   // A value that can be a Win32 code is never an HRESULT of its own.
-  if (!Probe(ErrorType::Win32, value, messages, result)) {
-    Probe(ErrorType::Hresult, value, messages, result);
+  if (!Probe(ErrorType::Win32, value, messages, defines, result)) {
+    Probe(ErrorType::Hresult, value, messages, defines, result);
   }
-  Probe(ErrorType::NtStatus, value, messages, result);
-  Probe(ErrorType::Stop, value, messages, result);
+  Probe(ErrorType::NtStatus, value, messages, defines, result);
+  Probe(ErrorType::Stop, value, messages, defines, result);
   result.verdict = FirstMatch(result) ? SearchVerdict::Found : SearchVerdict::NumberNotFound;
   // Found or not, the outcome is shown in the expanded window.
   result.expandsWindow = true;
@@ -66,7 +68,7 @@ SearchResult Search(std::string_view queryText, MessageSource& messages,
       SearchName(verdict.defineName, defines, result);
       break;
     case QueryVerdict::Kind::Number:
-      SearchNumber(verdict.number, messages, result);
+      SearchNumber(verdict.number, messages, defines, result);
       break;
   }
   result.selected = FirstMatch(result);

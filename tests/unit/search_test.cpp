@@ -29,6 +29,11 @@ class SearchTest : public testing::Test {
     defines_.Add(ErrorType::Win32, 7, "SHARED_NAME");
     defines_.Add(ErrorType::Hresult, static_cast<std::int32_t>(0x80070005), "SHARED_NAME");
     defines_.Add(ErrorType::Stop, 10, "ONLY_IN_STOP");
+    // Named, but no message table has a text for them.
+    defines_.Add(ErrorType::Win32, 6, "ERROR_INVALID_HANDLE");
+    defines_.Add(ErrorType::Hresult, 6, "NEVER_PROBED_AS_HRESULT");
+    defines_.Add(ErrorType::NtStatus, static_cast<std::int32_t>(0xC0000008),
+                 "STATUS_INVALID_HANDLE");
   }
 
   SearchResult Run(std::string_view query) { return Search(query, messages_, defines_); }
@@ -50,6 +55,10 @@ TEST_F(SearchTest, NumbersMatchEveryKindWhoseSourceKnowsThem) {
       {"-2147467259", {std::nullopt, 0x80004005u, std::nullopt, std::nullopt}, ErrorType::Hresult},
       // Above 0xFFFF with facility 0: HRESULT, NTSTATUS and STOP probed; the first match wins.
       {"0xC0000005", {std::nullopt, std::nullopt, 0xC0000005u, 0xC0000005u}, ErrorType::NtStatus},
+      // Known by name only; a small value is still never an HRESULT, whatever its table holds.
+      {"6", {6u, std::nullopt, std::nullopt, std::nullopt}, ErrorType::Win32},
+      {"0x80070006", {6u, std::nullopt, std::nullopt, std::nullopt}, ErrorType::Win32},
+      {"0xC0000008", {std::nullopt, std::nullopt, 0xC0000008u, std::nullopt}, ErrorType::NtStatus},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.query);
