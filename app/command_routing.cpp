@@ -4,9 +4,9 @@
 
 namespace quillon {
 
-RoutedCommand RouteCommand(int id, int notification, bool fromQueryEdit) {
+RoutedCommand RouteCommand(int id, int notification, CommandSender sender) {
   if (notification != 0) {
-    if (notification == kNotifyEditChange && fromQueryEdit) {
+    if (notification == kNotifyEditChange && sender == CommandSender::QueryEdit) {
       return {MainAction::QueryEditChanged};
     }
     return {};
@@ -17,8 +17,12 @@ RoutedCommand RouteCommand(int id, int notification, bool fromQueryEdit) {
     case IDC_WIN32:
     case IDC_HRESULT:
     case IDC_NTSTATUS:
-    case IDC_STOP:
-      return {MainAction::ShowType, kErrorTypes[static_cast<std::size_t>(id - IDC_WIN32)]};
+    case IDC_STOP: {
+      // Both end in the same panel; only a click shows the cleared panel on its own.
+      const MainAction action =
+          sender == CommandSender::None ? MainAction::SelectType : MainAction::ShowType;
+      return {action, kErrorTypes[static_cast<std::size_t>(id - IDC_WIN32)]};
+    }
     case IDC_ABOUT:
       return {MainAction::OpenAbout};
     case IDC_ONTOP:

@@ -173,15 +173,20 @@ void OnSetFocus() {
 void OnCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   const int notification = HIWORD(wParam);
-  const bool fromQueryEdit =
-      App().queryEdit != nullptr && reinterpret_cast<HWND>(lParam) == App().queryEdit;
-  const RoutedCommand command = RouteCommand(id, notification, fromQueryEdit);
+  const HWND control = reinterpret_cast<HWND>(lParam);
+  const CommandSender sender = control == nullptr           ? CommandSender::None
+                               : control == App().queryEdit ? CommandSender::QueryEdit
+                                                            : CommandSender::Control;
+  const RoutedCommand command = RouteCommand(id, notification, sender);
   switch (command.action) {
     case MainAction::Search:
       RunSearch();
       break;
     case MainAction::ShowType:
       RunTypeCommand(command.type);
+      break;
+    case MainAction::SelectType:
+      ShowTypeView(command.type);
       break;
     case MainAction::OpenAbout:
       OpenAboutWindow();

@@ -20,6 +20,24 @@ QueryMode StoredQueryMode() {
   return GetWindowLongA(App().queryEdit, GWL_USERDATA) == 0 ? QueryMode::Number : QueryMode::Define;
 }
 
+// Every WM_SETTEXT to the Description field costs a redraw of its scroll bar, several times
+// the rest of a search under Wine, so a field that already shows the text is left alone.
+bool HoldsText(HWND window, std::string_view text) {
+  const int length = GetWindowTextLengthA(window);
+  if (length < 0 || static_cast<std::size_t>(length) != text.size()) {
+    return false;
+  }
+  std::string current(text.size() + 1, '\0');
+  const int copied = GetWindowTextA(window, current.data(), static_cast<int>(current.size()));
+  return static_cast<std::size_t>(copied) == text.size() &&
+         current.compare(0, text.size(), text) == 0;
+}
+
+ViewFields ViewOf(ErrorType type) {
+  const AppState& app = App();
+  return TypeView(type, StoredCode(type), StoredQueryMode(), *app.messages, *app.database);
+}
+
 }  // namespace
 
 HWND ResultFieldWindow(ResultField field) {
@@ -27,9 +45,13 @@ HWND ResultFieldWindow(ResultField field) {
 }
 
 void SetFieldText(ResultField field, std::string_view text) {
+  const HWND window = ResultFieldWindow(field);
+  if (HoldsText(window, text)) {
+    return;
+  }
   const std::string windowText(text);
   const LPARAM pointer = windowText.empty() ? 0 : reinterpret_cast<LPARAM>(windowText.c_str());
-  SendMessageA(ResultFieldWindow(field), WM_SETTEXT, 0, pointer);
+  SendMessageA(window, WM_SETTEXT, 0, pointer);
 }
 
 void ClearResultPanel(ClearLevel level) {
@@ -44,21 +66,27 @@ void ClearResultPanel(ClearLevel level) {
   }
 }
 
+void ShowResultPanel(const ViewFields& fields) {
+  for (const ResultField field : kResultFields) {
+    SetFieldText(field, FieldText(fields, field));
+  }
+}
+
 void RunTypeCommand(ErrorType type) {
   try {
     ClearResultPanel(ClearLevel::Fields);
-    const AppState& app = App();
-    const ViewFields view =
-        TypeView(type, StoredCode(type), StoredQueryMode(), *app.messages, *app.database);
-    for (const ResultField field : kResultFields) {
-      const std::string& text = FieldText(view, field);
-      // Cleared just above; the Description is the system's text as it came.
-      if (!text.empty()) {
-        SetFieldText(field, field == ResultField::Description ? text : WithCrLf(text));
-      }
-    }
+    ShowResultPanel(WindowTexts(ViewOf(type)));
   } catch (...) {
     // Out of memory while building texts: the panel keeps what was written so far.
+  }
+}
+
+void ShowTypeView(ErrorType type) {
+  try {
+    ShowResultPanel(WindowTexts(ViewOf(type)));
+  } catch (...) {
+    // Out of memory before anything was written: an empty panel rather than the last result.
+    ClearResultPanel(ClearLevel::Fields);
   }
 }
 

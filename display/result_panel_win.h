@@ -15,10 +15,16 @@ enum class ClearLevel {
 };
 
 void ClearResultPanel(ClearLevel level);
-// The main window's type command (1004 to 1007) for one kind.
+// A click on a type label (1004 to 1007): the panel cleared, then that kind's view.
 void RunTypeCommand(ErrorType type);
+// The search flow's selection of a kind: its view written over whatever the panel shows.
+void ShowTypeView(ErrorType type);
+// Each of the six fields set to its text in fields, written at most once; the define/code box
+// and the Description take them as they are (the other fields' texts have no line breaks).
+void ShowResultPanel(const ViewFields& fields);
 HWND ResultFieldWindow(ResultField field);
-// Writes a field whole with WM_SETTEXT; an empty text is sent as a null pointer.
+// Writes a field whole with WM_SETTEXT (an empty text as a null pointer), unless it already
+// holds exactly that text.
 void SetFieldText(ResultField field, std::string_view text);
 
 }  // namespace quillon

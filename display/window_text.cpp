@@ -14,4 +14,12 @@ std::string WithCrLf(std::string_view text) {
   return windowText;
 }
 
+ViewFields WindowTexts(ViewFields fields) {
+  for (std::string* text :
+       {&fields.type, &fields.status, &fields.code, &fields.facility, &fields.defineBox}) {
+    *text = WithCrLf(*text);
+  }
+  return fields;
+}
+
 }  // namespace quillon

@@ -30,50 +30,70 @@ std::string QueryText() {
 void EnterQueryMode(QueryMode mode) {
   const AppState& app = App();
   SetWindowLongA(app.queryEdit, GWL_USERDATA, static_cast<LONG>(mode));
-  SetWindowTextA(app.defineGroupBox, std::string(DefineBoxCaption(mode)).c_str());
-}
-
-// Each matched kind's label holds its code and can be chosen; the others keep theirs.
-void StoreMatches(const SearchResult& result) {
-  const AppState& app = App();
-  for (const ErrorType type : kErrorTypes) {
-    if (const std::optional<std::uint32_t> code = result.matches[static_cast<std::size_t>(type)]) {
-      HWND label = app.typeSelectors[static_cast<std::size_t>(type)];
-      SetWindowLongA(label, GWL_USERDATA, static_cast<LONG>(*code));
-      EnableWindow(label, TRUE);
-    }
+  const std::string caption(DefineBoxCaption(mode));
+  char current[16] = {};
+  GetWindowTextA(app.defineGroupBox, current, static_cast<int>(sizeof current));
+  if (caption != current) {
+    SetWindowTextA(app.defineGroupBox, caption.c_str());
   }
 }
 
-void ShowDescription(const std::string& text) {
-  SetFieldText(ResultField::Description, WithCrLf(text));
+// Each matched kind's label holds its code and can be chosen; the others keep theirs and are
+// disabled. Each label goes straight to its final state, so one that stays as it was is not
+// redrawn.
+void StoreMatches(const SearchResult& result) {
+  const AppState& app = App();
+  for (const ErrorType type : kErrorTypes) {
+    const std::optional<std::uint32_t> code = result.matches[static_cast<std::size_t>(type)];
+    const HWND label = app.typeSelectors[static_cast<std::size_t>(type)];
+    if (code) {
+      SetWindowLongA(label, GWL_USERDATA, static_cast<LONG>(*code));
+    }
+    EnableWindow(label, code ? TRUE : FALSE);
+  }
+}
+
+// A rejection shows its message on an emptied panel, as a search that found nothing does;
+// the flash then draws the eye to the query.
+void ShowRejection(const SearchResult& result) {
+  ClearResultPanel(ClearLevel::FieldsAndLabels);
+  if (result.mode) {
+    EnterQueryMode(*result.mode);
+  }
+  SetFieldText(ResultField::Description, WithCrLf(result.description));
+  StartAttentionFlash();
 }
 
 }  // namespace
 
+// Nothing between the start of a search and its end is seen (the thread does not return to the
+// message loop in between), so a search that finds or misses writes each result field once,
+// with its final text, instead of emptying the panel first.
 void RunSearch() {
   try {
-    ClearResultPanel(ClearLevel::FieldsAndLabels);
     const AppState& app = App();
     const SearchResult result = Search(QueryText(), *app.messages, *app.database);
+    if (result.verdict == SearchVerdict::Rejected) {
+      ShowRejection(result);
+      return;
+    }
     if (result.mode) {
       EnterQueryMode(*result.mode);
     }
-    if (result.verdict == SearchVerdict::Rejected) {
-      ShowDescription(result.description);
-      StartAttentionFlash();
-      return;
-    }
     StoreMatches(result);
+    // The selected kind's view fills the panel through the type command.
     if (!SelectFirstMatch()) {
-      ShowDescription(result.description);
+      ViewFields notFound;
+      notFound.description = WithCrLf(result.description);
+      ShowResultPanel(notFound);
     }
     // A search that ends while the window is compact opens it, so its result can be seen.
     if (result.expandsWindow && app.windowState == 0) {
       SendCommand(IDC_WINDOWSTATE);
     }
   } catch (...) {
-    // Out of memory: the search stops where it was; the panel was cleared first.
+    // Out of memory: the search stops; an empty panel rather than a stale or half result.
+    ClearResultPanel(ClearLevel::FieldsAndLabels);
   }
 }
 

@@ -34,50 +34,60 @@ TEST(RouteCommand, RoutesClicksAndSentCommandsByIdentifier) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
-    EXPECT_EQ(c.expected, RouteCommand(c.id, 0, false).action);
+    EXPECT_EQ(c.expected, RouteCommand(c.id, 0, CommandSender::None).action);
   }
 }
 
-TEST(RouteCommand, TypeLabelsShowTheirKindInOrder) {
+TEST(RouteCommand, TypeLabelsShowTheirKindInOrderAndOnlyAClickClearsFirst) {
   struct Case {
     int id;
+    CommandSender sender;
+    MainAction action;
     ErrorType type;
   };
   const Case cases[] = {
-      {IDC_WIN32, ErrorType::Win32},
-      {IDC_HRESULT, ErrorType::Hresult},
-      {IDC_NTSTATUS, ErrorType::NtStatus},
-      {IDC_STOP, ErrorType::Stop},
+      {IDC_WIN32, CommandSender::Control, MainAction::ShowType, ErrorType::Win32},
+      {IDC_HRESULT, CommandSender::Control, MainAction::ShowType, ErrorType::Hresult},
+      {IDC_NTSTATUS, CommandSender::Control, MainAction::ShowType, ErrorType::NtStatus},
+      {IDC_STOP, CommandSender::Control, MainAction::ShowType, ErrorType::Stop},
+      // The search flow's selection carries no sender.
+      {IDC_WIN32, CommandSender::None, MainAction::SelectType, ErrorType::Win32},
+      {IDC_STOP, CommandSender::None, MainAction::SelectType, ErrorType::Stop},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
-    const RoutedCommand command = RouteCommand(c.id, 0, false);
-    EXPECT_EQ(MainAction::ShowType, command.action);
+    const RoutedCommand command = RouteCommand(c.id, 0, c.sender);
+    EXPECT_EQ(c.action, command.action);
     EXPECT_EQ(c.type, command.type);
   }
 }
 
 TEST(RouteCommand, IgnoresEveryNotificationButTheQueryEditsChange) {
-  EXPECT_EQ(MainAction::QueryEditChanged, RouteCommand(IDC_QUERY, kNotifyEditChange, true).action);
+  constexpr auto kQueryEdit = CommandSender::QueryEdit;
+  constexpr auto kControl = CommandSender::Control;
+  EXPECT_EQ(MainAction::QueryEditChanged,
+            RouteCommand(IDC_QUERY, kNotifyEditChange, kQueryEdit).action);
   struct Case {
     const char* name;
     int id;
     int notification;
-    bool fromQueryEdit;
+    CommandSender sender;
   };
   const Case cases[] = {
-      {"change of another edit", 0, kNotifyEditChange, false},
-      {"change claiming the query id from elsewhere", IDC_QUERY, kNotifyEditChange, false},
-      {"update of the query edit", IDC_QUERY, kEnUpdate, true},
-      {"focus of the query edit", IDC_QUERY, kEnSetFocus, true},
-      {"double click on the About button", IDC_ABOUT, kStnDblClk, false},
-      {"double click on a type label", IDC_WIN32, kStnDblClk, false},
-      {"double click on the window-state toggle", IDC_WINDOWSTATE, kStnDblClk, false},
-      {"search id with a notification", IDC_SEARCH, kEnUpdate, false},
+      {"change of another edit", 0, kNotifyEditChange, kControl},
+      {"change claiming the query id from elsewhere", IDC_QUERY, kNotifyEditChange, kControl},
+      {"change claiming the query id with no sender", IDC_QUERY, kNotifyEditChange,
+       CommandSender::None},
+      {"update of the query edit", IDC_QUERY, kEnUpdate, kQueryEdit},
+      {"focus of the query edit", IDC_QUERY, kEnSetFocus, kQueryEdit},
+      {"double click on the About button", IDC_ABOUT, kStnDblClk, kControl},
+      {"double click on a type label", IDC_WIN32, kStnDblClk, kControl},
+      {"double click on the window-state toggle", IDC_WINDOWSTATE, kStnDblClk, kControl},
+      {"search id with a notification", IDC_SEARCH, kEnUpdate, kControl},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(MainAction::None, RouteCommand(c.id, c.notification, c.fromQueryEdit).action);
+    EXPECT_EQ(MainAction::None, RouteCommand(c.id, c.notification, c.sender).action);
   }
 }
 

@@ -215,5 +215,11 @@ TEST(WindowText, EveryLineBreakBecomesCrLf) {
   EXPECT_EQ("", WithCrLf(""));
 }
 
+TEST(WindowText, ViewTextsBreakLinesForTheFieldsButTheDescriptionStaysAsItCame) {
+  const ViewFields view{"STOP", "Your Screwed", "10", "", "10\n0x0000000A", "line\nnext\r\n"};
+  const ViewFields expected{"STOP", "Your Screwed", "10", "", "10\r\n0x0000000A", "line\nnext\r\n"};
+  EXPECT_EQ(expected, WindowTexts(view));
+}
+
 }  // namespace
 }  // namespace quillon
