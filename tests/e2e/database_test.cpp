@@ -70,8 +70,9 @@ struct Window {
     return count;
   }
 
-  // Types the query and presses Enter through the message loop; every search empties the
-  // Description first and runs whole inside the key's message, so a changed marker means done.
+  // Types the query and presses Enter through the message loop; every search leaves its own
+  // text in the Description and runs whole inside the key's message, so a changed marker means
+  // done.
   bool Search(const std::string& query) const {
     const HWND edit = quillon.Control(kQueryEdit);
     return SetTextOf(Child(kDescriptionField), kMarker) && SetTextOf(edit, "") &&
@@ -182,11 +183,14 @@ TEST(Database, OneInTheCurrentDirectoryWinsOverTheProgramsOwn) {
   ASSERT_TRUE(window.Search("6")) << "database-4.12";
   EXPECT_EQ("Win32", window.Text(kTypeField)) << "database-4.13";
   EXPECT_EQ("", window.Text(kBoxField)) << "database-4.14 a row without a name";
+  ASSERT_TRUE(window.Search("7")) << "database-4.15";
+  EXPECT_TRUE(window.Enabled(3)) << "database-4.16 its STOP table names 7";
+  EXPECT_EQ(7u, window.Stored(3)) << "database-4.17";
 
-  EXPECT_EQ(0u, quillon.Close(kWaitTimeoutMs)) << "database-4.15";
+  EXPECT_EQ(0u, quillon.Close(kWaitTimeoutMs)) << "database-4.18";
   EXPECT_EQ(own, ReadFileBytes(quillon.WorkingDirectory() + "\\defines.db3").value_or(""))
-      << "database-4.16 unchanged";
-  EXPECT_EQ("defines.db3", ListDirectory(quillon.WorkingDirectory())) << "database-4.17";
+      << "database-4.19 unchanged";
+  EXPECT_EQ("defines.db3", ListDirectory(quillon.WorkingDirectory())) << "database-4.20";
 }
 
 }  // namespace

@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "driver/database_codes_win.h"
 #include "driver/message_tables_win.h"
 #include "driver/program_copy_win.h"
 #include "driver/query_steps_win.h"
 #include "driver/quillon_process_win.h"
+#include "driver/settext_counter_win.h"
 #include "driver/settings_file_win.h"
 #include "driver/windows_win.h"
 
@@ -39,27 +43,28 @@ StartOptions WithWindowState(const std::string& windowState) {
   return options;
 }
 
-// What the platform's tables say about a value, asked the way the program asks them: a Win32
-// code (up to 0xFFFF, or the low word of an HRESULT of facility 7; wininet's own range from
-// wininet) or else an HRESULT from the system table; NTSTATUS from ntdll, STOP from
-// ntoskrnl.exe. Under Wine the last two tables are empty; on Windows they are not.
-std::array<std::optional<std::uint32_t>, 4> KindsKnowing(std::uint32_t value) {
+// The kinds that know a value, asked the way the program asks: a Win32 code (up to 0xFFFF, or
+// the low word of an HRESULT of facility 7; wininet's own range from wininet) or else an HRESULT
+// from the system table; NTSTATUS from ntdll, STOP from ntoskrnl.exe; and where a table has no
+// text, the kind's table of the database. Under Wine ntdll and ntoskrnl.exe have no texts, so
+// only the database knows those kinds there; on Windows both do.
+std::array<std::optional<std::uint32_t>, 4> KindsKnowing(std::uint32_t value,
+                                                         const DatabaseCodes& database) {
   std::array<std::optional<std::uint32_t>, 4> known;
+  auto learn = [&](Kind kind, std::uint32_t code, const std::string& text) {
+    if (!text.empty() || database.Holds(kind, code)) {
+      known[kind] = code;
+    }
+  };
   if (value <= 0xFFFF || ((value >> 16) & 0x1FFF) == 7) {
     const std::uint32_t code = value & 0xFFFF;
     const bool wininet = code >= 12000 && code <= 12174;
-    if (!(wininet ? ModuleMessage("wininet", code) : SystemMessage(code)).empty()) {
-      known[kWin32] = code;
-    }
-  } else if (!SystemMessage(value).empty()) {
-    known[kHresult] = value;
+    learn(kWin32, code, wininet ? ModuleMessage("wininet", code) : SystemMessage(code));
+  } else {
+    learn(kHresult, value, SystemMessage(value));
   }
-  if (!ModuleMessage("ntdll", value).empty()) {
-    known[kNtStatus] = value;
-  }
-  if (!ModuleMessage("ntoskrnl.exe", value).empty()) {
-    known[kStop] = value;
-  }
+  learn(kNtStatus, value, ModuleMessage("ntdll", value));
+  learn(kStop, value, ModuleMessage("ntoskrnl.exe", value));
   return known;
 }
 
@@ -108,15 +113,29 @@ void ExpectOnlyDescription(const std::string& description, const ResultView& vie
 // start.
 class Search : public testing::Test {
  protected:
-  static void SetUpTestSuite() { quillon_ = std::make_unique<QuillonProcess>(); }
-  static void TearDownTestSuite() { quillon_.reset(); }
+  static void SetUpTestSuite() {
+    quillon_ = std::make_unique<QuillonProcess>();
+    database_ = std::make_unique<DatabaseCodes>(DatabaseCodes::Load());
+  }
+  static void TearDownTestSuite() {
+    quillon_.reset();
+    database_.reset();
+  }
+  void SetUp() override {
+    ASSERT_FALSE(database_->Empty()) << "oracle-codes.txt beside the driver";
+  }
 
   static HWND Main() { return quillon_->MainWindow(); }
+  static std::array<std::optional<std::uint32_t>, 4> Known(std::uint32_t value) {
+    return KindsKnowing(value, *database_);
+  }
 
   static std::unique_ptr<QuillonProcess> quillon_;
+  static std::unique_ptr<DatabaseCodes> database_;
 };
 
 std::unique_ptr<QuillonProcess> Search::quillon_;
+std::unique_ptr<DatabaseCodes> Search::database_;
 
 struct RejectionCase {
   const char* step;
@@ -201,8 +220,8 @@ constexpr std::array<NumberCase, 5> kNumbers{{
 TEST_F(Search, NumberKnownToWin32ShowsTheWin32View) {
   for (const NumberCase& row : kNumbers) {
     SCOPED_TRACE(std::string(row.step) + " query " + row.query);
-    const auto known = KindsKnowing(row.value);
-    ASSERT_TRUE(known[kWin32]) << "the platform's table knows the Win32 code";
+    const auto known = Known(row.value);
+    ASSERT_TRUE(known[kWin32]) << "the Win32 kind knows the code";
     ASSERT_TRUE(SearchFor(Main(), row.query));
     const ResultView view = ReadResultView(Main());
     ExpectLabels(known, view);
@@ -219,8 +238,7 @@ TEST_F(Search, NumberKnownToWin32ShowsTheWin32View) {
   }
 }
 
-// Wine's ntdll and ntoskrnl.exe have no message tables, so no number is known to two kinds
-// there; on Windows these values light up more labels, and the first is shown.
+// Several kinds can know one number (10 is a Win32 code and a STOP code); the first is shown.
 TEST_F(Search, NumbersBeyondWin32ShowTheFirstKindThatKnowsThem) {
   struct Row {
     const char* step;
@@ -234,7 +252,7 @@ TEST_F(Search, NumbersBeyondWin32ShowTheFirstKindThatKnowsThem) {
   }};
   for (const Row& row : kRows) {
     SCOPED_TRACE(std::string(row.step) + " query " + row.query);
-    const auto known = KindsKnowing(row.value);
+    const auto known = Known(row.value);
     ASSERT_TRUE(SearchFor(Main(), row.query));
     const ResultView view = ReadResultView(Main());
     ExpectLabels(known, view);
@@ -257,9 +275,9 @@ TEST_F(Search, NumbersBeyondWin32ShowTheFirstKindThatKnowsThem) {
 
 TEST_F(Search, NumberNoSourceKnowsIsNotFoundInNumberMode) {
   ASSERT_TRUE(SearchFor(Main(), "ERROR_ACCESS_DENIED")) << "search-5.1 define mode first";
-  const auto known = KindsKnowing(123456789);
+  const auto known = Known(123456789);
   ASSERT_FALSE(known[kWin32] || known[kHresult] || known[kNtStatus] || known[kStop])
-      << "search-5.2 no table knows 123456789";
+      << "search-5.2 no message table and no table of the database knows 123456789";
   ASSERT_TRUE(SearchFor(Main(), kUnknownNumber)) << "search-5.3";
   const ResultView view = ReadResultView(Main());
   {
@@ -268,6 +286,84 @@ TEST_F(Search, NumberNoSourceKnowsIsNotFoundInNumberMode) {
   }
   EXPECT_EQ(0, view.queryMode) << "search-5.5";
   EXPECT_EQ("#Define", view.caption) << "search-5.6";
+}
+
+struct NamedNumberCase {
+  const char* step;
+  const char* query;
+  std::uint32_t value;
+  Kind kind;  // the kind shown, with value as its code
+  const char* status;
+  const char* facility;
+  const char* defineName;
+};
+
+// Numbers that the database names while the message tables may have no text for them (under
+// Wine: every NTSTATUS and STOP code, most Win32 codes, HRESULT families such as DirectX's).
+constexpr std::array<NamedNumberCase, 4> kNamedNumbers{{
+    {"search-12.1", "0xC0000005", 0xC0000005, kNtStatus, "Error", "Default facility code",
+     "STATUS_ACCESS_VIOLATION"},
+    {"search-12.2", "4319", 4319, kWin32, "Failure", "Windows (Non COM)",
+     "ERROR_DEVICE_NOT_AVAILABLE"},
+    // Probed as Win32 first, which neither describes nor names it.
+    {"search-12.3", "35", 35, kStop, "Your Screwed", "", "FAT_FILE_SYSTEM"},
+    {"search-12.4", "0x887A0005", 0x887A0005, kHresult, "Failure", "*** Unknown ***",
+     "DXGI_ERROR_DEVICE_REMOVED"},
+}};
+
+TEST_F(Search, NumberTheDatabaseNamesIsFoundWithOrWithoutAText) {
+  for (const NamedNumberCase& row : kNamedNumbers) {
+    SCOPED_TRACE(std::string(row.step) + " query " + row.query);
+    const auto known = Known(row.value);
+    ASSERT_TRUE(known[row.kind]) << "the database names it";
+    for (int kind = kWin32; kind < row.kind; ++kind) {
+      ASSERT_FALSE(known[static_cast<size_t>(kind)]) << kKindNames[static_cast<size_t>(kind)];
+    }
+    ASSERT_TRUE(SearchFor(Main(), row.query));
+    const ResultView view = ReadResultView(Main());
+    ExpectLabels(known, view);
+    EXPECT_EQ(0, view.queryMode);
+    EXPECT_EQ("#Define", view.caption);
+    EXPECT_EQ(kKindNames[row.kind], view.fields[kType]);
+    EXPECT_EQ(row.status, view.fields[kStatus]);
+    EXPECT_EQ(SignedLowWord(row.value), view.fields[kCode]);
+    EXPECT_EQ(row.facility, view.fields[kFacility]);
+    EXPECT_EQ(row.defineName, view.fields[kDefineBox]);
+    // Empty where the table has no text, as after a define search.
+    EXPECT_EQ(DescriptionFor(row.kind, row.value), view.fields[kDescription]);
+  }
+}
+
+// Nothing of a search is seen before it ends, so it writes each result field at most once: once
+// when the field's text changes, not at all when it keeps it. The queries alternate so that the
+// fields change.
+TEST_F(Search, EachSearchWritesEachResultFieldAtMostOnce) {
+  SetTextCounter counter(Main(), quillon_->ThreadId(), quillon_->Directory());
+  const std::vector<HWND> children = ChildWindows(Main());
+  constexpr std::array<const char*, 11> kQueries{
+      "5",          "0xC0000005", "E_ACCESSDENIED", kUnknownNumber, "IRQL_NOT_LESS_OR_EQUAL",
+      "0x80004005", "4319",       "4319",           kUnknownDefine, "STATUS_ACCESS_VIOLATION",
+      "5"};
+  for (size_t i = 0; i < kQueries.size(); ++i) {
+    SCOPED_TRACE(std::string("search-13.") + std::to_string(i + 1) + " query " + kQueries[i]);
+    ASSERT_TRUE(SetTextOf(QueryEdit(Main()), kQueries[i]));
+    const ResultView before = ReadResultView(Main());
+    ASSERT_TRUE(counter.Take()) << "the query's own text is not the search's";
+    ASSERT_TRUE(Send(Main(), WM_COMMAND, MAKEWPARAM(kSearchCommand, 0), 0));
+    const std::optional<std::vector<int>> counts = counter.Take();
+    const ResultView after = ReadResultView(Main());
+    ASSERT_TRUE(counts);
+    ASSERT_EQ(children.size(), counts->size());
+    for (int field = kType; field <= kDescription; ++field) {
+      const HWND window = ResultFieldOf(Main(), static_cast<Field>(field));
+      const auto index = static_cast<size_t>(std::find(children.begin(), children.end(), window) -
+                                             children.begin());
+      ASSERT_LT(index, counts->size());
+      const bool changed =
+          before.fields[static_cast<size_t>(field)] != after.fields[static_cast<size_t>(field)];
+      EXPECT_EQ(changed ? 1 : 0, (*counts)[index]) << "field " << field;
+    }
+  }
 }
 
 struct DefineCase {

@@ -35,9 +35,9 @@ HWND ResultFieldOf(HWND main, Field field);
 HWND TypeLabelOf(HWND main, Kind kind);
 ResultView ReadResultView(HWND main);
 
-// Every search empties all six fields first: a marker in the Code field, gone again, tells
-// that a search ran to its end (it runs whole inside one message, and a question from another
-// process is only answered between messages).
+// Every search leaves each of the six fields with a text of its own, never the marker: a marker
+// in the Code field, gone again, tells that a search ran to its end (it runs whole inside one
+// message, and a question from another process is only answered between messages).
 bool MarkResultPanel(HWND main);
 bool ResultPanelMarked(HWND main);
 bool WaitForSearchEnd(HWND main);
