@@ -53,8 +53,8 @@ void StoreMatches(const SearchResult& result) {
   }
 }
 
-// A rejection shows its message on an emptied panel, as a search that found nothing does;
-// the flash then draws the eye to the query.
+// A rejection empties the panel and disables the labels, then shows its message; the flash
+// draws the eye to the query.
 void ShowRejection(const SearchResult& result) {
   ClearResultPanel(ClearLevel::FieldsAndLabels);
   if (result.mode) {
