@@ -15,7 +15,8 @@
 namespace quillon::make_defines {
 
 struct HeaderRule {
-  std::string file;  // file name inside the include directory
+  // File name inside the include directory; once read, as the Header column writes it.
+  std::string file;
   // Table of the values the header declares as plain numbers (or casts to ULONG and the
   // like); without one they are not codes. HRESULT and NTSTATUS declarations always go to
   // their own tables.
