@@ -20,15 +20,16 @@ struct Symbol {
 using SymbolTable = std::map<std::string, Symbol, std::less<>>;
 using MacroTable = std::map<std::string, const MacroDefinition*, std::less<>>;
 
-// Whether a macro's text makes a typed code: a header may define a macro twice, plain for
-// the resource compiler and typed for C (#ifdef RC_INVOKED), and the C form is the one meant.
+// Whether a define's text names a code type or a macro that makes one.
 bool MakesTypedCode(const MacroDefinition& macro) {
   return macro.body.find("HRESULT") != std::string::npos ||
          macro.body.find("NTSTATUS") != std::string::npos ||
          macro.body.find("SCODE") != std::string::npos;
 }
 
-// The function-like macros by name: the first definition, or the first typed one.
+// The function-like macros by name: the first definition, or the first typed one, since a
+// header may define a macro twice, plain for the resource compiler and typed for C
+// (#ifdef RC_INVOKED), and the C form is the one meant.
 MacroTable CollectMacros(const std::vector<ParsedHeader>& headers) {
   MacroTable macros;
   for (const ParsedHeader& header : headers) {
@@ -221,7 +222,11 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
         continue;
       const Evaluation evaluation = resolver.Evaluate(definition.name);
       if (!evaluation.value) {
-        catalog.skipped.push_back({definition.name, rule.file, definition.line, evaluation.error});
+        // In a header of typed codes only, a text that names no type is no code missed.
+        if (rule.plainTable || MakesTypedCode(definition)) {
+          catalog.skipped.push_back(
+              {definition.name, rule.file, definition.line, evaluation.error});
+        }
         continue;
       }
       const MacroValue& value = *evaluation.value;
