@@ -18,8 +18,9 @@ namespace quillon::make_defines {
 namespace {
 
 ParsedHeader Header(const char* file, std::optional<ErrorType> plainTable, const char* text,
-                    std::vector<std::string> prefixes = {}) {
-  return {{file, plainTable, std::move(prefixes)}, ScanDefines(text)};
+                    std::vector<std::string> prefixes = {},
+                    std::vector<std::string> excluded = {}) {
+  return {{file, plainTable, std::move(prefixes), std::move(excluded)}, ScanDefines(text)};
 }
 
 struct Row {
@@ -37,6 +38,13 @@ std::vector<Row> Rows(const Catalog& catalog) {
 
 void PrintTo(const Row& row, std::ostream* out) {
   *out << ErrorTypeName(row.table) << " " << row.code << " " << row.name;
+}
+
+// "NAME header" of each row, in database order.
+std::vector<std::string> NamesAndHeaders(const Catalog& catalog) {
+  std::vector<std::string> rows;
+  for (const DefineRow& row : catalog.rows) rows.push_back(row.name + " " + row.header);
+  return rows;
 }
 
 TEST(BuildCatalog, PutsEachCodeInTheTableItsDeclarationNames) {
@@ -173,6 +181,65 @@ TEST(BuildCatalog, OrdersRowsSoThatTheWellKnownNameOfACodeComesFirst) {
   EXPECT_EQ(expected, Rows(catalog));
 }
 
+TEST(BuildCatalog, FollowsEachFamilysOwnDeclarations) {
+  const Catalog catalog = BuildCatalog({
+      // Setup API hands out 0xE0000000 and up as last errors: HRESULT by their layout.
+      Header("setupapi.h", ErrorType::Win32,
+             "#define ERROR_EXPECTED_SECTION_NAME (APPLICATION_ERROR_MASK|ERROR_SEVERITY_ERROR|0)\n"
+             "#define ERROR_SMALL 5\n#define ERROR_SEVERITY_ERROR 0xC0000000\n",
+             {"ERROR_"}),
+      // A macro plain for the resource compiler and typed for C is taken typed.
+      Header("asferr.h", std::nullopt,
+             "#ifdef RC_INVOKED\n#define _ASF_HRESULT_TYPEDEF_(x) x\n#else\n"
+             "#define _ASF_HRESULT_TYPEDEF_(x) ((HRESULT)x)\n#endif\n"
+             "#define ASF_E_BUFFEROVERRUN _ASF_HRESULT_TYPEDEF_(0xc00d07d0)\n"
+             "#define ASF_MAX_SIZE 4096\n"),
+      Header("ipexport.h", ErrorType::Win32,
+             "#define IP_STATUS_BASE 11000\n#define IP_SUCCESS 0\n"
+             "#define IP_BUF_TOO_SMALL (IP_STATUS_BASE + 1)\n#define IP_OPT_NOP 1\n",
+             {"IP_"}, {"IP_OPT_"}),
+      // Names that others are made of may come from a header whose own names are all left out.
+      Header("winnt.h", std::nullopt, "#define APPLICATION_ERROR_MASK 0x20000000\n", {}, {""}),
+  });
+  const std::vector<Row> expected = {
+      {ErrorType::Win32, 0, "IP_SUCCESS"},
+      {ErrorType::Win32, 5, "ERROR_SMALL"},
+      {ErrorType::Win32, 11001, "IP_BUF_TOO_SMALL"},
+      {ErrorType::Hresult, static_cast<std::int32_t>(0xC00D07D0u), "ASF_E_BUFFEROVERRUN"},
+      {ErrorType::Hresult, static_cast<std::int32_t>(0xE0000000u), "ERROR_EXPECTED_SECTION_NAME"},
+  };
+  EXPECT_EQ(expected, Rows(catalog));
+  EXPECT_EQ((std::vector<std::string>{"IP_SUCCESS ipexport.h", "ERROR_SMALL setupapi.h",
+                                      "IP_BUF_TOO_SMALL ipexport.h", "ASF_E_BUFFEROVERRUN asferr.h",
+                                      "ERROR_EXPECTED_SECTION_NAME setupapi.h"}),
+            NamesAndHeaders(catalog));
+}
+
+TEST(MergeCatalogs, AddsTheSecondSetsOwnNamesAndKeepsItsDisagreementsSecond) {
+  const Catalog merged = MergeCatalogs(
+      BuildCatalog({Header("winerror.h", ErrorType::Win32,
+                           "#define E_SAME ((HRESULT)0x80004005)\n"
+                           "#define E_DIFFERS ((HRESULT)0x80010001)\n#define NOERROR 0\n")}),
+      BuildCatalog({Header("wine/winerror.h", ErrorType::Win32,
+                           "#define E_SAME ((HRESULT)0x80004005)\n"
+                           "#define E_DIFFERS ((HRESULT)0x80040001)\n"
+                           "#define NOERROR ((HRESULT)0)\n"
+                           "#define AN_E_WINE_NAME ((HRESULT)0x80004005)\n")}));
+  // A name the first set lacks comes after the first set's names of its code, whatever
+  // its spelling; a name typed otherwise is new to its table, not a disagreement.
+  EXPECT_EQ((std::vector<std::string>{"NOERROR winerror.h", "E_SAME winerror.h",
+                                      "AN_E_WINE_NAME wine/winerror.h", "E_DIFFERS winerror.h",
+                                      "E_DIFFERS wine/winerror.h", "NOERROR wine/winerror.h"}),
+            NamesAndHeaders(merged));
+  ASSERT_EQ(1u, merged.disagreements.size());
+  const Disagreement& disagreement = merged.disagreements[0];
+  EXPECT_EQ("E_DIFFERS", disagreement.name);
+  EXPECT_EQ(static_cast<std::int32_t>(0x80010001u), disagreement.first.code);
+  EXPECT_EQ("winerror.h", disagreement.first.header);
+  EXPECT_EQ(static_cast<std::int32_t>(0x80040001u), disagreement.second.code);
+  EXPECT_EQ("wine/winerror.h", disagreement.second.header);
+}
+
 // The database, read with the program's own statements.
 class DefinesDatabaseTest : public ::testing::Test {
  protected:
@@ -209,11 +276,11 @@ class DefinesDatabaseTest : public ::testing::Test {
 
 TEST_F(DefinesDatabaseTest, AnswersTheProgramsStatements) {
   const std::vector<DefineRow> rows = {
-      {ErrorType::Win32, 0, "ERROR_SUCCESS", NameRank::Preferred},
-      {ErrorType::Win32, 0, "NO_ERROR", NameRank::Own},
-      {ErrorType::Win32, 2102, "NERR_NetNotStarted", NameRank::Own},
-      {ErrorType::Hresult, -2147467259, "E_FAIL", NameRank::Own},
-      {ErrorType::Stop, 10, "IRQL_NOT_LESS_OR_EQUAL", NameRank::Own},
+      {ErrorType::Win32, 0, "ERROR_SUCCESS", NameRank::Preferred, "winerror.h", 0},
+      {ErrorType::Win32, 0, "NO_ERROR", NameRank::Own, "winerror.h", 0},
+      {ErrorType::Win32, 2102, "NERR_NetNotStarted", NameRank::Own, "lmerr.h", 1},
+      {ErrorType::Hresult, -2147467259, "E_FAIL", NameRank::Own, "winerror.h", 0},
+      {ErrorType::Stop, 10, "IRQL_NOT_LESS_OR_EQUAL", NameRank::Own, "", 2},
   };
   const std::filesystem::path path = directory_ / "defines.db3";
   ASSERT_EQ("", WriteDefinesDatabase(rows, path));
@@ -225,12 +292,15 @@ TEST_F(DefinesDatabaseTest, AnswersTheProgramsStatements) {
       {"SELECT STOP.ErrNum FROM STOP WHERE STOP.Define = 'IRQL_NOT_LESS_OR_EQUAL'", "10"},
       {"SELECT NTSTATUS.Define FROM NTSTATUS WHERE (NTSTATUS.ErrNum = 0)", std::nullopt},
       {"SELECT Win32.ErrNum FROM Win32 WHERE Win32.Define = 'E_FAIL'", std::nullopt},
+      {"SELECT Header FROM Win32 WHERE Define = 'NERR_NetNotStarted'", "lmerr.h"},
+      {"SELECT Header FROM STOP WHERE Define = 'IRQL_NOT_LESS_OR_EQUAL'", ""},
   };
   for (const auto& [sql, expected] : cases) EXPECT_EQ(expected, QueryText(path, sql)) << sql;
 }
 
 TEST_F(DefinesDatabaseTest, ReplacesTheFileWithIdenticalBytesForIdenticalRows) {
-  const std::vector<DefineRow> rows = {{ErrorType::Win32, 5, "ERROR_ACCESS_DENIED", NameRank::Own}};
+  const std::vector<DefineRow> rows = {
+      {ErrorType::Win32, 5, "ERROR_ACCESS_DENIED", NameRank::Own, "winerror.h", 0}};
   const std::filesystem::path first = directory_ / "first.db3";
   const std::filesystem::path second = directory_ / "second.db3";
   std::ofstream(second) << "an older file";

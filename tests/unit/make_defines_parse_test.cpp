@@ -18,26 +18,28 @@ struct ScanCase {
 
 TEST(ScanDefines, FindsDirectivesAsThePreprocessorSeesThem) {
   const ScanCase cases[] = {
-      {"plain", "#define A 1\n", {{"A", false, "1", 1}}},
-      {"blanks around #", "  #  define\tB\t( 2 )  \n", {{"B", false, "( 2 )", 1}}},
-      {"function-like", "#define F(x) ((x)+1)\n", {{"F", true, "((x)+1)", 1}}},
-      {"space before ( is a body", "#define G (x)\n", {{"G", false, "(x)", 1}}},
+      {"plain", "#define A 1\n", {{"A", false, "1", 1, {}}}},
+      {"blanks around #", "  #  define\tB\t( 2 )  \n", {{"B", false, "( 2 )", 1, {}}}},
+      {"function-like", "#define F(x) ((x)+1)\n", {{"F", true, "((x)+1)", 1, {"x"}}}},
+      {"parameters", "#define G( a , b ) a\n", {{"G", true, "a", 1, {"a", "b"}}}},
+      {"no parameters", "#define H() 1\n", {{"H", true, "1", 1, {}}}},
+      {"space before ( is a body", "#define G (x)\n", {{"G", false, "(x)", 1, {}}}},
       {"continued line",
        "#define C \\\n  0x5\n#define D 6\n",
-       {{"C", false, "0x5", 1}, {"D", false, "6", 3}}},
-      {"CRLF continued line", "#define C \\\r\n 7L\r\n", {{"C", false, "7L", 1}}},
-      {"block comment", "#define D 5 /* five */\n", {{"D", false, "5", 1}}},
+       {{"C", false, "0x5", 1, {}}, {"D", false, "6", 3, {}}}},
+      {"CRLF continued line", "#define C \\\r\n 7L\r\n", {{"C", false, "7L", 1, {}}}},
+      {"block comment", "#define D 5 /* five */\n", {{"D", false, "5", 1, {}}}},
       {"comment over lines",
        "#define E /* a\nb */ 7\n#define F 8\n",
-       {{"E", false, "7", 1}, {"F", false, "8", 3}}},
-      {"line comment", "#define F 8 // eight\n", {{"F", false, "8", 1}}},
+       {{"E", false, "7", 1, {}}, {"F", false, "8", 3, {}}}},
+      {"line comment", "#define F 8 // eight\n", {{"F", false, "8", 1, {}}}},
       {"commented-out", "// #define X 1\n/* #define Y 2 */\n", {}},
       {"comment opener in a string",
        "#define S \"/*\" 1\n#define T 2\n",
-       {{"S", false, "\"/*\" 1", 1}, {"T", false, "2", 2}}},
-      {"empty body", "#ifndef G_\n#define G_\n#endif\n", {{"G_", false, "", 2}}},
+       {{"S", false, "\"/*\" 1", 1, {}}, {"T", false, "2", 2, {}}}},
+      {"empty body", "#ifndef G_\n#define G_\n#endif\n", {{"G_", false, "", 2, {}}}},
       {"not a define", "#defined X 1\n#define\n#define 1 2\n#undef A\n", {}},
-      {"no final newline", "#define Z 9", {{"Z", false, "9", 1}}},
+      {"no final newline", "#define Z 9", {{"Z", false, "9", 1, {}}}},
   };
   for (const ScanCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -48,6 +50,7 @@ TEST(ScanDefines, FindsDirectivesAsThePreprocessorSeesThem) {
       EXPECT_EQ(c.expected[i].functionLike, found[i].functionLike);
       EXPECT_EQ(c.expected[i].body, found[i].body);
       EXPECT_EQ(c.expected[i].line, found[i].line);
+      EXPECT_EQ(c.expected[i].parameters, found[i].parameters);
     }
   }
 }
@@ -123,6 +126,62 @@ TEST(EvaluateDefine, NamesTheBasesThatCodesCountFrom) {
             EvaluateDefine("(WSABASEERR + 1001)", Resolve).bases);
   EXPECT_TRUE(EvaluateDefine("ERROR_OUTOFMEMORY", Resolve).bases.empty());
   EXPECT_TRUE(EvaluateDefine("MAKE_SCODE(SEVERITY_ERROR,FACILITY_ITF,1)", Resolve).bases.empty());
+}
+
+// The families' own code-making macros, as a header declares them.
+const MacroDefinition* FindMacro(std::string_view name) {
+  static const std::vector<MacroDefinition> kMacros = ScanDefines(
+      "#define MAKE_FAMILY(code) MAKE_HRESULT(1, FACILITY_ITF, code)\n"
+      "#define OFFSET( base , n ) (base + n)\n"
+      "#define TYPED(x) ((NTSTATUS)(x))\n"
+      "#define NESTED(x) TYPED(MAKE_FAMILY(x))\n"
+      "#define NONE() 7\n"
+      "#define SELF(x) SELF(x)\n"
+      "#define PASTE(x) x ## 1\n");
+  for (const MacroDefinition& macro : kMacros) {
+    if (macro.name == name)
+      return &macro;
+  }
+  return nullptr;
+}
+
+TEST(EvaluateDefine, ExpandsTheFamiliesOwnMacros) {
+  const ValueCase cases[] = {
+      {"MAKE_FAMILY(0x200)", 0x80040200u, DeclaredKind::Hresult, false},
+      {"MAKE_FAMILY( 2 + 3 )", 0x80040005u, DeclaredKind::Hresult, false},
+      {"OFFSET(WSABASEERR, 2)", 10002, DeclaredKind::Plain, false},
+      {"OFFSET((1 + 2), OFFSET(3, 4))", 10, DeclaredKind::Plain, false},
+      {"NESTED(1)", 0x80040001u, DeclaredKind::NtStatus, false},
+      {"NONE()", 7, DeclaredKind::Plain, false},
+      {"(HRESULT)NONE()", 7, DeclaredKind::Hresult, false},
+  };
+  for (const ValueCase& c : cases) {
+    SCOPED_TRACE(c.body);
+    const Evaluation evaluation = EvaluateDefine(c.body, Resolve, FindMacro);
+    ASSERT_TRUE(evaluation.value.has_value()) << evaluation.error;
+    EXPECT_EQ(c.value, evaluation.value->value);
+    EXPECT_EQ(c.kind, evaluation.value->kind);
+    EXPECT_EQ(c.alias, evaluation.value->alias);
+  }
+  // A base named in an argument is still a base.
+  EXPECT_EQ(std::vector<std::string>{"WSABASEERR"},
+            EvaluateDefine("OFFSET(WSABASEERR, 2)", Resolve, FindMacro).bases);
+
+  const std::pair<const char*, const char*> failures[] = {
+      {"MAKE_FAMILY(1, 2)", "takes 1 argument(s), not 2"},
+      {"MAKE_FAMILY()", "takes 1 argument(s), not 0"},
+      {"MAKE_FAMILY(1", "expected ')'"},
+      {"MAKE_FAMILY", "unknown name MAKE_FAMILY"},
+      {"SELF(1)", "nested too deeply"},
+      {"PASTE(1)", "unexpected character '#'"},
+      {"UNKNOWN_MACRO(1)", "uses the macro UNKNOWN_MACRO()"},
+  };
+  for (const auto& [body, reason] : failures) {
+    SCOPED_TRACE(body);
+    const Evaluation evaluation = EvaluateDefine(body, Resolve, FindMacro);
+    EXPECT_FALSE(evaluation.value.has_value());
+    EXPECT_NE(std::string::npos, evaluation.error.find(reason)) << evaluation.error;
+  }
 }
 
 TEST(EvaluateDefine, RejectsWhatItCannotEvaluateWithAReason) {

@@ -3,4 +3,5 @@ quillon_unit_test(make_defines_test
                           make_defines_integration_test.cpp
                   LIBS quillon_make_defines)
 target_compile_definitions(make_defines_test
-                           PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}")
+                           PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}"
+                                   QUILLON_WINE_INCLUDE_DIR="${QUILLON_WINE_INCLUDE_DIR}")

@@ -29,7 +29,8 @@ std::string CreateSchema(sqlite3* connection) {
     // (NERR_Success); the index on Define takes the column's collation.
     const std::string sql = "CREATE TABLE " + table + " (" + std::string(kCodeColumn) +
                             " INTEGER NOT NULL, " + std::string(kNameColumn) +
-                            " TEXT NOT NULL COLLATE NOCASE);";
+                            " TEXT NOT NULL COLLATE NOCASE, " + std::string(kHeaderColumn) +
+                            " TEXT NOT NULL);";
     if (std::string error = Execute(connection, sql); !error.empty())
       return error;
   }
@@ -53,8 +54,8 @@ std::string CreateIndexes(sqlite3* connection) {
 std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) {
   for (const ErrorType type : kErrorTypes) {
     const std::string sql = "INSERT INTO " + std::string(ErrorTypeName(type)) + " (" +
-                            std::string(kCodeColumn) + ", " + std::string(kNameColumn) +
-                            ") VALUES (?, ?);";
+                            std::string(kCodeColumn) + ", " + std::string(kNameColumn) + ", " +
+                            std::string(kHeaderColumn) + ") VALUES (?, ?, ?);";
     const SqliteStatement insert = PrepareStatement(connection, sql);
     if (insert == nullptr) {
       return ErrorText(connection, sql);
@@ -65,6 +66,7 @@ std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) 
       sqlite3_reset(insert.get());
       sqlite3_bind_int(insert.get(), 1, row.code);
       sqlite3_bind_text(insert.get(), 2, row.name.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_text(insert.get(), 3, row.header.c_str(), -1, SQLITE_STATIC);
       if (sqlite3_step(insert.get()) != SQLITE_DONE) {
         return ErrorText(connection, "inserting " + row.name);
       }

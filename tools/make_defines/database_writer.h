@@ -10,7 +10,7 @@
 namespace quillon::make_defines {
 
 // Creates tables Win32, HRESULT, NTSTATUS and STOP (ErrNum INTEGER, Define TEXT compared
-// without case, each column indexed) holding rows in the order given, so that of several
+// without case, both indexed, and Header TEXT) holding rows in the order given, so that of several
 // rows with one code the first given is the one a lookup finds first. The file is built
 // beside path and renamed over it only when complete; the same rows always give the same
 // bytes. Returns an error text, empty on success.

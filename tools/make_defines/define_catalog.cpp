@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -17,11 +18,37 @@ struct Symbol {
 };
 
 using SymbolTable = std::map<std::string, Symbol, std::less<>>;
+using MacroTable = std::map<std::string, const MacroDefinition*, std::less<>>;
+
+// Whether a define's text names a code type or a macro that makes one.
+bool MakesTypedCode(const MacroDefinition& macro) {
+  return macro.body.find("HRESULT") != std::string::npos ||
+         macro.body.find("NTSTATUS") != std::string::npos ||
+         macro.body.find("SCODE") != std::string::npos;
+}
+
+// The function-like macros by name: the first definition, or the first typed one, since a
+// header may define a macro twice, plain for the resource compiler and typed for C
+// (#ifdef RC_INVOKED), and the C form is the one meant.
+MacroTable CollectMacros(const std::vector<ParsedHeader>& headers) {
+  MacroTable macros;
+  for (const ParsedHeader& header : headers) {
+    for (const MacroDefinition& definition : header.defines) {
+      if (!definition.functionLike)
+        continue;
+      const auto [existing, added] = macros.try_emplace(definition.name, &definition);
+      if (!added && !MakesTypedCode(*existing->second) && MakesTypedCode(definition))
+        existing->second = &definition;
+    }
+  }
+  return macros;
+}
 
 // Works out the value of any defined name once, following references between defines.
 class Resolver {
  public:
-  explicit Resolver(const SymbolTable& symbols) : symbols_(symbols) {}
+  Resolver(const SymbolTable& symbols, const MacroTable& macros)
+      : symbols_(symbols), macros_(macros) {}
 
   Evaluation Evaluate(std::string_view name) {
     if (const auto done = memo_.find(name); done != memo_.end())
@@ -42,11 +69,18 @@ class Resolver {
       evaluation.error = std::string(name) + " is a function-like macro";
     } else {
       const auto marker = inProgress_.emplace(name).first;
-      evaluation = EvaluateDefine(symbol->second.definition->body,
-                                  [this](std::string_view other) { return Evaluate(other); });
+      evaluation = EvaluateDefine(
+          symbol->second.definition->body,
+          [this](std::string_view other) { return Evaluate(other); },
+          [this](std::string_view macro) { return FindMacro(macro); });
       inProgress_.erase(marker);
     }
     return memo_.emplace(std::string(name), std::move(evaluation)).first->second;
+  }
+
+  const MacroDefinition* FindMacro(std::string_view name) const {
+    const auto macro = macros_.find(name);
+    return macro != macros_.end() ? macro->second : nullptr;
   }
 
   // Every name that some evaluated define counted from with + or -.
@@ -59,6 +93,7 @@ class Resolver {
 
  private:
   const SymbolTable& symbols_;
+  const MacroTable& macros_;
   std::map<std::string, Evaluation, std::less<>> memo_;
   std::set<std::string, std::less<>> inProgress_;
 };
@@ -79,8 +114,8 @@ bool MatchesPrefixes(std::string_view name, const std::vector<std::string>& pref
 
 // Whether the name may be a code declared with this kind.
 bool IsCodeName(std::string_view name, DeclaredKind kind) {
-  constexpr std::array<std::string_view, 3> kNumberPrefixes = {"FACILITY_", "SEVERITY_",
-                                                               "STATUS_SEVERITY_"};
+  constexpr std::array<std::string_view, 4> kNumberPrefixes = {
+      "FACILITY_", "SEVERITY_", "STATUS_SEVERITY_", "ERROR_SEVERITY_"};
   constexpr std::array<std::string_view, 2> kRangeSuffixes = {"_FIRST", "_LAST"};
   constexpr std::array<std::string_view, 2> kPlainMarkerSuffixes = {"_BASE", "_MASK"};
   if (name.empty() || name[0] == '_')
@@ -106,6 +141,10 @@ bool IsCodeName(std::string_view name, DeclaredKind kind) {
 bool IsCandidate(const MacroDefinition& definition, const HeaderRule& rule) {
   return !definition.functionLike && !definition.body.empty() &&
          MatchesPrefixes(definition.name, rule.namePrefixes) &&
+         std::none_of(rule.excludedPrefixes.begin(), rule.excludedPrefixes.end(),
+                      [&definition](const std::string& prefix) {
+                        return StartsWith(definition.name, prefix);
+                      }) &&
          (IsCodeName(definition.name, DeclaredKind::Hresult) ||
           IsCodeName(definition.name, DeclaredKind::Plain));
 }
@@ -120,8 +159,8 @@ NameRank RankOf(std::string_view name, const MacroValue& value) {
   return value.alias ? NameRank::Alias : NameRank::Own;
 }
 
-std::optional<ErrorType> TableFor(DeclaredKind kind, const HeaderRule& rule) {
-  switch (kind) {
+std::optional<ErrorType> TableFor(const MacroValue& value, const HeaderRule& rule) {
+  switch (value.kind) {
     case DeclaredKind::Hresult:
       return ErrorType::Hresult;
     case DeclaredKind::NtStatus:
@@ -129,7 +168,21 @@ std::optional<ErrorType> TableFor(DeclaredKind kind, const HeaderRule& rule) {
     case DeclaredKind::Plain:
       break;
   }
+  constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
+  if (rule.plainTable == ErrorType::Win32 && value.value > kLargestWin32Code)
+    return ErrorType::Hresult;
   return rule.plainTable;
+}
+
+void SortRows(std::vector<DefineRow>& rows) {
+  // The well-known name first: the preferred names, then by the authority of the header,
+  // then names of their own before aliases.
+  const auto key = [](const DefineRow& row) {
+    return std::make_tuple(row.table, row.code, row.rank != NameRank::Preferred, row.authority,
+                           row.rank, std::string_view(row.name));
+  };
+  std::sort(rows.begin(), rows.end(),
+            [&key](const DefineRow& a, const DefineRow& b) { return key(a) < key(b); });
 }
 
 SymbolTable CollectSymbols(const std::vector<ParsedHeader>& headers, Catalog& catalog) {
@@ -159,7 +212,8 @@ SymbolTable CollectSymbols(const std::vector<ParsedHeader>& headers, Catalog& ca
 Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
   Catalog catalog;
   const SymbolTable symbols = CollectSymbols(headers, catalog);
-  Resolver resolver(symbols);
+  const MacroTable macros = CollectMacros(headers);
+  Resolver resolver(symbols, macros);
   for (std::size_t h = 0; h < headers.size(); ++h) {
     const HeaderRule& rule = headers[h].rule;
     for (const MacroDefinition& definition : headers[h].defines) {
@@ -168,25 +222,64 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
         continue;
       const Evaluation evaluation = resolver.Evaluate(definition.name);
       if (!evaluation.value) {
-        catalog.skipped.push_back({definition.name, rule.file, definition.line, evaluation.error});
+        // In a header of typed codes only, a text that names no type is no code missed.
+        if (rule.plainTable || MakesTypedCode(definition)) {
+          catalog.skipped.push_back(
+              {definition.name, rule.file, definition.line, evaluation.error});
+        }
         continue;
       }
       const MacroValue& value = *evaluation.value;
-      const std::optional<ErrorType> table = TableFor(value.kind, rule);
+      const std::optional<ErrorType> table = TableFor(value, rule);
       if (!table || !IsCodeName(definition.name, value.kind))
         continue;
       catalog.rows.push_back({*table, static_cast<std::int32_t>(value.value), definition.name,
-                              RankOf(definition.name, value)});
+                              RankOf(definition.name, value), rule.file, h});
     }
   }
 
   const std::set<std::string, std::less<>> bases = resolver.Bases();
   std::erase_if(catalog.rows,
                 [&bases](const DefineRow& row) { return bases.count(row.name) != 0; });
-  std::sort(catalog.rows.begin(), catalog.rows.end(), [](const DefineRow& a, const DefineRow& b) {
-    return std::tie(a.table, a.code, a.rank, a.name) < std::tie(b.table, b.code, b.rank, b.name);
-  });
+  SortRows(catalog.rows);
   return catalog;
+}
+
+Catalog MergeCatalogs(Catalog first, const Catalog& second) {
+  std::map<std::string_view, std::vector<const DefineRow*>> firstRows;
+  std::size_t firstHeaders = 0;
+  for (const DefineRow& row : first.rows) {
+    firstRows[row.name].push_back(&row);
+    firstHeaders = std::max(firstHeaders, row.authority + 1);
+  }
+  std::vector<DefineRow> added;
+  for (const DefineRow& row : second.rows) {
+    DefineRow kept = row;
+    kept.authority += firstHeaders;
+    // first's rows of this name in this table, if any.
+    std::vector<const DefineRow*> same;
+    if (const auto known = firstRows.find(row.name); known != firstRows.end()) {
+      std::copy_if(known->second.begin(), known->second.end(), std::back_inserter(same),
+                   [&row](const DefineRow* other) { return other->table == row.table; });
+    }
+    if (same.empty()) {
+      added.push_back(std::move(kept));
+    } else if (std::none_of(same.begin(), same.end(),
+                            [&row](const DefineRow* other) { return other->code == row.code; })) {
+      first.disagreements.push_back({row.name, *same.front(), kept});
+      added.push_back(std::move(kept));
+    }
+  }
+  first.rows.insert(first.rows.end(), std::make_move_iterator(added.begin()),
+                    std::make_move_iterator(added.end()));
+  SortRows(first.rows);
+  first.skipped.insert(first.skipped.end(), second.skipped.begin(), second.skipped.end());
+  first.redefined.insert(first.redefined.end(), second.redefined.begin(), second.redefined.end());
+  std::sort(first.disagreements.begin(), first.disagreements.end(),
+            [](const Disagreement& a, const Disagreement& b) {
+              return std::tie(a.first.table, a.name) < std::tie(b.first.table, b.name);
+            });
+  return first;
 }
 
 }  // namespace quillon::make_defines

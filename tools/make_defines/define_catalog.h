@@ -15,13 +15,16 @@
 namespace quillon::make_defines {
 
 struct HeaderRule {
-  std::string file;  // file name inside the include directory
+  // File name inside the include directory; once read, as the Header column writes it.
+  std::string file;
   // Table of the values the header declares as plain numbers (or casts to ULONG and the
   // like); without one they are not codes. HRESULT and NTSTATUS declarations always go to
   // their own tables.
   std::optional<ErrorType> plainTable;
   // When not empty, only names that start with one of these are codes of this header.
   std::vector<std::string> namePrefixes;
+  // Names that start with one of these are not codes of this header.
+  std::vector<std::string> excludedPrefixes;
 };
 
 struct ParsedHeader {
@@ -42,6 +45,15 @@ struct DefineRow {
   std::int32_t code = 0;
   std::string name;
   NameRank rank = NameRank::Own;
+  std::string header;         // the file of the HeaderRule it comes from
+  std::size_t authority = 0;  // that header's place in the order of authority
+};
+
+// A name that two sets of headers give different codes of one kind.
+struct Disagreement {
+  std::string name;
+  DefineRow first;   // the row of the set read first, which stays the one found first
+  DefineRow second;  // the other set's row, kept after it
 };
 
 struct SkippedDefine {
@@ -55,14 +67,23 @@ struct Catalog {
   std::vector<DefineRow> rows;           // in database order
   std::vector<SkippedDefine> skipped;    // code names whose value could not be worked out
   std::vector<SkippedDefine> redefined;  // later definitions with other text, not used
+  std::vector<Disagreement> disagreements;
 };
 
 // The codes are the object-like defines with a value, minus reserved names (leading "_"),
 // facility and severity numbers, range markers (..._FIRST, ..._LAST) and the bases that
 // other codes count from; a plain number named ..._BASE or ..._MASK is a marker too, but a
 // code declared as HRESULT or NTSTATUS keeps such a name (STATUS_IMAGE_NOT_AT_BASE).
-// Earlier headers win when a name is defined more than once. A name referred to by a code
-// may be defined in any of the headers, whether or not it is a code itself.
+// Earlier headers win when a name is defined more than once. A name referred to by a code,
+// or a macro that makes codes, may be defined in any of the headers, whether or not it is a
+// code itself. A plain number above 0xFFFF is never a Win32 code: a header that hands such
+// values out as last errors (Setup API's) follows the HRESULT layout, so they go there.
 Catalog BuildCatalog(const std::vector<ParsedHeader>& headers);
+
+// The rows of two independent sets of headers, each built on its own: every row of first,
+// and the rows of second whose name first's table of that kind lacks. A name both have in
+// one table with another code is a disagreement: first's row stays, second's is kept after
+// it. second's headers rank after all of first's.
+Catalog MergeCatalogs(Catalog first, const Catalog& second);
 
 }  // namespace quillon::make_defines

@@ -141,8 +141,12 @@ Operand Computed(std::uint32_t value, DeclaredKind kind) {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, const ReferenceResolver& resolve)
-      : tokens_(std::move(tokens)), resolve_(resolve) {}
+  Parser(std::vector<Token> tokens, const ReferenceResolver& resolve, const MacroFinder& findMacro,
+         int expansionDepth)
+      : tokens_(std::move(tokens)),
+        resolve_(resolve),
+        findMacro_(findMacro),
+        expansionDepth_(expansionDepth) {}
 
   MacroValue ParseAll() {
     if (tokens_.empty())
@@ -330,8 +334,12 @@ class Parser {
       if (known.name == name)
         arity = known.arity;
     }
-    if (arity == 0)
-      throw EvaluationError{"uses the macro " + std::string(name) + "()"};
+    if (arity == 0) {
+      const MacroDefinition* macro = findMacro_ ? findMacro_(name) : nullptr;
+      if (macro == nullptr)
+        throw EvaluationError{"uses the macro " + std::string(name) + "()"};
+      return Expand(*macro);
+    }
     const std::vector<MacroValue> args = ParseArguments();
     if (args.size() != arity) {
       throw EvaluationError{std::string(name) + "() takes " + std::to_string(arity) +
@@ -354,8 +362,64 @@ class Parser {
     return Computed(passThrough ? x : ((x & 0xFFFFu) | 0x80070000u), DeclaredKind::Hresult);
   }
 
+  // The arguments of a call as token texts, split at the commas outside parentheses.
+  std::vector<std::string> ReadArgumentTexts() {
+    Expect("(");
+    std::vector<std::string> arguments(1);
+    int nesting = 0;
+    for (;; ++pos_) {
+      const Token& token = Peek();
+      if (token.kind == TokenKind::End)
+        throw EvaluationError{"expected ')' but found end of text"};
+      if (IsPunctuator(")") && nesting == 0)
+        break;
+      if (IsPunctuator(",") && nesting == 0) {
+        arguments.emplace_back();
+        continue;
+      }
+      nesting += IsPunctuator("(") ? 1 : IsPunctuator(")") ? -1 : 0;
+      if (!arguments.back().empty())
+        arguments.back() += ' ';
+      arguments.back() += token.text;
+    }
+    ++pos_;
+    if (arguments.size() == 1 && arguments[0].empty())
+      arguments.clear();
+    return arguments;
+  }
+
+  // Replaces the call by the macro's body with the arguments put in for the parameters, and
+  // evaluates that.
+  Operand Expand(const MacroDefinition& macro) {
+    // A macro that expands to itself must not exhaust the stack.
+    constexpr int kMaxExpansions = 16;
+    if (expansionDepth_ >= kMaxExpansions)
+      throw EvaluationError{"macros nested too deeply at " + macro.name + "()"};
+    const std::vector<std::string> arguments = ReadArgumentTexts();
+    if (arguments.size() != macro.parameters.size()) {
+      throw EvaluationError{macro.name + "() takes " + std::to_string(macro.parameters.size()) +
+                            " argument(s), not " + std::to_string(arguments.size())};
+    }
+    std::string text;
+    for (const Token& token : Tokenize(macro.body)) {
+      std::string_view piece = token.text;
+      for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (token.kind == TokenKind::Identifier && macro.parameters[i] == token.text)
+          piece = arguments[i];
+      }
+      text += ' ';
+      text += piece;
+    }
+    Parser expansion(Tokenize(text), resolve_, findMacro_, expansionDepth_ + 1);
+    const MacroValue value = expansion.ParseAll();
+    for (std::string& base : expansion.TakeBases()) bases_.push_back(std::move(base));
+    return Computed(value.value, value.kind);
+  }
+
   std::vector<Token> tokens_;
   const ReferenceResolver& resolve_;
+  const MacroFinder& findMacro_;
+  int expansionDepth_ = 0;
   std::size_t pos_ = 0;
   int depth_ = 0;
   std::vector<std::string> bases_;
@@ -363,10 +427,11 @@ class Parser {
 
 }  // namespace
 
-Evaluation EvaluateDefine(std::string_view body, const ReferenceResolver& resolve) {
+Evaluation EvaluateDefine(std::string_view body, const ReferenceResolver& resolve,
+                          const MacroFinder& findMacro) {
   Evaluation evaluation;
   try {
-    Parser parser(Tokenize(body), resolve);
+    Parser parser(Tokenize(body), resolve, findMacro, 0);
     evaluation.value = parser.ParseAll();
     evaluation.bases = parser.TakeBases();
   } catch (const EvaluationError& error) {

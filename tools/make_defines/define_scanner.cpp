@@ -113,6 +113,22 @@ std::string CollapseBlanks(std::string_view text) {
   return result;
 }
 
+// "a, b ,c" as {"a", "b", "c"}; "" as none.
+std::vector<std::string> SplitParameters(std::string_view list) {
+  std::vector<std::string> parameters;
+  if (CollapseBlanks(list).empty())
+    return parameters;
+  std::size_t start = 0;
+  for (std::size_t comma = list.find(',');; comma = list.find(',', start)) {
+    const std::size_t end = comma == std::string_view::npos ? list.size() : comma;
+    parameters.push_back(CollapseBlanks(list.substr(start, end - start)));
+    if (comma == std::string_view::npos)
+      break;
+    start = comma + 1;
+  }
+  return parameters;
+}
+
 }  // namespace
 
 std::vector<MacroDefinition> ScanDefines(std::string_view headerText) {
@@ -142,6 +158,7 @@ std::vector<MacroDefinition> ScanDefines(std::string_view headerText) {
       definition.functionLike = true;
       const std::size_t close = text.find(')', nameEnd);
       bodyStart = close == std::string_view::npos ? text.size() : close + 1;
+      definition.parameters = SplitParameters(text.substr(nameEnd + 1, bodyStart - nameEnd - 2));
     }
     definition.body = CollapseBlanks(text.substr(bodyStart));
     definitions.push_back(std::move(definition));

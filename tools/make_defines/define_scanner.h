@@ -12,6 +12,7 @@ struct MacroDefinition {
   bool functionLike = false;  // "NAME(" with the parenthesis right after the name
   std::string body;           // replacement text without comments, blanks collapsed to one
   int line = 0;               // 1-based line on which the directive starts
+  std::vector<std::string> parameters;  // of a function-like macro, blanks removed
 };
 
 // Every #define in text order, including those inside #if blocks: conditions are not

@@ -1,7 +1,10 @@
 #include "tools/make_defines/generate_defines.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -35,30 +38,42 @@ std::string EscapeForDepfile(const std::string& path) {
   return escaped;
 }
 
+// One line of printf-style text with its newline.
+template <typename... Args>
+std::string Line(const char* format, Args... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text + "\n";
+}
+
 }  // namespace
 
-Generation GenerateDefines(const std::filesystem::path& includeDirectory,
-                           const std::vector<HeaderRule>& rules,
+Generation GenerateDefines(const std::vector<HeaderSet>& sets,
                            const std::filesystem::path& output) {
   Generation generation;
-  std::vector<ParsedHeader> headers;
-  for (const HeaderRule& rule : rules) {
-    const std::filesystem::path path = includeDirectory / rule.file;
-    const std::optional<std::string> text = ReadFile(path);
-    if (!text) {
-      generation.error = "cannot read " + path.string();
-      return generation;
+  for (const HeaderSet& set : sets) {
+    std::vector<ParsedHeader> headers;
+    for (const HeaderRule& rule : set.rules) {
+      const std::filesystem::path path = set.directory / rule.file;
+      const std::optional<std::string> text = ReadFile(path);
+      if (!text) {
+        generation.error = "cannot read " + path.string();
+        return generation;
+      }
+      generation.headersRead.push_back(path);
+      HeaderRule labelled = rule;
+      labelled.file = set.label + rule.file;
+      headers.push_back({std::move(labelled), ScanDefines(*text)});
     }
-    generation.headersRead.push_back(path);
-    headers.push_back({rule, ScanDefines(*text)});
+    generation.catalog = MergeCatalogs(std::move(generation.catalog), BuildCatalog(headers));
   }
-  generation.catalog = BuildCatalog(headers);
 
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
   for (const ErrorType type : kErrorTypes) {
     if (counts[static_cast<std::size_t>(type)] == 0) {
-      generation.error = "no " + std::string(ErrorTypeName(type)) +
-                         " codes found in the headers of " + includeDirectory.string();
+      generation.error = "no " + std::string(ErrorTypeName(type)) + " codes found in the headers";
       return generation;
     }
   }
@@ -70,6 +85,53 @@ std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
   std::array<std::size_t, 4> counts{};
   for (const DefineRow& row : rows) ++counts[static_cast<std::size_t>(row.table)];
   return counts;
+}
+
+std::string SummaryText(const Catalog& catalog) {
+  std::string text;
+  const std::array<std::size_t, 4> counts = CountRows(catalog.rows);
+  for (const ErrorType type : kErrorTypes) {
+    text += Line("  %-9s %6zu rows", std::string(ErrorTypeName(type)).c_str(),
+                 counts[static_cast<std::size_t>(type)]);
+  }
+  text += Line("  in all    %6zu rows", catalog.rows.size());
+
+  // Per header, in the order of authority first so that ties stay in a fixed order.
+  std::map<std::size_t, std::pair<std::string, std::array<std::size_t, 4>>> byHeader;
+  for (const DefineRow& row : catalog.rows) {
+    auto& [header, perTable] = byHeader[row.authority];
+    header = row.header;
+    ++perTable[static_cast<std::size_t>(row.table)];
+  }
+  std::vector<std::pair<std::string, std::array<std::size_t, 4>>> headers;
+  for (auto& entry : byHeader) headers.push_back(std::move(entry.second));
+  const auto total = [](const std::array<std::size_t, 4>& perTable) {
+    return perTable[0] + perTable[1] + perTable[2] + perTable[3];
+  };
+  std::stable_sort(headers.begin(), headers.end(), [&total](const auto& a, const auto& b) {
+    return total(a.second) > total(b.second);
+  });
+  text += Line("  rows per header (%zu headers):    Win32 HRESULT NTSTATUS   STOP", headers.size());
+  for (const auto& [header, perTable] : headers) {
+    text += Line("    %-28s %6zu %6zu %7zu %8zu %6zu", header.c_str(), total(perTable), perTable[0],
+                 perTable[1], perTable[2], perTable[3]);
+  }
+  text +=
+      Line("  skipped   %6zu names whose value could not be worked out", catalog.skipped.size());
+  text += Line("  disagree  %6zu names the header sets give different codes",
+               catalog.disagreements.size());
+  return text;
+}
+
+std::string DisagreementsText(const std::vector<Disagreement>& disagreements) {
+  std::string text;
+  for (const Disagreement& d : disagreements) {
+    text +=
+        Line("%-8s %-44s 0x%08X %-16s 0x%08X %s", std::string(ErrorTypeName(d.first.table)).c_str(),
+             d.name.c_str(), static_cast<unsigned>(d.first.code), d.first.header.c_str(),
+             static_cast<unsigned>(d.second.code), d.second.header.c_str());
+  }
+  return text;
 }
 
 std::string DepfileText(const std::filesystem::path& output,

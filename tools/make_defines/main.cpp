@@ -1,4 +1,4 @@
-// make_defines: generates defines.db3 from the Windows SDK headers of mingw-w64.
+// make_defines: generates defines.db3 from the Windows SDK headers of mingw-w64 and Wine.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -7,29 +7,49 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/error_type.h"
 #include "tools/make_defines/generate_defines.h"
 #include "tools/make_defines/header_rules.h"
 
 namespace {
 
+namespace md = quillon::make_defines;
+
 constexpr char kUsage[] =
-    "usage: make_defines <include-directory> <output.db3> [--depfile <file>] [--verbose]\n";
+    "usage: make_defines <mingw-w64-include-directory> <output.db3>\n"
+    "                    [--wine <wine-include-directory>] [--core] [--depfile <file>]\n"
+    "                    [--disagreements <file>] [--report <file>] [--verbose]\n"
+    "  --wine           also read Wine's headers; names only they have are added\n"
+    "  --core           read only the nine headers the database was first made from\n"
+    "  --disagreements  write the names the two sets give different codes to <file>\n"
+    "  --report         write the rows per table and per header to <file>\n";
 
 struct Options {
   std::filesystem::path includeDirectory;
   std::filesystem::path output;
+  std::filesystem::path wineDirectory;
   std::filesystem::path depfile;
+  std::filesystem::path disagreements;
+  std::filesystem::path report;
+  bool core = false;
   bool verbose = false;
 };
 
 bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
   std::vector<std::string_view> positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size() && !args[i + 1].empty();
     if (args[i] == "--verbose") {
       options.verbose = true;
-    } else if (args[i] == "--depfile" && i + 1 < args.size()) {
+    } else if (args[i] == "--core") {
+      options.core = true;
+    } else if (args[i] == "--wine" && hasValue) {
+      options.wineDirectory = args[++i];
+    } else if (args[i] == "--depfile" && hasValue) {
       options.depfile = args[++i];
+    } else if (args[i] == "--disagreements" && hasValue) {
+      options.disagreements = args[++i];
+    } else if (args[i] == "--report" && hasValue) {
+      options.report = args[++i];
     } else if (args[i].starts_with("--")) {
       return false;
     } else {
@@ -43,28 +63,37 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
   return true;
 }
 
-void PrintSummary(const quillon::make_defines::Generation& generation, const Options& options) {
-  using quillon::make_defines::SkippedDefine;
-  const auto counts = quillon::make_defines::CountRows(generation.catalog.rows);
-  std::printf("make_defines: wrote %s\n", options.output.string().c_str());
-  for (const quillon::ErrorType type : quillon::kErrorTypes) {
-    std::printf("  %-9s %5zu rows\n", std::string(quillon::ErrorTypeName(type)).c_str(),
-                counts[static_cast<std::size_t>(type)]);
-  }
-  std::printf("  skipped   %5zu names whose value could not be worked out%s\n",
-              generation.catalog.skipped.size(), options.verbose ? ":" : " (--verbose lists them)");
-  if (!options.verbose)
-    return;
-  for (const SkippedDefine& skipped : generation.catalog.skipped) {
+std::vector<md::HeaderSet> HeaderSets(const Options& options) {
+  std::vector<md::HeaderSet> sets = {
+      {options.includeDirectory, "",
+       options.core ? md::CoreSdkHeaderRules() : md::SdkHeaderRules()}};
+  if (!options.wineDirectory.empty())
+    sets.push_back({options.wineDirectory, "wine/", md::WineHeaderRules()});
+  return sets;
+}
+
+void PrintDetails(const md::Catalog& catalog) {
+  std::printf("  skipped:\n");
+  for (const md::SkippedDefine& skipped : catalog.skipped) {
     std::printf("    %s (%s:%d): %s\n", skipped.name.c_str(), skipped.file.c_str(), skipped.line,
                 skipped.reason.c_str());
   }
-  std::printf("  redefined %5zu names with other text, first definition used:\n",
-              generation.catalog.redefined.size());
-  for (const SkippedDefine& redefined : generation.catalog.redefined) {
+  std::printf("  redefined %zu names with other text, first definition used:\n",
+              catalog.redefined.size());
+  for (const md::SkippedDefine& redefined : catalog.redefined) {
     std::printf("    %s (%s:%d): %s\n", redefined.name.c_str(), redefined.file.c_str(),
                 redefined.line, redefined.reason.c_str());
   }
+}
+
+bool WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out.flush()) {
+    std::fprintf(stderr, "make_defines: cannot write %s\n", path.string().c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -75,20 +104,26 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const quillon::make_defines::Generation generation = quillon::make_defines::GenerateDefines(
-      options.includeDirectory, quillon::make_defines::SdkHeaderRules(), options.output);
+  const md::Generation generation = md::GenerateDefines(HeaderSets(options), options.output);
   if (!generation.error.empty()) {
     std::fprintf(stderr, "make_defines: %s\n", generation.error.c_str());
     return 1;
   }
-  PrintSummary(generation, options);
-  if (!options.depfile.empty()) {
-    std::ofstream depfile(options.depfile, std::ios::binary | std::ios::trunc);
-    depfile << quillon::make_defines::DepfileText(options.output, generation.headersRead);
-    if (!depfile.flush()) {
-      std::fprintf(stderr, "make_defines: cannot write %s\n", options.depfile.string().c_str());
-      return 1;
-    }
-  }
-  return EXIT_SUCCESS;
+  const std::string summary = md::SummaryText(generation.catalog);
+  const std::string disagreements = md::DisagreementsText(generation.catalog.disagreements);
+  std::printf("make_defines: wrote %s\n%s", options.output.string().c_str(), summary.c_str());
+  if (!disagreements.empty())
+    std::printf("  disagreements (the first value is the one found first):\n%s",
+                disagreements.c_str());
+  if (options.verbose)
+    PrintDetails(generation.catalog);
+  bool written = true;
+  if (!options.disagreements.empty())
+    written = WriteText(options.disagreements, disagreements) && written;
+  if (!options.report.empty())
+    written = WriteText(options.report, summary) && written;
+  if (!options.depfile.empty())
+    written = WriteText(options.depfile, md::DepfileText(options.output, generation.headersRead)) &&
+              written;
+  return written ? EXIT_SUCCESS : 1;
 }
