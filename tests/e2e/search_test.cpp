@@ -306,7 +306,7 @@ constexpr std::array<NamedNumberCase, 4> kNamedNumbers{{
     {"search-12.2", "4319", 4319, kWin32, "Failure", "Windows (Non COM)",
      "ERROR_DEVICE_NOT_AVAILABLE"},
     // Probed as Win32 first, which neither describes nor names it.
-    {"search-12.3", "35", 35, kStop, "Your Screwed", "", "FAT_FILE_SYSTEM"},
+    {"search-12.3", "37", 37, kStop, "Your Screwed", "", "NPFS_FILE_SYSTEM"},
     {"search-12.4", "0x887A0005", 0x887A0005, kHresult, "Failure", "*** Unknown ***",
      "DXGI_ERROR_DEVICE_REMOVED"},
 }};

@@ -92,12 +92,19 @@ TEST(BuildCatalog, LeavesOutNamesThatAreNotCodes) {
              "#define INTERNET_ERROR_BASE 12000\n#define INTERNET_OPTION_X 5\n"
              "#define ERROR_INTERNET_TIMEOUT (INTERNET_ERROR_BASE + 2)\n",
              {"ERROR_"}),
+      // The stop screen's texts are messages, not bug checks; 0xDEADDEAD carries the error
+      // severity and is one.
+      Header("bugcodes.h", ErrorType::Stop,
+             "#define WINDOWS_NT_BANNER ((ULONG)0x4000007e)\n"
+             "#define BUGCHECK_MESSAGE_INTRO ((ULONG)0x8000007f)\n"
+             "#define MANUALLY_INITIATED_CRASH1 ((ULONG)0xDEADDEAD)\n"),
   });
   const std::vector<Row> expected = {
       {ErrorType::Win32, 0, "NERR_Success"},
       {ErrorType::Win32, 2102, "NERR_NetNotStarted"},
       {ErrorType::Win32, 12002, "ERROR_INTERNET_TIMEOUT"},
       {ErrorType::NtStatus, 1073741827, "STATUS_IMAGE_NOT_AT_BASE"},
+      {ErrorType::Stop, static_cast<std::int32_t>(0xDEADDEADu), "MANUALLY_INITIATED_CRASH1"},
   };
   EXPECT_EQ(expected, Rows(catalog));
 }

@@ -171,6 +171,13 @@ std::optional<ErrorType> TableFor(const MacroValue& value, const HeaderRule& rul
   constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
   if (rule.plainTable == ErrorType::Win32 && value.value > kLargestWin32Code)
     return ErrorType::Hresult;
+  // The bug-check header also numbers the texts of the stop screen and the boot banner as
+  // informational and warning messages (0x4000007E, 0x8000007F); no bug check carries those
+  // severities.
+  constexpr std::uint32_t kSeverityBits = 0xC0000000;
+  const std::uint32_t severity = value.value & kSeverityBits;
+  if (rule.plainTable == ErrorType::Stop && severity != 0 && severity != kSeverityBits)
+    return std::nullopt;
   return rule.plainTable;
 }
 
