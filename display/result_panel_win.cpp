@@ -20,19 +20,6 @@ QueryMode StoredQueryMode() {
   return GetWindowLongA(App().queryEdit, GWL_USERDATA) == 0 ? QueryMode::Number : QueryMode::Define;
 }
 
-// Every WM_SETTEXT to the Description field costs a redraw of its scroll bar, several times
-// the rest of a search under Wine, so a field that already shows the text is left alone.
-bool HoldsText(HWND window, std::string_view text) {
-  const int length = GetWindowTextLengthA(window);
-  if (length < 0 || static_cast<std::size_t>(length) != text.size()) {
-    return false;
-  }
-  std::string current(text.size() + 1, '\0');
-  const int copied = GetWindowTextA(window, current.data(), static_cast<int>(current.size()));
-  return static_cast<std::size_t>(copied) == text.size() &&
-         current.compare(0, text.size(), text) == 0;
-}
-
 ViewFields ViewOf(ErrorType type) {
   const AppState& app = App();
   return TypeView(type, StoredCode(type), StoredQueryMode(), *app.messages, *app.database);
@@ -44,14 +31,25 @@ HWND ResultFieldWindow(ResultField field) {
   return App().resultPanel[static_cast<std::size_t>(field)];
 }
 
-void SetFieldText(ResultField field, std::string_view text) {
-  const HWND window = ResultFieldWindow(field);
-  if (HoldsText(window, text)) {
-    return;
+// Every WM_SETTEXT to the Description field costs a redraw of its scroll bar, several times
+// the rest of a search under Wine, so a control that already shows the text is left alone.
+void SetControlText(HWND window, std::string_view text) {
+  const int length = GetWindowTextLengthA(window);
+  if (length >= 0 && static_cast<std::size_t>(length) == text.size()) {
+    std::string current(text.size() + 1, '\0');
+    const int copied = GetWindowTextA(window, current.data(), static_cast<int>(current.size()));
+    if (static_cast<std::size_t>(copied) == text.size() &&
+        current.compare(0, text.size(), text) == 0) {
+      return;
+    }
   }
   const std::string windowText(text);
   const LPARAM pointer = windowText.empty() ? 0 : reinterpret_cast<LPARAM>(windowText.c_str());
   SendMessageA(window, WM_SETTEXT, 0, pointer);
+}
+
+void SetFieldText(ResultField field, std::string_view text) {
+  SetControlText(ResultFieldWindow(field), text);
 }
 
 void ClearResultPanel(ClearLevel level) {

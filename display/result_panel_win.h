@@ -23,8 +23,10 @@ void ShowTypeView(ErrorType type);
 // and the Description take them as they are (the other fields' texts have no line breaks).
 void ShowResultPanel(const ViewFields& fields);
 HWND ResultFieldWindow(ResultField field);
-// Writes a field whole with WM_SETTEXT (an empty text as a null pointer), unless it already
-// holds exactly that text.
+// Writes a control's text whole with WM_SETTEXT (an empty text as a null pointer), unless it
+// already holds exactly that text.
+void SetControlText(HWND window, std::string_view text);
+// SetControlText for one of the six result fields.
 void SetFieldText(ResultField field, std::string_view text);
 
 }  // namespace quillon

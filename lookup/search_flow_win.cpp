@@ -30,12 +30,7 @@ std::string QueryText() {
 void EnterQueryMode(QueryMode mode) {
   const AppState& app = App();
   SetWindowLongA(app.queryEdit, GWL_USERDATA, static_cast<LONG>(mode));
-  const std::string caption(DefineBoxCaption(mode));
-  char current[16] = {};
-  GetWindowTextA(app.defineGroupBox, current, static_cast<int>(sizeof current));
-  if (caption != current) {
-    SetWindowTextA(app.defineGroupBox, caption.c_str());
-  }
+  SetControlText(app.defineGroupBox, DefineBoxCaption(mode));
 }
 
 // Each matched kind's label holds its code and can be chosen; the others keep theirs and are
