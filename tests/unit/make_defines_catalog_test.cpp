@@ -290,7 +290,7 @@ TEST_F(DefinesDatabaseTest, AnswersTheProgramsStatements) {
       {ErrorType::Stop, 10, "IRQL_NOT_LESS_OR_EQUAL", NameRank::Own, "", 2},
   };
   const std::filesystem::path path = directory_ / "defines.db3";
-  ASSERT_EQ("", WriteDefinesDatabase(rows, path));
+  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}}, path));
   const std::pair<const char*, std::optional<std::string>> cases[] = {
       {"SELECT Win32.Define FROM Win32 WHERE (Win32.ErrNum = 0)", "ERROR_SUCCESS"},
       {"SELECT HRESULT.Define FROM HRESULT WHERE (HRESULT.ErrNum = -2147467259)", "E_FAIL"},
@@ -311,14 +311,15 @@ TEST_F(DefinesDatabaseTest, ReplacesTheFileWithIdenticalBytesForIdenticalRows) {
   const std::filesystem::path first = directory_ / "first.db3";
   const std::filesystem::path second = directory_ / "second.db3";
   std::ofstream(second) << "an older file";
-  ASSERT_EQ("", WriteDefinesDatabase(rows, first));
-  ASSERT_EQ("", WriteDefinesDatabase(rows, second));
+  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}}, first));
+  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}}, second));
   EXPECT_EQ(ReadBytes(first), ReadBytes(second));
   EXPECT_FALSE(std::filesystem::exists(directory_ / "second.db3.tmp"));
 }
 
 TEST_F(DefinesDatabaseTest, ReportsAnUnwritablePath) {
-  const std::string error = WriteDefinesDatabase({}, directory_ / "missing" / "defines.db3");
+  const std::string error =
+      WriteDefinesDatabase({{}, {}, {}}, directory_ / "missing" / "defines.db3");
   EXPECT_NE(std::string::npos, error.find("missing")) << error;
 }
 

@@ -21,9 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<HeaderSet> BuildSets() {
-  return {{QUILLON_SDK_INCLUDE_DIR, "", SdkHeaderRules()},
-          {QUILLON_WINE_INCLUDE_DIR, "wine/", WineHeaderRules()}};
+// As the build makes it: the newer SDK headers, the older release, Wine's, and the lists.
+Sources BuildSources() {
+  Sources sources{{{QUILLON_SDK_INCLUDE_DIR, "", SdkHeaderRules()}},
+                  QUILLON_BUG_CHECK_LIST,
+                  QUILLON_STATUS_MAP};
+  if (!std::string_view(QUILLON_OLDER_SDK_INCLUDE_DIR).empty())
+    sources.headerSets.push_back({QUILLON_OLDER_SDK_INCLUDE_DIR, "", SdkHeaderRules(), true});
+  sources.headerSets.push_back({QUILLON_WINE_INCLUDE_DIR, "wine/", WineHeaderRules()});
+  return sources;
 }
 
 std::string ReadBytes(const fs::path& path) {
@@ -41,7 +47,7 @@ class SdkDefinesTest : public ::testing::Test {
     directory_ = new fs::path(fs::temp_directory_path() /
                               ("make_defines_sdk_" + std::to_string(::getpid())));
     fs::create_directories(*directory_);
-    generation_ = new Generation(GenerateDefines(BuildSets(), Database()));
+    generation_ = new Generation(GenerateDefines(BuildSources(), Database()));
   }
   static void TearDownTestSuite() {
     if (directory_ != nullptr)
@@ -124,6 +130,11 @@ TEST_F(SdkDefinesTest, HoldsOneCodeOfEveryFamilyWhereItsHeaderDeclaresIt) {
       {"NTSTATUS", "HIDP_STATUS_INVALID_REPORT_TYPE", -1072627710, "hidpi.h"},  // 0xC0110002
       {"NTSTATUS", "TDI_TIMED_OUT", -1073741643, "ddk/tdistat.h"},              // STATUS_IO_TIMEOUT
       {"STOP", "IRQL_NOT_LESS_OR_EQUAL", 10, "bugcodes.h"},
+      // Bug checks newer than bugcodes.h, and the "_M" forms, from the published list.
+      {"STOP", "KERNEL_SECURITY_CHECK_FAILURE", 0x139, "Bug Check Code Reference"},
+      {"STOP", "SYSTEM_THREAD_EXCEPTION_NOT_HANDLED_M", 0x1000007E, "Bug Check Code Reference"},
+      // Named by mingw-w64 12's headers, not by 10's.
+      {"Win32", "ERROR_FAIL_REBOOT_REQUIRED", 3017, "winerror.h"},
   };
   for (const Spot& spot : spots) {
     SCOPED_TRACE(spot.name);
@@ -146,7 +157,8 @@ TEST_F(SdkDefinesTest, HoldsOneCodeOfEveryFamilyWhereItsHeaderDeclaresIt) {
 
 TEST_F(SdkDefinesTest, KeepsEveryRowInItsKindsRangeAndTheWellKnownNameFirst) {
   EXPECT_EQ("0", Query("SELECT count(*) FROM Win32 WHERE ErrNum < 0 OR ErrNum > 65535"));
-  EXPECT_EQ("0", Query("SELECT count(*) FROM STOP WHERE Header <> 'bugcodes.h'"));
+  EXPECT_EQ("0", Query("SELECT count(*) FROM STOP WHERE Header NOT IN ('bugcodes.h', "
+                       "'Bug Check Code Reference')"));
   // The program's by-number statement yields the first row of a code.
   EXPECT_EQ("E_ACCESSDENIED", Query("SELECT HRESULT.Define FROM HRESULT WHERE "
                                     "(HRESULT.ErrNum = -2147024891)"));
@@ -171,23 +183,60 @@ TEST_F(SdkDefinesTest, ListsWhereTheHeaderSetsDisagreeWithMingwFirst) {
   for (const Disagreement& d : disagreements) {
     ++perTable[static_cast<std::size_t>(d.first.table)];
     EXPECT_EQ(std::string::npos, d.first.header.find("wine/")) << d.name;
-    EXPECT_EQ(0u, d.second.header.find("wine/")) << d.name;
+    if (d.first.table != ErrorType::Stop) {
+      EXPECT_EQ(0u, d.second.header.find("wine/")) << d.name;
+    }
   }
   EXPECT_EQ(29u, perTable[1]);
   EXPECT_EQ(2u, perTable[2]);
-  EXPECT_EQ(31u, disagreements.size());
+  EXPECT_EQ(1u, perTable[3]);
+  EXPECT_EQ(32u, disagreements.size());
   // mingw-w64's value is the one found first; Wine's follows as a row of its own.
   EXPECT_EQ("-2147417814",  // 0x8001012A
             Query("SELECT ErrNum FROM HRESULT WHERE Define = 'CO_E_ACCESSCHECKFAILED'"));
   EXPECT_EQ("2", Query("SELECT count(*) FROM HRESULT WHERE Define = 'CO_E_ACCESSCHECKFAILED'"));
   const std::string text = DisagreementsText(disagreements);
-  EXPECT_EQ(31, std::count(text.begin(), text.end(), '\n'));
+  EXPECT_EQ(32, std::count(text.begin(), text.end(), '\n'));
   EXPECT_NE(std::string::npos, text.find("CO_E_ACCESSCHECKFAILED")) << text;
+  // The header's bug check and the published list's keep a row each, the header's first.
+  EXPECT_EQ("250", Query("SELECT ErrNum FROM STOP WHERE Define = 'IMPERSONATING_WORKER_THREAD' "
+                         "AND Header = 'bugcodes.h'"));
+  EXPECT_EQ("223", Query("SELECT ErrNum FROM STOP WHERE Define = 'IMPERSONATING_WORKER_THREAD' "
+                         "AND Header = 'Bug Check Code Reference'"));
+  EXPECT_NE(std::string::npos, text.find("IMPERSONATING_WORKER_THREAD")) << text;
+}
+
+TEST_F(SdkDefinesTest, KeepsWhatTheOlderHeadersNameAndTheFacilitiesAndTheStatusMap) {
+  if (std::string_view(QUILLON_OLDER_SDK_INCLUDE_DIR).empty())
+    GTEST_SKIP() << "no older SDK headers";
+  // mingw-w64 12 dropped these xaudio2.h names; the database keeps them.
+  const std::vector<std::string>& dropped = generation_->droppedByNewer;
+  EXPECT_NE(dropped.end(),
+            std::find(dropped.begin(), dropped.end(), "XAUDIO20_E_DEVICE_INVALIDATED"));
+  for (const std::string& name : dropped) {
+    EXPECT_NE("-", Query("SELECT 1 FROM HRESULT WHERE Define = '" + name +
+                         "' UNION ALL SELECT 1 "
+                         "FROM Win32 WHERE Define = '" +
+                         name + "'"))
+        << name;
+  }
+  EXPECT_GT(generation_->addedByNewer.size(), 300u);
+
+  EXPECT_EQ("FACILITY_DXGI", Query("SELECT Name FROM Facility WHERE Kind = 'HRESULT' AND "
+                                   "Number = 2170 ORDER BY rowid"));
+  EXPECT_EQ("FACILITY_USB_ERROR_CODE", Query("SELECT Name FROM Facility WHERE Kind = 'NTSTATUS' "
+                                             "AND Number = 16 ORDER BY rowid"));
+  EXPECT_EQ("-", Query("SELECT Name FROM Facility WHERE Number > 8191"));
+
+  EXPECT_EQ("998", Query("SELECT Win32 FROM NtStatusWin32 WHERE NtStatus = -1073741819"));
+  EXPECT_EQ(std::to_string(generation_->statusMap.size()),
+            Query("SELECT count(*) FROM NtStatusWin32"));
+  EXPECT_GT(generation_->statusMap.size(), 1000u);
 }
 
 TEST_F(SdkDefinesTest, GivesByteIdenticalFilesFromTheSameHeaders) {
   const fs::path again = *directory_ / "again.db3";
-  ASSERT_EQ("", GenerateDefines(BuildSets(), again).error);
+  ASSERT_EQ("", GenerateDefines(BuildSources(), again).error);
   const std::string first = ReadBytes(Database());
   EXPECT_GT(first.size(), 1000000u);
   EXPECT_TRUE(first == ReadBytes(again));
@@ -199,9 +248,9 @@ TEST(GenerateDefines, FailsClearlyAndKeepsTheOldFileWhenAHeaderIsMissing) {
   fs::create_directories(directory);
   const fs::path path = directory / "old.db3";
   std::ofstream(path) << "old";
-  std::vector<HeaderSet> sets = BuildSets();
-  sets[0].directory = directory / "nowhere";
-  const Generation generation = GenerateDefines(sets, path);
+  Sources sources = BuildSources();
+  sources.headerSets[0].directory = directory / "nowhere";
+  const Generation generation = GenerateDefines(sources, path);
   EXPECT_NE(std::string::npos, generation.error.find("cannot read")) << generation.error;
   EXPECT_NE(std::string::npos, generation.error.find("nowhere")) << generation.error;
   EXPECT_EQ(3u, fs::file_size(path));

@@ -6,6 +6,7 @@
 
 #include "tools/make_defines/define_expression.h"
 #include "tools/make_defines/define_scanner.h"
+#include "tools/make_defines/listed_codes.h"
 
 namespace quillon::make_defines {
 namespace {
@@ -212,6 +213,44 @@ TEST(EvaluateDefine, RejectsWhatItCannotEvaluateWithAReason) {
     const Evaluation evaluation = EvaluateDefine(body, Resolve);
     EXPECT_FALSE(evaluation.value.has_value());
     EXPECT_NE(std::string::npos, evaluation.error.find(reason)) << evaluation.error;
+  }
+}
+
+TEST(ListedCodes, ReadsTheKeptListsAndNamesTheFirstBadLine) {
+  std::string error;
+  const Catalog bugChecks = ReadBugCheckList(
+      "# source\n0x0000000A\tIRQL_NOT_LESS_OR_EQUAL\r\n\n0x1000007E\tSTOP_M\n", error);
+  EXPECT_EQ("", error);
+  ASSERT_EQ(2u, bugChecks.rows.size());
+  EXPECT_EQ(0x1000007E, bugChecks.rows[1].code);
+  EXPECT_EQ(ErrorType::Stop, bugChecks.rows[1].table);
+  EXPECT_EQ(kBugCheckListSource, bugChecks.rows[1].header);
+
+  const std::vector<StatusMapping> map = ReadStatusMap("0xC0000005\t998\n0x00000000\t0\n", error);
+  EXPECT_EQ("", error);
+  EXPECT_EQ((std::vector<StatusMapping>{{-1073741819, 998}, {0, 0}}), map);
+
+  struct Bad {
+    const char* text;
+    bool statusMap;
+  };
+  const Bad bad[] = {
+      {"0x1 A\n", false},               // no tab
+      {"0x1\tA\tB\n", false},           // three fields
+      {"0xZZ\tA\n", false},             // no number
+      {"0x1\t9NAME\n", false},          // no name
+      {"0x123456789\tA\n", false},      // past 32 bits
+      {"0xC0000005\t0x10000\n", true},  // no Win32 code
+      {"0xC0000005\t-1\n", true},
+  };
+  for (const Bad& line : bad) {
+    SCOPED_TRACE(line.text);
+    error.clear();
+    if (line.statusMap)
+      ReadStatusMap(std::string("# c\n") + line.text, error);
+    else
+      ReadBugCheckList(std::string("# c\n") + line.text, error);
+    EXPECT_EQ(0u, error.find("line 2 ")) << error;
   }
 }
 

@@ -4,4 +4,7 @@ quillon_unit_test(make_defines_test
                   LIBS quillon_make_defines)
 target_compile_definitions(make_defines_test
                            PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}"
-                                   QUILLON_WINE_INCLUDE_DIR="${QUILLON_WINE_INCLUDE_DIR}")
+                                   QUILLON_OLDER_SDK_INCLUDE_DIR="${QUILLON_OLDER_SDK_INCLUDE_DIR}"
+                                   QUILLON_WINE_INCLUDE_DIR="${QUILLON_WINE_INCLUDE_DIR}"
+                                   QUILLON_BUG_CHECK_LIST="${QUILLON_BUG_CHECK_LIST}"
+                                   QUILLON_STATUS_MAP="${QUILLON_STATUS_MAP}")

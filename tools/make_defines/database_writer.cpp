@@ -37,6 +37,61 @@ std::string CreateSchema(sqlite3* connection) {
   return {};
 }
 
+// The tables beside the four of the kinds: the program's statements never name them.
+std::string CreateExtraTables(sqlite3* connection) {
+  const std::string sql =
+      "CREATE TABLE " + std::string(kFacilityTable) + " (" + std::string(kFacilityKindColumn) +
+      " TEXT NOT NULL, " + std::string(kFacilityNumberColumn) + " INTEGER NOT NULL, " +
+      std::string(kFacilityNameColumn) + " TEXT NOT NULL, " + std::string(kHeaderColumn) +
+      " TEXT NOT NULL); CREATE TABLE " + std::string(kStatusMapTable) + " (" +
+      std::string(kStatusMapStatusColumn) + " INTEGER NOT NULL, " +
+      std::string(kStatusMapWin32Column) + " INTEGER NOT NULL);";
+  return Execute(connection, sql);
+}
+
+std::string CreateExtraIndexes(sqlite3* connection) {
+  const std::string facility(kFacilityTable);
+  const std::string map(kStatusMapTable);
+  const std::string sql = "CREATE INDEX " + facility + "_Number ON " + facility + " (" +
+                          std::string(kFacilityKindColumn) + ", " +
+                          std::string(kFacilityNumberColumn) + "); CREATE INDEX " + map + "_" +
+                          std::string(kStatusMapStatusColumn) + " ON " + map + " (" +
+                          std::string(kStatusMapStatusColumn) + "); CREATE INDEX " + map + "_" +
+                          std::string(kStatusMapWin32Column) + " ON " + map + " (" +
+                          std::string(kStatusMapWin32Column) + ");";
+  return Execute(connection, sql);
+}
+
+std::string InsertExtraRows(sqlite3* connection, const DatabaseContent& content) {
+  const std::string facilitySql =
+      "INSERT INTO " + std::string(kFacilityTable) + " VALUES (?, ?, ?, ?);";
+  const SqliteStatement facility = PrepareStatement(connection, facilitySql);
+  if (facility == nullptr)
+    return ErrorText(connection, facilitySql);
+  for (const FacilityRow& row : content.facilities) {
+    const std::string_view kind = ErrorTypeName(row.kind);
+    sqlite3_reset(facility.get());
+    sqlite3_bind_text(facility.get(), 1, kind.data(), static_cast<int>(kind.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(facility.get(), 2, row.number);
+    sqlite3_bind_text(facility.get(), 3, row.name.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(facility.get(), 4, row.header.c_str(), -1, SQLITE_STATIC);
+    if (sqlite3_step(facility.get()) != SQLITE_DONE)
+      return ErrorText(connection, "inserting " + row.name);
+  }
+  const std::string mapSql = "INSERT INTO " + std::string(kStatusMapTable) + " VALUES (?, ?);";
+  const SqliteStatement map = PrepareStatement(connection, mapSql);
+  if (map == nullptr)
+    return ErrorText(connection, mapSql);
+  for (const StatusMapping& mapping : content.statusMap) {
+    sqlite3_reset(map.get());
+    sqlite3_bind_int(map.get(), 1, mapping.status);
+    sqlite3_bind_int(map.get(), 2, mapping.win32);
+    if (sqlite3_step(map.get()) != SQLITE_DONE)
+      return ErrorText(connection, "inserting the Win32 code of an NTSTATUS value");
+  }
+  return {};
+}
+
 std::string CreateIndexes(sqlite3* connection) {
   for (const ErrorType type : kErrorTypes) {
     const std::string table(ErrorTypeName(type));
@@ -75,7 +130,7 @@ std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) 
   return {};
 }
 
-std::string WriteFile(const std::vector<DefineRow>& rows, const std::string& path) {
+std::string WriteFile(const DatabaseContent& content, const std::string& path) {
   sqlite3* raw = nullptr;
   const int opened =
       sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -87,9 +142,15 @@ std::string WriteFile(const std::vector<DefineRow>& rows, const std::string& pat
   if (error.empty())
     error = CreateSchema(c);
   if (error.empty())
-    error = InsertRows(c, rows);
+    error = CreateExtraTables(c);
+  if (error.empty())
+    error = InsertRows(c, content.rows);
+  if (error.empty())
+    error = InsertExtraRows(c, content);
   if (error.empty())
     error = CreateIndexes(c);
+  if (error.empty())
+    error = CreateExtraIndexes(c);
   if (error.empty())
     error = Execute(c, "COMMIT;");
   // Packs the pages; the file then depends only on the rows and SQLite's version.
@@ -100,7 +161,7 @@ std::string WriteFile(const std::vector<DefineRow>& rows, const std::string& pat
 
 }  // namespace
 
-std::string WriteDefinesDatabase(const std::vector<DefineRow>& rows,
+std::string WriteDefinesDatabase(const DatabaseContent& content,
                                  const std::filesystem::path& path) {
   std::filesystem::path temporary = path;
   temporary += ".tmp";
@@ -109,7 +170,7 @@ std::string WriteDefinesDatabase(const std::vector<DefineRow>& rows,
   std::error_code ignored;
   std::filesystem::remove(temporary, ignored);
   std::filesystem::remove(journal, ignored);
-  std::string error = WriteFile(rows, temporary.string());
+  std::string error = WriteFile(content, temporary.string());
   if (error.empty()) {
     std::error_code renameError;
     std::filesystem::rename(temporary, path, renameError);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/listed_codes.h"
 
 namespace quillon::make_defines {
 
@@ -14,7 +15,13 @@ namespace quillon::make_defines {
 // rows with one code the first given is the one a lookup finds first. The file is built
 // beside path and renamed over it only when complete; the same rows always give the same
 // bytes. Returns an error text, empty on success.
-std::string WriteDefinesDatabase(const std::vector<DefineRow>& rows,
-                                 const std::filesystem::path& path);
+// Beside them, the facility names (Facility: Kind, Number, Name, Header, in the order given)
+// and the Win32 code of each mapped NTSTATUS value (NtStatusWin32: NtStatus, Win32).
+struct DatabaseContent {
+  const std::vector<DefineRow>& rows;
+  const std::vector<FacilityRow>& facilities;
+  const std::vector<StatusMapping>& statusMap;
+};
+std::string WriteDefinesDatabase(const DatabaseContent& content, const std::filesystem::path& path);
 
 }  // namespace quillon::make_defines

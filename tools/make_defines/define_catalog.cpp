@@ -192,6 +192,27 @@ void SortRows(std::vector<DefineRow>& rows) {
             [&key](const DefineRow& a, const DefineRow& b) { return key(a) < key(b); });
 }
 
+// Facility numbers: FACILITY_* and the families' own _FAC* (dxgi.h's _FACDXGI). Those of
+// ntstatus.h number NTSTATUS facilities, the bug-check header's none, all others HRESULT's.
+std::optional<ErrorType> FacilityKind(std::string_view name, std::string_view header) {
+  if (!StartsWith(name, "FACILITY_") && !StartsWith(name, "_FAC"))
+    return std::nullopt;
+  const std::string_view file = header.substr(header.rfind('/') + 1);
+  if (file == "bugcodes.h")
+    return std::nullopt;
+  return file == "ntstatus.h" ? ErrorType::NtStatus : ErrorType::Hresult;
+}
+
+void SortFacilities(std::vector<FacilityRow>& facilities) {
+  // FACILITY_DXGI before _FACDXGI, then by the header's authority.
+  const auto key = [](const FacilityRow& row) {
+    return std::make_tuple(row.kind, row.number, row.name[0] == '_', row.authority,
+                           std::string_view(row.name));
+  };
+  std::sort(facilities.begin(), facilities.end(),
+            [&key](const FacilityRow& a, const FacilityRow& b) { return key(a) < key(b); });
+}
+
 SymbolTable CollectSymbols(const std::vector<ParsedHeader>& headers, Catalog& catalog) {
   SymbolTable symbols;
   for (std::size_t h = 0; h < headers.size(); ++h) {
@@ -225,7 +246,18 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
     const HeaderRule& rule = headers[h].rule;
     for (const MacroDefinition& definition : headers[h].defines) {
       const Symbol& symbol = symbols.find(definition.name)->second;
-      if (symbol.definition != &definition || !IsCandidate(definition, rule))
+      if (symbol.definition != &definition)
+        continue;
+      if (const std::optional<ErrorType> kind = FacilityKind(definition.name, rule.file);
+          kind && !definition.functionLike) {
+        constexpr std::uint32_t kLargestFacility = 0x1FFF;
+        const Evaluation facility = resolver.Evaluate(definition.name);
+        if (facility.value && facility.value->value <= kLargestFacility) {
+          catalog.facilities.push_back(
+              {*kind, facility.value->value, definition.name, rule.file, h});
+        }
+      }
+      if (!IsCandidate(definition, rule))
         continue;
       const Evaluation evaluation = resolver.Evaluate(definition.name);
       if (!evaluation.value) {
@@ -249,6 +281,7 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
   std::erase_if(catalog.rows,
                 [&bases](const DefineRow& row) { return bases.count(row.name) != 0; });
   SortRows(catalog.rows);
+  SortFacilities(catalog.facilities);
   return catalog;
 }
 
@@ -280,6 +313,17 @@ Catalog MergeCatalogs(Catalog first, const Catalog& second) {
   first.rows.insert(first.rows.end(), std::make_move_iterator(added.begin()),
                     std::make_move_iterator(added.end()));
   SortRows(first.rows);
+  for (const FacilityRow& facility : second.facilities) {
+    const bool known = std::any_of(
+        first.facilities.begin(), first.facilities.end(), [&facility](const FacilityRow& other) {
+          return other.kind == facility.kind && other.name == facility.name;
+        });
+    if (!known) {
+      first.facilities.push_back(facility);
+      first.facilities.back().authority += firstHeaders;
+    }
+  }
+  SortFacilities(first.facilities);
   first.skipped.insert(first.skipped.end(), second.skipped.begin(), second.skipped.end());
   first.redefined.insert(first.redefined.end(), second.redefined.begin(), second.redefined.end());
   std::sort(first.disagreements.begin(), first.disagreements.end(),

@@ -56,6 +56,16 @@ struct Disagreement {
   DefineRow second;  // the other set's row, kept after it
 };
 
+// A facility number that a header names (FACILITY_DXGI, _FACDXGI), for the facilities the
+// program's own table has no text for.
+struct FacilityRow {
+  ErrorType kind = ErrorType::Hresult;  // HRESULT, or NTSTATUS for ntstatus.h's
+  std::uint32_t number = 0;
+  std::string name;
+  std::string header;
+  std::size_t authority = 0;
+};
+
 struct SkippedDefine {
   std::string name;
   std::string file;
@@ -68,6 +78,7 @@ struct Catalog {
   std::vector<SkippedDefine> skipped;    // code names whose value could not be worked out
   std::vector<SkippedDefine> redefined;  // later definitions with other text, not used
   std::vector<Disagreement> disagreements;
+  std::vector<FacilityRow> facilities;  // by kind, number, then the name to show first
 };
 
 // The codes are the object-like defines with a value, minus reserved names (leading "_"),
@@ -83,7 +94,7 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers);
 // The rows of two independent sets of headers, each built on its own: every row of first,
 // and the rows of second whose name first's table of that kind lacks. A name both have in
 // one table with another code is a disagreement: first's row stays, second's is kept after
-// it. second's headers rank after all of first's.
+// it. second's headers rank after all of first's. A facility name that first lacks is added.
 Catalog MergeCatalogs(Catalog first, const Catalog& second);
 
 }  // namespace quillon::make_defines

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "lookup/error_type.h"
@@ -48,12 +49,26 @@ std::string Line(const char* format, Args... args) {
   return text + "\n";
 }
 
+// The names of a catalog's rows, each once.
+std::set<std::string> NamesOf(const Catalog& catalog) {
+  std::set<std::string> names;
+  for (const DefineRow& row : catalog.rows) names.insert(row.name);
+  return names;
+}
+
+std::vector<std::string> Missing(const std::set<std::string>& from,
+                                 const std::set<std::string>& in) {
+  std::vector<std::string> missing;
+  std::set_difference(from.begin(), from.end(), in.begin(), in.end(), std::back_inserter(missing));
+  return missing;
+}
+
 }  // namespace
 
-Generation GenerateDefines(const std::vector<HeaderSet>& sets,
-                           const std::filesystem::path& output) {
+Generation GenerateDefines(const Sources& sources, const std::filesystem::path& output) {
   Generation generation;
-  for (const HeaderSet& set : sets) {
+  std::set<std::string> previousNames;
+  for (const HeaderSet& set : sources.headerSets) {
     std::vector<ParsedHeader> headers;
     for (const HeaderRule& rule : set.rules) {
       const std::filesystem::path path = set.directory / rule.file;
@@ -67,7 +82,41 @@ Generation GenerateDefines(const std::vector<HeaderSet>& sets,
       labelled.file = set.label + rule.file;
       headers.push_back({std::move(labelled), ScanDefines(*text)});
     }
-    generation.catalog = MergeCatalogs(std::move(generation.catalog), BuildCatalog(headers));
+    Catalog catalog = BuildCatalog(headers);
+    std::set<std::string> names = NamesOf(catalog);
+    if (set.olderRelease) {
+      generation.addedByNewer = Missing(previousNames, names);
+      generation.droppedByNewer = Missing(names, previousNames);
+      // What the newer release still names is its to give; the older one's rows of it would
+      // repeat the names skipped and redefined.
+      catalog.skipped.clear();
+      catalog.redefined.clear();
+    }
+    generation.catalog = MergeCatalogs(std::move(generation.catalog), catalog);
+    previousNames = std::move(names);
+  }
+
+  if (!sources.bugCheckList.empty()) {
+    const std::optional<std::string> text = ReadFile(sources.bugCheckList);
+    std::string error = text ? "" : "cannot read";
+    const Catalog listed = text ? ReadBugCheckList(*text, error) : Catalog{};
+    if (!error.empty()) {
+      generation.error = sources.bugCheckList.string() + ": " + error;
+      return generation;
+    }
+    generation.headersRead.push_back(sources.bugCheckList);
+    generation.catalog = MergeCatalogs(std::move(generation.catalog), listed);
+  }
+  if (!sources.statusMap.empty()) {
+    const std::optional<std::string> text = ReadFile(sources.statusMap);
+    std::string error = text ? "" : "cannot read";
+    if (text)
+      generation.statusMap = ReadStatusMap(*text, error);
+    if (!error.empty()) {
+      generation.error = sources.statusMap.string() + ": " + error;
+      return generation;
+    }
+    generation.headersRead.push_back(sources.statusMap);
   }
 
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
@@ -77,8 +126,14 @@ Generation GenerateDefines(const std::vector<HeaderSet>& sets,
       return generation;
     }
   }
-  generation.error = WriteDefinesDatabase(generation.catalog.rows, output);
+  generation.error = WriteDefinesDatabase(
+      {generation.catalog.rows, generation.catalog.facilities, generation.statusMap}, output);
   return generation;
+}
+
+Generation GenerateDefines(const std::vector<HeaderSet>& sets,
+                           const std::filesystem::path& output) {
+  return GenerateDefines(Sources{sets, {}, {}}, output);
 }
 
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
@@ -87,7 +142,8 @@ std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
   return counts;
 }
 
-std::string SummaryText(const Catalog& catalog) {
+std::string SummaryText(const Generation& generation) {
+  const Catalog& catalog = generation.catalog;
   std::string text;
   const std::array<std::size_t, 4> counts = CountRows(catalog.rows);
   for (const ErrorType type : kErrorTypes) {
@@ -120,6 +176,13 @@ std::string SummaryText(const Catalog& catalog) {
       Line("  skipped   %6zu names whose value could not be worked out", catalog.skipped.size());
   text += Line("  disagree  %6zu names the header sets give different codes",
                catalog.disagreements.size());
+  text += Line("  facility  %6zu facility names", catalog.facilities.size());
+  text += Line("  mapped    %6zu NTSTATUS values to a Win32 code", generation.statusMap.size());
+  text +=
+      Line("  newer     %6zu names the newer SDK headers added", generation.addedByNewer.size());
+  text += Line("  dropped   %6zu names the newer SDK headers dropped, kept from the older",
+               generation.droppedByNewer.size());
+  for (const std::string& name : generation.droppedByNewer) text += Line("    %s", name.c_str());
   return text;
 }
 

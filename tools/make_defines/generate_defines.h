@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/listed_codes.h"
 
 namespace quillon::make_defines {
 
@@ -16,12 +17,27 @@ struct HeaderSet {
   std::filesystem::path directory;
   std::string label;  // put before each file name in the Header column, e.g. "wine/"
   std::vector<HeaderRule> rules;
+  // An older release of the set before it: it adds only the names that set lacks (so none
+  // is lost with an upgrade), and the names each has that the other lacks are reported.
+  bool olderRelease = false;
+};
+
+// Everything a database is made from: header sets in order of authority, and the two lists
+// kept as data (empty paths: none).
+struct Sources {
+  std::vector<HeaderSet> headerSets;
+  std::filesystem::path bugCheckList;  // merged after the headers
+  std::filesystem::path statusMap;
 };
 
 struct Generation {
   std::string error;  // empty on success; then output holds the new database
   Catalog catalog;
-  std::vector<std::filesystem::path> headersRead;
+  std::vector<std::filesystem::path> headersRead;  // and the lists read
+  std::vector<StatusMapping> statusMap;
+  // Names of the first header set that its older release lacks, and the other way round.
+  std::vector<std::string> addedByNewer;
+  std::vector<std::string> droppedByNewer;
 };
 
 // Reads every header of every set and writes output. Each set is worked out on its own and
@@ -29,14 +45,16 @@ struct Generation {
 // have stays the one found first. Fails, leaving any existing output as it was, when a
 // header cannot be read, when a table would be empty (the headers are not what they should
 // be) or when the database cannot be written.
+Generation GenerateDefines(const Sources& sources, const std::filesystem::path& output);
 Generation GenerateDefines(const std::vector<HeaderSet>& sets, const std::filesystem::path& output);
 
 // Rows per table, in ErrorType order.
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows);
 
-// Rows per table and per header (most rows first), the names left out and the number of
-// disagreements, as the tool prints them.
-std::string SummaryText(const Catalog& catalog);
+// Rows per table and per header (most rows first), the names left out, the number of
+// disagreements and of facility names, the mapped NTSTATUS values and what the newer
+// headers added and dropped, as the tool prints them.
+std::string SummaryText(const Generation& generation);
 
 // Every disagreement, one a line: table, name, and each set's value with its header.
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements);

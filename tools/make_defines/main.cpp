@@ -16,9 +16,14 @@ namespace md = quillon::make_defines;
 
 constexpr char kUsage[] =
     "usage: make_defines <mingw-w64-include-directory> <output.db3>\n"
-    "                    [--wine <wine-include-directory>] [--core] [--depfile <file>]\n"
-    "                    [--disagreements <file>] [--report <file>] [--verbose]\n"
+    "                    [--older-sdk <include-directory>] [--wine <wine-include-directory>]\n"
+    "                    [--bug-checks <file>] [--status-map <file>] [--core]\n"
+    "                    [--depfile <file>] [--disagreements <file>] [--report <file>]\n"
+    "                    [--verbose]\n"
+    "  --older-sdk      an older release of the SDK headers; names the newer lacks are kept\n"
     "  --wine           also read Wine's headers; names only they have are added\n"
+    "  --bug-checks     the published bug checks (code TAB name), merged after the headers\n"
+    "  --status-map     the Win32 code of each NTSTATUS value (value TAB code)\n"
     "  --core           read only the nine headers the database was first made from\n"
     "  --disagreements  write the names the two sets give different codes to <file>\n"
     "  --report         write the rows per table and per header to <file>\n";
@@ -26,7 +31,10 @@ constexpr char kUsage[] =
 struct Options {
   std::filesystem::path includeDirectory;
   std::filesystem::path output;
+  std::filesystem::path olderSdkDirectory;
   std::filesystem::path wineDirectory;
+  std::filesystem::path bugChecks;
+  std::filesystem::path statusMap;
   std::filesystem::path depfile;
   std::filesystem::path disagreements;
   std::filesystem::path report;
@@ -44,6 +52,12 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
       options.core = true;
     } else if (args[i] == "--wine" && hasValue) {
       options.wineDirectory = args[++i];
+    } else if (args[i] == "--older-sdk" && hasValue) {
+      options.olderSdkDirectory = args[++i];
+    } else if (args[i] == "--bug-checks" && hasValue) {
+      options.bugChecks = args[++i];
+    } else if (args[i] == "--status-map" && hasValue) {
+      options.statusMap = args[++i];
     } else if (args[i] == "--depfile" && hasValue) {
       options.depfile = args[++i];
     } else if (args[i] == "--disagreements" && hasValue) {
@@ -63,13 +77,16 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
   return true;
 }
 
-std::vector<md::HeaderSet> HeaderSets(const Options& options) {
-  std::vector<md::HeaderSet> sets = {
-      {options.includeDirectory, "",
-       options.core ? md::CoreSdkHeaderRules() : md::SdkHeaderRules()}};
+md::Sources SourcesOf(const Options& options) {
+  const std::vector<md::HeaderRule> sdkRules =
+      options.core ? md::CoreSdkHeaderRules() : md::SdkHeaderRules();
+  md::Sources sources{
+      {{options.includeDirectory, "", sdkRules}}, options.bugChecks, options.statusMap};
+  if (!options.olderSdkDirectory.empty())
+    sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
   if (!options.wineDirectory.empty())
-    sets.push_back({options.wineDirectory, "wine/", md::WineHeaderRules()});
-  return sets;
+    sources.headerSets.push_back({options.wineDirectory, "wine/", md::WineHeaderRules()});
+  return sources;
 }
 
 void PrintDetails(const md::Catalog& catalog) {
@@ -104,12 +121,12 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const md::Generation generation = md::GenerateDefines(HeaderSets(options), options.output);
+  const md::Generation generation = md::GenerateDefines(SourcesOf(options), options.output);
   if (!generation.error.empty()) {
     std::fprintf(stderr, "make_defines: %s\n", generation.error.c_str());
     return 1;
   }
-  const std::string summary = md::SummaryText(generation.catalog);
+  const std::string summary = md::SummaryText(generation);
   const std::string disagreements = md::DisagreementsText(generation.catalog.disagreements);
   std::printf("make_defines: wrote %s\n%s", options.output.string().c_str(), summary.c_str());
   if (!disagreements.empty())
