@@ -2,12 +2,77 @@
 
 #include <utility>
 
+#include "display/facility_names.h"
 #include "display/type_views.h"
+#include "lookup/code_bits.h"
 #include "lookup/message_lookup.h"
+#include "lookup/wrapped_code.h"
+#include "query/text_routines.h"
 
 namespace quillon {
 
 namespace {
+
+constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
+constexpr std::uint32_t kHresultOfWin32 = 0x80070000u;  // the high word of HRESULT_FROM_WIN32
+
+// The message source's text for value of type; nothing when it has none. The system table
+// answers an HRESULT up to 0xFFFF with the Win32 code's text, so such an HRESULT takes none.
+std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
+                                           MessageSource& messages) {
+  if (type == ErrorType::Hresult && value <= kLargestWin32Code) {
+    return std::nullopt;
+  }
+  LookupOutcome shown = Lookup(type, value, LookupMode::Show, messages);
+  if (!shown.description) {
+    return std::nullopt;
+  }
+  std::string& text = *shown.description;
+  text.resize(TrimTrailingSpace(text).size());
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  return std::move(text);
+}
+
+CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages,
+                    const DefineRows& defines) {
+  return {type, value, defines.NamesOfValue(type, value), DescriptionText(type, value, messages)};
+}
+
+// On the command line a Win32 code above 0xFFFF is only its HRESULT form, 0x8007xxxx; an
+// NTSTATUS of facility 7 (0xC007xxxx) wraps one instead, and any other value is none.
+bool MayBeWin32(std::uint32_t value) {
+  return value <= kLargestWin32Code || (value & 0xFFFF0000u) == kHresultOfWin32;
+}
+
+std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {
+  const std::string_view known = FacilityText(type, code);
+  if (known == kUnknownText && (type == ErrorType::Hresult || type == ErrorType::NtStatus)) {
+    if (std::optional<std::string> named = defines.FacilityName(type, CodeFacility(code))) {
+      return *named;
+    }
+  }
+  return std::string(known);
+}
+
+std::vector<RelatedAnswer> RelativesOf(ErrorType type, std::uint32_t code, MessageSource& messages,
+                                       const DefineRows& defines) {
+  std::vector<RelatedAnswer> related;
+  if (type == ErrorType::NtStatus) {
+    if (const std::optional<std::uint32_t> win32 = defines.Win32OfStatus(code)) {
+      related.push_back({Relation::Win32, Describe(ErrorType::Win32, *win32, messages, defines)});
+    }
+  } else if (type == ErrorType::Win32 && code <= kLargestWin32Code) {
+    related.push_back({Relation::Hresult,
+                       Describe(ErrorType::Hresult, HresultFromWin32(code), messages, defines)});
+    for (const std::uint32_t status : defines.StatusesOfWin32(code)) {
+      related.push_back(
+          {Relation::NtStatus, Describe(ErrorType::NtStatus, status, messages, defines)});
+    }
+  }
+  return related;
+}
 
 // The kind's answer for value, or nothing when the kind does not know it. A value the kind
 // cannot hold (a Win32 value above 0xFFFF outside facility 7) is known only when its table
@@ -15,17 +80,23 @@ namespace {
 std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool held,
                                      MessageSource& messages, const DefineRows& defines) {
   const LookupPlan plan = PlanLookup(type, value);
-  if (!plan.applicable && !held) {
+  const bool applicable = plan.applicable && (type != ErrorType::Win32 || MayBeWin32(value));
+  if (!applicable && !held) {
     return std::nullopt;
   }
-  const std::uint32_t code = plan.applicable ? plan.code : value;
-  const LookupOutcome shown = Lookup(type, value, LookupMode::Show, messages);
-  const std::string description(TrimTrailingSpace(shown.description.value_or("")));
-  std::vector<NamedDefine> names = defines.NamesOfValue(type, code);
-  // The system table answers a value up to 0xFFFF as the Win32 code it is; as an HRESULT such
-  // a value is known only by name (S_OK, S_FALSE).
-  const bool win32Text = type == ErrorType::Hresult && code <= 0xFFFFu;
-  if (names.empty() && (description.empty() || win32Text)) {
+  const std::uint32_t code = applicable ? plan.code : value;
+  CodeAnswer own{type, code, defines.NamesOfValue(type, code),
+                 applicable ? DescriptionText(type, code, messages) : std::nullopt};
+  std::optional<CodeAnswer> wraps;
+  std::string_view wrapper;
+  if (const std::optional<WrappedCode> wrapped = UnwrapCode(type, code)) {
+    CodeAnswer inner = Describe(wrapped->type, wrapped->value, messages, defines);
+    if (inner.Known()) {
+      wraps = std::move(inner);
+      wrapper = wrapped->wrapper;
+    }
+  }
+  if (!own.Known() && !wraps) {
     return std::nullopt;
   }
   KindAnswer answer;
@@ -33,12 +104,20 @@ std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool h
   answer.value = code;
   answer.code = CodeText(code);
   answer.status = StatusText(type, code);
-  answer.facility = FacilityText(type, code);
-  answer.names = std::move(names);
-  if (!description.empty()) {
-    answer.description = description;
-  }
+  answer.facility = FacilityOf(type, code, defines);
+  answer.names = std::move(own.names);
+  answer.description = std::move(own.description);
+  answer.wraps = std::move(wraps);
+  answer.wrapper = wrapper;
+  answer.related = RelativesOf(type, code, messages, defines);
   return answer;
+}
+
+std::string CodeLabel(const CodeAnswer& code) {
+  std::string label(ErrorTypeName(code.type));
+  label += ' ';
+  label += code.names.empty() ? "0x" + FormatHex8(code.value) : code.names.front().name;
+  return label;
 }
 
 }  // namespace
@@ -60,6 +139,33 @@ ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const Defi
     }
   }
   return answer;
+}
+
+std::string_view RelationName(Relation relation) {
+  switch (relation) {
+    case Relation::NtStatus:
+      return "ntstatus";
+    case Relation::Hresult:
+      return "hresult";
+    case Relation::Win32:
+      break;
+  }
+  return "win32";
+}
+
+DescriptionOf FirstDescription(const KindAnswer& match) {
+  if (match.description) {
+    return {&*match.description, {}};
+  }
+  if (match.wraps && match.wraps->description) {
+    return {&*match.wraps->description, CodeLabel(*match.wraps)};
+  }
+  for (const RelatedAnswer& relative : match.related) {
+    if (relative.code.description) {
+      return {&*relative.code.description, CodeLabel(relative.code)};
+    }
+  }
+  return {};
 }
 
 std::string_view TrimTrailingSpace(std::string_view text) {

@@ -60,32 +60,60 @@ std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPla
   return std::make_unique<FileMessageSource>(found.files);
 }
 
-// Queries one at a time, from the arguments or from the lines of standard input.
+// Queries one at a time, from the arguments or from the lines of standard input ("-" among the
+// arguments, or no argument at all).
 class QueryFeed {
  public:
   QueryFeed(const Options& options, std::istream& in) : queries_(options.queries), in_(in) {}
   bool Next(std::string& query) {
-    if (!queries_.empty()) {
-      if (next_ == queries_.size()) {
-        return false;
+    if (queries_.empty()) {
+      return NextLine(query);
+    }
+    while (next_ < queries_.size() || readingInput_) {
+      if (readingInput_) {
+        if (NextLine(query)) {
+          return true;
+        }
+        readingInput_ = false;
+        continue;
       }
-      query = queries_[next_++];
+      const std::string& argument = queries_[next_++];
+      if (argument == "-") {
+        readingInput_ = true;
+        continue;
+      }
+      query = std::string(TrimSpace(argument));
       return true;
     }
-    // Blank lines are no queries; a line's surrounding blanks (a CR from a Windows file) go.
+    return false;
+  }
+
+ private:
+  // Blank lines are no queries; a line's surrounding blanks (a CR from a Windows file) go, and
+  // so does the byte-order mark that Windows editors put before the first.
+  bool NextLine(std::string& query) {
     while (std::getline(in_, query)) {
-      const std::size_t first = query.find_first_not_of(" \t\r");
-      if (first != std::string::npos) {
-        query = std::string(TrimTrailingSpace(std::string_view(query).substr(first)));
+      std::string_view line = query;
+      if (firstLine_) {
+        firstLine_ = false;
+        constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+        if (line.starts_with(kUtf8ByteOrderMark)) {
+          line.remove_prefix(kUtf8ByteOrderMark.size());
+        }
+      }
+      line = TrimSpace(line);
+      if (!line.empty()) {
+        query = std::string(line);
         return true;
       }
     }
     return false;
   }
 
- private:
   const std::vector<std::string>& queries_;
   std::size_t next_ = 0;
+  bool readingInput_ = false;
+  bool firstLine_ = true;
   std::istream& in_;
 };
 

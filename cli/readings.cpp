@@ -1,6 +1,7 @@
 #include "cli/readings.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "query/classify_query.h"
 #include "query/text_routines.h"
@@ -23,12 +24,23 @@ bool HasLetter(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c > '9'; });
 }
 
-Reading NumberReading(std::string_view text, std::uint32_t value) {
-  const ReadingKind kind = text.front() == '-' ? ReadingKind::Negative
-                           : text.size() > 1 && (text[1] == 'x' || text[1] == 'X')
-                               ? ReadingKind::Hex
-                               : ReadingKind::Decimal;
-  return {kind, value, {}};
+std::string_view WithoutLeadingZeros(std::string_view digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string_view::npos ? std::string_view() : digits.substr(first);
+}
+
+// Digits of one base, any number of leading zeros, up to 32 bits; nothing when larger.
+std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base) {
+  std::uint64_t value = 0;
+  for (const char c : WithoutLeadingZeros(digits)) {
+    const unsigned digit =
+        c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+    value = value * base + digit;
+    if (value > 0xFFFFFFFFu) {
+      return std::nullopt;
+    }
+  }
+  return static_cast<std::uint32_t>(value);
 }
 
 QueryReadings Rejected(std::string_view message) {
@@ -39,36 +51,76 @@ QueryReadings Accepted(std::vector<Reading> readings) {
   return {std::move(readings), {}};
 }
 
-// Digits and letters a to f only: the window's rules read it as hexadecimal once "0x" stands
-// before it, with their own messages for one too big.
-QueryReadings ReadBareHex(std::string_view text) {
-  const QueryVerdict hex = ClassifyQuery("0x" + std::string(text));
-  if (hex.kind != QueryVerdict::Kind::Number) {
-    return Rejected(hex.message);
+// Digits alone: decimal (up to 4294967295) and hexadecimal written without 0x, both answered
+// when they differ. Zero-padded digits (00000050, as crash reports print bug checks) are read
+// as hexadecimal first.
+QueryReadings ReadDigits(std::string_view digits) {
+  const std::optional<std::uint32_t> decimal = ParseDigits(digits, 10);
+  const std::optional<std::uint32_t> hex = ParseDigits(digits, 16);
+  std::vector<Reading> readings;
+  if (decimal) {
+    readings.push_back({ReadingKind::Decimal, *decimal, {}});
   }
-  return Accepted({{ReadingKind::Hex, hex.number, {}}});
+  if (hex && hex != decimal) {
+    const bool zeroPadded = digits.size() > 1 && digits.front() == '0';
+    readings.insert(zeroPadded ? readings.begin() : readings.end(), {ReadingKind::Hex, *hex, {}});
+  }
+  if (readings.empty()) {
+    return Rejected(kUnsignedTooBigMessage);
+  }
+  return Accepted(std::move(readings));
+}
+
+QueryReadings ReadHex(std::string_view digits) {
+  const std::optional<std::uint32_t> value = ParseDigits(digits, 16);
+  if (!value) {
+    return Rejected(kHexTooBigMessage);
+  }
+  return Accepted({{ReadingKind::Hex, *value, {}}});
+}
+
+QueryReadings ReadNegative(std::string_view digits) {
+  const std::optional<std::uint32_t> magnitude = ParseDigits(digits, 10);
+  constexpr std::uint32_t kLargestMagnitude = 0x80000000u;
+  if (!magnitude || *magnitude > kLargestMagnitude) {
+    return Rejected(kUnsignedTooBigMessage);
+  }
+  return Accepted({{ReadingKind::Negative, 0u - *magnitude, {}}});
 }
 
 }  // namespace
 
-QueryReadings ReadQuery(std::string_view text) {
+std::string_view TrimSpace(std::string_view text) {
+  constexpr std::string_view kSpace = " \t\r\n\v\f";
+  const std::size_t first = text.find_first_not_of(kSpace);
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
+
+QueryReadings ReadQuery(std::string_view query) {
+  const std::string_view text = TrimSpace(query);
+  // The numbers people meet beyond the window's rules: unsigned decimals, leading zeros of any
+  // count, bare hexadecimal. Everything else is the window's to judge.
+  if (!text.empty() && IsDecimalDigits(text)) {
+    return ReadDigits(text);
+  }
+  if (text.size() > 1 && text.front() == '-' && IsDecimalDigits(text.substr(1))) {
+    return ReadNegative(text.substr(1));
+  }
+  const bool hexPrefix = text.size() > 2 && text[0] == '0' && (text[1] | 0x20) == 'x';
+  if (hexPrefix && IsHexDigits(text.substr(2))) {
+    return ReadHex(text.substr(2));
+  }
   if (!text.empty() && IsHexDigits(text) && HasLetter(text)) {
-    return ReadBareHex(text);
+    return ReadHex(text);
   }
   const QueryVerdict verdict = ClassifyQuery(text);
   switch (verdict.kind) {
-    case QueryVerdict::Kind::Number: {
-      std::vector<Reading> readings = {NumberReading(text, verdict.number)};
-      // Digits alone may be decimal or hexadecimal written without 0x; both are answered
-      // when they differ.
-      if (IsDecimalDigits(text)) {
-        const QueryVerdict hex = ClassifyQuery("0x" + std::string(text));
-        if (hex.kind == QueryVerdict::Kind::Number && hex.number != verdict.number) {
-          readings.push_back({ReadingKind::Hex, hex.number, {}});
-        }
-      }
-      return Accepted(std::move(readings));
-    }
+    case QueryVerdict::Kind::Number:
+      // Only texts the rules above take are numbers; kept for safety.
+      return Accepted({{ReadingKind::Decimal, verdict.number, {}}});
     case QueryVerdict::Kind::DefineName:
       return Accepted({{ReadingKind::Name, 0, verdict.defineName}});
     case QueryVerdict::Kind::Rejection:

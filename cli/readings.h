@@ -1,6 +1,7 @@
-// How the command line reads one query: the window's rules first, then two readings a
-// terminal user expects: bare hexadecimal (C0000005, 80070005) and C identifiers that do not
-// look like a define to the window (WSAEACCES, NOERROR).
+// How the command line reads one query: numbers as people meet them (unsigned decimals up to
+// 4294967295 as exit codes are printed, leading zeros of any count, bare hexadecimal such as
+// C0000005 or a zero-padded 0000007B), then the window's rules for define names and messages,
+// and C identifiers that do not look like a define to the window (WSAEACCES, NOERROR).
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,15 @@ struct QueryReadings {
   std::string_view rejection;     // the window's message for a text that is no query
 };
 
+// The window's message for a decimal too big, with the command line's wider range.
+inline constexpr std::string_view kUnsignedTooBigMessage =
+    "The number you entered is way too big!\nValid range is: -2147483648 to 4294967295";
+
+// text is trimmed of surrounding blanks first.
 QueryReadings ReadQuery(std::string_view text);
+
+// text without its surrounding blanks, tabs and line ends.
+std::string_view TrimSpace(std::string_view text);
 
 // "decimal", "hex", "negative" or "name".
 std::string_view ReadingName(ReadingKind kind);

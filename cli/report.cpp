@@ -48,6 +48,42 @@ std::string ReadingLine(std::string_view query, const Reading& reading) {
   return line;
 }
 
+// A code of another kind on one line: kind, value, first name and how many others, and its
+// description, e.g. "Win32 998 ERROR_NOACCESS: Invalid access to memory location."
+std::string CodeLine(const CodeAnswer& code, std::string_view note = {}) {
+  std::string line(ErrorTypeName(code.type));
+  line += ' ';
+  line += code.type == ErrorType::Win32 ? std::to_string(code.value) : HexText(code.value);
+  if (!code.names.empty()) {
+    line += ' ' + code.names.front().name;
+    if (code.names.size() > 1) {
+      line += " +" + std::to_string(code.names.size() - 1);
+    }
+  }
+  if (!note.empty()) {
+    line += " (" + std::string(note) + ")";
+  }
+  if (code.description) {
+    line += ": ";
+    for (const char c : *code.description) {
+      line += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+  }
+  return line;
+}
+
+std::string_view RelationLabel(Relation relation) {
+  switch (relation) {
+    case Relation::NtStatus:
+      return "Mapped from";
+    case Relation::Hresult:
+      return "As HRESULT";
+    case Relation::Win32:
+      break;
+  }
+  return "Maps to";
+}
+
 std::string NameText(const NamedDefine& define) {
   return define.header.empty() ? define.name : define.name + " (" + define.header + ")";
 }
@@ -58,13 +94,45 @@ void AppendJsonLine(std::string& out, const Json& object) {
   out += '\n';
 }
 
-Json MatchJson(const KindAnswer& match) {
+Json NamesJson(const std::vector<NamedDefine>& defines) {
   Json names = Json::array();
+  for (const NamedDefine& define : defines) names.push_back(define.name);
+  return names;
+}
+
+Json HeadersJson(const std::vector<NamedDefine>& defines) {
   Json headers = Json::array();
-  for (const NamedDefine& define : match.names) {
-    names.push_back(define.name);
-    headers.push_back(define.header);
-  }
+  for (const NamedDefine& define : defines) headers.push_back(define.header);
+  return headers;
+}
+
+Json DescriptionJson(const std::optional<std::string>& description) {
+  return description ? Json(*description) : Json(nullptr);
+}
+
+Json WrappedJson(const CodeAnswer& code) {
+  Json object;
+  object["type"] = ErrorTypeName(code.type);
+  object["value"] = code.value;
+  object["hex"] = HexText(code.value);
+  object["names"] = NamesJson(code.names);
+  object["headers"] = HeadersJson(code.names);
+  object["description"] = DescriptionJson(code.description);
+  return object;
+}
+
+Json RelatedJson(const RelatedAnswer& relative) {
+  Json object;
+  object["relation"] = RelationName(relative.relation);
+  object["type"] = ErrorTypeName(relative.code.type);
+  object["value"] = relative.code.value;
+  object["hex"] = HexText(relative.code.value);
+  object["names"] = NamesJson(relative.code.names);
+  object["description"] = DescriptionJson(relative.code.description);
+  return object;
+}
+
+Json MatchJson(const KindAnswer& match) {
   Json object;
   object["type"] = ErrorTypeName(match.type);
   object["value"] = match.value;
@@ -72,9 +140,17 @@ Json MatchJson(const KindAnswer& match) {
   object["code"] = match.code;
   object["status"] = match.status;
   object["facility"] = match.facility;
-  object["names"] = std::move(names);
-  object["headers"] = std::move(headers);
-  object["description"] = match.description ? Json(*match.description) : Json(nullptr);
+  object["names"] = NamesJson(match.names);
+  object["headers"] = HeadersJson(match.names);
+  object["description"] = DescriptionJson(match.description);
+  if (match.wraps) {
+    object["wraps"] = WrappedJson(*match.wraps);
+  }
+  if (!match.related.empty()) {
+    Json related = Json::array();
+    for (const RelatedAnswer& relative : match.related) related.push_back(RelatedJson(relative));
+    object["related"] = std::move(related);
+  }
   return object;
 }
 
@@ -121,6 +197,12 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
       AppendField(out, "#Define", NameText(define));
     }
     AppendField(out, "Description", match.description.value_or("(none)"));
+    if (match.wraps) {
+      AppendField(out, "Wraps", CodeLine(*match.wraps, match.wrapper));
+    }
+    for (const RelatedAnswer& relative : match.related) {
+      AppendField(out, RelationLabel(relative.relation), CodeLine(relative.code));
+    }
   }
 }
 
@@ -143,7 +225,7 @@ void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
 
 std::string MatchesLine(const ReadingAnswer& answer) {
   std::string line;
-  const std::string* description = nullptr;
+  DescriptionOf description;
   for (const KindAnswer& match : answer.matches) {
     line += line.empty() ? "" : "; ";
     line += ErrorTypeName(match.type);
@@ -154,13 +236,18 @@ std::string MatchesLine(const ReadingAnswer& answer) {
     for (std::size_t i = 0; i < match.names.size(); ++i) {
       line += (i == 0 ? "" : ", ") + match.names[i].name;
     }
-    if (description == nullptr && match.description) {
-      description = &*match.description;
+    // A description of the code itself comes before any wrapped code's or relative's.
+    const DescriptionOf first = FirstDescription(match);
+    if (description.text == nullptr || (!description.owner.empty() && first.owner.empty())) {
+      description = first;
     }
   }
-  if (description != nullptr) {
+  if (description.text != nullptr) {
     line += ": ";
-    for (const char c : *description) {
+    if (!description.owner.empty()) {
+      line += "(" + description.owner + ") ";
+    }
+    for (const char c : *description.text) {
       line += (c == '\n' || c == '\r') ? ' ' : c;
     }
   }

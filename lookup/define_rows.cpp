@@ -22,6 +22,17 @@ bool HasHeaderColumn(sqlite3* connection) {
   return PrepareStatement(connection, probe) != nullptr;
 }
 
+// A statement prepared once, reset and unbound for another use; null when it could not be
+// prepared.
+sqlite3_stmt* Reused(SqliteStatement& slot) {
+  sqlite3_stmt* statement = slot.get();
+  if (statement != nullptr) {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+  }
+  return statement;
+}
+
 }  // namespace
 
 DefineRows::DefineRows(const std::string& path) : connection_(OpenDefinesReadOnly(path)) {
@@ -65,12 +76,76 @@ sqlite3_stmt* DefineRows::Statement(ErrorType type, Query query) const {
     }
     slot = PrepareStatement(connection_.get(), text);
   }
-  sqlite3_stmt* statement = slot.get();
-  if (statement != nullptr) {
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
+  return Reused(slot);
+}
+
+sqlite3_stmt* DefineRows::Statement(OtherQuery query) const {
+  SqliteStatement& slot = otherStatements_[query];
+  if (slot != nullptr) {
+    return Reused(slot);
   }
-  return statement;
+  const std::string map(kStatusMapTable);
+  const std::string status(kStatusMapStatusColumn);
+  const std::string win32(kStatusMapWin32Column);
+  std::string text;
+  switch (query) {
+    case kWin32OfStatus:
+      text = "SELECT " + win32 + " FROM " + map + " WHERE " + status + " = ?1";
+      break;
+    case kStatusesOfWin32:
+      text = "SELECT " + status + " FROM " + map + " WHERE " + win32 + " = ?1 ORDER BY (" + status +
+             " & 4294967295)";
+      break;
+    case kFacilityName:
+      text = "SELECT " + std::string(kFacilityNameColumn) + " FROM " + std::string(kFacilityTable) +
+             " WHERE " + std::string(kFacilityKindColumn) + " = ?1 AND " +
+             std::string(kFacilityNumberColumn) + " = ?2 ORDER BY rowid LIMIT 1";
+      break;
+    case kOtherQueryCount:
+      return nullptr;
+  }
+  slot = PrepareStatement(connection_.get(), text);
+  return Reused(slot);
+}
+
+std::optional<std::uint32_t> DefineRows::Win32OfStatus(std::uint32_t status) const {
+  sqlite3_stmt* statement = Statement(kWin32OfStatus);
+  if (statement == nullptr) {
+    return std::nullopt;
+  }
+  sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(status));
+  if (sqlite3_step(statement) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(sqlite3_column_int(statement, 0));
+}
+
+std::vector<std::uint32_t> DefineRows::StatusesOfWin32(std::uint32_t code) const {
+  std::vector<std::uint32_t> statuses;
+  sqlite3_stmt* statement = Statement(kStatusesOfWin32);
+  if (statement == nullptr) {
+    return statuses;
+  }
+  sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(code));
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    statuses.push_back(static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)));
+  }
+  return statuses;
+}
+
+std::optional<std::string> DefineRows::FacilityName(ErrorType kind, std::uint32_t facility) const {
+  sqlite3_stmt* statement = Statement(kFacilityName);
+  if (statement == nullptr) {
+    return std::nullopt;
+  }
+  const std::string_view kindName = ErrorTypeName(kind);
+  sqlite3_bind_text(statement, 1, kindName.data(), static_cast<int>(kindName.size()),
+                    SQLITE_STATIC);
+  sqlite3_bind_int64(statement, 2, facility);
+  if (sqlite3_step(statement) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return Text(statement, 0);
 }
 
 bool DefineRows::IsUsable() const {

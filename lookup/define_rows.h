@@ -56,16 +56,27 @@ class DefineRows final : public DefineSource {
   // The number of rows of type's table; nothing when it cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;
 
+  // The Win32 code the NTSTATUS value becomes on the platform; nothing when it becomes none
+  // (or the database predates the mapping).
+  std::optional<std::uint32_t> Win32OfStatus(std::uint32_t status) const;
+  // Every NTSTATUS value that becomes the Win32 code, ordered as unsigned numbers.
+  std::vector<std::uint32_t> StatusesOfWin32(std::uint32_t code) const;
+  // The name a header gives facility number of kind (HRESULT or NTSTATUS); nothing when none.
+  std::optional<std::string> FacilityName(ErrorType kind, std::uint32_t facility) const;
+
  private:
   enum Query { kByName, kByValue, kSearch, kCount, kNames, kValues, kQueryCount };
   // The prepared statement, reset and unbound; null when it cannot be prepared.
   sqlite3_stmt* Statement(ErrorType type, Query query) const;
+  enum OtherQuery { kWin32OfStatus, kStatusesOfWin32, kFacilityName, kOtherQueryCount };
+  sqlite3_stmt* Statement(OtherQuery query) const;
   // False only when the values are indexed and none of type's rows has value.
   bool MayHold(ErrorType type, std::uint32_t value) const;
 
   SqliteConnection connection_;
   bool hasHeaders_ = false;
   mutable std::array<std::array<SqliteStatement, kQueryCount>, 4> statements_;
+  mutable std::array<SqliteStatement, kOtherQueryCount> otherStatements_;
   bool indexed_ = false;
   std::array<std::vector<std::uint32_t>, 4> values_;  // sorted, once indexed
 };

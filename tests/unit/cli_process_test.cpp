@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace quillon {
 namespace {
@@ -57,6 +58,38 @@ TEST_F(CliProcessTest, TheCrashCodeIsNamedFromTheDatabaseBesideTheProgram) {
   EXPECT_EQ(0, outcome.status) << outcome.err;
   EXPECT_NE(std::string::npos, outcome.out.find("NTSTATUS 0xC0000005"));
   EXPECT_NE(std::string::npos, outcome.out.find("STATUS_ACCESS_VIOLATION"));
+}
+
+TEST_F(CliProcessTest, CodesAsPeopleMeetThemAreAnswered) {
+  struct Case {
+    const char* args;
+    const char* expected;  // a piece of the text answer
+  };
+  const Case cases[] = {
+      {"--wine 3221225477", "Maps to       Win32 998 ERROR_NOACCESS: "},
+      {"--wine 0xD0000005",
+       "Wraps         NTSTATUS 0xC0000005 STATUS_ACCESS_VIOLATION +1 "
+       "(HRESULT_FROM_NT)"},
+      {"--wine 0x139", "KERNEL_SECURITY_CHECK_FAILURE (Bug Check Code Reference)"},
+      {"--wine 0x80070bc9", "ERROR_FAIL_REBOOT_REQUIRED (winerror.h)"},
+      {"--wine 0x887A0005", "Facility      FACILITY_DXGI"},
+      {"--no-messages 0000007B", "INACCESSIBLE_BOOT_DEVICE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome outcome = Execute(c.args);
+    EXPECT_EQ(0, outcome.status) << outcome.err;
+    EXPECT_NE(std::string::npos, outcome.out.find(c.expected)) << outcome.out;
+  }
+  // "-" reads standard input in its place, past a byte-order mark.
+  const Outcome dash = Execute("--no-messages --json 5 - 7", "\xEF\xBB\xBF 6 \r\n");
+  EXPECT_EQ(0, dash.status) << dash.err;
+  std::vector<std::string> queries;
+  std::istringstream lines(dash.out);
+  for (std::string line; std::getline(lines, line);) {
+    queries.push_back(nlohmann::json::parse(line)["query"]);
+  }
+  EXPECT_EQ((std::vector<std::string>{"5", "6", "7"}), queries);
 }
 
 TEST_F(CliProcessTest, JsonLinesCarryWinesTextsAndParseBack) {
@@ -126,7 +159,8 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
           ": Access denied.\n"
           "    1618  Win32 ERROR_INSTALL_ALREADY_RUNNING: Installation already running.\n"
           "5: Crash: exception C0000005 at 0x00401000\n"
-          "    C0000005  NTSTATUS STATUS_ACCESS_VIOLATION, EXCEPTION_ACCESS_VIOLATION\n");
+          "    C0000005  NTSTATUS STATUS_ACCESS_VIOLATION, EXCEPTION_ACCESS_VIOLATION: (Win32 "
+          "ERROR_NOACCESS) No access to memory location.\n");
   EXPECT_EQ(expected, scan.out);
 
   const Outcome json = Execute("--wine --scan --json " + log);

@@ -49,6 +49,17 @@ TEST(ReadQuery, ReadsTheWindowsNumbersBareHexAndIdentifiers) {
       {"WSAEACCES", {{kName, 0, "WSAEACCES"}}},
       {"NOERROR", {{kName, 0, "NOERROR"}}},
       {"CLASSFACTORY_E_FIRST", {{kName, 0, "CLASSFACTORY_E_FIRST"}}},
+      // Numbers as tools print them: unsigned exit codes, zero-padded bug checks, blanks.
+      {"3221225477", {{kDecimal, 0xC0000005, ""}}},
+      {"4294967295", {{kDecimal, 0xFFFFFFFF, ""}}},
+      {"00000050", {{kHex, 0x50, ""}, {kDecimal, 50, ""}}},
+      {"0000007B", {{kHex, 0x7B, ""}}},
+      {"00", {{kDecimal, 0, ""}}},
+      {"0x0000000000050", {{kHex, 0x50, ""}}},
+      {" \t0x5\r\n", {{kHex, 5, ""}}},
+      {"-0", {{ReadingKind::Negative, 0, ""}}},
+      {"-007", {{ReadingKind::Negative, 0xFFFFFFF9, ""}}},
+      {"-2147483648", {{ReadingKind::Negative, 0x80000000, ""}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -64,10 +75,12 @@ TEST(ReadQuery, EveryOtherTextGetsTheWindowsMessage) {
     std::string_view message;
   };
   const Case cases[] = {
-      {"", kNothingToSearchMessage},    {"0x0x5", kMoreThanOneHexPrefixMessage},
-      {"A_B-C", kInvalidDefineMessage}, {"C00000050", kHexTooBigMessage},
-      {"12-3", kDashNotFirstMessage},   {"9999999999", kNumberTooBigMessage},
-      {"5 6", kInvalidDwordMessage},
+      {"", kNothingToSearchMessage},           {"0x0x5", kMoreThanOneHexPrefixMessage},
+      {"A_B-C", kInvalidDefineMessage},        {"C00000050", kHexTooBigMessage},
+      {"12-3", kDashNotFirstMessage},          {"9999999999", kUnsignedTooBigMessage},
+      {"5 6", kInvalidDwordMessage},           {"4294967296", kUnsignedTooBigMessage},
+      {"-2147483649", kUnsignedTooBigMessage}, {"0x123456789", kHexTooBigMessage},
+      {"  ", kNothingToSearchMessage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -109,6 +122,15 @@ constexpr const char* kRows = R"(
   INSERT INTO HRESULT VALUES (0, 'SEC_E_OK', 'sspi.h');
   INSERT INTO NTSTATUS VALUES (-1073741819, 'STATUS_ACCESS_VIOLATION', 'ntstatus.h');
   INSERT INTO STOP VALUES (10, 'IRQL_NOT_LESS_OR_EQUAL', 'bugcodes.h');
+  CREATE TABLE NtStatusWin32 (NtStatus INTEGER, Win32 INTEGER);
+  INSERT INTO NtStatusWin32 VALUES (-1073741819, 998);
+  INSERT INTO NtStatusWin32 VALUES (-1073741790, 5);
+  INSERT INTO NtStatusWin32 VALUES (-1073741696, 5);
+  INSERT INTO Win32 VALUES (998, 'ERROR_NOACCESS', 'winerror.h');
+  INSERT INTO NTSTATUS VALUES (-1073741790, 'STATUS_ACCESS_DENIED', 'ntstatus.h');
+  CREATE TABLE Facility (Kind TEXT, Number INTEGER, Name TEXT, Header TEXT);
+  INSERT INTO Facility VALUES ('HRESULT', 2170, 'FACILITY_DXGI', 'winerror.h');
+  INSERT INTO HRESULT VALUES (-2005270523, 'DXGI_ERROR_DEVICE_REMOVED', 'winerror.h');
 )";
 
 struct RunResult {
@@ -200,7 +222,64 @@ TEST_F(CommandTest, ANameIsAnsweredByEveryTableThatHoldsIt) {
   EXPECT_EQ((std::vector<std::string>{"Win32", "HRESULT"}), Types(run.lines[0]));
   EXPECT_EQ(7u, run.lines[0]["matches"][0]["value"]);
   EXPECT_EQ(2147942405u, run.lines[0]["matches"][1]["value"]);
-  EXPECT_EQ("The operation completed successfully.", run.lines[1]["matches"][0]["description"]);
+  // The system table's text for 0 is the Win32 code's, never S_OK's.
+  EXPECT_TRUE(run.lines[1]["matches"][0]["description"].is_null());
+}
+
+TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
+  messages_.Add(MessageSourceId::System, 998, "Invalid access to memory location.");
+  struct Case {
+    const char* query;
+    std::vector<std::string> types;
+    std::string wrapsType;  // of the first match; "" none
+    std::uint32_t wraps;
+  };
+  const Case cases[] = {
+      {"0x80070005", {"Win32", "HRESULT"}, "", 0},  // Win32 5 itself first
+      {"0xD0000005", {"HRESULT"}, "NTSTATUS", 0xC0000005},
+      {"0xC0070005", {"NTSTATUS"}, "Win32", 5},
+      {"0x1000000A", {"STOP"}, "STOP", 10},
+      {"0x00070005", {}, "", 0},  // facility 7 without the HRESULT form is no Win32 code
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const RunResult run = Ask({c.query});
+    ASSERT_EQ(1u, run.lines.size());
+    EXPECT_EQ(c.types, Types(run.lines[0]));
+    if (c.types.empty()) {
+      continue;
+    }
+    const Json& match = run.lines[0]["matches"][0];
+    EXPECT_EQ(!c.wrapsType.empty(), match.contains("wraps"));
+    if (!c.wrapsType.empty()) {
+      EXPECT_EQ(c.wrapsType, match["wraps"]["type"]);
+      EXPECT_EQ(c.wraps, match["wraps"]["value"]);
+    }
+  }
+  const Json hresult = Ask({"0x80070005"}).lines[0]["matches"][1];
+  EXPECT_EQ("Win32", hresult["wraps"]["type"]);
+  EXPECT_EQ("Access is denied.", hresult["wraps"]["description"]);
+  EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), hresult["wraps"]["names"]);
+}
+
+TEST_F(CommandTest, EachMatchShowsItsRelativesOfOtherKinds) {
+  messages_.Add(MessageSourceId::System, 998, "Invalid access to memory location.");
+  const Json status = Ask({"0xC0000005"}).lines[0]["matches"][0];
+  ASSERT_EQ(1u, status["related"].size());
+  EXPECT_EQ("win32", status["related"][0]["relation"]);
+  EXPECT_EQ(998u, status["related"][0]["value"]);
+  EXPECT_EQ("Invalid access to memory location.", status["related"][0]["description"]);
+
+  const Json win32 = Ask({"5"}).lines[0]["matches"][0];
+  std::vector<std::string> relations;
+  for (const Json& relative : win32["related"]) relations.push_back(relative["relation"]);
+  EXPECT_EQ((std::vector<std::string>{"hresult", "ntstatus", "ntstatus"}), relations);
+  EXPECT_EQ("0x80070005", win32["related"][0]["hex"]);
+  EXPECT_EQ("0xC0000022", win32["related"][1]["hex"]);  // in unsigned order
+  EXPECT_EQ((std::vector<std::string>{"STATUS_ACCESS_DENIED"}), win32["related"][1]["names"]);
+
+  // A facility the window's table has no name for is named as its header names it.
+  EXPECT_EQ("FACILITY_DXGI", Ask({"0x887A0005"}).lines[0]["matches"][0]["facility"]);
 }
 
 TEST_F(CommandTest, ExitStatusSaysWhetherEveryQueryFoundSomething) {

@@ -1,5 +1,5 @@
 quillon_unit_test(lookup_test SOURCES message_lookup_test.cpp define_database_test.cpp probe_kind_test.cpp
-                  search_test.cpp
+                  search_test.cpp wrapped_code_test.cpp
                   LIBS quillon_lookup)
 
 include(${CMAKE_CURRENT_LIST_DIR}/message_files/message_files.cmake)

@@ -1,0 +1,42 @@
+#include "lookup/wrapped_code.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint32_t kHighWord = 0xFFFF0000u;
+constexpr std::uint32_t kLowWord = 0x0000FFFFu;
+constexpr std::uint32_t kHresultFromWin32 = 0x80070000u;
+constexpr std::uint32_t kNtStatusFromWin32 = 0xC0070000u;
+// HRESULT's N bit; the kernel sets the same bit in the "_M" forms of a few bug checks.
+constexpr std::uint32_t kWrapsNtStatusBit = 0x10000000u;
+
+}  // namespace
+
+std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value) {
+  switch (type) {
+    case ErrorType::Hresult:
+      if ((value & kHighWord) == kHresultFromWin32) {
+        return WrappedCode{ErrorType::Win32, value & kLowWord, "HRESULT_FROM_WIN32"};
+      }
+      if ((value & kWrapsNtStatusBit) != 0) {
+        return WrappedCode{ErrorType::NtStatus, value & ~kWrapsNtStatusBit, "HRESULT_FROM_NT"};
+      }
+      break;
+    case ErrorType::NtStatus:
+      if ((value & kHighWord) == kNtStatusFromWin32) {
+        return WrappedCode{ErrorType::Win32, value & kLowWord, "NTSTATUS_FROM_WIN32"};
+      }
+      break;
+    case ErrorType::Stop:
+      if ((value & kWrapsNtStatusBit) != 0) {
+        return WrappedCode{ErrorType::Stop, value & ~kWrapsNtStatusBit, "the _M form"};
+      }
+      break;
+    case ErrorType::Win32:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace quillon

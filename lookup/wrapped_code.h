@@ -1,0 +1,30 @@
+// Codes made from codes of another kind by the SDK's macros: a match of the outer code says
+// which code it carries, and is found through it even when no table names the outer one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "lookup/error_type.h"
+
+namespace quillon {
+
+struct WrappedCode {
+  ErrorType type = ErrorType::Win32;
+  std::uint32_t value = 0;
+  std::string_view wrapper;  // the macro (or form) that makes the outer code, for people
+};
+
+// HRESULT_FROM_WIN32 (0x8007xxxx: the Win32 code xxxx), HRESULT_FROM_NT (an HRESULT with the
+// N bit 0x10000000: that NTSTATUS value without it), NTSTATUS_FROM_WIN32 (0xC007xxxx: the
+// Win32 code xxxx) and the "_M" form of a bug check (with 0x10000000: the same bug check
+// without it). Nothing when value of type wraps no code.
+std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value);
+
+// The HRESULT that HRESULT_FROM_WIN32 makes of a Win32 code (0 stays 0).
+constexpr std::uint32_t HresultFromWin32(std::uint32_t code) {
+  return code == 0 ? 0 : 0x80070000u | (code & 0xFFFFu);
+}
+
+}  // namespace quillon
