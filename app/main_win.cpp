@@ -15,8 +15,8 @@
 #include "app/settings_values.h"
 #include "app/settings_win.h"
 #include "app/window_classes_win.h"
+#include "base/define_schema.h"
 #include "lookup/define_database.h"
-#include "lookup/define_schema.h"
 #include "lookup/message_source_win.h"
 
 namespace quillon {

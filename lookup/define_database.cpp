@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "lookup/define_schema.h"
+#include "base/define_schema.h"
 #include "query/text_routines.h"
 
 namespace quillon {

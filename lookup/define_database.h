@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/error_type.h"
 #include "lookup/define_source.h"
-#include "lookup/error_type.h"
 #include "lookup/sqlite_handles.h"
 
 namespace quillon {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/define_schema.h"
 #include "lookup/define_database.h"
-#include "lookup/define_schema.h"
 
 namespace quillon {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error_type.h"
 #include "lookup/define_source.h"
-#include "lookup/error_type.h"
 #include "lookup/sqlite_handles.h"
 
 namespace quillon {
