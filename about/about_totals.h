@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 
 namespace quillon {
 

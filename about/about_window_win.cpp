@@ -81,7 +81,7 @@ std::string ControlText(const AboutControl& control) {
     return std::string(control.text);
   }
   const auto type = static_cast<ErrorType>(control.totalOf);
-  const DefineDatabase* database = App().database.get();
+  const DefineRows* database = App().database.get();
   return DefineTotalText(type, database != nullptr ? database->RowCount(type) : std::nullopt);
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/control_ids.h"
-#include "lookup/define_database.h"
+#include "lookup/define_rows.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
@@ -23,7 +23,7 @@ struct AppState {
   HFONT normalFont = nullptr;
   HFONT boldFont = nullptr;
   // Made once at start-up; every search and view asks these.
-  std::unique_ptr<DefineDatabase> database;
+  std::unique_ptr<DefineRows> database;
   std::unique_ptr<MessageSource> messages;
 
   HWND mainWindow = nullptr;

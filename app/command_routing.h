@@ -1,7 +1,7 @@
 // Which action a WM_COMMAND of the main window asks for.
 #pragma once
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 
 namespace quillon {
 

@@ -15,8 +15,8 @@
 #include "app/settings_values.h"
 #include "app/settings_win.h"
 #include "app/window_classes_win.h"
-#include "lookup/define_database.h"
-#include "lookup/define_schema.h"
+#include "base/define_schema.h"
+#include "lookup/define_rows.h"
 #include "lookup/message_source_win.h"
 
 namespace quillon {
@@ -101,7 +101,7 @@ bool StartUp() {
   AppState& app = App();
   const std::string exePath = ExecutablePath();
   // Read-only, so a missing file is never created; the executable's directory is the fallback.
-  app.database = std::make_unique<DefineDatabase>(
+  app.database = std::make_unique<DefineRows>(
       ChooseDatabasePath(CurrentDirectoryHasDatabase(), AnsiToUtf8(ModuleDirectory(exePath))));
   app.messages = std::make_unique<WindowsMessageSource>();
 

@@ -4,7 +4,7 @@
 
 #include "display/facility_names.h"
 #include "display/type_views.h"
-#include "lookup/code_bits.h"
+#include "base/code_bits.h"
 #include "lookup/message_lookup.h"
 #include "lookup/wrapped_code.h"
 #include "query/text_routines.h"

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error_type.h"
 #include "cli/readings.h"
 #include "lookup/define_rows.h"
-#include "lookup/error_type.h"
 #include "lookup/message_source.h"
 
 namespace quillon {

@@ -4,12 +4,12 @@
 #include <ostream>
 #include <string>
 
+#include "base/define_schema.h"
 #include "cli/answers.h"
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
 #include "lookup/define_rows.h"
-#include "lookup/define_schema.h"
 #include "lookup/file_message_source.h"
 #include "lookup/message_file_locator.h"
 

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "app/app_state_win.h"
-#include "app/scoped_win.h"
+#include "base/scoped_win.h"
 
 namespace quillon {
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "base/error_type.h"
 #include "display/type_views.h"
-#include "lookup/error_type.h"
 
 namespace quillon {
 

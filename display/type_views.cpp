@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/code_bits.h"
 #include "display/facility_names.h"
-#include "lookup/code_bits.h"
 #include "lookup/message_lookup.h"
 #include "query/text_routines.h"
 

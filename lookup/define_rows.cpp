@@ -4,14 +4,36 @@
 
 #include <algorithm>
 
-#include "lookup/define_database.h"
-#include "lookup/define_schema.h"
+#include "base/define_schema.h"
+#include "query/text_routines.h"
 
 namespace quillon {
 
 namespace {
 
+// The definitions file opened read-only, never created; null when it cannot be opened.
+SqliteConnection OpenDefinesReadOnly(const std::string& path) {
+  // Read-only: the program never writes the database, and a missing file must not be
+  // created as an empty one in whatever directory the user started from. An empty name
+  // would open a private temporary database.
+  if (path.empty()) {
+    return nullptr;
+  }
+  sqlite3* connection = nullptr;
+  const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+  SqliteConnection owned(connection);  // a failed open still hands back a handle to release
+  if (opened != SQLITE_OK) {
+    return nullptr;
+  }
+  // Keep the read lock and the page cache from the first statement on. Otherwise every
+  // statement locks, re-reads the file header and unlocks again, several times the cost of
+  // the indexed lookup itself. Nothing of the program writes the file while it runs.
+  sqlite3_exec(owned.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+  return owned;
+}
+
 std::string Text(sqlite3_stmt* statement, int column) {
+  // Null when the column holds NULL; the text lives until the statement is stepped again.
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
   return text != nullptr ? std::string(text) : std::string();
 }
@@ -33,48 +55,71 @@ sqlite3_stmt* Reused(SqliteStatement& slot) {
   return statement;
 }
 
+// A copy: the kept statement outlives the caller's text.
+void BindText(sqlite3_stmt* statement, std::string_view text) {
+  sqlite3_bind_text(statement, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void BindCode(sqlite3_stmt* statement, std::uint32_t value) {
+  sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(value));
+}
+
 }  // namespace
+
+std::string ByNameStatement(ErrorType type) {
+  const std::string_view table = ErrorTypeName(type);
+  std::string statement;
+  return JoinStrings(statement, {"SELECT ", table, ".", kCodeColumn, " FROM ", table, " WHERE ",
+                                 table, ".", kNameColumn, " = ", "?1"});
+}
+
+std::string ByNumberStatement(ErrorType type) {
+  const std::string_view table = ErrorTypeName(type);
+  std::string statement;
+  return JoinStrings(statement, {"SELECT ", table, ".", kNameColumn, " FROM ", table, " WHERE ",
+                                 "(", table, ".", kCodeColumn, " = ", "?1", ")"});
+}
 
 DefineRows::DefineRows(const std::string& path) : connection_(OpenDefinesReadOnly(path)) {
   // A database made before rows named their header still answers, with no headers.
   hasHeaders_ = HasHeaderColumn(connection_.get());
 }
 
+std::string DefineRows::StatementText(ErrorType type, Query query) const {
+  const std::string table(ErrorTypeName(type));
+  const std::string code(kCodeColumn);
+  const std::string name(kNameColumn);
+  const std::string header = hasHeaders_ ? std::string(kHeaderColumn) : "''";
+  switch (query) {
+    case kByName:
+      return ByNameStatement(type);
+    case kByNumber:
+      return ByNumberStatement(type);
+    case kAllOfValue:
+      return "SELECT " + name + ", " + header + " FROM " + table + " WHERE " + code +
+             " = ?1 ORDER BY rowid";
+    case kSearch:
+      return "SELECT " + code + ", " + name + ", " + header + " FROM " + table +
+             " WHERE instr(upper(" + name + "), upper(?1)) > 0 ORDER BY (" + code +
+             " & 4294967295), rowid";
+    case kCount:
+      // Rows with a code, as the About window has always counted them: a row without one
+      // can never be found.
+      return "SELECT count(" + code + ") FROM " + table;
+    case kNames:
+      return "SELECT " + name + " FROM " + table;
+    case kValues:
+      return "SELECT " + code + " FROM " + table;
+    case kQueryCount:
+      break;
+  }
+  return {};
+}
+
 sqlite3_stmt* DefineRows::Statement(ErrorType type, Query query) const {
   SqliteStatement& slot = statements_[static_cast<std::size_t>(type)][query];
   if (slot == nullptr) {
-    const std::string table(ErrorTypeName(type));
-    const std::string code(kCodeColumn);
-    const std::string name(kNameColumn);
-    const std::string header = hasHeaders_ ? std::string(kHeaderColumn) : "''";
-    std::string text;
-    switch (query) {
-      case kByName:
-        text = "SELECT " + code + " FROM " + table + " WHERE " + name + " = ?1";
-        break;
-      case kByValue:
-        // The table's order, as the window's by-number lookup yields it.
-        text = "SELECT " + name + ", " + header + " FROM " + table + " WHERE " + code +
-               " = ?1 ORDER BY rowid";
-        break;
-      case kSearch:
-        text = "SELECT " + code + ", " + name + ", " + header + " FROM " + table +
-               " WHERE instr(upper(" + name + "), upper(?1)) > 0 ORDER BY (" + code +
-               " & 4294967295), rowid";
-        break;
-      case kCount:
-        text = "SELECT count(*) FROM " + table;
-        break;
-      case kNames:
-        text = "SELECT " + name + " FROM " + table;
-        break;
-      case kValues:
-        text = "SELECT " + code + " FROM " + table;
-        break;
-      case kQueryCount:
-        return nullptr;
-    }
-    slot = PrepareStatement(connection_.get(), text);
+    slot = PrepareStatement(connection_.get(), StatementText(type, query));
   }
   return Reused(slot);
 }
@@ -158,7 +203,7 @@ std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_
   if (statement == nullptr) {
     return std::nullopt;
   }
-  sqlite3_bind_text(statement, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  BindText(statement, name);
   if (sqlite3_step(statement) != SQLITE_ROW) {
     return std::nullopt;
   }
@@ -184,14 +229,11 @@ bool DefineRows::MayHold(ErrorType type, std::uint32_t value) const {
 }
 
 std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t value) const {
-  if (!MayHold(type, value)) {
-    return std::nullopt;
-  }
-  sqlite3_stmt* statement = Statement(type, kByValue);
+  sqlite3_stmt* statement = MayHold(type, value) ? Statement(type, kByNumber) : nullptr;
   if (statement == nullptr) {
     return std::nullopt;
   }
-  sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(value));
+  BindCode(statement, value);
   if (sqlite3_step(statement) != SQLITE_ROW) {
     return std::nullopt;
   }
@@ -200,11 +242,11 @@ std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t
 
 std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t value) const {
   std::vector<NamedDefine> names;
-  sqlite3_stmt* statement = MayHold(type, value) ? Statement(type, kByValue) : nullptr;
+  sqlite3_stmt* statement = MayHold(type, value) ? Statement(type, kAllOfValue) : nullptr;
   if (statement == nullptr) {
     return names;
   }
-  sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(value));
+  BindCode(statement, value);
   while (sqlite3_step(statement) == SQLITE_ROW) {
     names.push_back({Text(statement, 0), Text(statement, 1)});
   }
@@ -218,7 +260,7 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
     if (statement == nullptr) {
       continue;
     }
-    sqlite3_bind_text(statement, 1, part.data(), static_cast<int>(part.size()), SQLITE_TRANSIENT);
+    BindText(statement, part);
     while (sqlite3_step(statement) == SQLITE_ROW) {
       rows.push_back({type,
                       static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)),
@@ -245,6 +287,14 @@ std::optional<std::int64_t> DefineRows::RowCount(ErrorType type) const {
     return std::nullopt;
   }
   return sqlite3_column_int64(statement, 0);
+}
+
+std::string ChooseDatabasePath(bool currentDirectoryHasDatabase, std::string_view exeDirectory) {
+  if (currentDirectoryHasDatabase) {
+    return std::string(kDefinesFileName);
+  }
+  std::string path(exeDirectory);
+  return path.append(kDefinesFileName);
 }
 
 }  // namespace quillon

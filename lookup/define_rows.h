@@ -1,6 +1,6 @@
-// Every row of the definitions database, for a front end that shows all names of a code, the
-// header each comes from, and searches names by part. The statements are prepared once and
-// reused, so that many lookups in one run stay cheap.
+// The read-only definitions database, for both front ends: the window's lookups of a name or
+// a code, and the command line's every name of a code with its header, search by part and
+// counts. Each statement is prepared once and kept; names and codes are bound, never pasted.
 #pragma once
 
 #include <array>
@@ -10,11 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error_type.h"
 #include "lookup/define_source.h"
-#include "lookup/error_type.h"
 #include "lookup/sqlite_handles.h"
 
 namespace quillon {
+
+// "SELECT T.ErrNum FROM T WHERE T.Define = ?1", T the kind's table, ?1 the name.
+std::string ByNameStatement(ErrorType type);
+// "SELECT T.Define FROM T WHERE (T.ErrNum = ?1)", ?1 the code as a signed 32-bit integer.
+std::string ByNumberStatement(ErrorType type);
 
 struct NamedDefine {
   std::string name;
@@ -33,13 +38,15 @@ struct DefineRow {
 
 class DefineRows final : public DefineSource {
  public:
-  // Opens path read-only; a missing or unreadable file gives rows that find nothing.
+  // Opens path read-only; never creates a file. A missing or unreadable file gives rows that
+  // find nothing.
   explicit DefineRows(const std::string& path);
   bool IsOpen() const { return connection_ != nullptr; }
   // True when the file is a definitions database: its tables can be asked. Reads the schema
   // only, not the rows.
   bool IsUsable() const;
 
+  // The first row each of the two statements above yields, as the window shows it.
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
   std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
 
@@ -53,7 +60,8 @@ class DefineRows final : public DefineSource {
   // Reads every table's values into memory once, so that asking for a value no table holds
   // costs no statement: worth it for a run of very many lookups, not for a few.
   void IndexValues();
-  // The number of rows of type's table; nothing when it cannot be read.
+  // The codes type's table holds (rows without one are no definition); nothing when the
+  // table cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;
 
   // The Win32 code the NTSTATUS value becomes on the platform; nothing when it becomes none
@@ -65,9 +73,11 @@ class DefineRows final : public DefineSource {
   std::optional<std::string> FacilityName(ErrorType kind, std::uint32_t facility) const;
 
  private:
-  enum Query { kByName, kByValue, kSearch, kCount, kNames, kValues, kQueryCount };
-  // The prepared statement, reset and unbound; null when it cannot be prepared.
+  enum Query { kByName, kByNumber, kAllOfValue, kSearch, kCount, kNames, kValues, kQueryCount };
+  // The prepared statement, reset and unbound; null when it cannot be prepared (a statement
+  // that failed is tried again on the next call).
   sqlite3_stmt* Statement(ErrorType type, Query query) const;
+  std::string StatementText(ErrorType type, Query query) const;
   enum OtherQuery { kWin32OfStatus, kStatusesOfWin32, kFacilityName, kOtherQueryCount };
   sqlite3_stmt* Statement(OtherQuery query) const;
   // False only when the values are indexed and none of type's rows has value.
@@ -80,5 +90,9 @@ class DefineRows final : public DefineSource {
   bool indexed_ = false;
   std::array<std::vector<std::uint32_t>, 4> values_;  // sorted, once indexed
 };
+
+// The database file to open: the current directory's defines.db3 when it exists, otherwise
+// the one in the executable's directory (exeDirectory ends with a path separator or is empty).
+std::string ChooseDatabasePath(bool currentDirectoryHasDatabase, std::string_view exeDirectory);
 
 }  // namespace quillon

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 
 namespace quillon {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "lookup/code_bits.h"
+#include "base/code_bits.h"
 
 namespace quillon {
 

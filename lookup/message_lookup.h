@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 #include "lookup/message_source.h"
 
 namespace quillon {

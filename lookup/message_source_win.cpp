@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/scoped_win.h"
+#include "base/scoped_win.h"
 
 namespace quillon {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/error_type.h"
 #include "lookup/define_source.h"
-#include "lookup/error_type.h"
 #include "lookup/message_source.h"
 
 namespace quillon {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/error_type.h"
 #include "lookup/define_source.h"
-#include "lookup/error_type.h"
 #include "lookup/message_source.h"
 
 namespace quillon {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/app_state_win.h"
-#include "app/scoped_win.h"
+#include "base/scoped_win.h"
 #include "lookup/search_flow_win.h"
 #include "query/paste_rules.h"
 

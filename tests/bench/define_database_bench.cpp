@@ -19,13 +19,13 @@
 #include <utility>
 #include <vector>
 
-#include "lookup/define_database.h"
+#include "lookup/define_rows.h"
 #include "query/text_routines.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using quillon::DefineDatabase;
+using quillon::DefineRows;
 using quillon::ErrorType;
 using quillon::ErrorTypeName;
 
@@ -129,7 +129,7 @@ Workload MakeWorkload(const fs::path& path) {
   return work;
 }
 
-void SearchDefine(benchmark::State& state, const DefineDatabase* db, const Workload* work) {
+void SearchDefine(benchmark::State& state, const DefineRows* db, const Workload* work) {
   std::size_t i = 0;
   std::size_t found = 0;
   for (auto _ : state) {
@@ -142,7 +142,7 @@ void SearchDefine(benchmark::State& state, const DefineDatabase* db, const Workl
       benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
 }
 
-void ShowDefineName(benchmark::State& state, const DefineDatabase* db, const Workload* work) {
+void ShowDefineName(benchmark::State& state, const DefineRows* db, const Workload* work) {
   std::size_t i = 0;
   for (auto _ : state) {
     const auto& [table, code] = work->numbers[i];
@@ -245,10 +245,10 @@ int main(int argc, char** argv) {
   const Workload coreWorkload = corePath.empty() ? Workload{} : MakeWorkload(corePath);
   std::printf("workload: %zu names, %zu codes\n", workload.names.size(), workload.numbers.size());
   {
-    const DefineDatabase indexed(indexedPath.string());
-    const DefineDatabase plain(plainPath.string());
-    const DefineDatabase core(corePath.string());
-    const auto add = [](const char* name, auto function, const DefineDatabase* db,
+    const DefineRows indexed(indexedPath.string());
+    const DefineRows plain(plainPath.string());
+    const DefineRows core(corePath.string());
+    const auto add = [](const char* name, auto function, const DefineRows* db,
                         const Workload* load) {
       benchmark::RegisterBenchmark(name, function, db, load)
           ->MinTime(0.2)

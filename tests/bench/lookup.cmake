@@ -1,6 +1,6 @@
 quillon_benchmark(define_database_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/define_database_bench.cpp
-  LIBS quillon_lookup)
+  LIBS quillon_defines quillon_query)
 # The native build generates the database here; QUILLON_DEFINES_DB overrides it at run time.
 # Beside it the database of the first nine headers, for the cost of the grown one.
 target_compile_definitions(define_database_bench

@@ -4,8 +4,8 @@
 
 #include <system_error>
 
-#include "lookup/define_schema.h"
-#include "lookup/error_type.h"
+#include "base/define_schema.h"
+#include "base/error_type.h"
 #include "lookup/sqlite_handles.h"
 
 namespace quillon::make_defines {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 #include "tools/make_defines/define_expression.h"
 #include "tools/make_defines/define_scanner.h"
 

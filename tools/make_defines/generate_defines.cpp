@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "lookup/error_type.h"
+#include "base/error_type.h"
 #include "tools/make_defines/database_writer.h"
 #include "tools/make_defines/define_scanner.h"
 
