@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <unordered_map>
+#include <vector>
 
 #include "cli/answers.h"
 #include "cli/report.h"
@@ -19,6 +20,30 @@ namespace {
 
 // Bounds on what a hostile input can make the scan hold: answers kept for reuse.
 constexpr std::size_t kCacheLimit = 1 << 16;
+constexpr std::size_t kNumberSlots = 1 << 12;
+
+// The last answer for each of kNumberSlots groups of values: a lookup is a multiply and a
+// compare, where logs hold many numbers (addresses) that come once and a few codes that recur.
+class NumberCache {
+ public:
+  NumberCache() : slots_(kNumberSlots) {}
+  const ScanAnswerPointer* Find(std::uint32_t value) const {
+    const Slot& slot = slots_[SlotOf(value)];
+    return slot.used && slot.value == value ? &slot.answer : nullptr;
+  }
+  void Put(std::uint32_t value, ScanAnswerPointer answer) {
+    slots_[SlotOf(value)] = {true, value, std::move(answer)};
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    std::uint32_t value = 0;
+    ScanAnswerPointer answer;
+  };
+  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<Slot> slots_;
+};
 
 // A map of at most kCacheLimit entries, emptied when full.
 template <typename Key>
@@ -45,6 +70,7 @@ class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines)
       : messages_(messages), defines_(defines) {}
+  // Null when nothing knows the code: most numbers of a log are no codes, and get no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
     if (const ScanAnswerPointer* known =
@@ -52,10 +78,13 @@ class AnswerCache {
       return *known;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    auto made = std::make_shared<ScanAnswer>();
-    made->shortLine = ShortAnswerLine(answer);
-    made->jsonMembers = JsonAnswerMembers(answer);
-    made->answer = std::move(answer);
+    std::shared_ptr<ScanAnswer> made;
+    if (!answer.matches.empty()) {
+      made = std::make_shared<ScanAnswer>();
+      made->shortLine = ShortAnswerLine(answer);
+      made->jsonMembers = JsonAnswerMembers(answer);
+      made->answer = std::move(answer);
+    }
     if (byName) {
       names_.Put(reading.name, made);
     } else {
@@ -67,7 +96,7 @@ class AnswerCache {
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
-  BoundedMap<std::uint32_t> numbers_;
+  NumberCache numbers_;
   BoundedMap<std::string> names_;
 };
 
@@ -77,13 +106,20 @@ class FindingSink {
   FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
       : names_(names), answers_(answers), writer_(writer) {}
 
-  bool Word(const SplitWord& word) {
+  bool Word(const SplitWord& word) { return WorthReading(word.before, word.text) && Read(word); }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    writer_.LineEnd(line, shown, cut);
+  }
+  bool FoundAny() const { return foundAny_; }
+
+ private:
+  bool Read(const SplitWord& word) {
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
     if (!candidate) {
       return false;
     }
     ScanAnswerPointer answer = answers_.Answer(candidate->reading);
-    if (answer->answer.matches.empty()) {
+    if (!answer) {
       return false;
     }
     foundAny_ = true;
@@ -93,12 +129,7 @@ class FindingSink {
     writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
     return true;
   }
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
-    writer_.LineEnd(line, shown, cut);
-  }
-  bool FoundAny() const { return foundAny_; }
 
- private:
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;

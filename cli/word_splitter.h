@@ -4,13 +4,19 @@
 // Memory stays bounded however long a line or a word is.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quillon {
 
@@ -71,12 +77,26 @@ class WordSplitter {
   static constexpr std::size_t kCapacity = kChunkSize + 2 * kKeepLimit;
 
   bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
+  bool IsReadable(const char* word, std::size_t length) const {
+    return classes_[static_cast<unsigned char>(*word)] == kReadWord && length <= longest_;
+  }
   std::size_t LineStartInBuffer() const {
     return lineStart_ > base_ ? static_cast<std::size_t>(lineStart_ - base_) : 0;
   }
 
+  struct BlockBits {
+    std::uint64_t word = 0;  // bit i: byte i is a word byte
+    std::uint64_t feed = 0;  // bit i: byte i is a line feed
+  };
+  // The bits of count (at most 64) bytes; none past count.
+  BlockBits Classify(const char* bytes, std::size_t count) const;
+
   template <typename Sink>
   void Split(bool last, Sink& sink);
+  // Inlined: it runs for most words.
+  template <typename Sink>
+  [[gnu::always_inline]] bool TakeWord(std::size_t start, std::size_t wordEnd, bool last,
+                                       Sink& sink);
   template <typename Sink>
   void EndLine(std::size_t at, Sink& sink);
   void Compact();
@@ -96,58 +116,120 @@ class WordSplitter {
   bool shownSaved_ = false;
 };
 
+inline WordSplitter::BlockBits WordSplitter::Classify(const char* bytes, std::size_t count) const {
+  BlockBits bits;
+#if defined(__SSE2__)
+  if (count == 64) {
+    // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
+    // once the range is moved to the bottom of the signed bytes.
+    for (int part = 0; part < 4; ++part) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+      const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      const __m128i letter =
+          _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(0x1F)), _mm_set1_epi8(-128 + 26));
+      const __m128i digit =
+          _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10));
+      const __m128i word =
+          _mm_or_si128(_mm_or_si128(letter, digit), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
+      const __m128i feed = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+      bits.word |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(word))} << 16 * part;
+      bits.feed |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(feed))} << 16 * part;
+    }
+    return bits;
+  }
+#endif
+  for (std::size_t i = 0; i < count; ++i) {
+    const ByteClass byteClass = classes_[static_cast<unsigned char>(bytes[i])];
+    bits.word |= std::uint64_t{byteClass >= kSkippedWord} << i;
+    bits.feed |= std::uint64_t{byteClass == kLineFeed} << i;
+  }
+  return bits;
+}
+
 template <typename Sink>
 void WordSplitter::Split(bool last, Sink& sink) {
   const char* const buffer = buffer_.get();
-  const char* const end = buffer + end_;
-  const char* p = buffer + scan_;
+  std::size_t from = scan_;
   if (skippingWord_) {
-    while (p < end && IsWord(*p)) {
-      ++p;
+    while (from < end_ && IsWord(buffer[from])) {
+      ++from;
     }
-    skippingWord_ = p == end && !last;
+    skippingWord_ = from == end_ && !last;
   }
-  while (p < end) {
-    ByteClass byteClass = classes_[static_cast<unsigned char>(*p)];
-    if (byteClass < kSkippedWord) {
-      if (byteClass == kLineFeed) {
-        EndLine(static_cast<std::size_t>(p - buffer), sink);
+  // Blocks of 64 bytes as bit masks: a word starts where a word byte follows another byte, ends
+  // where another byte follows a word byte. The loops run per word and per line, not per
+  // byte, with no branch to mispredict at every word's edge.
+  constexpr std::size_t kNoWord = ~std::size_t{0};
+  std::size_t wordStart = kNoWord;
+  std::uint64_t carry = 0;  // the byte before the block is a word byte
+  for (std::size_t block = from; block < end_; block += 64) {
+    const std::size_t count = std::min<std::size_t>(64, end_ - block);
+    const BlockBits bits = Classify(buffer + block, count);
+    const std::uint64_t valid = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+    const std::uint64_t previous = bits.word << 1 | carry;
+    carry = bits.word >> 63;
+    const std::uint64_t starts = bits.word & ~previous;
+    const std::uint64_t ends = ~bits.word & previous & valid;
+    std::uint64_t events = starts | ends | bits.feed;
+    while (events != 0) {
+      const int bit = std::countr_zero(events);
+      events &= events - 1;
+      const std::uint64_t mask = std::uint64_t{1} << bit;
+      const std::size_t at = block + static_cast<std::size_t>(bit);
+      if ((ends & mask) != 0 && wordStart != kNoWord) {
+        if (IsReadable(buffer + wordStart, at - wordStart) &&
+            !TakeWord(wordStart, at, last, sink)) {
+          scan_ = wordStart;  // the bytes after it are still to come
+          return;
+        }
+        wordStart = kNoWord;
       }
-      ++p;
-      continue;
+      if ((starts & mask) != 0) {
+        wordStart = at;
+      } else if ((bits.feed & mask) != 0) {
+        EndLine(at, sink);
+      }
     }
-    const char* wordEnd = p + 1;
-    while (wordEnd < end && IsWord(*wordEnd)) {
-      ++wordEnd;
-    }
-    const auto length = static_cast<std::size_t>(wordEnd - p);
-    if (byteClass == kSkippedWord || length > longest_) {
-      skippingWord_ = wordEnd == end && !last;
-      p = wordEnd;
-      continue;
-    }
-    // The word and the bytes after it must be whole: more may come.
-    const bool whole = last || end - wordEnd >= 2 || (wordEnd < end && *wordEnd == '\n');
-    if (!whole) {
-      break;
-    }
-    const std::size_t lineStart = LineStartInBuffer();
-    const std::size_t at = static_cast<std::size_t>(p - buffer);
-    const std::size_t beforeStart = std::max(lineStart, at >= context_ ? at - context_ : 0);
-    std::size_t afterLength = std::min<std::size_t>(2, static_cast<std::size_t>(end - wordEnd));
-    if (afterLength == 2 && wordEnd[1] == '\n') {
-      afterLength = 1;
-    }
-    if (afterLength > 0 && wordEnd[0] == '\n') {
-      afterLength = 0;
-    }
-    const SplitWord word{line_, base_ + at - lineStart_ + 1,
-                         std::string_view(buffer + beforeStart, at - beforeStart),
-                         std::string_view(p, length), std::string_view(wordEnd, afterLength)};
-    lineFound_ = sink.Word(word) || lineFound_;
-    p = wordEnd;
   }
-  scan_ = static_cast<std::size_t>(p - buffer);
+  scan_ = end_;
+  if (wordStart == kNoWord) {
+    return;
+  }
+  // A word that reaches the end of what is read.
+  if (last) {
+    if (IsReadable(buffer + wordStart, end_ - wordStart)) {
+      TakeWord(wordStart, end_, last, sink);
+    }
+  } else if (!IsReadable(buffer + wordStart, end_ - wordStart)) {
+    skippingWord_ = true;
+  } else {
+    scan_ = wordStart;
+  }
+}
+
+// False when the word is not yet whole: more bytes may follow it or the two after it.
+template <typename Sink>
+inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
+  const char* const buffer = buffer_.get();
+  const std::size_t length = wordEnd - start;
+  if (!last && end_ - wordEnd < 2 && !(wordEnd < end_ && buffer[wordEnd] == '\n')) {
+    return false;
+  }
+  const std::size_t lineStart = LineStartInBuffer();
+  const std::size_t beforeStart = std::max(lineStart, start >= context_ ? start - context_ : 0);
+  std::size_t afterLength = std::min<std::size_t>(2, end_ - wordEnd);
+  if (afterLength == 2 && buffer[wordEnd + 1] == '\n') {
+    afterLength = 1;
+  }
+  if (afterLength > 0 && buffer[wordEnd] == '\n') {
+    afterLength = 0;
+  }
+  const SplitWord word{line_, base_ + start - lineStart_ + 1,
+                       std::string_view(buffer + beforeStart, start - beforeStart),
+                       std::string_view(buffer + start, length),
+                       std::string_view(buffer + wordEnd, afterLength)};
+  lineFound_ = sink.Word(word) || lineFound_;
+  return true;
 }
 
 template <typename Sink>
