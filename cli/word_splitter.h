@@ -77,9 +77,6 @@ class WordSplitter {
   static constexpr std::size_t kCapacity = kChunkSize + 2 * kKeepLimit;
 
   bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
-  bool IsReadable(const char* word, std::size_t length) const {
-    return classes_[static_cast<unsigned char>(*word)] == kReadWord && length <= longest_;
-  }
   std::size_t LineStartInBuffer() const {
     return lineStart_ > base_ ? static_cast<std::size_t>(lineStart_ - base_) : 0;
   }
@@ -157,11 +154,11 @@ void WordSplitter::Split(bool last, Sink& sink) {
     skippingWord_ = from == end_ && !last;
   }
   // Blocks of 64 bytes as bit masks: a word starts where a word byte follows another byte, ends
-  // where another byte follows a word byte. The loops run per word and per line, not per
-  // byte, with no branch to mispredict at every word's edge.
+  // where another byte follows a word byte. The loop runs per word start and line feed, not
+  // per byte, and finds the end only of a word worth reading.
   constexpr std::size_t kNoWord = ~std::size_t{0};
-  std::size_t wordStart = kNoWord;
-  std::uint64_t carry = 0;  // the byte before the block is a word byte
+  std::size_t wordStart = kNoWord;  // a word worth reading whose end is not yet found
+  std::uint64_t carry = 0;          // the byte before the block is a word byte
   for (std::size_t block = from; block < end_; block += 64) {
     const std::size_t count = std::min<std::size_t>(64, end_ - block);
     const BlockBits bits = Classify(buffer + block, count);
@@ -170,38 +167,51 @@ void WordSplitter::Split(bool last, Sink& sink) {
     carry = bits.word >> 63;
     const std::uint64_t starts = bits.word & ~previous;
     const std::uint64_t ends = ~bits.word & previous & valid;
-    std::uint64_t events = starts | ends | bits.feed;
+    if (wordStart != kNoWord && ends != 0) {
+      const std::size_t wordEnd = block + static_cast<std::size_t>(std::countr_zero(ends));
+      if (wordEnd - wordStart <= longest_ && !TakeWord(wordStart, wordEnd, last, sink)) {
+        scan_ = wordStart;  // the bytes after it are still to come
+        return;
+      }
+      wordStart = kNoWord;
+    }
+    std::uint64_t events = starts | bits.feed;
     while (events != 0) {
       const int bit = std::countr_zero(events);
       events &= events - 1;
-      const std::uint64_t mask = std::uint64_t{1} << bit;
       const std::size_t at = block + static_cast<std::size_t>(bit);
-      if ((ends & mask) != 0 && wordStart != kNoWord) {
-        if (IsReadable(buffer + wordStart, at - wordStart) &&
-            !TakeWord(wordStart, at, last, sink)) {
-          scan_ = wordStart;  // the bytes after it are still to come
-          return;
-        }
-        wordStart = kNoWord;
-      }
-      if ((starts & mask) != 0) {
-        wordStart = at;
-      } else if ((bits.feed & mask) != 0) {
+      if ((bits.feed >> bit & 1) != 0) {
         EndLine(at, sink);
+        continue;
+      }
+      if (classes_[static_cast<unsigned char>(buffer[at])] != kReadWord) {
+        continue;
+      }
+      const std::uint64_t after = ends >> bit;  // no end at the start itself
+      if (after == 0) {
+        wordStart = at;  // it goes on past this block
+        break;
+      }
+      const std::size_t wordEnd = at + static_cast<std::size_t>(std::countr_zero(after));
+      if (wordEnd - at <= longest_ && !TakeWord(at, wordEnd, last, sink)) {
+        scan_ = at;
+        return;
       }
     }
   }
   scan_ = end_;
   if (wordStart == kNoWord) {
+    // The rest of a word not worth reading may follow.
+    if (from < end_) {
+      skippingWord_ = !last && IsWord(buffer[end_ - 1]);
+    }
     return;
   }
-  // A word that reaches the end of what is read.
-  if (last) {
-    if (IsReadable(buffer + wordStart, end_ - wordStart)) {
-      TakeWord(wordStart, end_, last, sink);
-    }
-  } else if (!IsReadable(buffer + wordStart, end_ - wordStart)) {
-    skippingWord_ = true;
+  // A word worth reading that reaches the end of what is read.
+  if (end_ - wordStart > longest_) {
+    skippingWord_ = !last;
+  } else if (last) {
+    TakeWord(wordStart, end_, last, sink);
   } else {
     scan_ = wordStart;
   }

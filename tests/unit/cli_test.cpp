@@ -410,6 +410,8 @@ TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
             Split({"err", "or 16", "03"}).tokens);
   EXPECT_EQ((std::vector<Seen>{{2, 1, "-2147024891", kNegative, 0x80070005}}),
             Split({"x\n-", "2147024891"}).tokens);
+  // The rest of a word that is no code is not read as a word of its own.
+  EXPECT_EQ(std::vector<Seen>{}, Split({"hr xyz", "0x5 error 1", "5", "03x"}).tokens);
   // The byte after decides: "1,603" is no code even when the ',' comes in its own chunk.
   EXPECT_EQ(std::vector<Seen>{}, Split({"error 1", ",", "603"}).tokens);
 }
