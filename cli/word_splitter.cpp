@@ -2,8 +2,12 @@
 
 namespace quillon {
 
-WordSplitter::WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest)
-    : context_(context), longest_(longest), buffer_(new char[kCapacity]) {
+WordSplitter::WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
+                           std::size_t chunkSize)
+    : context_(context),
+      longest_(longest),
+      capacity_(chunkSize + 2 * kKeepLimit),
+      buffer_(new char[capacity_]) {
   for (int c = 0; c < 256; ++c) {
     const char byte = static_cast<char>(c);
     const bool word =

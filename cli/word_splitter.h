@@ -40,11 +40,12 @@ class WordSplitter {
 
   // mayStart: whether a word that starts with the byte is worth reading; others are skipped
   // whole. Words are handed over with up to context bytes before them, and only while they
-  // are at most longest bytes long.
-  WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest);
+  // are at most longest bytes long. chunkSize: the least room Space gives.
+  WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
+               std::size_t chunkSize = kChunkSize);
 
-  // Room for the next bytes, at least kChunkSize; Commit then takes count of them.
-  std::span<char> Space() { return {buffer_.get() + end_, kCapacity - end_}; }
+  // Room for the next bytes, at least the chunk size; Commit then takes count of them.
+  std::span<char> Space() { return {buffer_.get() + end_, capacity_ - end_}; }
   template <typename Sink>
   void Commit(std::size_t count, Sink& sink) {
     end_ += count;
@@ -74,7 +75,6 @@ class WordSplitter {
   enum ByteClass : std::uint8_t { kGap, kLineFeed, kSkippedWord, kReadWord };
   // Bytes kept across commits: the context of the word being read, or a line's shown start.
   static constexpr std::size_t kKeepLimit = 512;
-  static constexpr std::size_t kCapacity = kChunkSize + 2 * kKeepLimit;
 
   bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
   std::size_t LineStartInBuffer() const {
@@ -101,6 +101,7 @@ class WordSplitter {
   std::array<ByteClass, 256> classes_{};
   std::size_t context_;
   std::size_t longest_;
+  std::size_t capacity_;
   std::unique_ptr<char[]> buffer_;
   std::size_t end_ = 0;        // bytes in buffer_
   std::size_t scan_ = 0;       // where splitting goes on

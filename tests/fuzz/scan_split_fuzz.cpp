@@ -33,8 +33,9 @@ struct Recorder {
 };
 
 std::vector<std::string> Scan(std::string_view bytes, const std::vector<std::size_t>& cuts) {
+  // A small buffer: it fills and moves its unfinished end to its start far more often.
   quillon::WordSplitter splitter(quillon::MayStartCode, quillon::kWordContext,
-                                 quillon::kLongestWord);
+                                 quillon::kLongestWord, 1024);
   quillon::TextDecoder decoder;
   Recorder recorder;
   std::size_t start = 0;
