@@ -6,6 +6,7 @@
 
 #include "base/define_schema.h"
 #include "cli/answers.h"
+#include "cli/line_reader.h"
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
@@ -60,63 +61,6 @@ std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPla
   return std::make_unique<FileMessageSource>(found.files);
 }
 
-// Queries one at a time, from the arguments or from the lines of standard input ("-" among the
-// arguments, or no argument at all).
-class QueryFeed {
- public:
-  QueryFeed(const Options& options, std::istream& in) : queries_(options.queries), in_(in) {}
-  bool Next(std::string& query) {
-    if (queries_.empty()) {
-      return NextLine(query);
-    }
-    while (next_ < queries_.size() || readingInput_) {
-      if (readingInput_) {
-        if (NextLine(query)) {
-          return true;
-        }
-        readingInput_ = false;
-        continue;
-      }
-      const std::string& argument = queries_[next_++];
-      if (argument == "-") {
-        readingInput_ = true;
-        continue;
-      }
-      query = std::string(TrimSpace(argument));
-      return true;
-    }
-    return false;
-  }
-
- private:
-  // Blank lines are no queries; a line's surrounding blanks (a CR from a Windows file) go, and
-  // so does the byte-order mark that Windows editors put before the first.
-  bool NextLine(std::string& query) {
-    while (std::getline(in_, query)) {
-      std::string_view line = query;
-      if (firstLine_) {
-        firstLine_ = false;
-        constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-        if (line.starts_with(kUtf8ByteOrderMark)) {
-          line.remove_prefix(kUtf8ByteOrderMark.size());
-        }
-      }
-      line = TrimSpace(line);
-      if (!line.empty()) {
-        query = std::string(line);
-        return true;
-      }
-    }
-    return false;
-  }
-
-  const std::vector<std::string>& queries_;
-  std::size_t next_ = 0;
-  bool readingInput_ = false;
-  bool firstLine_ = true;
-  std::istream& in_;
-};
-
 void Flush(std::string& buffer, std::ostream& out) {
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   buffer.clear();
@@ -145,44 +89,123 @@ std::string OneLine(std::string_view message) {
   return line;
 }
 
-int RunQueries(const Options& options, MessageSource& messages, const DefineRows& defines,
-               std::istream& in, std::ostream& out, std::ostream& err) {
-  int status = 0;
-  std::string buffer;
-  std::string query;
-  QueryFeed feed(options, in);
-  while (feed.Next(query)) {
+class QueryRun {
+ public:
+  QueryRun(const Options& options, MessageSource& messages, const DefineRows& defines,
+           std::ostream& out, std::ostream& err)
+      : options_(options), messages_(messages), defines_(defines), out_(out), err_(err) {}
+
+  void Ask(const std::string& query) {
     const QueryReadings readings = ReadQuery(query);
     if (readings.readings.empty()) {
-      status = 2;
-      if (options.json) {
-        WriteJsonRejection(buffer, query, readings.rejection);
+      status_ = 2;
+      if (options_.json) {
+        WriteJsonRejection(buffer_, query, readings.rejection);
       } else {
-        Flush(buffer, out);
-        out.flush();
-        err << "quillon-cli: " << query << ": " << OneLine(readings.rejection) << '\n';
+        WriteOut();
+        err_ << "quillon-cli: " << query << ": " << OneLine(readings.rejection) << '\n';
       }
-      continue;
+      return;
     }
     bool found = false;
     for (const Reading& reading : readings.readings) {
-      const ReadingAnswer answer = Answer(reading, messages, defines);
+      const ReadingAnswer answer = Answer(reading, messages_, defines_);
       found = found || !answer.matches.empty();
-      if (options.json) {
-        WriteJsonAnswer(buffer, query, answer);
+      if (options_.json) {
+        WriteJsonAnswer(buffer_, query, answer);
       } else {
-        WriteTextAnswer(buffer, query, answer);
+        WriteTextAnswer(buffer_, query, answer);
       }
     }
-    if (!found && status == 0) {
-      status = 1;
+    if (!found && status_ == 0) {
+      status_ = 1;
     }
-    if (buffer.size() >= kFlushSize) {
-      Flush(buffer, out);
+    if (buffer_.size() >= kFlushSize) {
+      Flush(buffer_, out_);
     }
   }
-  Flush(buffer, out);
-  return status;
+
+  void Trouble(const std::string& message) {
+    WriteOut();
+    err_ << "quillon-cli: " << message << '\n';
+    status_ = 2;
+  }
+
+  // What is answered so far, on its way to the reader.
+  void WriteOut() {
+    Flush(buffer_, out_);
+    out_.flush();
+  }
+
+  int Status() const { return status_; }
+
+ private:
+  const Options& options_;
+  MessageSource& messages_;
+  const DefineRows& defines_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::string buffer_;
+  int status_ = 0;
+};
+
+// Queries from standard input, one per line. Blank lines are no queries; a line's surrounding
+// blanks (a CR from a Windows file) go, and a byte-order mark before the first. Answers are written out before each wait for input,
+// so a terminal's queries are answered one by one.
+int RunInputQueries(QueryRun& run, ByteSource& input) {
+  LineReader lines(input);
+  std::string line;
+  for (;;) {
+    const LineReader::Status status = lines.Next(line, [&run] { run.WriteOut(); });
+    if (status == LineReader::Status::End) {
+      break;
+    }
+    if (status == LineReader::Status::TooLong) {
+      run.Trouble("line " + std::to_string(lines.Number()) + " of standard input is longer than " +
+                  std::to_string(kQueryLineLimit) + " bytes; not read as a query");
+      continue;
+    }
+    std::string_view text = line;
+    // The byte-order mark that Windows editors put before the first line is no part of it.
+    constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+    if (lines.Number() == 1 && text.starts_with(kUtf8ByteOrderMark)) {
+      text.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    text = TrimSpace(text);
+    if (!text.empty()) {
+      run.Ask(std::string(text));
+    }
+  }
+  if (input.Failed()) {
+    run.Trouble("reading standard input failed");
+  }
+  run.WriteOut();
+  return run.Status();
+}
+
+int RunQueries(const Options& options, MessageSource& messages, const DefineRows& defines,
+               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
+               std::ostream& err) {
+  QueryRun run(options, messages, defines, out, err);
+  if (!options.queries.empty()) {
+    // "-" stands for the lines of standard input, read where it stands (once).
+    bool inputRead = false;
+    for (const std::string& query : options.queries) {
+      if (query != "-") {
+        run.Ask(std::string(TrimSpace(query)));
+      } else if (!inputRead) {
+        inputRead = true;
+        RunInputQueries(run, input);
+      }
+    }
+    run.WriteOut();
+    return run.Status();
+  }
+  if (platform.inputIsTerminal) {
+    err << "quillon-cli: reading queries from the terminal, one per line; "
+        << platform.endOfInputKeys << " ends them\n";
+  }
+  return RunInputQueries(run, input);
 }
 
 }  // namespace
@@ -230,11 +253,13 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
     return RunSearch(options, defines, out);
   }
   const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
+  StreamSource stream(in);
+  ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary}, *messages, defines, in, out,
+    return RunScan({options.queries, options.json, options.summary}, *messages, defines, input, out,
                    err);
   }
-  return RunQueries(options, *messages, defines, in, out, err);
+  return RunQueries(options, *messages, defines, platform, input, out, err);
 }
 
 }  // namespace quillon

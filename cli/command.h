@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
+#include <string_view>
 
+#include "cli/byte_source.h"
 #include "cli/options.h"
 #include "lookup/message_source.h"
 
@@ -14,6 +16,10 @@ struct CommandPlatform {
   std::filesystem::path programPath;  // the running program's file; empty when unknown
   // The platform's own message tables (FormatMessageA on Windows); null where there are none.
   std::unique_ptr<MessageSource> ownMessages;
+  // Standard input read as its bytes arrive; null: the stream given to RunCommand.
+  std::unique_ptr<ByteSource> input;
+  bool inputIsTerminal = false;
+  std::string_view endOfInputKeys;  // what ends typed input at a terminal
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit

@@ -24,7 +24,11 @@ int main(int argc, char** argv) {
     const int status = quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(), std::cin,
                                            std::cout, std::cerr);
     std::cout.flush();
-    return std::cout ? status : 2;
+    if (!std::cout) {
+      std::cerr << "quillon-cli: cannot write the output\n";
+      return 2;
+    }
+    return status;
   } catch (const std::exception& error) {
     std::cerr << "quillon-cli: " << error.what() << '\n';
     return 2;

@@ -1,14 +1,46 @@
 #include "cli/platform.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
 
 namespace quillon {
+
+namespace {
+
+// Standard input as read(2) gives it: a terminal's line or a pipe's bytes as soon as they are
+// there, where an istream would wait for its whole buffer.
+class DescriptorSource final : public ByteSource {
+ public:
+  std::size_t Read(std::span<char> space) override {
+    for (;;) {
+      const ssize_t count = read(STDIN_FILENO, space.data(), space.size());
+      if (count >= 0) {
+        return static_cast<std::size_t>(count);
+      }
+      if (errno != EINTR) {
+        failed_ = true;
+        return 0;
+      }
+    }
+  }
+  bool Failed() const override { return failed_; }
+
+ private:
+  bool failed_ = false;
+};
+
+}  // namespace
 
 CommandPlatform CurrentPlatform() {
   CommandPlatform platform;
   // Linux names the running program here; elsewhere the path stays unknown.
   std::error_code ignored;
   platform.programPath = std::filesystem::read_symlink("/proc/self/exe", ignored);
+  platform.input = std::make_unique<DescriptorSource>();
+  platform.inputIsTerminal = isatty(STDIN_FILENO) != 0;
+  platform.endOfInputKeys = "Ctrl-D";
   return platform;
 }
 

@@ -2,11 +2,35 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 
 #include "lookup/message_source_win.h"
 
 namespace quillon {
+
+namespace {
+
+// Standard input as ReadFile gives it: a console's line or a pipe's bytes as soon as they are
+// there. A pipe whose writer has gone is the input's end.
+class HandleSource final : public ByteSource {
+ public:
+  std::size_t Read(std::span<char> space) override {
+    DWORD count = 0;
+    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(space.size(), 1u << 30));
+    if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), space.data(), size, &count, nullptr)) {
+      return count;
+    }
+    failed_ = GetLastError() != ERROR_BROKEN_PIPE;
+    return 0;
+  }
+  bool Failed() const override { return failed_; }
+
+ private:
+  bool failed_ = false;
+};
+
+}  // namespace
 
 CommandPlatform CurrentPlatform() {
   CommandPlatform platform;
@@ -18,6 +42,10 @@ CommandPlatform CurrentPlatform() {
     platform.programPath = std::filesystem::path(std::wstring(path.data(), length));
   }
   platform.ownMessages = std::make_unique<WindowsMessageSource>();
+  platform.input = std::make_unique<HandleSource>();
+  DWORD mode = 0;
+  platform.inputIsTerminal = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  platform.endOfInputKeys = "Ctrl-Z then Enter";
   return platform;
 }
 

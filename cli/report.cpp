@@ -223,18 +223,16 @@ void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
   }
 }
 
-std::string MatchesLine(const ReadingAnswer& answer) {
+std::string ShortAnswerLine(const ReadingAnswer& answer) {
   std::string line;
   DescriptionOf description;
   for (const KindAnswer& match : answer.matches) {
     line += line.empty() ? "" : "; ";
     line += ErrorTypeName(match.type);
     line += ' ';
-    if (match.names.empty()) {
-      line += HexText(match.value);
-    }
-    for (std::size_t i = 0; i < match.names.size(); ++i) {
-      line += (i == 0 ? "" : ", ") + match.names[i].name;
+    line += match.names.empty() ? HexText(match.value) : match.names.front().name;
+    if (match.names.size() > 1) {
+      line += " +" + std::to_string(match.names.size() - 1);
     }
     // A description of the code itself comes before any wrapped code's or relative's.
     const DescriptionOf first = FirstDescription(match);
@@ -261,16 +259,11 @@ void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnsw
   AppendJsonLine(out, object);
 }
 
-void WriteJsonFinding(std::string& out, const ScanFinding& finding) {
-  Json object;
-  if (!finding.file.empty()) {
-    object["file"] = finding.file;
-  }
-  object["line"] = finding.line;
-  object["column"] = finding.column;
-  object["text"] = finding.text;
-  AddAnswer(object, *finding.answer);
-  AppendJsonLine(out, object);
+std::string JsonAnswerMembers(const ReadingAnswer& answer) {
+  Json object = Json::object();
+  AddAnswer(object, answer);
+  const std::string text = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return text.substr(1, text.size() - 2);
 }
 
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message) {

@@ -11,25 +11,20 @@
 
 namespace quillon {
 
-// A code found by a scan, with the answer for it.
-struct ScanFinding {
-  std::string_view file;  // empty when only one input is scanned
-  std::uint64_t line = 0;
-  std::uint64_t column = 0;
-  std::string_view text;
-  const ReadingAnswer* answer = nullptr;
-};
-
 // Each function appends whole lines to out.
 void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
 void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows);
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message);
 void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
-void WriteJsonFinding(std::string& out, const ScanFinding& finding);
 
-// One line for the answer: each kind with its names, then the first description.
-std::string MatchesLine(const ReadingAnswer& answer);
+// The answer's JSON members ("reading" to "matches") without the braces around them, to be
+// made once and written into many objects.
+std::string JsonAnswerMembers(const ReadingAnswer& answer);
+
+// A scan's short line for the answer: per kind its first name and how many others it has
+// (HRESULT E_ACCESSDENIED +9), then the first description on one line.
+std::string ShortAnswerLine(const ReadingAnswer& answer);
 
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(std::uint32_t value);

@@ -1,44 +1,59 @@
 #include "cli/scan.h"
 
-#include <algorithm>
 #include <fstream>
 #include <istream>
 #include <memory>
 #include <ostream>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "cli/answers.h"
 #include "cli/report.h"
-#include "cli/scan_tokens.h"
+#include "cli/scan_writers.h"
+#include "cli/text_decoder.h"
+#include "cli/word_reading.h"
+#include "cli/word_splitter.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 1 << 20;
-constexpr std::size_t kFlushSize = 1 << 16;
-// Bounds on what a hostile input can make the scan hold: answers kept for reuse, and the codes
-// of one line kept until the line has been read.
+// Bounds on what a hostile input can make the scan hold: answers kept for reuse.
 constexpr std::size_t kCacheLimit = 1 << 16;
-constexpr std::size_t kLineFindingLimit = 256;
+constexpr std::size_t kNumberSlots = 1 << 12;
 
-// An answer with its one-line text, made once for all the lines that hold the code.
-struct CachedAnswer {
-  ReadingAnswer answer;
-  std::string line;
+// The last answer for each of kNumberSlots groups of values: a lookup is a multiply and a
+// compare, where logs hold many numbers (addresses) that come once and a few codes that recur.
+class NumberCache {
+ public:
+  NumberCache() : slots_(kNumberSlots) {}
+  const ScanAnswerPointer* Find(std::uint32_t value) const {
+    const Slot& slot = slots_[SlotOf(value)];
+    return slot.used && slot.value == value ? &slot.answer : nullptr;
+  }
+  void Put(std::uint32_t value, ScanAnswerPointer answer) {
+    slots_[SlotOf(value)] = {true, value, std::move(answer)};
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    std::uint32_t value = 0;
+    ScanAnswerPointer answer;
+  };
+  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<Slot> slots_;
 };
-using AnswerPointer = std::shared_ptr<const CachedAnswer>;
 
 // A map of at most kCacheLimit entries, emptied when full.
 template <typename Key>
 class BoundedMap {
  public:
-  const AnswerPointer* Find(const Key& key) const {
+  const ScanAnswerPointer* Find(const Key& key) const {
     const auto it = entries_.find(key);
     return it == entries_.end() ? nullptr : &it->second;
   }
-  void Put(const Key& key, AnswerPointer answer) {
+  void Put(const Key& key, ScanAnswerPointer answer) {
     if (entries_.size() >= kCacheLimit) {
       entries_.clear();
     }
@@ -46,191 +61,120 @@ class BoundedMap {
   }
 
  private:
-  std::unordered_map<Key, AnswerPointer> entries_;
+  std::unordered_map<Key, ScanAnswerPointer> entries_;
 };
 
-// Answers each distinct code once: logs repeat the same few codes on many lines, and hold
-// many more numbers (addresses, sizes) that nothing knows.
+// Answers each distinct code once, with its texts: logs repeat the same few codes on many
+// lines, and hold many more numbers (addresses, sizes) that nothing knows.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines)
       : messages_(messages), defines_(defines) {}
-  AnswerPointer Answer(const Reading& reading) {
+  // Null when nothing knows the code: most numbers of a log are no codes, and get no texts.
+  ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
-    if (const AnswerPointer* known =
+    if (const ScanAnswerPointer* known =
             byName ? names_.Find(reading.name) : numbers_.Find(reading.value)) {
       return *known;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    std::string line = MatchesLine(answer);
-    auto cached =
-        std::make_shared<const CachedAnswer>(CachedAnswer{std::move(answer), std::move(line)});
-    if (byName) {
-      names_.Put(reading.name, cached);
-    } else {
-      numbers_.Put(reading.value, cached);
+    std::shared_ptr<ScanAnswer> made;
+    if (!answer.matches.empty()) {
+      made = std::make_shared<ScanAnswer>();
+      made->shortLine = ShortAnswerLine(answer);
+      made->jsonMembers = JsonAnswerMembers(answer);
+      made->answer = std::move(answer);
     }
-    return cached;
+    if (byName) {
+      names_.Put(reading.name, made);
+    } else {
+      numbers_.Put(reading.value, made);
+    }
+    return made;
   }
 
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
-  BoundedMap<std::uint32_t> numbers_;
+  NumberCache numbers_;
   BoundedMap<std::string> names_;
 };
 
-struct SummaryEntry {
-  std::uint64_t count = 0;
-  std::uint64_t order = 0;  // of first occurrence among the codes
-  std::string file;
-  std::uint64_t firstLine = 0;
-  std::string text;  // as first written
-  AnswerPointer answer;
-};
-
-class ScanReport final : public ScanSink {
+// Between the splitter and the writer: reads each word, answers the codes.
+class FindingSink {
  public:
-  ScanReport(const ScanRequest& request, AnswerCache& answers, std::ostream& out)
-      : request_(request), answers_(answers), out_(out) {}
+  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
+      : names_(names), answers_(answers), writer_(writer) {}
 
-  void StartFile(std::string name) { file_ = std::move(name); }
+  bool Word(const SplitWord& word) { return WorthReading(word.before, word.text) && Read(word); }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    writer_.LineEnd(line, shown, cut);
+  }
   bool FoundAny() const { return foundAny_; }
 
-  void Token(std::uint64_t line, const ScanToken& token) override {
-    AnswerPointer answer = answers_.Answer(token.reading);
-    if (answer->answer.matches.empty()) {
-      return;
+ private:
+  bool Read(const SplitWord& word) {
+    const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
+    if (!candidate) {
+      return false;
+    }
+    ScanAnswerPointer answer = answers_.Answer(candidate->reading);
+    if (!answer) {
+      return false;
     }
     foundAny_ = true;
-    if (request_.summary) {
-      // Numbers count by value however they are written; names by name.
-      const Reading& reading = answer->answer.reading;
-      SummaryEntry& entry = reading.kind == ReadingKind::Name ? namesSummary_[reading.name]
-                                                              : numbersSummary_[reading.value];
-      if (entry.count++ == 0) {
-        entry = {1, summaryOrder_++, file_, line, token.text, answer};
-      }
-    } else if (request_.json) {
-      WriteJsonFinding(buffer_, {file_, line, token.column, token.text, &answer->answer});
-      FlushIfFull();
-    } else if (lineFindings_.size() < kLineFindingLimit) {
-      lineFindings_.push_back({token.text, std::move(answer)});
-    } else {
-      ++lineFindingsDropped_;
-    }
+    // A sign is the byte before the word, in the same buffer.
+    const std::size_t sign = candidate->negative ? 1 : 0;
+    const std::string_view text(word.text.data() - sign, word.text.size() + sign);
+    writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
+    return true;
   }
 
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
-    if (lineFindings_.empty()) {
-      return;
-    }
-    if (!file_.empty()) {
-      buffer_ += file_ + ':';
-    }
-    buffer_ += std::to_string(line) + ": ";
-    buffer_ += shown;
-    buffer_ += cut ? " [...]\n" : "\n";
-    for (const auto& [text, answer] : lineFindings_) {
-      buffer_ += "    " + text + "  " + answer->line + '\n';
-    }
-    if (lineFindingsDropped_ > 0) {
-      buffer_ += "    and " + std::to_string(lineFindingsDropped_) + " more on this line\n";
-    }
-    lineFindings_.clear();
-    lineFindingsDropped_ = 0;
-    FlushIfFull();
-  }
-
-  void Finish() {
-    if (request_.summary) {
-      WriteSummary();
-    }
-    Flush();
-  }
-
- private:
-  void WriteSummary() {
-    std::vector<const SummaryEntry*> entries;
-    for (const auto& [value, entry] : numbersSummary_) {
-      entries.push_back(&entry);
-    }
-    for (const auto& [name, entry] : namesSummary_) {
-      entries.push_back(&entry);
-    }
-    // Most frequent first; then in the order they first occurred.
-    std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) {
-      return a->count != b->count ? a->count > b->count : a->order < b->order;
-    });
-    for (const SummaryEntry* entry : entries) {
-      if (request_.json) {
-        WriteJsonSummary(*entry);
-        continue;
-      }
-      std::string line = std::to_string(entry->count);
-      line.insert(0, line.size() < 8 ? 8 - line.size() : 0, ' ');
-      line += "  " + entry->text + "  first at " + (entry->file.empty() ? "" : entry->file + ':') +
-              std::to_string(entry->firstLine) + "  " + entry->answer->line + '\n';
-      buffer_ += line;
-    }
-  }
-
-  void WriteJsonSummary(const SummaryEntry& entry) {
-    // The finding's object for the first occurrence, with how often the code occurred.
-    std::string object;
-    WriteJsonFinding(object, {entry.file, entry.firstLine, 0, entry.text, &entry.answer->answer});
-    object.insert(1, "\"count\":" + std::to_string(entry.count) + ",");
-    buffer_ += object;
-  }
-
-  void FlushIfFull() {
-    if (buffer_.size() >= kFlushSize) {
-      Flush();
-    }
-  }
-  void Flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
-  }
-
-  const ScanRequest& request_;
+  const NameSet& names_;
   AnswerCache& answers_;
-  std::ostream& out_;
-  std::string buffer_;
-  std::string file_;
+  ScanWriter& writer_;
   bool foundAny_ = false;
-  std::vector<std::pair<std::string, AnswerPointer>> lineFindings_;
-  std::uint64_t lineFindingsDropped_ = 0;
-  // Bounded by the codes that something knows.
-  std::unordered_map<std::uint32_t, SummaryEntry> numbersSummary_;
-  std::unordered_map<std::string, SummaryEntry> namesSummary_;
-  std::uint64_t summaryOrder_ = 0;
 };
 
-void ScanStream(std::istream& in, const std::unordered_set<std::string>& names,
-                ScanReport& report) {
-  TokenScanner scanner(names);
-  std::unique_ptr<char[]> chunk(new char[kChunkSize]);
-  while (in) {
-    in.read(chunk.get(), static_cast<std::streamsize>(kChunkSize));
-    const auto size = static_cast<std::size_t>(in.gcount());
-    if (size == 0) {
+// Scans one input to its end. Before each wait for input the output so far is written out, so
+// a line read from a pipe that stays open is explained as soon as it is whole.
+void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::ostream& out) {
+  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord);
+  TextDecoder decoder;
+  std::unique_ptr<char[]> raw;
+  for (;;) {
+    writer.Flush(out);
+    if (decoder.PassesThrough()) {
+      const std::size_t count = source.Read(splitter.Space());
+      if (count == 0) {
+        break;
+      }
+      splitter.Commit(count, sink);
+      continue;
+    }
+    if (!raw) {
+      raw.reset(new char[WordSplitter::kChunkSize]);
+    }
+    const std::size_t count = source.Read({raw.get(), WordSplitter::kChunkSize});
+    if (count == 0) {
       break;
     }
-    scanner.Feed(std::string_view(chunk.get(), size), report);
+    splitter.Feed(decoder.Decode({raw.get(), count}), sink);
   }
-  scanner.Finish(report);
+  splitter.Feed(decoder.Finish(), sink);
+  splitter.Finish(sink);
 }
 
 }  // namespace
 
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
-            std::istream& in, std::ostream& out, std::ostream& err) {
+            ByteSource& input, std::ostream& out, std::ostream& err) {
   defines.IndexValues();
   const std::vector<std::string> allNames = defines.AllNames();
-  const std::unordered_set<std::string> names(allNames.begin(), allNames.end());
+  const NameSet names(allNames.begin(), allNames.end());
   AnswerCache answers(messages, defines);
-  ScanReport report(request, answers, out);
+  const std::unique_ptr<ScanWriter> writer = MakeScanWriter(request.json, request.summary);
+  FindingSink sink(names, answers, *writer);
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
@@ -239,28 +183,36 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   const bool nameFiles = files.size() > 1;
   bool unreadable = false;
   for (const std::string& file : files) {
-    report.StartFile(nameFiles ? file : std::string());
+    writer->StartFile(nameFiles ? file : std::string());
     if (file == "-") {
-      ScanStream(in, names, report);
+      ScanSource(input, sink, *writer, out);
+      if (input.Failed()) {
+        err << "quillon-cli: reading standard input failed\n";
+        unreadable = true;
+      }
       continue;
     }
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
+      writer->Flush(out);
       err << "quillon-cli: cannot read " << file << '\n';
       unreadable = true;
       continue;
     }
-    ScanStream(stream, names, report);
-    if (stream.bad()) {
+    StreamSource source(stream);
+    ScanSource(source, sink, *writer, out);
+    if (source.Failed()) {
+      writer->Flush(out);
       err << "quillon-cli: reading " << file << " failed\n";
       unreadable = true;
     }
   }
-  report.Finish();
+  writer->Finish();
+  writer->Flush(out);
   if (unreadable) {
     return 2;
   }
-  return report.FoundAny() ? 0 : 1;
+  return sink.FoundAny() ? 0 : 1;
 }
 
 }  // namespace quillon

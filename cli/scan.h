@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/byte_source.h"
 #include "lookup/define_rows.h"
 #include "lookup/message_source.h"
 
@@ -19,6 +20,6 @@ struct ScanRequest {
 // Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the
 // others are still scanned).
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
-            std::istream& in, std::ostream& out, std::ostream& err);
+            ByteSource& input, std::ostream& out, std::ostream& err);
 
 }  // namespace quillon

@@ -11,7 +11,9 @@
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/readings.h"
-#include "cli/scan_tokens.h"
+#include "cli/text_decoder.h"
+#include "cli/word_reading.h"
+#include "cli/word_splitter.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
@@ -380,34 +382,43 @@ void PrintTo(const Seen& s, std::ostream* os) {
   *os << s.line << ":" << s.column << " " << s.text << " " << ReadingName(s.kind) << " " << s.value;
 }
 
-class CollectingSink : public ScanSink {
+const NameSet kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success", "PENDING", "NOERROR"};
+
+// The scan's reading of words, over the splitter's words.
+class CollectingSink {
  public:
-  void Token(std::uint64_t line, const ScanToken& token) override {
-    tokens.push_back({line, token.column, token.text, token.reading.kind, token.reading.value});
+  bool Word(const SplitWord& word) {
+    const std::optional<Candidate> found = ReadWord(word.before, word.text, word.after, kNames);
+    if (!found) {
+      return false;
+    }
+    const std::string sign = found->negative ? "-" : "";
+    tokens.push_back({word.line, word.column - sign.size(), sign + std::string(word.text),
+                      found->reading.kind, found->reading.value});
+    return true;
   }
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
     lines.push_back(std::to_string(line) + (cut ? " cut " : " ") + std::string(shown));
   }
   std::vector<Seen> tokens;
   std::vector<std::string> lines;
 };
 
-const std::unordered_set<std::string> kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success"};
-
-std::vector<Seen> Scan(const std::vector<std::string_view>& chunks) {
-  TokenScanner scanner(kNames);
+CollectingSink Split(const std::vector<std::string_view>& chunks) {
+  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord);
   CollectingSink sink;
   for (const std::string_view chunk : chunks) {
-    scanner.Feed(chunk, sink);
+    splitter.Feed(chunk, sink);
   }
-  scanner.Finish(sink);
-  return sink.tokens;
+  splitter.Finish(sink);
+  return sink;
 }
 
 constexpr auto kHexReading = ReadingKind::Hex;
 constexpr auto kNameReading = ReadingKind::Name;
+constexpr auto kNegative = ReadingKind::Negative;
 
-TEST(ScanTokens, FindsEachFormAsAWholeWordOnly) {
+TEST(ScanWords, FindsEachFormLogsWrite) {
   struct Case {
     std::string_view text;
     std::vector<Seen> tokens;
@@ -416,17 +427,32 @@ TEST(ScanTokens, FindsEachFormAsAWholeWordOnly) {
       {"hr=0x80070005 (E_ACCESSDENIED)",
        {{1, 4, "0x80070005", kHexReading, 0x80070005}, {1, 16, "E_ACCESSDENIED", kNameReading, 0}}},
       {"0X1f 0x 0x123456789 abc0x5 0x5g", {{1, 1, "0X1f", kHexReading, 0x1F}}},
-      {"exception C0000005 at 70000005 or C00000051",
-       {{1, 11, "C0000005", kHexReading, 0xC0000005}}},
-      {"hr -2147024891 x-2147024891 -123 --2147024891",
-       {{1, 4, "-2147024891", ReadingKind::Negative, 0x80070005}}},
-      {"error 1603, exit code: 1618, Error code = 5, status#2, HRESULT 7",
-       {{1, 7, "1603", ReadingKind::Decimal, 1603},
-        {1, 24, "1618", ReadingKind::Decimal, 1618},
-        {1, 43, "5", ReadingKind::Decimal, 5},
-        {1, 53, "2", ReadingKind::Decimal, 2},
-        {1, 64, "7", ReadingKind::Decimal, 7}}},
-      {"value 1603, error (5), errors 5, 1603", {}},
+      {"exception C0000005 at 70000005, code: c0000005",
+       {{1, 11, "C0000005", kHexReading, 0xC0000005},
+        {1, 39, "c0000005", kHexReading, 0xC0000005}}},
+      {"hr -2147024891 -123 --2147024891 (-2147024891)",
+       {{1, 4, "-2147024891", kNegative, 0x80070005},
+        {1, 35, "-2147024891", kNegative, 0x80070005}}},
+      {"error 1603, Error code = 5, status#2, HRESULT 7, NTSTATUS: 8",
+       {{1, 7, "1603", kDecimal, 1603},
+        {1, 26, "5", kDecimal, 5},
+        {1, 36, "2", kDecimal, 2},
+        {1, 47, "7", kDecimal, 7},
+        {1, 60, "8", kDecimal, 8}}},
+      {"ExitCode: 1603", {{1, 11, "1603", kDecimal, 1603}}},
+      {"ErrorCode=5 LastError=87 dwError 3",
+       {{1, 11, "5", kDecimal, 5}, {1, 23, "87", kDecimal, 87}, {1, 34, "3", kDecimal, 3}}},
+      {"GetLastError() = 183", {{1, 18, "183", kDecimal, 183}}},
+      {"MainEngineThread is returning 1603", {{1, 31, "1603", kDecimal, 1603}}},
+      {"err=10054 WriteFile error(112) EXITCODE 4",
+       {{1, 5, "10054", kDecimal, 10054},
+        {1, 27, "112", kDecimal, 112},
+        {1, 41, "4", kDecimal, 4}}},
+      {"Stop code 0000007B, code 00000050",
+       {{1, 11, "0000007B", kHexReading, 0x7B}, {1, 26, "00000050", kHexReading, 0x50}}},
+      {"completed with return code 2147942402.", {{1, 28, "2147942402", kDecimal, 0x80070002}}},
+      {"returned 4294967295 exit -5 result 4294967296",
+       {{1, 10, "4294967295", kDecimal, 0xFFFFFFFF}, {1, 26, "-5", kNegative, 0xFFFFFFFB}}},
       {"WSAEACCES NERR_Success e_accessdenied E_ACCESSDENIEDX",
        {{1, 1, "WSAEACCES", kNameReading, 0}, {1, 11, "NERR_Success", kNameReading, 0}}},
       {std::string_view("\0\x01\xff"
@@ -436,32 +462,81 @@ TEST(ScanTokens, FindsEachFormAsAWholeWordOnly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text));
-    EXPECT_EQ(c.tokens, Scan({c.text}));
+    EXPECT_EQ(c.tokens, Split({c.text}).tokens);
   }
 }
 
-TEST(ScanTokens, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
-  EXPECT_EQ((std::vector<Seen>{{1, 3, "0x80070005", kHexReading, 0x80070005}}),
-            Scan({"a 0x8007", "0005 b"}));
-  EXPECT_EQ((std::vector<Seen>{{1, 7, "1603", ReadingKind::Decimal, 1603}}),
-            Scan({"err", "or 16", "03"}));
-  EXPECT_EQ((std::vector<Seen>{{2, 1, "-2147024891", ReadingKind::Negative, 0x80070005}}),
-            Scan({"x\n-", "2147024891"}));
+TEST(ScanWords, FindsNothingThatIsNoCode) {
+  const std::string_view lines[] = {
+      "value 1603, errors 5, Barcode: 1234, Unicode 8, chr 9",
+      "Job state: PENDING, DNS status: NOERROR",
+      "Retry error 1,603 times",
+      "{80070005-0000-0000-C000-000000000046}",
+      "Zm9vYmFy+0x6/YmF6 Zm9v/80070005+YmF6",
+      "Windows 10.0.19041.1 error 10.0 at 0x7ffe12345678, 0x00007ff6`12345678",
+      "x-2147024891 error 5-6 error: 10:22:31 -0x5 C:\\logs\\0x5",
+  };
+  for (const std::string_view line : lines) {
+    SCOPED_TRACE(std::string(line));
+    EXPECT_EQ(std::vector<Seen>{}, Split({line}).tokens);
+  }
 }
 
-TEST(ScanTokens, LinesAreNumberedShownWithoutTheirCrAndCutWhenLong) {
-  TokenScanner scanner(kNames);
-  CollectingSink sink;
-  const std::string longLine = std::string(1000, 'a') + " 0x5";
-  scanner.Feed("nothing here\r\nerror 5\r\n", sink);
-  scanner.Feed(longLine.substr(0, 600), sink);
-  scanner.Feed(longLine.substr(600), sink);
-  scanner.Finish(sink);
+TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
+  EXPECT_EQ((std::vector<Seen>{{1, 3, "0x80070005", kHexReading, 0x80070005}}),
+            Split({"a 0x8007", "0005 b"}).tokens);
+  EXPECT_EQ((std::vector<Seen>{{1, 7, "1603", kDecimal, 1603}}),
+            Split({"err", "or 16", "03"}).tokens);
+  EXPECT_EQ((std::vector<Seen>{{2, 1, "-2147024891", kNegative, 0x80070005}}),
+            Split({"x\n-", "2147024891"}).tokens);
+  // The rest of a word that is no code is not read as a word of its own.
+  EXPECT_EQ(std::vector<Seen>{}, Split({"hr xyz", "0x5 error 1", "5", "03x"}).tokens);
+  // The byte after decides: "1,603" is no code even when the ',' comes in its own chunk.
+  EXPECT_EQ(std::vector<Seen>{}, Split({"error 1", ",", "603"}).tokens);
+}
+
+TEST(ScanWords, LinesAreNumberedShownWithoutTheirCrAndCutWhenLong) {
+  const std::string longLine = std::string(3000, 'a') + " 0x5 " + std::string(70000, '-');
+  const CollectingSink sink =
+      Split({"nothing here\r\nerror 5\r\n", longLine.substr(0, 600), longLine.substr(600)});
   ASSERT_EQ(2u, sink.lines.size());
   EXPECT_EQ("2 error 5", sink.lines[0]);
-  EXPECT_EQ("3 cut " + std::string(TokenScanner::kShownLimit, 'a'), sink.lines[1]);
+  EXPECT_EQ("3 cut " + std::string(WordSplitter::kShownLimit, 'a'), sink.lines[1]);
   ASSERT_EQ(2u, sink.tokens.size());
-  EXPECT_EQ((Seen{3, 1002, "0x5", kHexReading, 5}), sink.tokens[1]);
+  EXPECT_EQ((Seen{3, 3002, "0x5", kHexReading, 5}), sink.tokens[1]);
+}
+
+TEST(TextDecoder, Utf16WithAMarkBecomesUtf8AndAUtf8MarkGoes) {
+  struct Case {
+    std::string_view name;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"utf-16le", std::string("\xFF\xFEh\0r\0=\0\xE9\0\x3D\xD8\x00\xDE", 14),
+       "hr=\xC3\xA9\xF0\x9F\x98\x80"},
+      {"utf-16be", std::string("\xFE\xFF\0h\0r", 6), "hr"},
+      {"lone surrogate, odd byte", std::string("\xFF\xFE\x00\xD8h\0x", 7),
+       "\xEF\xBF\xBDh\xEF\xBF\xBD"},
+      {"utf-8 mark", "\xEF\xBB\xBFhr", "hr"},
+      {"short", "\xEF\xBB", "\xEF\xBB"},
+      {"bytes", std::string("\xFF\x00hr", 4), std::string("\xFF\x00hr", 4)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name));
+    // Whole, and a byte at a time: the text is the same.
+    TextDecoder whole;
+    std::string text(whole.Decode(c.bytes));
+    text += whole.Finish();
+    EXPECT_EQ(c.text, text);
+    TextDecoder bytewise;
+    std::string pieces;
+    for (const char byte : c.bytes) {
+      pieces += bytewise.Decode(std::string_view(&byte, 1));
+    }
+    pieces += bytewise.Finish();
+    EXPECT_EQ(c.text, pieces);
+  }
 }
 
 }  // namespace

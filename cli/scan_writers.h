@@ -1,0 +1,54 @@
+// The scan's output, one writer per format: the lines with their codes for people, one JSON
+// object per finding, or each code once with how often it occurred (text or JSON).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "cli/answers.h"
+
+namespace quillon {
+
+// A code's answer with its texts, made once for every line that holds the code.
+struct ScanAnswer {
+  ReadingAnswer answer;
+  std::string shortLine;    // ShortAnswerLine
+  std::string jsonMembers;  // JsonAnswerMembers
+};
+using ScanAnswerPointer = std::shared_ptr<const ScanAnswer>;
+
+struct ScanFinding {
+  std::uint64_t line = 0;
+  std::uint64_t column = 0;
+  std::string_view text;  // as written
+  ScanAnswerPointer answer;
+};
+
+class ScanWriter {
+ public:
+  virtual ~ScanWriter() = default;
+  // name: empty when only one input is scanned.
+  virtual void StartFile(std::string_view name) = 0;
+  virtual void Finding(const ScanFinding& finding) = 0;
+  // At the end of each line that held a finding.
+  virtual void LineEnd(std::uint64_t line, std::string_view shown, bool cut) = 0;
+  virtual void Finish() {}
+
+  // Writes out what is made; a writer holds at most about kFlushSize between flushes.
+  void Flush(std::ostream& out);
+  bool Full() const { return text_.size() >= kFlushSize; }
+
+ protected:
+  static constexpr std::size_t kFlushSize = 1 << 16;
+  std::string text_;
+};
+
+std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary);
+
+}  // namespace quillon

@@ -1,0 +1,117 @@
+// Whether one word of a log is a code: the word with the bytes of its line just before it
+// (where a keyword and a sign may stand) and the two bytes after it.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "cli/readings.h"
+
+namespace quillon {
+
+// Looked up by the views the scan holds, with no string made per word.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
+
+// Bytes of the line before a word that its reading looks at: room for a keyword at the end
+// of an identifier, a call's "()", blanks, a separator and a sign.
+inline constexpr std::size_t kWordContext = 32;
+// Longer words are no codes: the longest define name is well under this.
+inline constexpr std::size_t kLongestWord = 128;
+
+struct Candidate {
+  Reading reading;
+  bool negative = false;  // the '-' before the word is part of what was written
+};
+
+// before: up to kWordContext bytes of the line before word, fewer only at the line's start;
+// after: up to the two bytes of the line after it. word is a run of letters, digits and '_'.
+// Nothing when the word is no code: a number inside a larger token (a GUID, 1,603, base64,
+// 10.0.19041.1, an address), a decimal without a keyword before it, a name the database does
+// not hold or one that needs an underscore to stand.
+std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,
+                                  std::string_view after, const NameSet& names);
+
+// Whether text, the end of a line before a number, ends in a keyword ("error", "ExitCode",
+// "GetLastError()") and its separator.
+bool EndsWithKeyword(std::string_view text);
+
+// Whether a word that starts with c can be a code: others need not be read.
+bool MayStartCode(char c);
+
+// A quick test that lets most words of a log go unread: false only when ReadWord would find
+// nothing. Inline, as the scan asks it of nearly every word.
+inline bool WorthReading(std::string_view before, std::string_view word) {
+  const auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+  if (word.size() == 8) {
+    return true;  // bare hexadecimal, or a zero-padded bug check
+  }
+  if (word[0] >= '0' && word[0] <= '9') {
+    if (word.size() >= 3 && lower(word[1]) == 'x') {
+      return true;
+    }
+    // A decimal needs a sign, or a keyword and its separator before it.
+    const auto skipBlanks = [before](std::size_t end) {
+      while (end > 0 && (before[end - 1] == ' ' || before[end - 1] == '\t')) {
+        --end;
+      }
+      return end;
+    };
+    std::size_t end = skipBlanks(before.size());
+    if (end > 0 && before[end - 1] == '-' && end == before.size()) {
+      return true;
+    }
+    if (end > 0 && (before[end - 1] == ':' || before[end - 1] == '=' || before[end - 1] == '#' ||
+                    before[end - 1] == '(')) {
+      end = skipBlanks(end - 1);
+    }
+    if (end > 0 && before[end - 1] == ')') {
+      return true;
+    }
+    if (end < 2) {
+      return false;
+    }
+    // The last two letters of some keyword.
+    const char a = lower(before[end - 2]);
+    const char b = lower(before[end - 1]);
+    switch (b) {
+      case 'r':
+        return a == 'o' || a == 'r' || a == 'h';  // error, err, hr
+      case 'e':
+        return a == 'd';  // code
+      case 's':
+        return a == 'u';  // status
+      case 't':
+        return a == 'l' || a == 'i';  // result, exit
+      case 'n':
+        return a == 'r';  // return
+      case 'd':
+        return a == 'e';  // returned
+      case 'g':
+        return a == 'n';  // returning
+      default:
+        return false;
+    }
+  }
+  for (const char c : word) {
+    if (c == '_') {
+      return true;
+    }
+  }
+  return word.size() > 3 && word[0] == 'W' && word[1] == 'S' && word[2] == 'A';
+}
+
+// Whether a define name with no underscore may stand for a code in a log: only Winsock's
+// WSA names; the others (PENDING, NOERROR) are ordinary words of logs.
+bool MayStandWithoutUnderscore(std::string_view name);
+
+}  // namespace quillon

@@ -1,0 +1,269 @@
+// Cuts a stream of text into lines and words (runs of letters, digits and '_'), each with the
+// bytes of its line around it, whatever the sizes of the pieces the stream comes in. It knows
+// nothing of codes: a sink says which words it read and which first bytes are worth reading.
+// Memory stays bounded however long a line or a word is.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillon {
+
+struct SplitWord {
+  std::uint64_t line = 0;    // 1-based
+  std::uint64_t column = 0;  // 1-based, in bytes
+  std::string_view before;   // up to the splitter's context of the line before the word
+  std::string_view text;
+  std::string_view after;  // up to two bytes of the line after the word
+};
+
+// A Sink has:
+//   bool Word(const SplitWord&)  true when the word was a finding, so its line is shown
+//   void LineEnd(std::uint64_t line, std::string_view shown, bool cut)
+//       at the end of every line that held a finding: its first bytes, without a CR that
+//       ends it; cut when the line was longer
+class WordSplitter {
+ public:
+  static constexpr std::size_t kShownLimit = 240;
+  static constexpr std::size_t kChunkSize = 1 << 20;
+
+  // mayStart: whether a word that starts with the byte is worth reading; others are skipped
+  // whole. Words are handed over with up to context bytes before them, and only while they
+  // are at most longest bytes long. chunkSize: the least room Space gives.
+  WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
+               std::size_t chunkSize = kChunkSize);
+
+  // Room for the next bytes, at least the chunk size; Commit then takes count of them.
+  std::span<char> Space() { return {buffer_.get() + end_, capacity_ - end_}; }
+  template <typename Sink>
+  void Commit(std::size_t count, Sink& sink) {
+    end_ += count;
+    Split(false, sink);
+    Compact();
+  }
+  template <typename Sink>
+  void Feed(std::string_view bytes, Sink& sink) {
+    while (!bytes.empty()) {
+      const std::span<char> space = Space();
+      const std::size_t count = std::min(space.size(), bytes.size());
+      std::memcpy(space.data(), bytes.data(), count);
+      bytes.remove_prefix(count);
+      Commit(count, sink);
+    }
+  }
+  // Ends the last line, which need not end in a line feed.
+  template <typename Sink>
+  void Finish(Sink& sink) {
+    Split(true, sink);
+    if (lineStart_ < base_ + end_ || lineFound_) {
+      EndLine(end_, sink);
+    }
+  }
+
+ private:
+  enum ByteClass : std::uint8_t { kGap, kLineFeed, kSkippedWord, kReadWord };
+  // Bytes kept across commits: the context of the word being read, or a line's shown start.
+  static constexpr std::size_t kKeepLimit = 512;
+
+  bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
+  std::size_t LineStartInBuffer() const {
+    return lineStart_ > base_ ? static_cast<std::size_t>(lineStart_ - base_) : 0;
+  }
+
+  struct BlockBits {
+    std::uint64_t word = 0;  // bit i: byte i is a word byte
+    std::uint64_t feed = 0;  // bit i: byte i is a line feed
+  };
+  // The bits of count (at most 64) bytes; none past count.
+  BlockBits Classify(const char* bytes, std::size_t count) const;
+
+  template <typename Sink>
+  void Split(bool last, Sink& sink);
+  // Inlined: it runs for most words.
+  template <typename Sink>
+  [[gnu::always_inline]] bool TakeWord(std::size_t start, std::size_t wordEnd, bool last,
+                                       Sink& sink);
+  template <typename Sink>
+  void EndLine(std::size_t at, Sink& sink);
+  void Compact();
+
+  std::array<ByteClass, 256> classes_{};
+  std::size_t context_;
+  std::size_t longest_;
+  std::size_t capacity_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t end_ = 0;        // bytes in buffer_
+  std::size_t scan_ = 0;       // where splitting goes on
+  bool skippingWord_ = false;  // scan_ is inside a word not to be read
+  std::uint64_t base_ = 0;     // offset in the stream of buffer_[0]
+  std::uint64_t lineStart_ = 0;
+  std::uint64_t line_ = 1;
+  bool lineFound_ = false;
+  std::string shown_;  // the line's start, once it is no longer in buffer_
+  bool shownSaved_ = false;
+};
+
+inline WordSplitter::BlockBits WordSplitter::Classify(const char* bytes, std::size_t count) const {
+  BlockBits bits;
+#if defined(__SSE2__)
+  if (count == 64) {
+    // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
+    // once the range is moved to the bottom of the signed bytes.
+    for (int part = 0; part < 4; ++part) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+      const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      const __m128i letter =
+          _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(0x1F)), _mm_set1_epi8(-128 + 26));
+      const __m128i digit =
+          _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10));
+      const __m128i word =
+          _mm_or_si128(_mm_or_si128(letter, digit), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
+      const __m128i feed = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+      bits.word |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(word))} << 16 * part;
+      bits.feed |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(feed))} << 16 * part;
+    }
+    return bits;
+  }
+#endif
+  for (std::size_t i = 0; i < count; ++i) {
+    const ByteClass byteClass = classes_[static_cast<unsigned char>(bytes[i])];
+    bits.word |= std::uint64_t{byteClass >= kSkippedWord} << i;
+    bits.feed |= std::uint64_t{byteClass == kLineFeed} << i;
+  }
+  return bits;
+}
+
+template <typename Sink>
+void WordSplitter::Split(bool last, Sink& sink) {
+  const char* const buffer = buffer_.get();
+  std::size_t from = scan_;
+  if (skippingWord_) {
+    while (from < end_ && IsWord(buffer[from])) {
+      ++from;
+    }
+    skippingWord_ = from == end_ && !last;
+  }
+  // Blocks of 64 bytes as bit masks: a word starts where a word byte follows another byte, ends
+  // where another byte follows a word byte. The loop runs per word start and line feed, not
+  // per byte, and finds the end only of a word worth reading.
+  constexpr std::size_t kNoWord = ~std::size_t{0};
+  std::size_t wordStart = kNoWord;  // a word worth reading whose end is not yet found
+  std::uint64_t carry = 0;          // the byte before the block is a word byte
+  for (std::size_t block = from; block < end_; block += 64) {
+    const std::size_t count = std::min<std::size_t>(64, end_ - block);
+    const BlockBits bits = Classify(buffer + block, count);
+    const std::uint64_t valid = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+    const std::uint64_t previous = bits.word << 1 | carry;
+    carry = bits.word >> 63;
+    const std::uint64_t starts = bits.word & ~previous;
+    const std::uint64_t ends = ~bits.word & previous & valid;
+    if (wordStart != kNoWord && ends != 0) {
+      const std::size_t wordEnd = block + static_cast<std::size_t>(std::countr_zero(ends));
+      if (wordEnd - wordStart <= longest_ && !TakeWord(wordStart, wordEnd, last, sink)) {
+        scan_ = wordStart;  // the bytes after it are still to come
+        return;
+      }
+      wordStart = kNoWord;
+    }
+    std::uint64_t events = starts | bits.feed;
+    while (events != 0) {
+      const int bit = std::countr_zero(events);
+      events &= events - 1;
+      const std::size_t at = block + static_cast<std::size_t>(bit);
+      if ((bits.feed >> bit & 1) != 0) {
+        EndLine(at, sink);
+        continue;
+      }
+      if (classes_[static_cast<unsigned char>(buffer[at])] != kReadWord) {
+        continue;
+      }
+      const std::uint64_t after = ends >> bit;  // no end at the start itself
+      if (after == 0) {
+        wordStart = at;  // it goes on past this block
+        break;
+      }
+      const std::size_t wordEnd = at + static_cast<std::size_t>(std::countr_zero(after));
+      if (wordEnd - at <= longest_ && !TakeWord(at, wordEnd, last, sink)) {
+        scan_ = at;
+        return;
+      }
+    }
+  }
+  scan_ = end_;
+  if (wordStart == kNoWord) {
+    // The rest of a word not worth reading may follow.
+    if (from < end_) {
+      skippingWord_ = !last && IsWord(buffer[end_ - 1]);
+    }
+    return;
+  }
+  // A word worth reading that reaches the end of what is read.
+  if (end_ - wordStart > longest_) {
+    skippingWord_ = !last;
+  } else if (last) {
+    TakeWord(wordStart, end_, last, sink);
+  } else {
+    scan_ = wordStart;
+  }
+}
+
+// False when the word is not yet whole: more bytes may follow it or the two after it.
+template <typename Sink>
+inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
+  const char* const buffer = buffer_.get();
+  const std::size_t length = wordEnd - start;
+  if (!last && end_ - wordEnd < 2 && !(wordEnd < end_ && buffer[wordEnd] == '\n')) {
+    return false;
+  }
+  const std::size_t lineStart = LineStartInBuffer();
+  const std::size_t beforeStart = std::max(lineStart, start >= context_ ? start - context_ : 0);
+  std::size_t afterLength = std::min<std::size_t>(2, end_ - wordEnd);
+  if (afterLength == 2 && buffer[wordEnd + 1] == '\n') {
+    afterLength = 1;
+  }
+  if (afterLength > 0 && buffer[wordEnd] == '\n') {
+    afterLength = 0;
+  }
+  const SplitWord word{line_, base_ + start - lineStart_ + 1,
+                       std::string_view(buffer + beforeStart, start - beforeStart),
+                       std::string_view(buffer + start, length),
+                       std::string_view(buffer + wordEnd, afterLength)};
+  lineFound_ = sink.Word(word) || lineFound_;
+  return true;
+}
+
+template <typename Sink>
+void WordSplitter::EndLine(std::size_t at, Sink& sink) {
+  if (lineFound_) {
+    const std::uint64_t length = base_ + at - lineStart_;
+    const bool cut = length > kShownLimit;
+    std::string_view shown =
+        shownSaved_ ? std::string_view(shown_)
+                    : std::string_view(
+                          buffer_.get() + LineStartInBuffer(),
+                          static_cast<std::size_t>(std::min<std::uint64_t>(length, kShownLimit)));
+    // A line ends in CR LF on Windows; the CR is no part of what is shown.
+    if (!cut && !shown.empty() && shown.back() == '\r') {
+      shown.remove_suffix(1);
+    }
+    sink.LineEnd(line_, shown, cut);
+  }
+  ++line_;
+  lineStart_ = base_ + at + 1;
+  lineFound_ = false;
+  shownSaved_ = false;
+  shown_.clear();
+}
+
+}  // namespace quillon

@@ -1,0 +1,75 @@
+// The scan's reading of a stream: the same bytes, whole or cut into pieces of any sizes, give
+// the same findings and the same shown lines, and nothing crashes on any bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/text_decoder.h"
+#include "cli/word_reading.h"
+#include "cli/word_splitter.h"
+
+namespace {
+
+const quillon::NameSet kNames = {"E_ACCESSDENIED", "ERROR_ACCESS_DENIED", "WSAEACCES", "PENDING"};
+
+// Every event, as text: findings with their place and reading, and the shown lines.
+struct Recorder {
+  std::vector<std::string> events;
+  bool Word(const quillon::SplitWord& word) {
+    const auto found = quillon::ReadWord(word.before, word.text, word.after, kNames);
+    if (!found) {
+      return false;
+    }
+    events.push_back(std::to_string(word.line) + ':' + std::to_string(word.column) + ' ' +
+                     std::string(word.text) + (found->negative ? " -" : " ") +
+                     std::to_string(found->reading.value));
+    return true;
+  }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    events.push_back(std::to_string(line) + (cut ? " cut " : " ") + std::string(shown));
+  }
+};
+
+std::vector<std::string> Scan(std::string_view bytes, const std::vector<std::size_t>& cuts) {
+  // A small buffer: it fills and moves its unfinished end to its start far more often.
+  quillon::WordSplitter splitter(quillon::MayStartCode, quillon::kWordContext,
+                                 quillon::kLongestWord, 1024);
+  quillon::TextDecoder decoder;
+  Recorder recorder;
+  std::size_t start = 0;
+  for (const std::size_t cut : cuts) {
+    splitter.Feed(decoder.Decode(bytes.substr(start, cut - start)), recorder);
+    start = cut;
+  }
+  splitter.Feed(decoder.Decode(bytes.substr(start)), recorder);
+  splitter.Feed(decoder.Finish(), recorder);
+  splitter.Finish(recorder);
+  return recorder.events;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  // Cut points from a generator seeded by the input: mostly short pieces, some long.
+  std::uint32_t state = 2166136261u;
+  for (const char c : bytes) {
+    state = (state ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  std::vector<std::size_t> cuts;
+  for (std::size_t at = 0;;) {
+    state = state * 1103515245u + 12345u;
+    const std::size_t step = (state >> 16) % 8 == 0 ? (state >> 8) % 700 : (state >> 16) % 5;
+    at += step + 1;
+    if (at >= size) {
+      break;
+    }
+    cuts.push_back(at);
+  }
+  if (Scan(bytes, {}) != Scan(bytes, cuts)) {
+    __builtin_trap();
+  }
+  return 0;
+}
