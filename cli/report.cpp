@@ -234,6 +234,9 @@ std::string ShortAnswerLine(const ReadingAnswer& answer) {
     if (match.names.size() > 1) {
       line += " +" + std::to_string(match.names.size() - 1);
     }
+    if (match.names.empty() && match.wraps && !match.wraps->names.empty()) {
+      line += " (wraps " + match.wraps->names.front().name + ")";
+    }
     // A description of the code itself comes before any wrapped code's or relative's.
     const DescriptionOf first = FirstDescription(match);
     if (description.text == nullptr || (!description.owner.empty() && first.owner.empty())) {
