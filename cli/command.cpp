@@ -8,6 +8,8 @@
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
+#include "cli/terminal_text.h"
+#include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
 #include "lookup/define_schema.h"
 #include "lookup/file_message_source.h"
@@ -94,13 +96,13 @@ void Flush(std::string& buffer, std::ostream& out) {
   buffer.clear();
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, std::ostream& out) {
+int RunSearch(const Options& options, const DefineRows& defines, bool color, std::ostream& out) {
   const std::vector<DefineRow> rows = defines.SearchNames(*options.search);
   std::string buffer;
   if (options.json) {
     WriteJsonSearch(buffer, rows);
   } else {
-    WriteTextSearch(buffer, rows);
+    WriteTextSearch(buffer, rows, color);
   }
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
@@ -118,7 +120,7 @@ std::string OneLine(std::string_view message) {
 }
 
 int RunQueries(const Options& options, MessageSource& messages, const DefineRows& defines,
-               std::istream& in, std::ostream& out, std::ostream& err) {
+               bool color, std::istream& in, std::ostream& out, std::ostream& err) {
   int status = 0;
   std::string buffer;
   std::string query;
@@ -132,7 +134,8 @@ int RunQueries(const Options& options, MessageSource& messages, const DefineRows
       } else {
         Flush(buffer, out);
         out.flush();
-        err << "quillon-cli: " << query << ": " << OneLine(readings.rejection) << '\n';
+        err << "quillon-cli: " << TerminalText(query) << ": " << OneLine(readings.rejection)
+            << '\n';
       }
       continue;
     }
@@ -143,7 +146,7 @@ int RunQueries(const Options& options, MessageSource& messages, const DefineRows
       if (options.json) {
         WriteJsonAnswer(buffer, query, answer);
       } else {
-        WriteTextAnswer(buffer, query, answer);
+        WriteTextAnswer(buffer, query, answer, color);
       }
     }
     if (!found && status == 0) {
@@ -183,30 +186,33 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
                std::ostream& out, std::ostream& err) {
   const std::filesystem::path databasePath =
       ChooseCommandDatabase(options.database, platform.programPath);
-  std::error_code ignored;
-  if (options.database && !std::filesystem::is_regular_file(databasePath, ignored)) {
-    err << "quillon-cli: cannot read the database " << databasePath.string() << '\n';
+  // Checked before it is opened: a file that is no definitions database is named with the
+  // reason, and a view with endless rows is never asked.
+  const std::optional<std::string> problem =
+      databasePath.empty() ? std::nullopt : DefineFileProblem(databasePath);
+  if (problem && options.database) {
+    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+        << '\n';
     return 2;
   }
-  // SQLite takes file names in UTF-8 on every platform.
-  const std::u8string utf8 = databasePath.u8string();
-  DefineRows defines(std::string(utf8.begin(), utf8.end()));
-  if (!defines.IsUsable()) {
-    if (options.database) {
-      err << "quillon-cli: " << databasePath.string() << " is no definitions database\n";
-      return 2;
-    }
+  if (databasePath.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
+  } else if (problem) {
+    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+        << "; descriptions only, no names\n";
   }
+  DefineRows defines(problem ? std::string() : DefineFileOpenName(databasePath));
+  const bool color =
+      !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
   if (options.search) {
-    return RunSearch(options, defines, out);
+    return RunSearch(options, defines, color, out);
   }
   const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary}, *messages, defines, in, out,
-                   err);
+    return RunScan({options.queries, options.json, options.summary, color}, *messages, defines, in,
+                   out, err);
   }
-  return RunQueries(options, *messages, defines, in, out, err);
+  return RunQueries(options, *messages, defines, color, in, out, err);
 }
 
 }  // namespace quillon

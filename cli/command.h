@@ -14,11 +14,13 @@ struct CommandPlatform {
   std::filesystem::path programPath;  // the running program's file; empty when unknown
   // The platform's own message tables (FormatMessageA on Windows); null where there are none.
   std::unique_ptr<MessageSource> ownMessages;
+  bool outputIsTerminal = false;  // standard output, where colour is wanted by default
+  bool noColor = false;           // the environment asks for no colour (NO_COLOR)
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit
 // status: 0 every query found something, 1 some found nothing, 2 a query was rejected or a
-// file could not be opened.
+// file could not be opened. Throws what out throws when a write fails.
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err);
 

@@ -3,10 +3,26 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdlib>
+
+#include "cli/terminal_text.h"
 
 #include "lookup/message_source_win.h"
 
 namespace quillon {
+
+namespace {
+
+// A console that takes the terminal's escape sequences (Windows 10 on): colours work there.
+// Redirected output, or an older console, gets none by default.
+bool IsColorConsole(HANDLE output) {
+  DWORD mode = 0;
+  return GetConsoleMode(output, &mode) != 0 &&
+         ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+          SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0);
+}
+
+}  // namespace
 
 CommandPlatform CurrentPlatform() {
   CommandPlatform platform;
@@ -18,6 +34,8 @@ CommandPlatform CurrentPlatform() {
     platform.programPath = std::filesystem::path(std::wstring(path.data(), length));
   }
   platform.ownMessages = std::make_unique<WindowsMessageSource>();
+  platform.outputIsTerminal = IsColorConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+  platform.noColor = NoColorRequested(std::getenv("NO_COLOR"));
   return platform;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "cli/terminal_text.h"
 #include "query/text_routines.h"
 
 namespace quillon {
@@ -15,16 +16,21 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kFieldIndent = "    ";
 constexpr std::size_t kLabelWidth = 14;
 
-void AppendField(std::string& out, std::string_view label, std::string_view text) {
+std::string FieldLabel(std::string_view label) {
   std::string line(kFieldIndent);
   line += label;
   line.append(kLabelWidth - std::min(kLabelWidth - 1, label.size()), ' ');
+  return line;
+}
+
+void AppendField(std::string& out, std::string_view label, std::string_view text) {
+  std::string line = FieldLabel(label);
   // Continuation lines stand under the first line's text.
   const std::string indent(line.size(), ' ');
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find('\n', start);
-    line += TrimTrailingSpace(text.substr(start, end - start));
+    AppendTerminalText(line, TrimTrailingSpace(text.substr(start, end - start)));
     out += line;
     out += '\n';
     if (end == std::string_view::npos) {
@@ -36,7 +42,7 @@ void AppendField(std::string& out, std::string_view label, std::string_view text
 }
 
 std::string ReadingLine(std::string_view query, const Reading& reading) {
-  std::string line(query);
+  std::string line = TerminalText(query);
   line += "  ";
   line += ReadingName(reading.kind);
   if (reading.kind != ReadingKind::Name) {
@@ -48,8 +54,15 @@ std::string ReadingLine(std::string_view query, const Reading& reading) {
   return line;
 }
 
-std::string NameText(const NamedDefine& define) {
-  return define.header.empty() ? define.name : define.name + " (" + define.header + ")";
+void AppendDefineField(std::string& out, const NamedDefine& define, bool color) {
+  out += FieldLabel("#Define");
+  AppendTerminalText(out, define.name, Paint::Name, color);
+  if (!define.header.empty()) {
+    out += " (";
+    AppendTerminalText(out, define.header);
+    out += ')';
+  }
+  out += '\n';
 }
 
 // Dumps never throw on bytes that are not UTF-8 (a table's 8-bit texts): they are replaced.
@@ -101,7 +114,8 @@ std::string HexText(std::uint32_t value) {
   return "0x" + FormatHex8(value);
 }
 
-void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
+void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer,
+                     bool color) {
   out += ReadingLine(query, answer.reading);
   out += '\n';
   if (answer.matches.empty()) {
@@ -110,7 +124,7 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
   }
   for (const KindAnswer& match : answer.matches) {
     out += "  ";
-    out += ErrorTypeName(match.type);
+    AppendTerminalText(out, ErrorTypeName(match.type), Paint::Kind, color);
     out += ' ' + HexText(match.value) + '\n';
     AppendField(out, "Status", match.status);
     if (!match.facility.empty()) {
@@ -118,51 +132,59 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
     }
     AppendField(out, "Code", match.code);
     for (const NamedDefine& define : match.names) {
-      AppendField(out, "#Define", NameText(define));
+      AppendDefineField(out, define, color);
     }
     AppendField(out, "Description", match.description.value_or("(none)"));
   }
 }
 
-void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
+void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool color) {
+  // Aligned by the names as shown, escapes included.
+  std::vector<std::string> names;
   std::size_t nameWidth = 0;
   for (const DefineRow& row : rows) {
-    nameWidth = std::max(nameWidth, row.define.name.size());
+    names.push_back(TerminalText(row.define.name));
+    nameWidth = std::max(nameWidth, names.back().size());
   }
-  for (const DefineRow& row : rows) {
-    std::string line(ErrorTypeName(row.type));
-    line.resize(10, ' ');
-    line += HexText(row.value) + "  " + row.define.name;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const DefineRow& row = rows[i];
+    const std::string_view kind = ErrorTypeName(row.type);
+    AppendTerminalText(out, kind, Paint::Kind, color);
+    out.append(10 - std::min<std::size_t>(9, kind.size()), ' ');
+    out += HexText(row.value) + "  ";
+    AppendTerminalText(out, names[i], Paint::Name, color);
     if (!row.define.header.empty()) {
-      line.append(nameWidth - row.define.name.size() + 2, ' ');
-      line += row.define.header;
+      out.append(nameWidth - names[i].size() + 2, ' ');
+      AppendTerminalText(out, row.define.header);
     }
-    out += line + '\n';
+    out += '\n';
   }
 }
 
-std::string MatchesLine(const ReadingAnswer& answer) {
+std::string MatchesLine(const ReadingAnswer& answer, bool color) {
   std::string line;
   const std::string* description = nullptr;
   for (const KindAnswer& match : answer.matches) {
     line += line.empty() ? "" : "; ";
-    line += ErrorTypeName(match.type);
+    AppendTerminalText(line, ErrorTypeName(match.type), Paint::Kind, color);
     line += ' ';
     if (match.names.empty()) {
       line += HexText(match.value);
     }
     for (std::size_t i = 0; i < match.names.size(); ++i) {
-      line += (i == 0 ? "" : ", ") + match.names[i].name;
+      line += i == 0 ? "" : ", ";
+      AppendTerminalText(line, match.names[i].name, Paint::Name, color);
     }
     if (description == nullptr && match.description) {
       description = &*match.description;
     }
   }
   if (description != nullptr) {
+    std::string oneLine = *description;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     line += ": ";
-    for (const char c : *description) {
-      line += (c == '\n' || c == '\r') ? ' ' : c;
-    }
+    AppendTerminalText(line, oneLine);
   }
   return line;
 }

@@ -1,6 +1,7 @@
 #include "cli/scan.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <istream>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "cli/answers.h"
 #include "cli/report.h"
 #include "cli/scan_tokens.h"
+#include "cli/system_reason.h"
+#include "cli/terminal_text.h"
 
 namespace quillon {
 
@@ -53,8 +56,8 @@ class BoundedMap {
 // many more numbers (addresses, sizes) that nothing knows.
 class AnswerCache {
  public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines)
-      : messages_(messages), defines_(defines) {}
+  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
+      : messages_(messages), defines_(defines), color_(color) {}
   AnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
     if (const AnswerPointer* known =
@@ -62,7 +65,7 @@ class AnswerCache {
       return *known;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    std::string line = MatchesLine(answer);
+    std::string line = MatchesLine(answer, color_);
     auto cached =
         std::make_shared<const CachedAnswer>(CachedAnswer{std::move(answer), std::move(line)});
     if (byName) {
@@ -76,6 +79,7 @@ class AnswerCache {
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
+  const bool color_;
   BoundedMap<std::uint32_t> numbers_;
   BoundedMap<std::string> names_;
 };
@@ -126,13 +130,16 @@ class ScanReport final : public ScanSink {
       return;
     }
     if (!file_.empty()) {
-      buffer_ += file_ + ':';
+      AppendTerminalText(buffer_, file_);
+      buffer_ += ':';
     }
     buffer_ += std::to_string(line) + ": ";
-    buffer_ += shown;
+    AppendTerminalText(buffer_, shown);
     buffer_ += cut ? " [...]\n" : "\n";
     for (const auto& [text, answer] : lineFindings_) {
-      buffer_ += "    " + text + "  " + answer->line + '\n';
+      buffer_ += "    ";
+      AppendTerminalText(buffer_, text, Paint::Found, request_.color);
+      buffer_ += "  " + answer->line + '\n';
     }
     if (lineFindingsDropped_ > 0) {
       buffer_ += "    and " + std::to_string(lineFindingsDropped_) + " more on this line\n";
@@ -169,7 +176,9 @@ class ScanReport final : public ScanSink {
       }
       std::string line = std::to_string(entry->count);
       line.insert(0, line.size() < 8 ? 8 - line.size() : 0, ' ');
-      line += "  " + entry->text + "  first at " + (entry->file.empty() ? "" : entry->file + ':') +
+      line += "  ";
+      AppendTerminalText(line, entry->text, Paint::Found, request_.color);
+      line += "  first at " + TerminalText(entry->file.empty() ? "" : entry->file + ':') +
               std::to_string(entry->firstLine) + "  " + entry->answer->line + '\n';
       buffer_ += line;
     }
@@ -207,12 +216,17 @@ class ScanReport final : public ScanSink {
   std::uint64_t summaryOrder_ = 0;
 };
 
-void ScanStream(std::istream& in, const std::unordered_set<std::string>& names,
-                ScanReport& report) {
+// Returns errno's value when reading failed (a directory, an I/O error), else 0.
+int ScanStream(std::istream& in, const std::unordered_set<std::string>& names, ScanReport& report) {
   TokenScanner scanner(names);
   std::unique_ptr<char[]> chunk(new char[kChunkSize]);
+  int error = 0;
   while (in) {
+    errno = 0;
     in.read(chunk.get(), static_cast<std::streamsize>(kChunkSize));
+    if (in.bad()) {
+      error = FailedCallError();
+    }
     const auto size = static_cast<std::size_t>(in.gcount());
     if (size == 0) {
       break;
@@ -220,6 +234,7 @@ void ScanStream(std::istream& in, const std::unordered_set<std::string>& names,
     scanner.Feed(std::string_view(chunk.get(), size), report);
   }
   scanner.Finish(report);
+  return error;
 }
 
 }  // namespace
@@ -229,7 +244,7 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   defines.IndexValues();
   const std::vector<std::string> allNames = defines.AllNames();
   const std::unordered_set<std::string> names(allNames.begin(), allNames.end());
-  AnswerCache answers(messages, defines);
+  AnswerCache answers(messages, defines, request.color);
   ScanReport report(request, answers, out);
   std::vector<std::string> files = request.files;
   if (files.empty()) {
@@ -240,19 +255,18 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   bool unreadable = false;
   for (const std::string& file : files) {
     report.StartFile(nameFiles ? file : std::string());
-    if (file == "-") {
-      ScanStream(in, names, report);
-      continue;
+    const bool standardInput = file == "-";
+    int error = 0;
+    if (standardInput) {
+      error = ScanStream(in, names, report);
+    } else {
+      errno = 0;
+      std::ifstream stream(file, std::ios::binary);
+      error = stream ? ScanStream(stream, names, report) : FailedCallError();
     }
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-      err << "quillon-cli: cannot read " << file << '\n';
-      unreadable = true;
-      continue;
-    }
-    ScanStream(stream, names, report);
-    if (stream.bad()) {
-      err << "quillon-cli: reading " << file << " failed\n";
+    if (error != 0) {
+      err << "quillon-cli: cannot read " << (standardInput ? "standard input" : file) << ": "
+          << SystemReason(error) << '\n';
       unreadable = true;
     }
   }
