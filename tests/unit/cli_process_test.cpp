@@ -147,5 +147,47 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(1, Execute("--no-messages --scan", "nothing to see here\n0x00401000\n").status);
 }
 
+TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
+  std::ofstream(dir_ / "in") << "0xC0000005\n";
+  for (const char* args : {"--version", "--no-messages 0xC0000005", "--no-messages --scan"}) {
+    SCOPED_TRACE(args);
+    const std::string command = "'" + std::string(QUILLON_CLI) + "' " + args + " <'" +
+                                (dir_ / "in").string() + "' >/dev/full 2>'" +
+                                (dir_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(2, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
+    EXPECT_EQ("quillon-cli: cannot write standard output: No space left on device\n",
+              ReadFile(dir_ / "err"));
+  }
+}
+
+TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
+  const std::string dir = "'" + dir_.string() + "'";
+  const Outcome scan = Execute("--no-messages --scan " + dir + " /nonexistent.log");
+  EXPECT_EQ(2, scan.status);
+  EXPECT_EQ("quillon-cli: cannot read " + dir_.string() +
+                ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
+                "directory\n",
+            scan.err);
+}
+
+TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
+  const std::string log = "\x1b]0;owned\x07 failed with 0xC0000005\n";
+  const Outcome plain = Execute("--no-messages --scan", log);
+  EXPECT_EQ(0, plain.status) << plain.err;
+  EXPECT_EQ(
+      "1: \\x1b]0;owned\\x07 failed with 0xC0000005\n"
+      "    0xC0000005  NTSTATUS STATUS_ACCESS_VIOLATION, EXCEPTION_ACCESS_VIOLATION\n",
+      plain.out);
+  const Outcome colored = Execute("--no-messages --color=always --scan", log);
+  EXPECT_NE(std::string::npos, colored.out.find("\x1b[1;31m0xC0000005\x1b[0m"));
+  EXPECT_NE(std::string::npos, colored.out.find("\x1b[1;36mNTSTATUS\x1b[0m"));
+  // A query from standard input is shown escaped in its rejection too.
+  const Outcome rejected = Execute("--no-messages", "\x1b[2J\n");
+  EXPECT_EQ(2, rejected.status);
+  EXPECT_EQ(0u, rejected.err.find("quillon-cli: \\x1b[2J: ")) << rejected.err;
+  EXPECT_EQ(2, Execute("--color=sometimes 5").status);
+}
+
 }  // namespace
 }  // namespace quillon
