@@ -42,9 +42,18 @@ std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPla
   switch (options.messages) {
     case MessageChoice::None:
       return std::make_unique<NoMessages>();
-    case MessageChoice::Windows:
+    case MessageChoice::Windows: {
+      // A folder that cannot be read is named with the reason, not only as one without tables.
+      std::error_code error;
+      if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
+        err << "quillon-cli: cannot read " << options.windowsDirectory << ": "
+            << (error ? error : std::make_error_code(std::errc::not_a_directory)).message()
+            << "; names only, no descriptions\n";
+        return std::make_unique<NoMessages>();
+      }
       return FilesOrNone(LocateWindowsFiles(options.windowsDirectory, options.language),
                          options.windowsDirectory, err);
+    }
     case MessageChoice::Wine:
       return FilesOrNone(LocateWineFiles().value_or(MessageFiles{}), "Wine's DLL folders", err);
     case MessageChoice::Default:

@@ -169,6 +169,12 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
                 ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
                 "directory\n",
             scan.err);
+  const Outcome windows = Execute("--windows /nonexistent 5");
+  EXPECT_EQ(0, windows.status);
+  EXPECT_EQ(
+      "quillon-cli: cannot read /nonexistent: No such file or directory; names only, no "
+      "descriptions\n",
+      windows.err);
 }
 
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
