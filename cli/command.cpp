@@ -1,5 +1,6 @@
 #include "cli/command.h"
 
+#include <cerrno>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -8,6 +9,7 @@
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
+#include "cli/system_reason.h"
 #include "cli/terminal_text.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
@@ -84,7 +86,8 @@ class QueryFeed {
       return true;
     }
     // Blank lines are no queries; a line's surrounding blanks (a CR from a Windows file) go.
-    while (std::getline(in_, query)) {
+    // errno is cleared before each read, so that a failed one leaves its own reason.
+    while ((errno = 0, std::getline(in_, query))) {
       const std::size_t first = query.find_first_not_of(" \t\r");
       if (first != std::string::npos) {
         query = std::string(TrimTrailingSpace(std::string_view(query).substr(first)));
@@ -165,7 +168,13 @@ int RunQueries(const Options& options, MessageSource& messages, const DefineRows
       Flush(buffer, out);
     }
   }
+  const int readError = in.bad() ? FailedCallError() : 0;
   Flush(buffer, out);
+  if (readError != 0) {
+    out.flush();
+    err << "quillon-cli: cannot read standard input: " << SystemReason(readError) << '\n';
+    return 2;
+  }
   return status;
 }
 

@@ -42,9 +42,15 @@ class CliProcessTest : public testing::Test {
   Outcome Execute(const std::string& args, const std::string& input = "",
                   const std::string& program = QUILLON_CLI) {
     std::ofstream(dir_ / "in") << input;
-    const std::string command = "'" + program + "' " + args + " <'" + (dir_ / "in").string() +
-                                "' >'" + (dir_ / "out").string() + "' 2>'" +
-                                (dir_ / "err").string() + "'";
+    return Redirected(args, dir_ / "in", dir_ / "out", program);
+  }
+
+  // Runs program with standard input read from inPath and standard output written to outPath.
+  Outcome Redirected(const std::string& args, const fs::path& inPath, const fs::path& outPath,
+                     const std::string& program = QUILLON_CLI) {
+    fs::remove(dir_ / "out");
+    const std::string command = "'" + program + "' " + args + " <'" + inPath.string() + "' >'" +
+                                outPath.string() + "' 2>'" + (dir_ / "err").string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
   }
@@ -150,14 +156,9 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
 TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
   std::ofstream(dir_ / "in") << "0xC0000005\n";
   for (const char* args : {"--version", "--no-messages 0xC0000005", "--no-messages --scan"}) {
-    SCOPED_TRACE(args);
-    const std::string command = "'" + std::string(QUILLON_CLI) + "' " + args + " <'" +
-                                (dir_ / "in").string() + "' >/dev/full 2>'" +
-                                (dir_ / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    EXPECT_EQ(2, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
-    EXPECT_EQ("quillon-cli: cannot write standard output: No space left on device\n",
-              ReadFile(dir_ / "err"));
+    const Outcome outcome = Redirected(args, dir_ / "in", "/dev/full");
+    EXPECT_EQ(2, outcome.status) << args;
+    EXPECT_EQ("quillon-cli: cannot write standard output: No space left on device\n", outcome.err);
   }
 }
 
@@ -169,6 +170,12 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
                 ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
                 "directory\n",
             scan.err);
+  // Standard input that cannot be read, in both modes.
+  for (const char* args : {"--no-messages", "--no-messages --scan"}) {
+    const Outcome outcome = Redirected(args, dir_, dir_ / "out");
+    EXPECT_EQ(2, outcome.status) << args;
+    EXPECT_EQ("quillon-cli: cannot read standard input: Is a directory\n", outcome.err);
+  }
   const Outcome windows = Execute("--windows /nonexistent 5");
   EXPECT_EQ(0, windows.status);
   EXPECT_EQ(
