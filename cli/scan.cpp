@@ -119,7 +119,7 @@ class ScanReport final : public ScanSink {
       WriteJsonFinding(buffer_, {file_, line, token.column, token.text, &answer->answer});
       FlushIfFull();
     } else if (lineFindings_.size() < kLineFindingLimit) {
-      lineFindings_.push_back({token.text, std::move(answer)});
+      lineFindings_.push_back({token.text, token.column, std::move(answer)});
     } else {
       ++lineFindingsDropped_;
     }
@@ -134,9 +134,13 @@ class ScanReport final : public ScanSink {
       buffer_ += ':';
     }
     buffer_ += std::to_string(line) + ": ";
-    AppendTerminalText(buffer_, shown);
+    std::vector<TextSpan> found;
+    for (const LineFinding& finding : lineFindings_) {
+      found.push_back({static_cast<std::size_t>(finding.column - 1), finding.text.size()});
+    }
+    AppendMarkedLine(buffer_, shown, found, request_.color);
     buffer_ += cut ? " [...]\n" : "\n";
-    for (const auto& [text, answer] : lineFindings_) {
+    for (const auto& [text, column, answer] : lineFindings_) {
       buffer_ += "    ";
       AppendTerminalText(buffer_, text, Paint::Found, request_.color);
       buffer_ += "  " + answer->line + '\n';
@@ -208,7 +212,12 @@ class ScanReport final : public ScanSink {
   std::string buffer_;
   std::string file_;
   bool foundAny_ = false;
-  std::vector<std::pair<std::string, AnswerPointer>> lineFindings_;
+  struct LineFinding {
+    std::string text;
+    std::uint64_t column;  // 1-based
+    AnswerPointer answer;
+  };
+  std::vector<LineFinding> lineFindings_;
   std::uint64_t lineFindingsDropped_ = 0;
   // Bounded by the codes that something knows.
   std::unordered_map<std::uint32_t, SummaryEntry> numbersSummary_;

@@ -76,6 +76,21 @@ void AppendTerminalText(std::string& out, std::string_view text, Paint paint, bo
   }
 }
 
+void AppendMarkedLine(std::string& out, std::string_view line, const std::vector<TextSpan>& spans,
+                      bool color) {
+  std::size_t done = 0;
+  for (const TextSpan& span : spans) {
+    if (!color || span.start < done || span.start > line.size() ||
+        span.size > line.size() - span.start) {
+      continue;
+    }
+    AppendTerminalText(out, line.substr(done, span.start - done));
+    AppendTerminalText(out, line.substr(span.start, span.size), Paint::Found, color);
+    done = span.start + span.size;
+  }
+  AppendTerminalText(out, line.substr(done));
+}
+
 std::string TerminalText(std::string_view text) {
   std::string out;
   AppendTerminalText(out, text);

@@ -2,8 +2,10 @@
 // for what a reader looks for first.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -30,6 +32,18 @@ bool UseColor(ColorChoice choice, bool outputIsTerminal, bool noColor);
 // With color, text is wrapped in paint's colour; Plain is never coloured.
 void AppendTerminalText(std::string& out, std::string_view text, Paint paint = Paint::Plain,
                         bool color = false);
+
+// A piece of a line: where it starts (a byte offset) and how many bytes it takes.
+struct TextSpan {
+  std::size_t start = 0;
+  std::size_t size = 0;
+};
+
+// Appends line escaped as AppendTerminalText does, with each span painted Found when color is
+// on, as grep marks a match. Spans come in the order of the line; one that starts before the
+// previous one ends or does not lie wholly in line (a line cut short to be shown) stays plain.
+void AppendMarkedLine(std::string& out, std::string_view line, const std::vector<TextSpan>& spans,
+                      bool color);
 
 // text escaped as AppendTerminalText does, without colour.
 std::string TerminalText(std::string_view text);

@@ -61,6 +61,36 @@ TEST(TerminalText, ColourWrapsTheEscapedTextOnlyWhenAskedAndNeverForPlainText) {
   }
 }
 
+TEST(TerminalText, AMarkedLineHasItsSpansPaintedLikeAMatchAndStaysWholeOtherwise) {
+  const std::string line = "hr=0x80070005 \x1b[2J exit 1618";
+  const std::string red = "\x1b[1;31m";
+  const std::string reset = "\x1b[0m";
+  struct Case {
+    const char* name;
+    std::vector<TextSpan> spans;
+    bool color;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"two codes",
+       {{3, 10}, {24, 4}},
+       true,
+       "hr=" + red + "0x80070005" + reset + " \\x1b[2J exit " + red + "1618" + reset},
+      {"no colour", {{3, 10}}, false, "hr=0x80070005 \\x1b[2J exit 1618"},
+      {"past a cut line", {{24, 10}}, true, "hr=0x80070005 \\x1b[2J exit 1618"},
+      {"out of order",
+       {{24, 4}, {3, 10}},
+       true,
+       "hr=0x80070005 \\x1b[2J exit " + red + "1618" + reset},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string out;
+    AppendMarkedLine(out, line, c.spans, c.color);
+    EXPECT_EQ(c.shown, out);
+  }
+}
+
 TEST(TerminalText, ColourOnATerminalUnlessNoColorSaysOtherwiseAndTheOptionBeatsBoth) {
   struct Case {
     ColorChoice choice;
