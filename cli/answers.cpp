@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "base/code_bits.h"
 #include "display/facility_names.h"
 #include "display/type_views.h"
-#include "base/code_bits.h"
 #include "lookup/message_lookup.h"
 #include "lookup/wrapped_code.h"
 #include "query/text_routines.h"

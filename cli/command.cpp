@@ -1,5 +1,6 @@
 #include "cli/command.h"
 
+#include <cerrno>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -10,6 +11,9 @@
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
+#include "cli/system_reason.h"
+#include "cli/terminal_text.h"
+#include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
 #include "lookup/message_file_locator.h"
@@ -41,9 +45,18 @@ std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPla
   switch (options.messages) {
     case MessageChoice::None:
       return std::make_unique<NoMessages>();
-    case MessageChoice::Windows:
+    case MessageChoice::Windows: {
+      // A folder that cannot be read is named with the reason, not only as one without tables.
+      std::error_code error;
+      if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
+        err << "quillon-cli: cannot read " << options.windowsDirectory << ": "
+            << (error ? error : std::make_error_code(std::errc::not_a_directory)).message()
+            << "; names only, no descriptions\n";
+        return std::make_unique<NoMessages>();
+      }
       return FilesOrNone(LocateWindowsFiles(options.windowsDirectory, options.language),
                          options.windowsDirectory, err);
+    }
     case MessageChoice::Wine:
       return FilesOrNone(LocateWineFiles().value_or(MessageFiles{}), "Wine's DLL folders", err);
     case MessageChoice::Default:
@@ -66,13 +79,13 @@ void Flush(std::string& buffer, std::ostream& out) {
   buffer.clear();
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, std::ostream& out) {
+int RunSearch(const Options& options, const DefineRows& defines, bool color, std::ostream& out) {
   const std::vector<DefineRow> rows = defines.SearchNames(*options.search);
   std::string buffer;
   if (options.json) {
     WriteJsonSearch(buffer, rows);
   } else {
-    WriteTextSearch(buffer, rows);
+    WriteTextSearch(buffer, rows, color);
   }
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
@@ -91,9 +104,14 @@ std::string OneLine(std::string_view message) {
 
 class QueryRun {
  public:
-  QueryRun(const Options& options, MessageSource& messages, const DefineRows& defines,
+  QueryRun(const Options& options, MessageSource& messages, const DefineRows& defines, bool color,
            std::ostream& out, std::ostream& err)
-      : options_(options), messages_(messages), defines_(defines), out_(out), err_(err) {}
+      : options_(options),
+        messages_(messages),
+        defines_(defines),
+        color_(color),
+        out_(out),
+        err_(err) {}
 
   void Ask(const std::string& query) {
     const QueryReadings readings = ReadQuery(query);
@@ -103,7 +121,8 @@ class QueryRun {
         WriteJsonRejection(buffer_, query, readings.rejection);
       } else {
         WriteOut();
-        err_ << "quillon-cli: " << query << ": " << OneLine(readings.rejection) << '\n';
+        err_ << "quillon-cli: " << TerminalText(query) << ": " << OneLine(readings.rejection)
+             << '\n';
       }
       return;
     }
@@ -114,7 +133,7 @@ class QueryRun {
       if (options_.json) {
         WriteJsonAnswer(buffer_, query, answer);
       } else {
-        WriteTextAnswer(buffer_, query, answer);
+        WriteTextAnswer(buffer_, query, answer, color_);
       }
     }
     if (!found && status_ == 0) {
@@ -143,6 +162,7 @@ class QueryRun {
   const Options& options_;
   MessageSource& messages_;
   const DefineRows& defines_;
+  const bool color_;
   std::ostream& out_;
   std::ostream& err_;
   std::string buffer_;
@@ -150,8 +170,8 @@ class QueryRun {
 };
 
 // Queries from standard input, one per line. Blank lines are no queries; a line's surrounding
-// blanks (a CR from a Windows file) go, and a byte-order mark before the first. Answers are written out before each wait for input,
-// so a terminal's queries are answered one by one.
+// blanks (a CR from a Windows file) go, and a byte-order mark before the first. Answers are written
+// out before each wait for input, so a terminal's queries are answered one by one.
 int RunInputQueries(QueryRun& run, ByteSource& input) {
   LineReader lines(input);
   std::string line;
@@ -177,16 +197,16 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
     }
   }
   if (input.Failed()) {
-    run.Trouble("reading standard input failed");
+    run.Trouble("cannot read standard input: " + SystemReason(input.ErrorNumber()));
   }
   run.WriteOut();
   return run.Status();
 }
 
 int RunQueries(const Options& options, MessageSource& messages, const DefineRows& defines,
-               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
+               bool color, const CommandPlatform& platform, ByteSource& input, std::ostream& out,
                std::ostream& err) {
-  QueryRun run(options, messages, defines, out, err);
+  QueryRun run(options, messages, defines, color, out, err);
   if (!options.queries.empty()) {
     // "-" stands for the lines of standard input, read where it stands (once).
     bool inputRead = false;
@@ -234,32 +254,35 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
                std::ostream& out, std::ostream& err) {
   const std::filesystem::path databasePath =
       ChooseCommandDatabase(options.database, platform.programPath);
-  std::error_code ignored;
-  if (options.database && !std::filesystem::is_regular_file(databasePath, ignored)) {
-    err << "quillon-cli: cannot read the database " << databasePath.string() << '\n';
+  // Checked before it is opened: a file that is no definitions database is named with the
+  // reason, and a view with endless rows is never asked.
+  const std::optional<std::string> problem =
+      databasePath.empty() ? std::nullopt : DefineFileProblem(databasePath);
+  if (problem && options.database) {
+    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+        << '\n';
     return 2;
   }
-  // SQLite takes file names in UTF-8 on every platform.
-  const std::u8string utf8 = databasePath.u8string();
-  DefineRows defines(std::string(utf8.begin(), utf8.end()));
-  if (!defines.IsUsable()) {
-    if (options.database) {
-      err << "quillon-cli: " << databasePath.string() << " is no definitions database\n";
-      return 2;
-    }
+  if (databasePath.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
+  } else if (problem) {
+    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+        << "; descriptions only, no names\n";
   }
+  DefineRows defines(problem ? std::string() : DefineFileOpenName(databasePath));
+  const bool color =
+      !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
   if (options.search) {
-    return RunSearch(options, defines, out);
+    return RunSearch(options, defines, color, out);
   }
   const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary}, *messages, defines, input, out,
-                   err);
+    return RunScan({options.queries, options.json, options.summary, color}, *messages, defines,
+                   input, out, err);
   }
-  return RunQueries(options, *messages, defines, platform, input, out, err);
+  return RunQueries(options, *messages, defines, color, platform, input, out, err);
 }
 
 }  // namespace quillon

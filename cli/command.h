@@ -20,11 +20,13 @@ struct CommandPlatform {
   std::unique_ptr<ByteSource> input;
   bool inputIsTerminal = false;
   std::string_view endOfInputKeys;  // what ends typed input at a terminal
+  bool outputIsTerminal = false;    // standard output, where colour is wanted by default
+  bool noColor = false;             // the environment asks for no colour (NO_COLOR)
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit
 // status: 0 every query found something, 1 some found nothing, 2 a query was rejected or a
-// file could not be opened.
+// file could not be opened. Throws what out throws when a write fails.
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err);
 

@@ -40,6 +40,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
                "With --scan: each code once, with how often it occurred, most frequent first")
       ->needs(scanOption);
   app.add_flag("--json", options.json, "Write one JSON object per line");
+  std::string color = "auto";
+  app.add_option("--color", color,
+                 "Colour the text output: auto (on a terminal, unless NO_COLOR is set), "
+                 "always or never")
+      ->type_name("WHEN")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
   app.add_option("--db", options.database,
                  "The definitions database (default: defines.db3 "
                  "beside the program, then share/quillon)")
@@ -84,6 +90,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     }
     options.search = search;
   }
+  options.color = color == "always"  ? ColorChoice::Always
+                  : color == "never" ? ColorChoice::Never
+                                     : ColorChoice::Auto;
   if (windowsOption->count() > 0) {
     options.messages = MessageChoice::Windows;
   } else if (wine) {

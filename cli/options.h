@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/terminal_text.h"
+
 namespace quillon {
 
 enum class MessageChoice {
@@ -20,6 +22,7 @@ struct Options {
   bool scan = false;  // the queries are files to scan ("-" standard input)
   bool summary = false;
   bool json = false;
+  ColorChoice color = ColorChoice::Auto;
   std::optional<std::string> database;
   MessageChoice messages = MessageChoice::Default;
   std::string windowsDirectory;

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <system_error>
+
+#include "cli/terminal_text.h"
 
 namespace quillon {
 
@@ -20,15 +23,16 @@ class DescriptorSource final : public ByteSource {
         return static_cast<std::size_t>(count);
       }
       if (errno != EINTR) {
-        failed_ = true;
+        error_ = errno;
         return 0;
       }
     }
   }
-  bool Failed() const override { return failed_; }
+  bool Failed() const override { return error_ != 0; }
+  int ErrorNumber() const override { return error_; }
 
  private:
-  bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace
@@ -41,6 +45,8 @@ CommandPlatform CurrentPlatform() {
   platform.input = std::make_unique<DescriptorSource>();
   platform.inputIsTerminal = isatty(STDIN_FILENO) != 0;
   platform.endOfInputKeys = "Ctrl-D";
+  platform.outputIsTerminal = isatty(STDOUT_FILENO) == 1;
+  platform.noColor = NoColorRequested(std::getenv("NO_COLOR"));
   return platform;
 }
 

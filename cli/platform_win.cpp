@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+
+#include "cli/terminal_text.h"
 
 #include "lookup/message_source_win.h"
 
@@ -29,6 +32,14 @@ class HandleSource final : public ByteSource {
  private:
   bool failed_ = false;
 };
+// A console that takes the terminal's escape sequences (Windows 10 on): colours work there.
+// Redirected output, or an older console, gets none by default.
+bool IsColorConsole(HANDLE output) {
+  DWORD mode = 0;
+  return GetConsoleMode(output, &mode) != 0 &&
+         ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+          SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0);
+}
 
 }  // namespace
 
@@ -46,6 +57,8 @@ CommandPlatform CurrentPlatform() {
   DWORD mode = 0;
   platform.inputIsTerminal = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
   platform.endOfInputKeys = "Ctrl-Z then Enter";
+  platform.outputIsTerminal = IsColorConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+  platform.noColor = NoColorRequested(std::getenv("NO_COLOR"));
   return platform;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "cli/terminal_text.h"
 #include "query/text_routines.h"
 
 namespace quillon {
@@ -15,16 +16,21 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kFieldIndent = "    ";
 constexpr std::size_t kLabelWidth = 14;
 
-void AppendField(std::string& out, std::string_view label, std::string_view text) {
+std::string FieldLabel(std::string_view label) {
   std::string line(kFieldIndent);
   line += label;
   line.append(kLabelWidth - std::min(kLabelWidth - 1, label.size()), ' ');
+  return line;
+}
+
+void AppendField(std::string& out, std::string_view label, std::string_view text) {
+  std::string line = FieldLabel(label);
   // Continuation lines stand under the first line's text.
   const std::string indent(line.size(), ' ');
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find('\n', start);
-    line += TrimTrailingSpace(text.substr(start, end - start));
+    AppendTerminalText(line, TrimTrailingSpace(text.substr(start, end - start)));
     out += line;
     out += '\n';
     if (end == std::string_view::npos) {
@@ -36,7 +42,7 @@ void AppendField(std::string& out, std::string_view label, std::string_view text
 }
 
 std::string ReadingLine(std::string_view query, const Reading& reading) {
-  std::string line(query);
+  std::string line = TerminalText(query);
   line += "  ";
   line += ReadingName(reading.kind);
   if (reading.kind != ReadingKind::Name) {
@@ -84,8 +90,15 @@ std::string_view RelationLabel(Relation relation) {
   return "Maps to";
 }
 
-std::string NameText(const NamedDefine& define) {
-  return define.header.empty() ? define.name : define.name + " (" + define.header + ")";
+void AppendDefineField(std::string& out, const NamedDefine& define, bool color) {
+  out += FieldLabel("#Define");
+  AppendTerminalText(out, define.name, Paint::Name, color);
+  if (!define.header.empty()) {
+    out += " (";
+    AppendTerminalText(out, define.header);
+    out += ')';
+  }
+  out += '\n';
 }
 
 // Dumps never throw on bytes that are not UTF-8 (a table's 8-bit texts): they are replaced.
@@ -177,7 +190,8 @@ std::string HexText(std::uint32_t value) {
   return "0x" + FormatHex8(value);
 }
 
-void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
+void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer,
+                     bool color) {
   out += ReadingLine(query, answer.reading);
   out += '\n';
   if (answer.matches.empty()) {
@@ -186,7 +200,7 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
   }
   for (const KindAnswer& match : answer.matches) {
     out += "  ";
-    out += ErrorTypeName(match.type);
+    AppendTerminalText(out, ErrorTypeName(match.type), Paint::Kind, color);
     out += ' ' + HexText(match.value) + '\n';
     AppendField(out, "Status", match.status);
     if (!match.facility.empty()) {
@@ -194,7 +208,7 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
     }
     AppendField(out, "Code", match.code);
     for (const NamedDefine& define : match.names) {
-      AppendField(out, "#Define", NameText(define));
+      AppendDefineField(out, define, color);
     }
     AppendField(out, "Description", match.description.value_or("(none)"));
     if (match.wraps) {
@@ -206,31 +220,41 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
   }
 }
 
-void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows) {
+void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool color) {
+  // Aligned by the names as shown, escapes included.
+  std::vector<std::string> names;
   std::size_t nameWidth = 0;
   for (const DefineRow& row : rows) {
-    nameWidth = std::max(nameWidth, row.define.name.size());
+    names.push_back(TerminalText(row.define.name));
+    nameWidth = std::max(nameWidth, names.back().size());
   }
-  for (const DefineRow& row : rows) {
-    std::string line(ErrorTypeName(row.type));
-    line.resize(10, ' ');
-    line += HexText(row.value) + "  " + row.define.name;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const DefineRow& row = rows[i];
+    const std::string_view kind = ErrorTypeName(row.type);
+    AppendTerminalText(out, kind, Paint::Kind, color);
+    out.append(10 - std::min<std::size_t>(9, kind.size()), ' ');
+    out += HexText(row.value) + "  ";
+    AppendTerminalText(out, names[i], Paint::Name, color);
     if (!row.define.header.empty()) {
-      line.append(nameWidth - row.define.name.size() + 2, ' ');
-      line += row.define.header;
+      out.append(nameWidth - names[i].size() + 2, ' ');
+      AppendTerminalText(out, row.define.header);
     }
-    out += line + '\n';
+    out += '\n';
   }
 }
 
-std::string ShortAnswerLine(const ReadingAnswer& answer) {
+std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
   std::string line;
   DescriptionOf description;
   for (const KindAnswer& match : answer.matches) {
     line += line.empty() ? "" : "; ";
-    line += ErrorTypeName(match.type);
+    AppendTerminalText(line, ErrorTypeName(match.type), Paint::Kind, color);
     line += ' ';
-    line += match.names.empty() ? HexText(match.value) : match.names.front().name;
+    if (match.names.empty()) {
+      line += HexText(match.value);
+    } else {
+      AppendTerminalText(line, match.names.front().name, Paint::Name, color);
+    }
     if (match.names.size() > 1) {
       line += " +" + std::to_string(match.names.size() - 1);
     }
@@ -248,9 +272,10 @@ std::string ShortAnswerLine(const ReadingAnswer& answer) {
     if (!description.owner.empty()) {
       line += "(" + description.owner + ") ";
     }
-    for (const char c : *description.text) {
-      line += (c == '\n' || c == '\r') ? ' ' : c;
-    }
+    std::string oneLine = *description.text;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    AppendTerminalText(line, oneLine);
   }
   return line;
 }

@@ -11,9 +11,11 @@
 
 namespace quillon {
 
-// Each function appends whole lines to out.
-void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
-void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows);
+// Each function appends whole lines to out. Text output has its control characters escaped,
+// and kinds and names coloured when color is on.
+void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer,
+                     bool color = false);
+void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool color = false);
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message);
 void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
@@ -24,7 +26,7 @@ std::string JsonAnswerMembers(const ReadingAnswer& answer);
 
 // A scan's short line for the answer: per kind its first name and how many others it has
 // (HRESULT E_ACCESSDENIED +9), then the first description on one line.
-std::string ShortAnswerLine(const ReadingAnswer& answer);
+std::string ShortAnswerLine(const ReadingAnswer& answer, bool color = false);
 
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(std::uint32_t value);

@@ -10,6 +10,8 @@
 #include "cli/answers.h"
 #include "cli/report.h"
 #include "cli/scan_writers.h"
+#include "cli/system_reason.h"
+#include "cli/terminal_text.h"
 #include "cli/text_decoder.h"
 #include "cli/word_reading.h"
 #include "cli/word_splitter.h"
@@ -68,8 +70,8 @@ class BoundedMap {
 // lines, and hold many more numbers (addresses, sizes) that nothing knows.
 class AnswerCache {
  public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines)
-      : messages_(messages), defines_(defines) {}
+  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
+      : messages_(messages), defines_(defines), color_(color) {}
   // Null when nothing knows the code: most numbers of a log are no codes, and get no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -81,7 +83,7 @@ class AnswerCache {
     std::shared_ptr<ScanAnswer> made;
     if (!answer.matches.empty()) {
       made = std::make_shared<ScanAnswer>();
-      made->shortLine = ShortAnswerLine(answer);
+      made->shortLine = ShortAnswerLine(answer, color_);
       made->jsonMembers = JsonAnswerMembers(answer);
       made->answer = std::move(answer);
     }
@@ -96,6 +98,7 @@ class AnswerCache {
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
+  const bool color_;
   NumberCache numbers_;
   BoundedMap<std::string> names_;
 };
@@ -172,8 +175,9 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   defines.IndexValues();
   const std::vector<std::string> allNames = defines.AllNames();
   const NameSet names(allNames.begin(), allNames.end());
-  AnswerCache answers(messages, defines);
-  const std::unique_ptr<ScanWriter> writer = MakeScanWriter(request.json, request.summary);
+  AnswerCache answers(messages, defines, request.color);
+  const std::unique_ptr<ScanWriter> writer =
+      MakeScanWriter(request.json, request.summary, request.color);
   FindingSink sink(names, answers, *writer);
   std::vector<std::string> files = request.files;
   if (files.empty()) {
@@ -187,15 +191,20 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
     if (file == "-") {
       ScanSource(input, sink, *writer, out);
       if (input.Failed()) {
-        err << "quillon-cli: reading standard input failed\n";
+        writer->Flush(out);
+        err << "quillon-cli: cannot read standard input: " << SystemReason(input.ErrorNumber())
+            << '\n';
         unreadable = true;
       }
       continue;
     }
+    errno = 0;
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
+      const int error = FailedCallError();
       writer->Flush(out);
-      err << "quillon-cli: cannot read " << file << '\n';
+      err << "quillon-cli: cannot read " << TerminalText(file) << ": " << SystemReason(error)
+          << '\n';
       unreadable = true;
       continue;
     }
@@ -203,7 +212,8 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
     ScanSource(source, sink, *writer, out);
     if (source.Failed()) {
       writer->Flush(out);
-      err << "quillon-cli: reading " << file << " failed\n";
+      err << "quillon-cli: cannot read " << TerminalText(file) << ": "
+          << SystemReason(source.ErrorNumber()) << '\n';
       unreadable = true;
     }
   }

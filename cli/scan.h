@@ -15,6 +15,7 @@ struct ScanRequest {
   std::vector<std::string> files;  // none, or "-": standard input
   bool json = false;
   bool summary = false;  // each distinct code once, most frequent first
+  bool color = false;    // of the text output
 };
 
 // Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the

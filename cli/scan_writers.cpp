@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "cli/terminal_text.h"
+
 namespace quillon {
 
 namespace {
@@ -13,22 +15,33 @@ constexpr std::size_t kLineFindingLimit = 256;
 
 class TextWriter final : public ScanWriter {
  public:
+  explicit TextWriter(bool color) : color_(color) {}
+
   void StartFile(std::string_view name) override {
-    prefix_ = name.empty() ? "" : std::string(name) + ':';
+    prefix_ = name.empty() ? "" : TerminalText(name) + ':';
   }
 
   void Finding(const ScanFinding& finding) override {
     if (findings_.size() < kLineFindingLimit) {
-      findings_.emplace_back(finding.text, finding.answer);
+      findings_.push_back({std::string(finding.text), finding.column, finding.answer});
     } else {
       ++dropped_;
     }
   }
 
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
-    AppendLine(prefix_ + std::to_string(line) + ": ", shown, cut ? " [...]" : "");
-    for (const auto& [text, answer] : findings_) {
-      AppendLine("    " + text + "  ", answer->shortLine, "");
+    // The codes found are marked in the line shown, as grep marks a match.
+    std::vector<TextSpan> found;
+    for (const LineFinding& finding : findings_) {
+      found.push_back({static_cast<std::size_t>(finding.column - 1), finding.text.size()});
+    }
+    std::string marked;
+    AppendMarkedLine(marked, shown, found, color_);
+    AppendLine(prefix_ + std::to_string(line) + ": ", marked, cut ? " [...]" : "");
+    for (const LineFinding& finding : findings_) {
+      std::string head = "    ";
+      AppendTerminalText(head, finding.text, Paint::Found, color_);
+      AppendLine(head + "  ", finding.answer->shortLine, "");
     }
     if (dropped_ > 0) {
       AppendLine("    and " + std::to_string(dropped_) + " more on this line", "", "");
@@ -46,8 +59,14 @@ class TextWriter final : public ScanWriter {
     text_ += '\n';
   }
 
+  struct LineFinding {
+    std::string text;
+    std::uint64_t column;  // 1-based
+    ScanAnswerPointer answer;
+  };
+  const bool color_;
   std::string prefix_;
-  std::vector<std::pair<std::string, ScanAnswerPointer>> findings_;
+  std::vector<LineFinding> findings_;
   std::uint64_t dropped_ = 0;
 };
 
@@ -85,7 +104,7 @@ class JsonWriter final : public ScanWriter {
 
 class SummaryWriter final : public ScanWriter {
  public:
-  explicit SummaryWriter(bool json) : json_(json) {}
+  SummaryWriter(bool json, bool color) : json_(json), color_(color) {}
 
   void StartFile(std::string_view name) override { file_ = std::string(name); }
 
@@ -136,9 +155,10 @@ class SummaryWriter final : public ScanWriter {
   void AppendText(const Entry& entry) {
     std::string count = std::to_string(entry.count);
     count.insert(0, count.size() < 8 ? 8 - count.size() : 0, ' ');
-    text_ += count + "  " + entry.text + "  first at " +
-             (entry.file.empty() ? "" : entry.file + ':') + std::to_string(entry.line) + "  " +
-             entry.answer->shortLine + '\n';
+    text_ += count + "  ";
+    AppendTerminalText(text_, entry.text, Paint::Found, color_);
+    text_ += "  first at " + (entry.file.empty() ? "" : TerminalText(entry.file) + ':') +
+             std::to_string(entry.line) + "  " + entry.answer->shortLine + '\n';
   }
 
   // The first occurrence's finding, with how often the code occurred.
@@ -149,6 +169,7 @@ class SummaryWriter final : public ScanWriter {
   }
 
   bool json_;
+  bool color_;
   std::string file_;
   // Bounded by the codes that something knows.
   std::unordered_map<std::uint32_t, Entry> numbers_;
@@ -166,14 +187,14 @@ void ScanWriter::Flush(std::ostream& out) {
   out.flush();
 }
 
-std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary) {
+std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary, bool color) {
   if (summary) {
-    return std::make_unique<SummaryWriter>(json);
+    return std::make_unique<SummaryWriter>(json, color);
   }
   if (json) {
     return std::make_unique<JsonWriter>();
   }
-  return std::make_unique<TextWriter>();
+  return std::make_unique<TextWriter>(color);
 }
 
 }  // namespace quillon

@@ -49,6 +49,7 @@ class ScanWriter {
   std::string text_;
 };
 
-std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary);
+// color: the text writers' kinds, names and found codes coloured.
+std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary, bool color = false);
 
 }  // namespace quillon

@@ -20,7 +20,9 @@ SqliteConnection OpenDefinesReadOnly(const std::string& path) {
     return nullptr;
   }
   sqlite3* connection = nullptr;
-  const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+  // A "file:" URI lets a caller open a database in WAL mode as immutable.
+  const int opened =
+      sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   SqliteConnection owned(connection);  // a failed open still hands back a handle to release
   if (opened != SQLITE_OK) {
     return nullptr;

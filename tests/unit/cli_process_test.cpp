@@ -44,9 +44,15 @@ class CliProcessTest : public testing::Test {
   Outcome Execute(const std::string& args, const std::string& input = "",
                   const std::string& program = QUILLON_CLI) {
     std::ofstream(dir_ / "in") << input;
-    const std::string command = "'" + program + "' " + args + " <'" + (dir_ / "in").string() +
-                                "' >'" + (dir_ / "out").string() + "' 2>'" +
-                                (dir_ / "err").string() + "'";
+    return Redirected(args, dir_ / "in", dir_ / "out", program);
+  }
+
+  // Runs program with standard input read from inPath and standard output written to outPath.
+  Outcome Redirected(const std::string& args, const fs::path& inPath, const fs::path& outPath,
+                     const std::string& program = QUILLON_CLI) {
+    fs::remove(dir_ / "out");
+    const std::string command = "'" + program + "' " + args + " <'" + inPath.string() + "' >'" +
+                                outPath.string() + "' 2>'" + (dir_ / "err").string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
   }
@@ -246,6 +252,56 @@ TEST_F(CliProcessTest, AFindingAppearsWhileItsPipeIsStillOpen) {
   close(fromChild[0]);
   EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
   EXPECT_EQ(0, WEXITSTATUS(status));
+}
+
+TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
+  std::ofstream(dir_ / "in") << "0xC0000005\n";
+  for (const char* args : {"--version", "--no-messages 0xC0000005", "--no-messages --scan"}) {
+    const Outcome outcome = Redirected(args, dir_ / "in", "/dev/full");
+    EXPECT_EQ(2, outcome.status) << args;
+    EXPECT_EQ("quillon-cli: cannot write standard output: No space left on device\n", outcome.err);
+  }
+}
+
+TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
+  const std::string dir = "'" + dir_.string() + "'";
+  const Outcome scan = Execute("--no-messages --scan " + dir + " /nonexistent.log");
+  EXPECT_EQ(2, scan.status);
+  EXPECT_EQ("quillon-cli: cannot read " + dir_.string() +
+                ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
+                "directory\n",
+            scan.err);
+  // Standard input that cannot be read, in both modes.
+  for (const char* args : {"--no-messages", "--no-messages --scan"}) {
+    const Outcome outcome = Redirected(args, dir_, dir_ / "out");
+    EXPECT_EQ(2, outcome.status) << args;
+    EXPECT_EQ("quillon-cli: cannot read standard input: Is a directory\n", outcome.err);
+  }
+  const Outcome windows = Execute("--windows /nonexistent 5");
+  EXPECT_EQ(0, windows.status);
+  EXPECT_EQ(
+      "quillon-cli: cannot read /nonexistent: No such file or directory; names only, no "
+      "descriptions\n",
+      windows.err);
+}
+
+TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
+  const std::string log = "\x1b]0;owned\x07 failed with 0xC0000005\n";
+  const Outcome plain = Execute("--no-messages --scan", log);
+  EXPECT_EQ(0, plain.status) << plain.err;
+  EXPECT_EQ(
+      "1: \\x1b]0;owned\\x07 failed with 0xC0000005\n"
+      "    0xC0000005  NTSTATUS STATUS_ACCESS_VIOLATION +1\n",
+      plain.out);
+  const Outcome colored = Execute("--no-messages --color=always --scan", log);
+  EXPECT_EQ(0u, colored.out.find("1: \\x1b]0;owned\\x07 failed with \x1b[1;31m0xC0000005\x1b[0m\n"
+                                 "    \x1b[1;31m0xC0000005\x1b[0m  "));
+  EXPECT_NE(std::string::npos, colored.out.find("\x1b[1;36mNTSTATUS\x1b[0m"));
+  // A query from standard input is shown escaped in its rejection too.
+  const Outcome rejected = Execute("--no-messages", "\x1b[2J\n");
+  EXPECT_EQ(2, rejected.status);
+  EXPECT_EQ(0u, rejected.err.find("quillon-cli: \\x1b[2J: ")) << rejected.err;
+  EXPECT_EQ(2, Execute("--color=sometimes 5").status);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -326,15 +327,80 @@ TEST_F(CommandTest, SearchListsEveryNameHoldingThePartByKindAndValue) {
   EXPECT_EQ(1, Ask({"--search", "nothing like it"}).status);
 }
 
-TEST_F(CommandTest, AnUnreadableDatabaseIsTroubleNamedOnStandardError) {
-  std::vector<std::string> args = {"--db", "/nonexistent/defines.db3", "5"};
-  const ParsedOptions parsed = ParseOptions(args);
+// Runs the command over args as a user's --db would, with no message tables.
+RunResult AskDatabase(const std::string& path, const std::string& query) {
+  const ParsedOptions parsed = ParseOptions({"--json", "--no-messages", "--db", path, query});
   std::istringstream in;
   std::ostringstream out;
   std::ostringstream err;
-  EXPECT_EQ(2, RunCommand(*parsed.options, CommandPlatform{}, in, out, err));
-  EXPECT_NE(std::string::npos, err.str().find("/nonexistent/defines.db3"));
-  EXPECT_EQ("", out.str());
+  const int status = RunCommand(*parsed.options, CommandPlatform{}, in, out, err);
+  RunResult run{status, {}, err.str()};
+  if (!out.str().empty()) {
+    run.lines.push_back(Json::parse(out.str()));
+  }
+  return run;
+}
+
+TEST(CommandDatabase, AFileThatIsNoDefinitionsDatabaseIsRefusedAtOnceWithTheReason) {
+  struct Case {
+    const char* name;
+    std::string sql;  // empty: path names no database made here
+    std::string path;
+    std::string reason;
+  };
+  // A view that yields rows for ever: asking it by name would never end.
+  const std::string endlessView = std::string(kRows) + R"(
+    ALTER TABLE HRESULT RENAME TO Old;
+    CREATE VIEW HRESULT AS WITH RECURSIVE n(ErrNum) AS (SELECT 0 UNION ALL SELECT ErrNum + 1
+      FROM n) SELECT ErrNum, 'E_' || ErrNum AS Define, '' AS Header FROM n;)";
+  const Case cases[] = {
+      {"missing", "", "/nonexistent/defines.db3", "No such file or directory"},
+      {"directory", "", fs::temp_directory_path().string(), "Is a directory"},
+      {"view", endlessView, "", "HRESULT is a view, not a table"},
+      {"no table", "CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);", "", "no table HRESULT"},
+      {"no column",
+       "CREATE TABLE Win32 (ErrNum INTEGER); CREATE TABLE HRESULT (ErrNum INTEGER);"
+       "CREATE TABLE NTSTATUS (ErrNum INTEGER); CREATE TABLE STOP (ErrNum INTEGER);",
+       "", "no such column: Define"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempDatabase database(c.sql.c_str());
+    const std::string path = c.sql.empty() ? c.path : database.Path();
+    const RunResult run = AskDatabase(path, "E_ACCESSDENIED");
+    EXPECT_EQ(2, run.status);
+    EXPECT_EQ("quillon-cli: cannot use the database " + path + ": " + c.reason + "\n", run.err);
+    EXPECT_TRUE(run.lines.empty());
+  }
+
+  {
+    const TempDatabase text("");
+    std::ofstream(text.Path()) << "Win32,5,ERROR_ACCESS_DENIED\n";
+    EXPECT_NE(std::string::npos,
+              AskDatabase(text.Path(), "5").err.find(": not an SQLite database"));
+  }
+  if (geteuid() != 0) {  // root reads whatever the permissions say
+    const TempDatabase locked(kRows);
+    fs::permissions(locked.Path(), fs::perms::none);
+    EXPECT_NE(std::string::npos, AskDatabase(locked.Path(), "5").err.find(": Permission denied"));
+  }
+}
+
+TEST(CommandDatabase, ADatabaseInWalModeIsReadWithoutFilesBesideIt) {
+  const TempDatabase database((std::string("PRAGMA journal_mode = WAL;") + kRows).c_str());
+  const RunResult run = AskDatabase(database.Path(), "E_ACCESSDENIED");
+  EXPECT_EQ(0, run.status) << run.err;
+  ASSERT_EQ(1u, run.lines.size());
+  EXPECT_EQ("0x80070005", run.lines[0]["matches"][0]["hex"]);
+  EXPECT_FALSE(fs::exists(database.Path() + "-shm"));
+  EXPECT_FALSE(fs::exists(database.Path() + "-wal"));
+
+  // Changes still in the -wal file would be missed: refused, and the file named.
+  std::ofstream(database.Path() + "-wal") << "pending";
+  const RunResult pending = AskDatabase(database.Path(), "E_ACCESSDENIED");
+  EXPECT_EQ(2, pending.status);
+  EXPECT_NE(std::string::npos, pending.err.find(database.Path() + "-wal"));
+  fs::remove(database.Path() + "-wal");
 }
 
 TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {

@@ -1,0 +1,43 @@
+# bash completion for quillon-cli: its options, the values of --color, and file names where
+# an option or --scan takes files.
+_quillon_cli() {
+  local cur prev word scan=0
+  COMPREPLY=()
+  cur=${COMP_WORDS[COMP_CWORD]}
+  prev=${COMP_WORDS[COMP_CWORD - 1]}
+  case $prev in
+    --db | --module)
+      compopt -o filenames
+      COMPREPLY=($(compgen -f -- "$cur"))
+      return ;;
+    --windows)
+      compopt -o filenames
+      COMPREPLY=($(compgen -d -- "$cur"))
+      return ;;
+    --color)
+      COMPREPLY=($(compgen -W 'auto always never' -- "$cur"))
+      return ;;
+    --search | --search-text | --lang)
+      return ;;
+  esac
+  if [[ $cur == --color=* ]]; then
+    COMPREPLY=($(compgen -W 'auto always never' -- "${cur#--color=}"))
+    return
+  fi
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W '--help --version --json --color= --search --search-text --scan
+      --summary --db --windows --wine --no-messages --lang --module' -- "$cur"))
+    [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace
+    return
+  fi
+  # After --scan the other words are files to scan; without it they are codes, which no list
+  # can offer.
+  for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+    [[ $word == --scan ]] && scan=1
+  done
+  if ((scan)); then
+    compopt -o filenames
+    COMPREPLY=($(compgen -f -- "$cur"))
+  fi
+}
+complete -F _quillon_cli quillon-cli

@@ -1,0 +1,151 @@
+#include "lookup/define_file_check.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "base/define_schema.h"
+#include "base/error_type.h"
+#include "lookup/sqlite_handles.h"
+
+namespace quillon {
+
+namespace {
+
+// The first 100 bytes of an SQLite file: its magic text, then bytes 18 and 19 hold 2 in WAL
+// mode (the file format's write and read versions).
+constexpr std::size_t kHeaderSize = 100;
+constexpr std::string_view kMagic{"SQLite format 3\0", 16};
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+std::string ErrnoText(int error) {
+  return std::generic_category().message(error != 0 ? error : EIO);
+}
+
+// The header, or the reason it cannot be read.
+std::optional<std::string> ReadHeader(const std::filesystem::path& path,
+                                      std::array<char, kHeaderSize>& header) {
+  std::error_code status;
+  if (std::filesystem::is_directory(path, status)) {
+    return std::make_error_code(std::errc::is_a_directory).message();
+  }
+  errno = 0;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return ErrnoText(errno);
+  }
+  errno = 0;
+  file.read(header.data(), static_cast<std::streamsize>(header.size()));
+  if (file.bad()) {
+    return ErrnoText(errno);
+  }
+  if (static_cast<std::size_t>(file.gcount()) < header.size() ||
+      std::string_view(header.data(), kMagic.size()) != kMagic) {
+    return "not an SQLite database";
+  }
+  return std::nullopt;
+}
+
+bool IsWal(const std::array<char, kHeaderSize>& header) {
+  return header[18] == 2 || header[19] == 2;
+}
+
+// "?", "#" and "%" would end or change a URI's path; everything else SQLite takes as it is.
+std::string UriPath(std::string text) {
+  if (std::filesystem::path::preferred_separator == '\\') {
+    std::replace(text.begin(), text.end(), '\\', '/');
+  }
+  std::string uri;
+  for (const char c : text) {
+    if (c == '?' || c == '#' || c == '%') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  // A drive letter's path is absolute, and needs the empty authority before it.
+  return text.size() > 1 && text[1] == ':' ? "///" + uri : uri;
+}
+
+std::optional<std::string> SchemaProblem(sqlite3* connection) {
+  const SqliteStatement kinds =
+      PrepareStatement(connection, "SELECT type FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE");
+  if (kinds == nullptr) {
+    return sqlite3_errmsg(connection);
+  }
+  for (const ErrorType type : kErrorTypes) {
+    const std::string table(ErrorTypeName(type));
+    sqlite3_reset(kinds.get());
+    sqlite3_bind_text(kinds.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    const int step = sqlite3_step(kinds.get());
+    if (step == SQLITE_DONE) {
+      return "no table " + table;
+    }
+    if (step != SQLITE_ROW) {
+      return sqlite3_errmsg(connection);
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(kinds.get(), 0));
+    const std::string kind = text != nullptr ? text : "";
+    if (kind != "table") {
+      const bool vowel = !kind.empty() && std::strchr("aeiou", kind[0]) != nullptr;
+      return table + " is " + (vowel ? "an " : "a ") + kind + ", not a table";
+    }
+    // The columns every front end asks for; prepared, never run.
+    const std::string columns = "SELECT " + std::string(kCodeColumn) + ", " +
+                                std::string(kNameColumn) + " FROM " + table + " LIMIT 0";
+    if (PrepareStatement(connection, columns) == nullptr) {
+      return sqlite3_errmsg(connection);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> DefineFileProblem(const std::filesystem::path& path) {
+  std::array<char, kHeaderSize> header{};
+  if (auto problem = ReadHeader(path, header)) {
+    return problem;
+  }
+  if (IsWal(header)) {
+    // Opened as immutable, the database would be read without what its -wal file holds.
+    std::filesystem::path wal = path;
+    wal += "-wal";
+    std::error_code ignored;
+    const auto walSize = std::filesystem::file_size(wal, ignored);
+    if (!ignored && walSize > 0) {
+      return "in WAL mode, with changes still in " + wal.string() +
+             " (a checkpoint writes them into the database)";
+    }
+  }
+  sqlite3* raw = nullptr;
+  const int opened = sqlite3_open_v2(DefineFileOpenName(path).c_str(), &raw,
+                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  const SqliteConnection connection(raw);
+  if (opened != SQLITE_OK) {
+    return sqlite3_errmsg(connection.get());
+  }
+  return SchemaProblem(connection.get());
+}
+
+std::string DefineFileOpenName(const std::filesystem::path& path) {
+  std::array<char, kHeaderSize> header{};
+  if (ReadHeader(path, header) || !IsWal(header)) {
+    return Utf8(path);
+  }
+  return "file:" + UriPath(Utf8(path)) + "?immutable=1";
+}
+
+}  // namespace quillon
