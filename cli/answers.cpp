@@ -20,7 +20,10 @@ std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool h
   }
   const std::uint32_t code = plan.applicable ? plan.code : value;
   const LookupOutcome shown = Lookup(type, value, LookupMode::Show, messages);
-  const std::string description(TrimTrailingSpace(shown.description.value_or("")));
+  std::string description(TrimTrailingSpace(shown.description.value_or("")));
+  if (description.empty() && plan.applicable) {
+    description = TrimTrailingSpace(messages.FurtherMessage(type, code).value_or(""));
+  }
   std::vector<NamedDefine> names = defines.NamesOfValue(type, code);
   // The system table answers a value up to 0xFFFF as the Win32 code it is; as an HRESULT such
   // a value is known only by name (S_OK, S_FALSE).

@@ -30,8 +30,9 @@ struct ReadingAnswer {
   std::vector<KindAnswer> matches;  // in ErrorType order; empty when nothing knows it
 };
 
-// A number is answered by every kind whose message source has a text for it or whose table
-// holds it: Win32 under its rule (0x80070005 is Win32 5), HRESULT, NTSTATUS and STOP with the
+// A number is answered by every kind whose message source (or, failing it, a further table of
+// the source: another family's module, the user's own) has a text for it or whose table holds
+// it: Win32 under its rule (0x80070005 is Win32 5), HRESULT, NTSTATUS and STOP with the
 // full value; an HRESULT up to 0xFFFF only when its table holds it, since the system table's
 // text for such a value is the Win32 code's. A name is answered by every kind whose table
 // holds it, with that table's value.

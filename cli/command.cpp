@@ -8,10 +8,13 @@
 #include "cli/readings.h"
 #include "cli/report.h"
 #include "cli/scan.h"
+#include "cli/text_search.h"
 #include "lookup/define_rows.h"
 #include "lookup/define_schema.h"
 #include "lookup/file_message_source.h"
+#include "lookup/language_names.h"
 #include "lookup/message_file_locator.h"
+#include "lookup/pe_resources.h"
 
 namespace quillon {
 
@@ -26,38 +29,91 @@ class NoMessages final : public MessageSource {
   }
 };
 
-std::unique_ptr<MessageSource> FilesOrNone(const MessageFiles& files, std::string_view where,
-                                           std::ostream& err) {
-  if (HasNoFiles(files)) {
-    err << "quillon-cli: no message tables in " << where << "; names only, no descriptions\n";
-    return std::make_unique<NoMessages>();
+// The platform's own tables first, then the user's modules read from their files.
+class PlatformAndModules final : public MessageSource {
+ public:
+  PlatformAndModules(std::unique_ptr<MessageSource> platform, const MessageFiles& modules,
+                     std::uint16_t language)
+      : platform_(std::move(platform)), modules_(modules, language) {}
+  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
+    return platform_->Message(source, code);
   }
-  return std::make_unique<FileMessageSource>(files);
+  std::optional<std::string> FurtherMessage(ErrorType type, std::uint32_t code) override {
+    if (std::optional<std::string> text = platform_->FurtherMessage(type, code)) {
+      return text;
+    }
+    return modules_.FurtherMessage(type, code);
+  }
+
+ private:
+  std::unique_ptr<MessageSource> platform_;
+  FileMessageSource modules_;
+};
+
+struct ChosenMessages {
+  std::unique_ptr<MessageSource> source;
+  FileMessageSource* files = nullptr;  // source itself when it reads files; else null
+};
+
+ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
+                              const Language& language, std::ostream& err) {
+  if (options.messages == MessageChoice::None) {
+    return {std::make_unique<NoMessages>(), nullptr};
+  }
+  MessageFiles files;
+  const FileList modules(options.modules.begin(), options.modules.end());
+  const bool platformOwn =
+      options.messages == MessageChoice::Default && platform.ownMessages != nullptr;
+  // A search reads whole tables, which the platform's own lookups cannot list: it reads the
+  // running system's files instead.
+  if (platformOwn && !options.searchText) {
+    if (modules.empty()) {
+      return {std::move(platform.ownMessages), nullptr};
+    }
+    files.own = modules;
+    return {std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files,
+                                                 language.id),
+            nullptr};
+  }
+  std::string where;
+  if (options.messages == MessageChoice::Windows || platformOwn) {
+    where = options.messages == MessageChoice::Windows ? options.windowsDirectory
+                                                       : platform.windowsDirectory.string();
+    files = LocateWindowsFiles(where, language.name);
+  } else if (options.messages == MessageChoice::Wine) {
+    where = "Wine's DLL folders";
+    files = LocateWineFiles().value_or(MessageFiles{});
+  } else {
+    where = "a Windows directory (/mnt/c/Windows) or Wine's DLL folders";
+    files = DefaultLinuxFiles(language.name).files;
+  }
+  if (HasNoFiles(files)) {
+    err << "quillon-cli: no message tables in " << where << "; no descriptions"
+        << (modules.empty() ? ", names only" : " but from --module") << '\n';
+  }
+  files.own = modules;
+  if (HasNoFiles(files)) {
+    return {std::make_unique<NoMessages>(), nullptr};
+  }
+  auto source = std::make_unique<FileMessageSource>(files, language.id);
+  FileMessageSource* const reader = source.get();
+  return {std::move(source), reader};
 }
 
-std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPlatform& platform,
-                                              std::ostream& err) {
-  switch (options.messages) {
-    case MessageChoice::None:
-      return std::make_unique<NoMessages>();
-    case MessageChoice::Windows:
-      return FilesOrNone(LocateWindowsFiles(options.windowsDirectory, options.language),
-                         options.windowsDirectory, err);
-    case MessageChoice::Wine:
-      return FilesOrNone(LocateWineFiles().value_or(MessageFiles{}), "Wine's DLL folders", err);
-    case MessageChoice::Default:
-      break;
+// Every --module must be a file with a message table: a typing error would otherwise go unseen.
+bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
+  for (const std::string& module : modules) {
+    const std::optional<FileBytes> file = ReadFileBytes(module);
+    if (!file) {
+      err << "quillon-cli: --module " << module << ": cannot be read\n";
+      return false;
+    }
+    if (!FindMessageTableResource(file->bytes)) {
+      err << "quillon-cli: --module " << module << ": holds no message table\n";
+      return false;
+    }
   }
-  if (platform.ownMessages != nullptr) {
-    return std::move(platform.ownMessages);
-  }
-  const DefaultMessageFiles found = DefaultLinuxFiles(options.language);
-  if (found.kind == DefaultMessageFiles::Kind::None) {
-    err << "quillon-cli: no Windows directory (/mnt/c/Windows) and no Wine DLLs found; names "
-           "only, no descriptions\n";
-    return std::make_unique<NoMessages>();
-  }
-  return std::make_unique<FileMessageSource>(found.files);
+  return true;
 }
 
 // Queries one at a time, from the arguments or from the lines of standard input.
@@ -104,6 +160,24 @@ int RunSearch(const Options& options, const DefineRows& defines, std::ostream& o
   }
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
+}
+
+int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
+                  std::ostream& out, std::ostream& err) {
+  if (messages == nullptr) {
+    err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
+           "--module FILE)\n";
+    return 2;
+  }
+  const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
+  std::string buffer;
+  if (options.json) {
+    WriteJsonDescriptions(buffer, found);
+  } else {
+    WriteTextDescriptions(buffer, found);
+  }
+  Flush(buffer, out);
+  return found.empty() ? 1 : 0;
 }
 
 // The message on one line: the window's messages may hold a line break.
@@ -201,12 +275,20 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   if (options.search) {
     return RunSearch(options, defines, out);
   }
-  const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
-  if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary}, *messages, defines, in, out,
-                   err);
+  if (!CheckModules(options.modules, err)) {
+    return 2;
   }
-  return RunQueries(options, *messages, defines, in, out, err);
+  const Language language =
+      FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
+  const ChosenMessages messages = ChooseMessages(options, platform, language, err);
+  if (options.searchText) {
+    return RunSearchText(options, messages.files, defines, out, err);
+  }
+  if (options.scan) {
+    return RunScan({options.queries, options.json, options.summary}, *messages.source, defines, in,
+                   out, err);
+  }
+  return RunQueries(options, *messages.source, defines, in, out, err);
 }
 
 }  // namespace quillon

@@ -6,14 +6,21 @@
 #include <memory>
 
 #include "cli/options.h"
+#include "lookup/language_names.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
 
 struct CommandPlatform {
   std::filesystem::path programPath;  // the running program's file; empty when unknown
-  // The platform's own message tables (FormatMessageA on Windows); null where there are none.
+  // The platform's own message tables (FormatMessage on Windows); null where there are none.
   std::unique_ptr<MessageSource> ownMessages;
+  // The user's language where --lang names none: the locale's on POSIX, the user interface's
+  // on Windows.
+  std::string language{kUsEnglish.name};
+  // The Windows directory of the running system, whose files --search-text reads where the
+  // platform's own tables are used; empty elsewhere.
+  std::filesystem::path windowsDirectory;
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
       }
       return parsed.exitCode;
     }
-    const int status = quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(), std::cin,
+    const int status = quillon::RunCommand(*parsed.options,
+                                           quillon::CurrentPlatform(parsed.options->language), std::cin,
                                            std::cout, std::cerr);
     std::cout.flush();
     return std::cout ? status : 2;

@@ -1,5 +1,5 @@
-// A whole file's bytes, read once per run: memory-mapped where the platform allows it, else
-// copied into memory. Which of the two is chosen when the library is built.
+// A whole file's bytes, read once per run into memory of its own, so that a file changed or cut
+// while the program runs cannot take the program down.
 #pragma once
 
 #include <filesystem>
@@ -11,7 +11,7 @@ namespace quillon {
 
 struct FileBytes {
   std::string_view bytes;
-  // Keeps the mapping or the copy that bytes points into alive; copies share it.
+  // Keeps the copy that bytes points into alive; copies share it.
   std::shared_ptr<const void> keeper;
 };
 
