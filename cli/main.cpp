@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,20 +13,24 @@
 int main(int argc, char** argv) {
   try {
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const quillon::ParsedOptions parsed = quillon::ParseOptions(args);
+    const std::unique_ptr<std::streambuf> console = quillon::ConsoleOutputBuffer();
+    std::ostream consoleOut(console.get());
+    std::ostream& out = console ? consoleOut : std::cout;
+    const quillon::ParsedOptions parsed =
+        quillon::ParseOptions(quillon::CommandArguments(argc, argv));
     if (!parsed.options) {
-      std::cout << parsed.output;
+      out << parsed.output;
+      out.flush();
       if (!parsed.error.empty()) {
         std::cerr << parsed.error << '\n';
       }
       return parsed.exitCode;
     }
-    const int status = quillon::RunCommand(*parsed.options,
-                                           quillon::CurrentPlatform(parsed.options->language), std::cin,
-                                           std::cout, std::cerr);
-    std::cout.flush();
-    return std::cout ? status : 2;
+    const int status =
+        quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(parsed.options->language),
+                            std::cin, out, std::cerr);
+    out.flush();
+    return out ? status : 2;
   } catch (const std::exception& error) {
     std::cerr << "quillon-cli: " << error.what() << '\n';
     return 2;

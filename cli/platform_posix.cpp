@@ -17,4 +17,12 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) 
   return platform;
 }
 
+std::vector<std::string> CommandArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::unique_ptr<std::streambuf> ConsoleOutputBuffer() {
+  return nullptr;  // terminals take UTF-8
+}
+
 }  // namespace quillon
