@@ -71,9 +71,9 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
       return {std::move(platform.ownMessages), nullptr};
     }
     files.own = modules;
-    return {std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files,
-                                                 language.id),
-            nullptr};
+    return {
+        std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files, language.id),
+        nullptr};
   }
   std::string where;
   if (options.messages == MessageChoice::Windows || platformOwn) {
@@ -150,16 +150,20 @@ void Flush(std::string& buffer, std::ostream& out) {
   buffer.clear();
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, std::ostream& out) {
-  const std::vector<DefineRow> rows = defines.SearchNames(*options.search);
+// Writes what a search found as JSON Lines or as text; the exit status is 1 when it found none.
+template <typename Row>
+int WriteFound(bool json, const std::vector<Row>& rows,
+               void (*writeJson)(std::string&, const std::vector<Row>&),
+               void (*writeText)(std::string&, const std::vector<Row>&), std::ostream& out) {
   std::string buffer;
-  if (options.json) {
-    WriteJsonSearch(buffer, rows);
-  } else {
-    WriteTextSearch(buffer, rows);
-  }
+  (json ? writeJson : writeText)(buffer, rows);
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
+}
+
+int RunSearch(const Options& options, const DefineRows& defines, std::ostream& out) {
+  return WriteFound(options.json, defines.SearchNames(*options.search), WriteJsonSearch,
+                    WriteTextSearch, out);
 }
 
 int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
@@ -169,15 +173,8 @@ int RunSearchText(const Options& options, FileMessageSource* messages, const Def
            "--module FILE)\n";
     return 2;
   }
-  const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
-  std::string buffer;
-  if (options.json) {
-    WriteJsonDescriptions(buffer, found);
-  } else {
-    WriteTextDescriptions(buffer, found);
-  }
-  Flush(buffer, out);
-  return found.empty() ? 1 : 0;
+  return WriteFound(options.json, SearchDescriptions(*messages, defines, *options.searchText),
+                    WriteJsonDescriptions, WriteTextDescriptions, out);
 }
 
 // The message on one line: the window's messages may hold a line break.

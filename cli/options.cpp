@@ -63,10 +63,11 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
                      "Language of the descriptions, such as de-DE (default: the environment's, "
                      "else en-US)")
           ->type_name("NAME");
-  auto* moduleOption = app.add_option("--module", options.modules,
-                 "Also read the message table of FILE (a DLL, EXE or .mui); repeatable")
-                          ->allow_extra_args(false)
-      ->type_name("FILE");
+  auto* moduleOption =
+      app.add_option("--module", options.modules,
+                     "Also read the message table of FILE (a DLL, EXE or .mui); repeatable")
+          ->allow_extra_args(false)
+          ->type_name("FILE");
   app.add_flag("--version", version, "Print the version and exit");
   searchOption->excludes("QUERY")->excludes(scanOption)->excludes(searchTextOption);
   searchTextOption->excludes("QUERY")->excludes(scanOption)->excludes(noMessagesOption);

@@ -7,10 +7,10 @@ namespace quillon {
 
 CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) {
   CommandPlatform platform;
-  platform.language = LanguageOfLocale(MessagesLocale(std::getenv("LC_ALL"),
-                                                      std::getenv("LC_MESSAGES"),
-                                                      std::getenv("LANG")))
-                          .name;
+  platform.language =
+      LanguageOfLocale(
+          MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")))
+          .name;
   // Linux names the running program here; elsewhere the path stays unknown.
   std::error_code ignored;
   platform.programPath = std::filesystem::read_symlink("/proc/self/exe", ignored);

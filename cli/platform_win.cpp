@@ -1,7 +1,7 @@
 #include "cli/platform.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <array>
 #include <cwchar>
@@ -71,9 +71,8 @@ class ConsoleBuffer final : public std::streambuf {
     MultiByteToWideChar(CP_UTF8, 0, pending_.data(), bytes, wide.data(), units);
     pending_.erase(0, whole);
     DWORD written = 0;
-    return wide.empty() ||
-           WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written,
-                         nullptr) != 0;
+    return wide.empty() || WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()),
+                                         &written, nullptr) != 0;
   }
 
   HANDLE console_;
@@ -95,8 +94,9 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   if (folderLength != 0 && folderLength < capacity) {
     platform.windowsDirectory = std::filesystem::path(std::wstring(path.data(), folderLength));
   }
-  platform.language =
-      LanguageOfId(static_cast<std::uint16_t>(GetUserDefaultUILanguage())).value_or(kUsEnglish).name;
+  platform.language = LanguageOfId(static_cast<std::uint16_t>(GetUserDefaultUILanguage()))
+                          .value_or(kUsEnglish)
+                          .name;
   // With no --lang the platform's own order of languages holds, as FormatMessage's callers know it.
   const std::optional<Language> named = language ? FindLanguage(*language) : std::nullopt;
   platform.ownMessages = std::make_unique<WideMessageSource>(

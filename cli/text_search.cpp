@@ -95,8 +95,8 @@ std::string FoldForSearch(std::string_view text) {
     } else if (static_cast<unsigned char>(c) == kLatin1Lead && i + 1 < text.size()) {
       const auto next = static_cast<unsigned char>(text[i + 1]);
       folded += c;
-      folded += static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20
-                                                                                : next);
+      folded +=
+          static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20 : next);
       ++i;
       continue;
     }

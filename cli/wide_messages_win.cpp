@@ -22,8 +22,8 @@ std::optional<std::string> FormatCode(DWORD options, HMODULE module, std::uint32
                                       std::uint16_t language) {
   wchar_t* text = nullptr;
   // FORMAT_MESSAGE_ALLOCATE_BUFFER takes the address of the pointer in place of a buffer.
-  const DWORD length = FormatMessageW(options, module, code, language,
-                                      reinterpret_cast<LPWSTR>(&text), 1, nullptr);
+  const DWORD length =
+      FormatMessageW(options, module, code, language, reinterpret_cast<LPWSTR>(&text), 1, nullptr);
   const ScopedLocalWideText owned(text);  // null when there was no message
   if (length == 0 || text == nullptr) {
     return std::nullopt;
@@ -71,9 +71,8 @@ std::string WideToUtf8(const wchar_t* text, std::size_t length) {
 
 WideMessageSource::WideMessageSource(std::optional<std::uint16_t> language) {
   if (language) {
-    for (const std::uint16_t id : {*language,
-                                   static_cast<std::uint16_t>(*language & kPrimaryLanguageMask),
-                                   kUsEnglish}) {
+    for (const std::uint16_t id :
+         {*language, static_cast<std::uint16_t>(*language & kPrimaryLanguageMask), kUsEnglish}) {
       if (std::find(languages_.begin(), languages_.end(), id) == languages_.end()) {
         languages_.push_back(id);
       }
@@ -82,8 +81,7 @@ WideMessageSource::WideMessageSource(std::optional<std::uint16_t> language) {
   languages_.push_back(0);  // the platform's own search: neutral, the user's, the system's
 }
 
-std::optional<std::string> WideMessageSource::Message(MessageSourceId source,
-                                                      std::uint32_t code) {
+std::optional<std::string> WideMessageSource::Message(MessageSourceId source, std::uint32_t code) {
   const char* moduleName = ModuleName(source);
   if (moduleName == nullptr) {
     return FormatInLanguages(kFormatFromSystem, nullptr, code, languages_);

@@ -84,8 +84,7 @@ const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candida
   return candidate;
 }
 
-std::optional<std::string> FileMessageSource::FirstText(TableList& list,
-                                                        std::uint32_t code) const {
+std::optional<std::string> FileMessageSource::FirstText(TableList& list, std::uint32_t code) const {
   for (TableFile& candidate : list.files) {
     for (const Table& table : Opened(candidate).tables) {
       if (std::optional<std::string> text = FindMessage(table.bytes, table.blocks, code)) {
@@ -112,10 +111,9 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
 
 std::optional<std::string> FileMessageSource::FurtherMessage(ErrorType type, std::uint32_t code) {
   for (TableList& list : lists_) {
-    const bool asked =
-        (list.origin.kind == TableOrigin::Kind::Family &&
-         ServesCode(FamilyModules()[list.origin.family], type, code)) ||
-        (list.origin.kind == TableOrigin::Kind::Own && OwnModuleAnswers(type, code));
+    const bool asked = (list.origin.kind == TableOrigin::Kind::Family &&
+                        ServesCode(FamilyModules()[list.origin.family], type, code)) ||
+                       (list.origin.kind == TableOrigin::Kind::Own && OwnModuleAnswers(type, code));
     if (asked) {
       if (std::optional<std::string> text = FirstText(list, code)) {
         return text;

@@ -90,9 +90,8 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
   std::vector<fs::path> languageFolders;
   for (const std::string_view name : {language, kDefaultMessageLanguage}) {
     std::optional<fs::path> folder = FindNoCase(*system, name);
-    if (IsFolder(folder) &&
-        std::find(languageFolders.begin(), languageFolders.end(), *folder) ==
-            languageFolders.end()) {
+    if (IsFolder(folder) && std::find(languageFolders.begin(), languageFolders.end(), *folder) ==
+                                languageFolders.end()) {
       languageFolders.push_back(std::move(*folder));
     }
   }

@@ -24,8 +24,8 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
 // lists are empty when none do.
 MessageFiles LocateWindowsFiles(const std::filesystem::path& windowsDir, std::string_view language);
 
-// The same modules (Wine has no language files: its tables hold every language) in the first of Wine's Windows DLL folders that holds any of them; nothing
-// when none does.
+// The same modules (Wine has no language files: its tables hold every language) in the first of
+// Wine's Windows DLL folders that holds any of them; nothing when none does.
 std::optional<MessageFiles> LocateWineFiles(std::span<const std::filesystem::path> dllFolders);
 // Debian's folders: the i386 ones first, then x86_64.
 std::optional<MessageFiles> LocateWineFiles();

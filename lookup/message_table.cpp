@@ -166,8 +166,7 @@ std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlock
     for (std::uint64_t id = block.lowId; id <= block.highId; ++id) {
       const std::optional<std::uint16_t> length = ReadU16(table, offset);
       const std::optional<std::string_view> entry =
-          length && *length >= kEntryHeaderSize ? SliceBytes(table, offset, *length)
-                                                : std::nullopt;
+          length && *length >= kEntryHeaderSize ? SliceBytes(table, offset, *length) : std::nullopt;
       if (!entry) {
         break;
       }

@@ -44,9 +44,8 @@ class CliProcessTest : public testing::Test {
                   const std::string& program = QUILLON_CLI, const std::string& locale = "C") {
     std::ofstream(dir_ / "in") << input;
     const std::string command = "LC_ALL=" + locale + " '" + program + "' " + args + " <'" +
-                                (dir_ / "in").string() +
-                                "' >'" + (dir_ / "out").string() + "' 2>'" +
-                                (dir_ / "err").string() + "'";
+                                (dir_ / "in").string() + "' >'" + (dir_ / "out").string() +
+                                "' 2>'" + (dir_ / "err").string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
   }
@@ -195,9 +194,10 @@ TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {
   EXPECT_EQ("HRESULT", matches[0]["type"]);
   EXPECT_EQ("NTSTATUS", matches[1]["type"]);
   EXPECT_EQ("Our product's own failure.", matches[1]["description"]);
-  EXPECT_EQ("Access denied.", nlohmann::json::parse(
-                                  Execute("--wine --json --module '" + module + "' 5").out)
-                                  ["matches"][0]["description"])
+  EXPECT_EQ(
+      "Access denied.",
+      nlohmann::json::parse(
+          Execute("--wine --json --module '" + module + "' 5").out)["matches"][0]["description"])
       << "the system's tables come first";
 
   const Outcome missing = Execute("--wine --module '" + (dir_ / "none.dll").string() + "' 5");
@@ -215,8 +215,7 @@ TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage
       << english.out;
   EXPECT_NE(std::string::npos, english.out.find("HRESULT   0x80070005  E_ACCESSDENIED, "));
 
-  const Outcome german =
-      Execute("--wine --json --lang de-DE --search-text 'zugriff verweigert'");
+  const Outcome german = Execute("--wine --json --lang de-DE --search-text 'zugriff verweigert'");
   ASSERT_EQ(0, german.status) << german.err;
   const nlohmann::json first = nlohmann::json::parse(german.out.substr(0, german.out.find('\n')));
   EXPECT_EQ("Win32", first["type"]);

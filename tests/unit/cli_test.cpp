@@ -304,9 +304,9 @@ TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
       {"  access \t\r\n denied  ", "access denied"},
       {"Line one.\r\nLine two.", "line one. line two."},
       {"ACC\xC3\x88S REFUS\xC3\x89", "acc\xC3\xA8s refus\xC3\xA9"},  // ACCÈS REFUSÉ
-      {"\xC3\x97 \xC3\x9F", "\xC3\x97 \xC3\x9F"},  // the sign and sharp s stay
-      {"\xC3", "\xC3"},                              // a cut character stays as it is
-      {"\xD0\x94", "\xD0\x94"},                      // other scripts keep their case
+      {"\xC3\x97 \xC3\x9F", "\xC3\x97 \xC3\x9F"},                    // the sign and sharp s stay
+      {"\xC3", "\xC3"},          // a cut character stays as it is
+      {"\xD0\x94", "\xD0\x94"},  // other scripts keep their case
       {"", ""},
   };
   for (const Case& c : cases) {
