@@ -103,7 +103,7 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
 // Every --module must be a file with a message table: a typing error would otherwise go unseen.
 bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
   for (const std::string& module : modules) {
-    const std::optional<FileBytes> file = ReadFileBytes(module);
+    const std::optional<FileBytes> file = ReadFileParts(module, kPeHeadSize, ResourceParts);
     if (!file) {
       err << "quillon-cli: --module " << module << ": cannot be read\n";
       return false;

@@ -74,7 +74,8 @@ FileMessageSource::FileMessageSource(const MessageFiles& files, std::uint16_t la
 const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) const {
   if (!candidate.opened) {
     candidate.opened = true;
-    if (std::optional<FileBytes> file = ReadFileBytes(candidate.path)) {
+    // Only the headers and the resources: a system DLL is mostly code.
+    if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, ResourceParts)) {
       for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
         candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes)});
       }

@@ -273,6 +273,15 @@ std::optional<MessageTableResource> FindMessageTableResource(std::string_view fi
   return MessageTableResource{*table, entries->languages[*chosen]};
 }
 
+std::vector<ByteRange> ResourceParts(std::string_view file) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  if (!root) {
+    return {};
+  }
+  return {ByteRange{static_cast<std::uint64_t>(root->resources.data() - file.data()),
+                    root->resources.size()}};
+}
+
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file) {
   const std::optional<ResourceRoot> root = FindResourceRoot(file);
   std::optional<LanguageEntries> entries =

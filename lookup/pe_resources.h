@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/file_bytes.h"
+
 namespace quillon {
 
 inline constexpr std::uint32_t kMessageTableResourceType = 11;  // RT_MESSAGETABLE
@@ -44,6 +46,15 @@ std::optional<MessageTableResource> FindMessageTableResource(
 // left out. Empty when the file has no message table.
 std::vector<MessageTableResource> FindMessageTables(std::string_view file,
                                                     std::uint16_t wanted = kUsEnglishLanguage);
+
+// Where a file's resources lie: from the resource directory to its section's end, judged from
+// the headers alone. Empty when the headers do not lead to resources.
+std::vector<ByteRange> ResourceParts(std::string_view file);
+
+// How much of a file's start to read before ResourceParts can judge it: far more than the
+// headers of any real file take (a file whose section table lies beyond it counts as having no
+// resources).
+inline constexpr std::uint64_t kPeHeadSize = 64 * 1024;
 
 // Every language the file's message table is held in, in the directory's order.
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file);

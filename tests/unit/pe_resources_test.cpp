@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lookup/file_bytes.h"
 #include "lookup/le_bytes.h"
 #include "lookup/message_table.h"
 #include "message_files_test_data.h"
@@ -68,6 +69,26 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
     EXPECT_EQ(c.language, table->language);
     EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
   }
+}
+
+TEST(PeResources, TheHeadersAndTheResourcesAreAllThatIsReadOfAFile) {
+  const std::string whole = ReadTestMessageFile("messages_pe32.dll");
+  const std::uint64_t head = 1024;  // the test DLL's headers (its first section starts there)
+  const std::optional<FileBytes> parts =
+      ReadFileParts(TestMessageFile("messages_pe32.dll"), head, ResourceParts);
+  ASSERT_TRUE(parts.has_value());
+  ASSERT_EQ(whole.size(), parts->bytes.size());
+  const std::vector<ByteRange> resources = ResourceParts(whole);
+  ASSERT_EQ(1u, resources.size());
+  for (std::size_t at = 0; at < whole.size(); ++at) {
+    const bool read = at < head || (at >= resources[0].offset &&
+                                    at - resources[0].offset < resources[0].size);
+    ASSERT_EQ(read ? whole[at] : '\0', parts->bytes[at]) << at;
+  }
+  const std::optional<MessageTableResource> table = FindMessageTableResource(parts->bytes);
+  ASSERT_TRUE(table.has_value());
+  EXPECT_EQ(kAccessDeniedText, FindMessage(table->bytes, kAccessDenied));
+  EXPECT_TRUE(ResourceParts("MZ damaged").empty());
 }
 
 TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
