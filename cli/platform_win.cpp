@@ -1,7 +1,8 @@
 #include "cli/platform.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <array>
 #include <cwchar>
