@@ -16,6 +16,10 @@ struct LocalTextRelease {
   using pointer = char*;
   void operator()(char* text) const { LocalFree(text); }
 };
+struct LocalWideTextRelease {
+  using pointer = wchar_t*;
+  void operator()(wchar_t* text) const { LocalFree(text); }
+};
 struct GdiObjectRelease {
   using pointer = HGDIOBJ;
   void operator()(HGDIOBJ object) const { DeleteObject(object); }
@@ -32,6 +36,7 @@ struct HandleRelease {
 // unique_ptr never calls the release for a null handle.
 using ScopedModule = std::unique_ptr<void, ModuleRelease>;
 using ScopedLocalText = std::unique_ptr<void, LocalTextRelease>;
+using ScopedLocalWideText = std::unique_ptr<void, LocalWideTextRelease>;
 using ScopedGdiObject = std::unique_ptr<void, GdiObjectRelease>;
 using ScopedHandle = std::unique_ptr<void, HandleRelease>;
 using ScopedGlobalBlock = std::unique_ptr<void, GlobalBlockRelease>;

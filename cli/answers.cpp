@@ -24,6 +24,10 @@ std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
     return std::nullopt;
   }
   LookupOutcome shown = Lookup(type, value, LookupMode::Show, messages);
+  if (!shown.description || TrimTrailingSpace(*shown.description).empty()) {
+    // Another family's module, or the user's own, where the kind's own table has none.
+    shown.description = messages.FurtherMessage(type, PlanLookup(type, value).code);
+  }
   if (!shown.description) {
     return std::nullopt;
   }

@@ -52,7 +52,8 @@ struct ReadingAnswer {
   std::vector<KindAnswer> matches;  // in ErrorType order; empty when nothing knows it
 };
 
-// A number is answered by every kind whose message source has a text for it, whose table
+// A number is answered by every kind whose message source (or, failing it, a further table
+// of the source: another family's module, the user's own) has a text for it, whose table
 // holds it or that wraps a known code: Win32 up to 0xFFFF and in its HRESULT form 0x8007xxxx
 // (the Win32 code xxxx), HRESULT, NTSTATUS and STOP with the full value; an HRESULT up to
 // 0xFFFF only by name and with no text, since the system table's text for such a value is

@@ -13,10 +13,13 @@
 #include "cli/scan.h"
 #include "cli/system_reason.h"
 #include "cli/terminal_text.h"
+#include "cli/text_search.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
+#include "lookup/language_names.h"
 #include "lookup/message_file_locator.h"
+#include "lookup/pe_resources.h"
 
 namespace quillon {
 
@@ -31,47 +34,101 @@ class NoMessages final : public MessageSource {
   }
 };
 
-std::unique_ptr<MessageSource> FilesOrNone(const MessageFiles& files, std::string_view where,
-                                           std::ostream& err) {
-  if (HasNoFiles(files)) {
-    err << "quillon-cli: no message tables in " << where << "; names only, no descriptions\n";
-    return std::make_unique<NoMessages>();
+// The platform's own tables first, then the user's modules read from their files.
+class PlatformAndModules final : public MessageSource {
+ public:
+  PlatformAndModules(std::unique_ptr<MessageSource> platform, const MessageFiles& modules,
+                     std::uint16_t language)
+      : platform_(std::move(platform)), modules_(modules, language) {}
+  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
+    return platform_->Message(source, code);
   }
-  return std::make_unique<FileMessageSource>(files);
+  std::optional<std::string> FurtherMessage(ErrorType type, std::uint32_t code) override {
+    if (std::optional<std::string> text = platform_->FurtherMessage(type, code)) {
+      return text;
+    }
+    return modules_.FurtherMessage(type, code);
+  }
+
+ private:
+  std::unique_ptr<MessageSource> platform_;
+  FileMessageSource modules_;
+};
+
+struct ChosenMessages {
+  std::unique_ptr<MessageSource> source;
+  FileMessageSource* files = nullptr;  // source itself when it reads files; else null
+};
+
+ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
+                              const Language& language, std::ostream& err) {
+  if (options.messages == MessageChoice::None) {
+    return {std::make_unique<NoMessages>(), nullptr};
+  }
+  MessageFiles files;
+  const FileList modules(options.modules.begin(), options.modules.end());
+  const bool platformOwn =
+      options.messages == MessageChoice::Default && platform.ownMessages != nullptr;
+  // A search reads whole tables, which the platform's own lookups cannot list: it reads the
+  // running system's files instead.
+  if (platformOwn && !options.searchText) {
+    if (modules.empty()) {
+      return {std::move(platform.ownMessages), nullptr};
+    }
+    files.own = modules;
+    return {
+        std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files, language.id),
+        nullptr};
+  }
+  std::string where;
+  // A folder that cannot be read is named with the reason, not only as one without tables.
+  std::string unreadable;
+  if (options.messages == MessageChoice::Windows) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
+      unreadable = (error ? error : std::make_error_code(std::errc::not_a_directory)).message();
+    }
+  }
+  if (options.messages == MessageChoice::Windows || platformOwn) {
+    where = options.messages == MessageChoice::Windows ? options.windowsDirectory
+                                                       : platform.windowsDirectory.string();
+    files = LocateWindowsFiles(where, language.name);
+  } else if (options.messages == MessageChoice::Wine) {
+    where = "Wine's DLL folders";
+    files = LocateWineFiles().value_or(MessageFiles{});
+  } else {
+    where = "a Windows directory (/mnt/c/Windows) or Wine's DLL folders";
+    files = DefaultLinuxFiles(language.name).files;
+  }
+  if (HasNoFiles(files)) {
+    err << "quillon-cli: "
+        << (unreadable.empty() ? "no message tables in " + where
+                               : "cannot read " + TerminalText(where) + ": " + unreadable)
+        << "; no descriptions" << (modules.empty() ? ", names only" : " but from --module") << '\n';
+  }
+  files.own = modules;
+  if (HasNoFiles(files)) {
+    return {std::make_unique<NoMessages>(), nullptr};
+  }
+  auto source = std::make_unique<FileMessageSource>(files, language.id);
+  FileMessageSource* const reader = source.get();
+  return {std::move(source), reader};
 }
 
-std::unique_ptr<MessageSource> ChooseMessages(const Options& options, CommandPlatform& platform,
-                                              std::ostream& err) {
-  switch (options.messages) {
-    case MessageChoice::None:
-      return std::make_unique<NoMessages>();
-    case MessageChoice::Windows: {
-      // A folder that cannot be read is named with the reason, not only as one without tables.
-      std::error_code error;
-      if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
-        err << "quillon-cli: cannot read " << options.windowsDirectory << ": "
-            << (error ? error : std::make_error_code(std::errc::not_a_directory)).message()
-            << "; names only, no descriptions\n";
-        return std::make_unique<NoMessages>();
-      }
-      return FilesOrNone(LocateWindowsFiles(options.windowsDirectory, options.language),
-                         options.windowsDirectory, err);
+// Every --module must be a file with a message table: a typing error would otherwise go unseen.
+bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
+  for (const std::string& module : modules) {
+    const std::optional<FileBytes> file = ReadFileParts(module, kPeHeadSize, ResourceParts);
+    if (!file) {
+      err << "quillon-cli: --module " << module << ": cannot be read\n";
+      return false;
     }
-    case MessageChoice::Wine:
-      return FilesOrNone(LocateWineFiles().value_or(MessageFiles{}), "Wine's DLL folders", err);
-    case MessageChoice::Default:
-      break;
+    if (!FindMessageTableResource(file->bytes)) {
+      err << "quillon-cli: --module " << module << ": holds no message table\n";
+      return false;
+    }
   }
-  if (platform.ownMessages != nullptr) {
-    return std::move(platform.ownMessages);
-  }
-  const DefaultMessageFiles found = DefaultLinuxFiles(options.language);
-  if (found.kind == DefaultMessageFiles::Kind::None) {
-    err << "quillon-cli: no Windows directory (/mnt/c/Windows) and no Wine DLLs found; names "
-           "only, no descriptions\n";
-    return std::make_unique<NoMessages>();
-  }
-  return std::make_unique<FileMessageSource>(found.files);
+  return true;
 }
 
 void Flush(std::string& buffer, std::ostream& out) {
@@ -79,16 +136,38 @@ void Flush(std::string& buffer, std::ostream& out) {
   buffer.clear();
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, bool color, std::ostream& out) {
-  const std::vector<DefineRow> rows = defines.SearchNames(*options.search);
+// Writes what a search found as JSON Lines or as text; the exit status is 1 when it found none.
+template <typename Row, typename WriteJson, typename WriteText>
+int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, WriteText writeText,
+               std::ostream& out) {
   std::string buffer;
-  if (options.json) {
-    WriteJsonSearch(buffer, rows);
+  if (json) {
+    writeJson(buffer, rows);
   } else {
-    WriteTextSearch(buffer, rows, color);
+    writeText(buffer, rows);
   }
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
+}
+
+int RunSearch(const Options& options, const DefineRows& defines, bool color, std::ostream& out) {
+  return WriteFound(
+      options.json, defines.SearchNames(*options.search), WriteJsonSearch,
+      [color](std::string& text, const std::vector<DefineRow>& rows) {
+        WriteTextSearch(text, rows, color);
+      },
+      out);
+}
+
+int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
+                  std::ostream& out, std::ostream& err) {
+  if (messages == nullptr) {
+    err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
+           "--module FILE)\n";
+    return 2;
+  }
+  return WriteFound(options.json, SearchDescriptions(*messages, defines, *options.searchText),
+                    WriteJsonDescriptions, WriteTextDescriptions, out);
 }
 
 // The message on one line: the window's messages may hold a line break.
@@ -275,14 +354,22 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   if (options.search) {
     return RunSearch(options, defines, color, out);
   }
-  const std::unique_ptr<MessageSource> messages = ChooseMessages(options, platform, err);
+  if (!CheckModules(options.modules, err)) {
+    return 2;
+  }
+  const Language language =
+      FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
+  const ChosenMessages messages = ChooseMessages(options, platform, language, err);
+  if (options.searchText) {
+    return RunSearchText(options, messages.files, defines, out, err);
+  }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color}, *messages, defines,
-                   input, out, err);
+    return RunScan({options.queries, options.json, options.summary, color}, *messages.source,
+                   defines, input, out, err);
   }
-  return RunQueries(options, *messages, defines, color, platform, input, out, err);
+  return RunQueries(options, *messages.source, defines, color, platform, input, out, err);
 }
 
 }  // namespace quillon

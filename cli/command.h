@@ -8,13 +8,14 @@
 
 #include "cli/byte_source.h"
 #include "cli/options.h"
+#include "lookup/language_names.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
 
 struct CommandPlatform {
   std::filesystem::path programPath;  // the running program's file; empty when unknown
-  // The platform's own message tables (FormatMessageA on Windows); null where there are none.
+  // The platform's own message tables (FormatMessage on Windows); null where there are none.
   std::unique_ptr<MessageSource> ownMessages;
   // Standard input read as its bytes arrive; null: the stream given to RunCommand.
   std::unique_ptr<ByteSource> input;
@@ -22,6 +23,12 @@ struct CommandPlatform {
   std::string_view endOfInputKeys;  // what ends typed input at a terminal
   bool outputIsTerminal = false;    // standard output, where colour is wanted by default
   bool noColor = false;             // the environment asks for no colour (NO_COLOR)
+  // The user's language where --lang names none: the locale's on POSIX, the user interface's
+  // on Windows.
+  std::string language{kUsEnglish.name};
+  // The Windows directory of the running system, whose files --search-text reads where the
+  // platform's own tables are used; empty elsewhere.
+  std::filesystem::path windowsDirectory;
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,17 @@
 
 int main(int argc, char** argv) {
   quillon::FileOutputBuffer outputBuffer(stdout);
-  std::ostream out(&outputBuffer);
+  std::ostream fileOut(&outputBuffer);
   try {
     std::ios::sync_with_stdio(false);
+    // A Windows console takes wide characters; anything else takes UTF-8 bytes.
+    const std::unique_ptr<std::streambuf> console = quillon::ConsoleOutputBuffer();
+    std::ostream consoleOut(console.get());
+    std::ostream& out = console ? consoleOut : fileOut;
     // The first failed write ends the run: a full disk must not take the rest of a long scan.
     out.exceptions(std::ios::badbit);
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const quillon::ParsedOptions parsed = quillon::ParseOptions(args);
+    const quillon::ParsedOptions parsed =
+        quillon::ParseOptions(quillon::CommandArguments(argc, argv));
     if (!parsed.options) {
       out << parsed.output << std::flush;
       if (!parsed.error.empty()) {
@@ -27,7 +32,8 @@ int main(int argc, char** argv) {
       return parsed.exitCode;
     }
     const int status =
-        quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(), std::cin, out, std::cerr);
+        quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(parsed.options->language),
+                            std::cin, out, std::cerr);
     out.flush();
     return status;
   } catch (const std::exception& error) {

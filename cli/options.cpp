@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "lookup/message_file_locator.h"
+#include "lookup/language_names.h"
 #include "res/version.h"
 
 namespace quillon {
@@ -21,17 +21,22 @@ constexpr char kDescription[] =
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   Options options;
-  options.language = std::string(kDefaultMessageLanguage);
   bool version = false;
   bool wine = false;
   bool noMessages = false;
   std::string search;
+  std::string searchText;
+  std::string language;
 
   CLI::App app(kDescription, "quillon-cli");
   app.add_option("QUERY", options.queries,
                  "Queries (with --scan, files); with none, one per line of standard input");
   auto* searchOption =
       app.add_option("--search", search, "List every define whose name contains TEXT")
+          ->type_name("TEXT");
+  auto* searchTextOption =
+      app.add_option("--search-text", searchText,
+                     "List every code whose description holds TEXT (any case, blanks loosely)")
           ->type_name("TEXT");
   auto* scanOption = app.add_flag(
       "--scan", options.scan,
@@ -59,11 +64,20 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       app.add_flag("--no-messages", noMessages, "Show names only, no descriptions");
   windowsOption->excludes(wineOption)->excludes(noMessagesOption);
   wineOption->excludes(noMessagesOption);
-  app.add_option("--lang", options.language,
-                 "Language folder of the .mui files under --windows (default en-US)")
-      ->type_name("NAME");
+  auto* languageOption =
+      app.add_option("--lang", language,
+                     "Language of the descriptions, such as de-DE (default: the environment's, "
+                     "else en-US)")
+          ->type_name("NAME");
+  auto* moduleOption =
+      app.add_option("--module", options.modules,
+                     "Also read the message table of FILE (a DLL, EXE or .mui); repeatable")
+          ->allow_extra_args(false)
+          ->type_name("FILE");
   app.add_flag("--version", version, "Print the version and exit");
-  searchOption->excludes("QUERY")->excludes(scanOption);
+  searchOption->excludes("QUERY")->excludes(scanOption)->excludes(searchTextOption);
+  searchTextOption->excludes("QUERY")->excludes(scanOption)->excludes(noMessagesOption);
+  moduleOption->excludes(noMessagesOption);
 
   ParsedOptions parsed;
   try {
@@ -93,6 +107,23 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   options.color = color == "always"  ? ColorChoice::Always
                   : color == "never" ? ColorChoice::Never
                                      : ColorChoice::Auto;
+  if (searchTextOption->count() > 0) {
+    if (searchText.find_first_not_of(" \t") == std::string::npos) {
+      parsed.exitCode = 2;
+      parsed.error = "quillon-cli: --search-text needs a text to look for";
+      return parsed;
+    }
+    options.searchText = searchText;
+  }
+  if (languageOption->count() > 0) {
+    if (!FindLanguage(language)) {
+      parsed.exitCode = 2;
+      parsed.error = "quillon-cli: --lang " + language +
+                     ": unknown language (use a name such as en-US, de-DE or fr-FR)";
+      return parsed;
+    }
+    options.language = language;
+  }
   if (windowsOption->count() > 0) {
     options.messages = MessageChoice::Windows;
   } else if (wine) {

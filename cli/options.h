@@ -26,7 +26,10 @@ struct Options {
   std::optional<std::string> database;
   MessageChoice messages = MessageChoice::Default;
   std::string windowsDirectory;
-  std::string language = "en-US";
+  // --lang: the table language and the .mui folder; nothing: the environment's language.
+  std::optional<std::string> language;
+  std::vector<std::string> modules;       // --module: the user's own message-table files
+  std::optional<std::string> searchText;  // --search-text
 };
 
 struct ParsedOptions {

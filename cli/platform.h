@@ -1,11 +1,26 @@
 // What the command line needs of the platform it runs on.
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <streambuf>
+#include <string>
+#include <vector>
+
 #include "cli/command.h"
 
 namespace quillon {
 
-// The running program's path and, on Windows, the platform's own message tables.
-CommandPlatform CurrentPlatform();
+// The running program's path, the user's language and, on Windows, the platform's own message
+// tables in language (--lang; nothing: the platform's own choice).
+CommandPlatform CurrentPlatform(const std::optional<std::string>& language);
+
+// The arguments after the program's name, in UTF-8 (Windows hands them over in its ANSI code
+// page, which cannot hold every character).
+std::vector<std::string> CommandArguments(int argc, char** argv);
+
+// Where standard output goes when it needs more than its bytes: a Windows console takes wide
+// characters, whatever its code page. Null when the bytes go as they are (files, pipes, POSIX).
+std::unique_ptr<std::streambuf> ConsoleOutputBuffer();
 
 }  // namespace quillon

@@ -1,14 +1,19 @@
 #include "cli/platform.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cwchar>
+#include <string>
 
 #include "cli/terminal_text.h"
 
-#include "lookup/message_source_win.h"
+#include "cli/wide_messages_win.h"
+#include "lookup/language_names.h"
 
 namespace quillon {
 
@@ -32,6 +37,7 @@ class HandleSource final : public ByteSource {
  private:
   bool failed_ = false;
 };
+
 // A console that takes the terminal's escape sequences (Windows 10 on): colours work there.
 // Redirected output, or an older console, gets none by default.
 bool IsColorConsole(HANDLE output) {
@@ -41,9 +47,74 @@ bool IsColorConsole(HANDLE output) {
           SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0);
 }
 
+// Standard output when it is a console: the program's UTF-8 written as wide characters, which
+// a console shows whatever its code page. Bytes of a character cut between two writes wait for
+// the rest.
+class ConsoleBuffer final : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+  ~ConsoleBuffer() override { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      pending_ += traits_type::to_char_type(c);
+      if (pending_.size() >= kChunk) {
+        Write();
+      }
+    }
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    pending_.append(text, static_cast<std::size_t>(count));
+    if (pending_.size() >= kChunk) {
+      Write();
+    }
+    return count;
+  }
+  int sync() override { return Write() ? 0 : -1; }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 14;
+
+  // The length of pending_'s start that ends on a whole UTF-8 character.
+  std::size_t WholeCharacters() const {
+    std::size_t end = pending_.size();
+    for (std::size_t back = 1; back <= 3 && back <= pending_.size(); ++back) {
+      const auto byte = static_cast<unsigned char>(pending_[pending_.size() - back]);
+      if ((byte & 0xC0) != 0x80) {  // a lead byte or ASCII: does its character fit?
+        const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        if (needed > back) {
+          end = pending_.size() - back;
+        }
+        break;
+      }
+    }
+    return end;
+  }
+
+  bool Write() {
+    const std::size_t whole = WholeCharacters();
+    if (whole == 0) {
+      return true;
+    }
+    const int bytes = static_cast<int>(whole);
+    const int units = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), bytes, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, pending_.data(), bytes, wide.data(), units);
+    pending_.erase(0, whole);
+    DWORD written = 0;
+    return wide.empty() || WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()),
+                                         &written, nullptr) != 0;
+  }
+
+  HANDLE console_;
+  std::string pending_;
+};
+
 }  // namespace
 
-CommandPlatform CurrentPlatform() {
+CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   CommandPlatform platform;
   std::array<wchar_t, 32768> path{};
   const DWORD capacity = static_cast<DWORD>(path.size());
@@ -52,14 +123,44 @@ CommandPlatform CurrentPlatform() {
   if (length != 0 && length < capacity) {
     platform.programPath = std::filesystem::path(std::wstring(path.data(), length));
   }
-  platform.ownMessages = std::make_unique<WindowsMessageSource>();
   platform.input = std::make_unique<HandleSource>();
   DWORD mode = 0;
   platform.inputIsTerminal = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
   platform.endOfInputKeys = "Ctrl-Z then Enter";
   platform.outputIsTerminal = IsColorConsole(GetStdHandle(STD_OUTPUT_HANDLE));
   platform.noColor = NoColorRequested(std::getenv("NO_COLOR"));
+  const UINT folderLength = GetWindowsDirectoryW(path.data(), capacity);
+  if (folderLength != 0 && folderLength < capacity) {
+    platform.windowsDirectory = std::filesystem::path(std::wstring(path.data(), folderLength));
+  }
+  platform.language = LanguageOfId(static_cast<std::uint16_t>(GetUserDefaultUILanguage()))
+                          .value_or(kUsEnglish)
+                          .name;
+  // With no --lang the platform's own order of languages holds, as FormatMessage's callers know it.
+  const std::optional<Language> named = language ? FindLanguage(*language) : std::nullopt;
+  platform.ownMessages = std::make_unique<WideMessageSource>(
+      named ? std::optional<std::uint16_t>(named->id) : std::nullopt);
   return platform;
+}
+
+std::vector<std::string> CommandArguments(int /*argc*/, char** /*argv*/) {
+  int count = 0;
+  wchar_t** const wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide != nullptr && i < count; ++i) {
+    args.push_back(WideToUtf8(wide[i], wcslen(wide[i])));
+  }
+  LocalFree(static_cast<HLOCAL>(wide));
+  return args;
+}
+
+std::unique_ptr<std::streambuf> ConsoleOutputBuffer() {
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (output == INVALID_HANDLE_VALUE || output == nullptr || GetConsoleMode(output, &mode) == 0) {
+    return nullptr;  // a file or a pipe: the UTF-8 bytes as they are
+  }
+  return std::make_unique<ConsoleBuffer>(output);
 }
 
 }  // namespace quillon

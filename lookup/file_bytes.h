@@ -1,22 +1,41 @@
-// A whole file's bytes, read once per run: memory-mapped where the platform allows it, else
-// copied into memory. Which of the two is chosen when the library is built.
+// A file's bytes, read once per run into memory of its own, so that a file changed or cut while
+// the program runs cannot take the program down. Where only some parts of a large file are
+// needed, only those are read.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
 struct FileBytes {
   std::string_view bytes;
-  // Keeps the mapping or the copy that bytes points into alive; copies share it.
+  // Keeps the copy that bytes points into alive; copies share it.
   std::shared_ptr<const void> keeper;
+};
+
+struct ByteRange {
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
 };
 
 // The file's bytes, or nothing when it cannot be opened or read (a folder, no permission).
 // An empty file gives empty bytes. Never throws.
 std::optional<FileBytes> ReadFileBytes(const std::filesystem::path& path);
+
+// The parts of a file worth reading, judged from its bytes with only its start read (the rest
+// zeros). Ranges may reach past the end; what lies there is not read.
+using NeededParts = std::function<std::vector<ByteRange>(std::string_view file)>;
+
+// The file's bytes at its full size with only its first headSize bytes and the parts needed
+// read, every other byte zero; memory is taken only for the pages read. Nothing when it cannot
+// be opened or read. A file that shrinks meanwhile leaves zeros where its bytes went.
+std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
+                                       const NeededParts& needed);
 
 }  // namespace quillon

@@ -1,27 +1,66 @@
-// Where mmap is not available (the Windows console build): read the whole file once.
+// Files are read, not mapped: a file that shrinks while mapped ends the program with SIGBUS on
+// the first touch of a lost page, while a copy stays whole whatever happens to the file.
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <string>
+#include <system_error>
 
 #include "lookup/file_bytes.h"
 
 namespace quillon {
 
+namespace {
+
+// Zeroed memory from calloc: a large block comes as fresh pages the system zeroes only once
+// touched, so the parts not read cost nothing.
+std::shared_ptr<char> ZeroedBlock(std::size_t size) {
+  return std::shared_ptr<char>(static_cast<char*>(std::calloc(std::max<std::size_t>(size, 1), 1)),
+                               [](char* block) { std::free(block); });
+}
+
+// Reads range of in into block (of size bytes); false only when the stream broke.
+bool ReadRange(std::ifstream& in, char* block, std::uint64_t size, ByteRange range) {
+  if (range.offset >= size) {
+    return true;
+  }
+  const std::uint64_t count = std::min(range.size, size - range.offset);
+  in.clear();
+  in.seekg(static_cast<std::streamoff>(range.offset));
+  in.read(block + range.offset, static_cast<std::streamsize>(count));
+  return !in.bad();
+}
+
+}  // namespace
+
 std::optional<FileBytes> ReadFileBytes(const std::filesystem::path& path) {
+  return ReadFileParts(path, UINTMAX_MAX,
+                       [](std::string_view) { return std::vector<ByteRange>{}; });
+}
+
+std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
+                                       const NeededParts& needed) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
     return std::nullopt;
   }
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  if (error || !in || size > SIZE_MAX) {
     return std::nullopt;
   }
-  auto copy = std::make_shared<const std::string>(std::istreambuf_iterator<char>(in),
-                                                  std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  const std::shared_ptr<char> block = ZeroedBlock(static_cast<std::size_t>(size));
+  if (!block || !ReadRange(in, block.get(), size, {0, headSize})) {
     return std::nullopt;
   }
-  return FileBytes{std::string_view(*copy), copy};
+  const std::string_view bytes(block.get(), static_cast<std::size_t>(size));
+  if (headSize < size) {
+    for (const ByteRange& range : needed(bytes)) {
+      if (!ReadRange(in, block.get(), size, range)) {
+        return std::nullopt;
+      }
+    }
+  }
+  return FileBytes{bytes, block};
 }
 
 }  // namespace quillon

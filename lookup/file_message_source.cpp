@@ -1,7 +1,8 @@
 #include "lookup/file_message_source.h"
 
-#include "lookup/message_table.h"
-#include "lookup/pe_resources.h"
+#include <array>
+
+#include "lookup/family_modules.h"
 
 namespace quillon {
 
@@ -44,46 +45,97 @@ bool HasNoFiles(const MessageFiles& files) {
       return false;
     }
   }
-  return true;
-}
-
-FileMessageSource::FileMessageSource(const MessageFiles& files) {
-  for (const MessageSourceId source : kSources) {
-    for (const std::filesystem::path& path : FilesOf(files, source)) {
-      sources_[IndexOf(source)].push_back(TableFile{path, false, {}, {}, {}});
+  for (const FileList& family : files.families) {
+    if (!family.empty()) {
+      return false;
     }
   }
+  return files.own.empty();
 }
 
-const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) {
+FileMessageSource::FileMessageSource(const MessageFiles& files, std::uint16_t language)
+    : language_(language) {
+  const auto add = [this](TableOrigin origin, const FileList& paths) {
+    TableList& list = lists_.emplace_back(TableList{origin, {}});
+    for (const std::filesystem::path& path : paths) {
+      list.files.push_back(TableFile{path, false, {}, {}});
+    }
+  };
+  for (const MessageSourceId source : kSources) {
+    add({TableOrigin::Kind::Source, source, 0}, FilesOf(files, source));
+  }
+  for (std::size_t family = 0; family < FamilyModules().size(); ++family) {
+    add({TableOrigin::Kind::Family, MessageSourceId::System, family},
+        family < files.families.size() ? files.families[family] : FileList{});
+  }
+  add({TableOrigin::Kind::Own, MessageSourceId::System, 0}, files.own);
+}
+
+const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) const {
   if (!candidate.opened) {
     candidate.opened = true;
-    if (std::optional<FileBytes> file = ReadFileBytes(candidate.path)) {
-      if (const auto resource = FindMessageTableResource(file->bytes)) {
-        candidate.file = std::move(*file);
-        candidate.table = resource->bytes;
-        candidate.blocks = ReadMessageBlocks(candidate.table);
+    // Only the headers and the resources: a system DLL is mostly code.
+    if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, ResourceParts)) {
+      for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
+        candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes)});
       }
+      candidate.file = std::move(*file);
     }
   }
   return candidate;
 }
 
+std::optional<std::string> FileMessageSource::FirstText(TableList& list, std::uint32_t code) const {
+  for (TableFile& candidate : list.files) {
+    for (const Table& table : Opened(candidate).tables) {
+      if (std::optional<std::string> text = FindMessage(table.bytes, table.blocks, code)) {
+        return text;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> FileMessageSource::Message(MessageSourceId source, std::uint32_t code) {
-  if (IndexOf(source) >= sources_.size()) {
+  if (IndexOf(source) >= kSources.size()) {
     return std::nullopt;
   }
-  for (TableFile& candidate : sources_[IndexOf(source)]) {
-    const TableFile& file = Opened(candidate);
-    if (std::optional<std::string> text = FindMessage(file.table, file.blocks, code)) {
-      return text;
-    }
+  if (std::optional<std::string> text = FirstText(lists_[IndexOf(source)], code)) {
+    return text;
   }
   // A table entry for the whole HRESULT, had one been found above, is the more specific text.
   if (source == MessageSourceId::System && WrapsWin32Code(code)) {
     return Message(source, code & kWin32CodeMask);
   }
   return std::nullopt;
+}
+
+std::optional<std::string> FileMessageSource::FurtherMessage(ErrorType type, std::uint32_t code) {
+  for (TableList& list : lists_) {
+    const bool asked = (list.origin.kind == TableOrigin::Kind::Family &&
+                        ServesCode(FamilyModules()[list.origin.family], type, code)) ||
+                       (list.origin.kind == TableOrigin::Kind::Own && OwnModuleAnswers(type, code));
+    if (asked) {
+      if (std::optional<std::string> text = FirstText(list, code)) {
+        return text;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<OriginMessage> FileMessageSource::AllMessages() {
+  std::vector<OriginMessage> all;
+  for (TableList& list : lists_) {
+    for (TableFile& candidate : list.files) {
+      for (const Table& table : Opened(candidate).tables) {
+        for (TableMessage& message : quillon::AllMessages(table.bytes, table.blocks)) {
+          all.push_back({list.origin, std::move(message)});
+        }
+      }
+    }
+  }
+  return all;
 }
 
 }  // namespace quillon

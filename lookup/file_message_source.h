@@ -2,7 +2,6 @@
 // has no FormatMessage of its own (or its tables are not the ones wanted).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -11,8 +10,9 @@
 #include <vector>
 
 #include "lookup/file_bytes.h"
-#include "lookup/message_table.h"
 #include "lookup/message_source.h"
+#include "lookup/message_table.h"
+#include "lookup/pe_resources.h"
 
 namespace quillon {
 
@@ -24,33 +24,64 @@ struct MessageFiles {
   FileList wininet;
   FileList ntdll;
   FileList ntoskrnl;
+  std::vector<FileList> families;  // by the index of FamilyModules(); may be shorter
+  FileList own;                    // the user's modules, asked last
 };
 
 const FileList& FilesOf(const MessageFiles& files, MessageSourceId source);
 bool HasNoFiles(const MessageFiles& files);
 
+// Which tables a text was read from.
+struct TableOrigin {
+  enum class Kind { Source, Family, Own };
+  Kind kind = Kind::Source;
+  MessageSourceId source = MessageSourceId::System;  // of Kind::Source
+  std::size_t family = 0;                            // of Kind::Family: in FamilyModules()
+};
+
+struct OriginMessage {
+  TableOrigin origin;
+  TableMessage message;
+};
+
 // Answers from the first file of the source's list whose message table holds the code, so a
 // language file listed before its module wins, and a code missing there is still found in the
-// module. The system table, like FormatMessage's, also answers an HRESULT that wraps a Win32
-// code (0x80070005) with that code's text. Each file is opened and its table located once, the
-// first time it is needed; a missing or damaged file counts as a file without messages. Not for use
+// module. A file's tables are asked in the order LanguageOrder gives for the language asked for.
+// The system table, like FormatMessage's, also answers an HRESULT that wraps a Win32 code
+// (0x80070005) with that code's text. Each file is read and its table located once, the first
+// time it is needed; a missing or damaged file counts as a file without messages. Not for use
 // by several threads.
 class FileMessageSource final : public MessageSource {
  public:
-  explicit FileMessageSource(const MessageFiles& files);
+  explicit FileMessageSource(const MessageFiles& files,
+                             std::uint16_t language = kUsEnglishLanguage);
   std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override;
+  std::optional<std::string> FurtherMessage(ErrorType type, std::uint32_t code) override;
+
+  // Every text of every file, each file read once, in the order of the lists.
+  std::vector<OriginMessage> AllMessages();
 
  private:
+  struct Table {
+    std::string_view bytes;  // inside the file's bytes
+    MessageBlocks blocks;
+  };
   struct TableFile {
     std::filesystem::path path;
     bool opened = false;
     FileBytes file;
-    std::string_view table;  // inside file; empty when the file has no usable table
-    MessageBlocks blocks;
+    std::vector<Table> tables;  // in the order of the languages; none when the file has none
   };
-  static const TableFile& Opened(TableFile& candidate);
+  struct TableList {
+    TableOrigin origin;
+    std::vector<TableFile> files;
+  };
+  const TableFile& Opened(TableFile& candidate) const;
+  std::optional<std::string> FirstText(TableList& list, std::uint32_t code) const;
 
-  std::array<std::vector<TableFile>, 4> sources_;
+  std::uint16_t language_;
+  // The four sources in MessageSourceId's order, then the families, then the user's modules.
+  std::vector<TableList> lists_;
 };
 
 }  // namespace quillon

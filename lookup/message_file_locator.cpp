@@ -4,6 +4,9 @@
 #include <array>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#include "lookup/family_modules.h"
 
 namespace quillon {
 
@@ -40,12 +43,9 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
                     [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-void AddIfFound(FileList& list, const std::optional<fs::path>& folder, std::string_view name) {
-  if (!folder) {
-    return;
-  }
+void AddIfFound(FileList& list, const fs::path& folder, std::string_view name) {
   std::error_code error;
-  if (std::optional<fs::path> file = FindNoCase(*folder, name);
+  if (std::optional<fs::path> file = FindNoCase(folder, name);
       file && fs::is_regular_file(*file, error)) {
     list.push_back(std::move(*file));
   }
@@ -85,16 +85,29 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
   if (!IsFolder(system)) {
     return files;
   }
-  std::optional<fs::path> languageFolder = FindNoCase(*system, language);
-  if (!IsFolder(languageFolder)) {
-    languageFolder.reset();
+  // The language's folder, then US English's: a code or a file missing in the one may be in
+  // the other, and the module itself comes last.
+  std::vector<fs::path> languageFolders;
+  for (const std::string_view name : {language, kDefaultMessageLanguage}) {
+    std::optional<fs::path> folder = FindNoCase(*system, name);
+    if (IsFolder(folder) && std::find(languageFolders.begin(), languageFolders.end(), *folder) ==
+                                languageFolders.end()) {
+      languageFolders.push_back(std::move(*folder));
+    }
   }
+  const auto addModule = [&](FileList& list, std::string_view module) {
+    for (const fs::path& folder : languageFolders) {
+      AddIfFound(list, folder, std::string(module) + std::string(kLanguageFileSuffix));
+    }
+    AddIfFound(list, *system, module);
+  };
   for (const SourceModules& source : kSourceModules) {
     for (const std::string_view module : source.modules) {
-      AddIfFound(files.*source.list, languageFolder,
-                 std::string(module) + std::string(kLanguageFileSuffix));
-      AddIfFound(files.*source.list, system, module);
+      addModule(files.*source.list, module);
     }
+  }
+  for (const FamilyModule& family : FamilyModules()) {
+    addModule(files.families.emplace_back(), family.file);
   }
   return files;
 }
@@ -108,6 +121,9 @@ std::optional<MessageFiles> LocateWineFiles(std::span<const fs::path> dllFolders
       for (const std::string_view module : source.modules) {
         AddIfFound(files.*source.list, folder, module);
       }
+    }
+    for (const FamilyModule& family : FamilyModules()) {
+      AddIfFound(files.families.emplace_back(), folder, family.file);
     }
     if (!HasNoFiles(files)) {
       return files;

@@ -19,12 +19,13 @@ std::optional<std::filesystem::path> FindNoCase(const std::filesystem::path& fol
                                                 std::string_view name);
 
 // windowsDir holds System32. For each module (KernelBase.dll then kernel32.dll for the system
-// table; wininet.dll, ntdll.dll, ntoskrnl.exe) System32/language/MODULE.mui before
-// System32/MODULE. Only files that exist are listed: all lists are empty when none do.
+// table; wininet.dll, ntdll.dll, ntoskrnl.exe; the family modules) System32/language/MODULE.mui,
+// then System32/en-US/MODULE.mui, then System32/MODULE. Only files that exist are listed: all
+// lists are empty when none do.
 MessageFiles LocateWindowsFiles(const std::filesystem::path& windowsDir, std::string_view language);
 
-// The same modules in the first of Wine's Windows DLL folders that holds any of them; nothing
-// when none does.
+// The same modules (Wine has no language files: its tables hold every language) in the first of
+// Wine's Windows DLL folders that holds any of them; nothing when none does.
 std::optional<MessageFiles> LocateWineFiles(std::span<const std::filesystem::path> dllFolders);
 // Debian's folders: the i386 ones first, then x86_64.
 std::optional<MessageFiles> LocateWineFiles();

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/error_type.h"
+
 namespace quillon {
 
 enum class MessageSourceId { System, Wininet, Ntdll, Ntoskrnl };
@@ -30,6 +32,12 @@ class MessageSource {
   virtual ~MessageSource() = default;
   // The message text of code in source, or nothing when the source has none.
   virtual std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) = 0;
+  // The text that further tables hold for code as a code of kind type: the modules of other
+  // families, then the user's own. The command line asks once the kind's source has none; the
+  // window keeps to the four sources. Nothing unless a source has such tables.
+  virtual std::optional<std::string> FurtherMessage(ErrorType /*type*/, std::uint32_t /*code*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace quillon

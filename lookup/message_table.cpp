@@ -61,6 +61,21 @@ bool IsLowSurrogate(std::uint32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+// The text of an entry (header included) in UTF-8; nothing for an encoding this reader does
+// not know.
+std::optional<std::string> DecodeEntry(std::string_view entry) {
+  const std::string_view text = entry.substr(kEntryHeaderSize);
+  switch (*ReadU16(entry, 2)) {
+    case kAnsiEntry:
+    case kUtf8Entry:
+      return std::string(TrimMessageEnd(UpToZero(text)));
+    case kUnicodeEntry:
+      return std::string(TrimMessageEnd(Utf16LeToUtf8(text)));
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::string Utf16LeToUtf8(std::string_view units) {
@@ -139,16 +154,29 @@ std::optional<std::string> FindMessage(std::string_view table, const MessageBloc
   if (!entry) {
     return std::nullopt;
   }
-  const std::string_view text = entry->substr(kEntryHeaderSize);
-  switch (*ReadU16(*entry, 2)) {
-    case kAnsiEntry:
-    case kUtf8Entry:
-      return std::string(TrimMessageEnd(UpToZero(text)));
-    case kUnicodeEntry:
-      return std::string(TrimMessageEnd(Utf16LeToUtf8(text)));
-    default:
-      return std::nullopt;  // an encoding this reader does not know
+  return DecodeEntry(*entry);
+}
+
+std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks) {
+  std::vector<TableMessage> messages;
+  for (const MessageBlocks::Block& block : blocks.blocks) {
+    // Walked entry by entry: each advances by at least its header, so a damaged block ends
+    // at the table's end whatever range it claims.
+    std::uint64_t offset = block.entries;
+    for (std::uint64_t id = block.lowId; id <= block.highId; ++id) {
+      const std::optional<std::uint16_t> length = ReadU16(table, offset);
+      const std::optional<std::string_view> entry =
+          length && *length >= kEntryHeaderSize ? SliceBytes(table, offset, *length) : std::nullopt;
+      if (!entry) {
+        break;
+      }
+      if (std::optional<std::string> text = DecodeEntry(*entry)) {
+        messages.push_back({static_cast<std::uint32_t>(id), std::move(*text)});
+      }
+      offset += *length;
+    }
   }
+  return messages;
 }
 
 }  // namespace quillon

@@ -31,6 +31,15 @@ std::optional<std::string> FindMessage(std::string_view table, std::uint32_t cod
 std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
                                        std::uint32_t code);
 
+struct TableMessage {
+  std::uint32_t id = 0;
+  std::string text;  // as FindMessage gives it
+};
+
+// Every message of the table in the blocks' order; the rest of a damaged block is left out.
+// Reads each entry once, so the whole table costs one walk.
+std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks);
+
 // UTF-16LE code units to UTF-8, up to the first zero unit; a lone surrogate becomes U+FFFD.
 std::string Utf16LeToUtf8(std::string_view units);
 

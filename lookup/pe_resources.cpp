@@ -1,6 +1,8 @@
 #include "lookup/pe_resources.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <vector>
 
 #include "lookup/le_bytes.h"
@@ -24,7 +26,6 @@ constexpr std::uint64_t kResourceDataEntrySize = 16;
 // The high bit of an entry's name marks a name string, of its offset a subdirectory.
 constexpr std::uint32_t kHighBit = 0x80000000u;
 
-constexpr std::uint16_t kUsEnglish = 0x409;
 constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
 constexpr std::uint16_t kPrimaryEnglish = 0x09;
 constexpr std::uint16_t kPrimaryNeutral = 0x00;
@@ -158,37 +159,14 @@ std::optional<std::uint32_t> Subdirectory(std::string_view resources, std::uint3
   return entry->offset;
 }
 
-}  // namespace
+// The language entries of the message table named 1 that lead to data (a fourth level of
+// directories is not followed); nothing when the directories are missing or damaged.
+struct LanguageEntries {
+  std::vector<std::uint16_t> languages;
+  std::vector<std::uint32_t> dataOffsets;  // the data entry of each language
+};
 
-std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languages) {
-  const auto lowestWhere = [&](auto matches) -> std::optional<std::size_t> {
-    std::optional<std::size_t> best;
-    for (std::size_t i = 0; i < languages.size(); ++i) {
-      if (matches(languages[i]) && (!best || languages[i] < languages[*best])) {
-        best = i;
-      }
-    }
-    return best;
-  };
-  const auto primary = [](std::uint16_t language) { return language & kPrimaryLanguageMask; };
-  if (auto chosen = lowestWhere([](std::uint16_t l) { return l == kUsEnglish; })) {
-    return chosen;
-  }
-  if (auto chosen = lowestWhere([&](std::uint16_t l) { return primary(l) == kPrimaryEnglish; })) {
-    return chosen;
-  }
-  if (auto chosen = lowestWhere([&](std::uint16_t l) { return primary(l) == kPrimaryNeutral; })) {
-    return chosen;
-  }
-  return lowestWhere([](std::uint16_t) { return true; });
-}
-
-std::optional<MessageTableResource> FindMessageTableResource(std::string_view file) {
-  const std::optional<ResourceRoot> root = FindResourceRoot(file);
-  if (!root) {
-    return std::nullopt;
-  }
-  const std::string_view resources = root->resources;
+std::optional<LanguageEntries> MessageTableEntries(std::string_view resources) {
   std::vector<std::uint32_t> visited{0};
   const std::optional<std::uint32_t> names =
       Subdirectory(resources, 0, kMessageTableResourceType, visited);
@@ -203,32 +181,112 @@ std::optional<MessageTableResource> FindMessageTableResource(std::string_view fi
   if (!entries) {
     return std::nullopt;
   }
-  // A language entry must lead to data: a fourth level of directories is not followed.
-  std::vector<ResourceEntry> data;
-  std::vector<std::uint16_t> languages;
+  LanguageEntries found;
   for (const ResourceEntry& entry : *entries) {
     if (!entry.isDirectory && entry.id <= 0xFFFFu) {
-      data.push_back(entry);
-      languages.push_back(static_cast<std::uint16_t>(entry.id));
+      found.languages.push_back(static_cast<std::uint16_t>(entry.id));
+      found.dataOffsets.push_back(entry.offset);
     }
   }
-  const std::optional<std::size_t> chosen = ChooseLanguage(languages);
-  if (!chosen) {
-    return std::nullopt;
-  }
+  return found;
+}
+
+// The table that the data entry at offset of the resource directory describes.
+std::optional<std::string_view> TableData(const ResourceRoot& root, std::uint32_t offset) {
   const std::optional<std::string_view> dataEntry =
-      SliceBytes(resources, data[*chosen].offset, kResourceDataEntrySize);
+      SliceBytes(root.resources, offset, kResourceDataEntrySize);
   if (!dataEntry) {
     return std::nullopt;
   }
   const std::uint32_t dataRva = *ReadU32(*dataEntry, 0);
   const std::uint32_t dataSize = *ReadU32(*dataEntry, 4);
-  const std::optional<std::string_view> at = BytesAtRva(root->sections, dataRva);
-  const std::optional<std::string_view> table = at ? SliceBytes(*at, 0, dataSize) : std::nullopt;
+  const std::optional<std::string_view> at = BytesAtRva(root.sections, dataRva);
+  return at ? SliceBytes(*at, 0, dataSize) : std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::size_t> LanguageOrder(std::span<const std::uint16_t> languages,
+                                       std::uint16_t wanted) {
+  const auto primary = [](std::uint16_t language) {
+    return static_cast<std::uint16_t>(language & kPrimaryLanguageMask);
+  };
+  const std::uint16_t neutralForm = primary(wanted);  // SUBLANG_NEUTRAL is 0
+  using Step = std::function<bool(std::uint16_t)>;
+  const std::array<Step, 6> steps{
+      [&](std::uint16_t l) { return l == wanted; },
+      [&](std::uint16_t l) { return l == neutralForm; },
+      [](std::uint16_t l) { return l == kUsEnglishLanguage; },
+      [&](std::uint16_t l) { return primary(l) == kPrimaryEnglish; },
+      [&](std::uint16_t l) { return primary(l) == kPrimaryNeutral; },
+      [](std::uint16_t) { return true; },
+  };
+  std::vector<std::size_t> order;
+  for (const Step& step : steps) {
+    std::optional<std::size_t> best;  // the lowest id the step takes
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+      if (step(languages[i]) && (!best || languages[i] < languages[*best])) {
+        best = i;
+      }
+    }
+    if (best && std::find(order.begin(), order.end(), *best) == order.end()) {
+      order.push_back(*best);
+    }
+  }
+  return order;
+}
+
+std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languages,
+                                          std::uint16_t wanted) {
+  const std::vector<std::size_t> order = LanguageOrder(languages, wanted);
+  return order.empty() ? std::nullopt : std::optional<std::size_t>(order.front());
+}
+
+std::vector<MessageTableResource> FindMessageTables(std::string_view file, std::uint16_t wanted) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  const std::optional<LanguageEntries> entries =
+      root ? MessageTableEntries(root->resources) : std::nullopt;
+  std::vector<MessageTableResource> tables;
+  if (!entries) {
+    return tables;
+  }
+  for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
+    if (const auto table = TableData(*root, entries->dataOffsets[chosen])) {
+      tables.push_back({*table, entries->languages[chosen]});
+    }
+  }
+  return tables;
+}
+
+std::optional<MessageTableResource> FindMessageTableResource(std::string_view file,
+                                                             std::uint16_t wanted) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  const std::optional<LanguageEntries> entries =
+      root ? MessageTableEntries(root->resources) : std::nullopt;
+  const std::optional<std::size_t> chosen =
+      entries ? ChooseLanguage(entries->languages, wanted) : std::nullopt;
+  const std::optional<std::string_view> table =
+      chosen ? TableData(*root, entries->dataOffsets[*chosen]) : std::nullopt;
   if (!table) {
     return std::nullopt;
   }
-  return MessageTableResource{*table, languages[*chosen]};
+  return MessageTableResource{*table, entries->languages[*chosen]};
+}
+
+std::vector<ByteRange> ResourceParts(std::string_view file) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  if (!root) {
+    return {};
+  }
+  return {ByteRange{static_cast<std::uint64_t>(root->resources.data() - file.data()),
+                    root->resources.size()}};
+}
+
+std::vector<std::uint16_t> MessageTableLanguages(std::string_view file) {
+  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  std::optional<LanguageEntries> entries =
+      root ? MessageTableEntries(root->resources) : std::nullopt;
+  return entries ? std::move(entries->languages) : std::vector<std::uint16_t>{};
 }
 
 }  // namespace quillon

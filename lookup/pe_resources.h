@@ -7,6 +7,9 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
+
+#include "lookup/file_bytes.h"
 
 namespace quillon {
 
@@ -19,13 +22,41 @@ struct MessageTableResource {
   std::uint16_t language = 0;
 };
 
-// Which of a table's languages to read: US English (0x409), else English of any sublanguage
-// (lowest id), else language-neutral (lowest id), else the lowest id. Nothing for no languages.
-std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languages);
+inline constexpr std::uint16_t kUsEnglishLanguage = 0x409;
 
-// The message table of the file, or nothing when it has none or its headers are damaged.
-// A resource directory that points back to one it came from, or that nests deeper than the
-// three levels (type, name, language) of the format, is refused rather than followed.
-std::optional<MessageTableResource> FindMessageTableResource(std::string_view file);
+// The order in which to ask a table's languages for the wanted one (a LANGID): wanted itself,
+// its neutral form (same primary language, SUBLANG_NEUTRAL), US English, English of any
+// sublanguage, language-neutral, the lowest id; each step takes its lowest id, and a language
+// comes once. Indices into languages.
+std::vector<std::size_t> LanguageOrder(std::span<const std::uint16_t> languages,
+                                       std::uint16_t wanted = kUsEnglishLanguage);
+// The first of that order; nothing for no languages.
+std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languages,
+                                          std::uint16_t wanted = kUsEnglishLanguage);
+
+// The message table of the file in the language ChooseLanguage picks for wanted, or nothing
+// when it has none or its headers are damaged. A resource directory that points back to one it
+// came from, or that nests deeper than the three levels (type, name, language) of the format, is
+// refused rather than followed.
+std::optional<MessageTableResource> FindMessageTableResource(
+    std::string_view file, std::uint16_t wanted = kUsEnglishLanguage);
+
+// The file's message tables in the order LanguageOrder gives for wanted, so that a message
+// missing in one language is looked for in the next, as FormatMessage does; a damaged one is
+// left out. Empty when the file has no message table.
+std::vector<MessageTableResource> FindMessageTables(std::string_view file,
+                                                    std::uint16_t wanted = kUsEnglishLanguage);
+
+// Where a file's resources lie: from the resource directory to its section's end, judged from
+// the headers alone. Empty when the headers do not lead to resources.
+std::vector<ByteRange> ResourceParts(std::string_view file);
+
+// How much of a file's start to read before ResourceParts can judge it: far more than the
+// headers of any real file take (a file whose section table lies beyond it counts as having no
+// resources).
+inline constexpr std::uint64_t kPeHeadSize = 64 * 1024;
+
+// Every language the file's message table is held in, in the directory's order.
+std::vector<std::uint16_t> MessageTableLanguages(std::string_view file);
 
 }  // namespace quillon

@@ -24,6 +24,10 @@ void AskTable(std::string_view table, std::uint32_t picked) {
   for (const std::uint32_t code : {0u, 5u, 0x80070057u, 0xC0000005u, picked}) {
     CheckText(quillon::FindMessage(table, code));
   }
+  for (const quillon::TableMessage& message :
+       quillon::AllMessages(table, quillon::ReadMessageBlocks(table))) {
+    CheckText(message.text);
+  }
 }
 
 }  // namespace
@@ -37,6 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();  // the table must lie inside the file
     }
     AskTable(resource->bytes, picked);
+  }
+  for (const quillon::MessageTableResource& table : quillon::FindMessageTables(bytes, 0x407)) {
+    AskTable(table.bytes, picked);
   }
   AskTable(bytes, picked);
   return 0;

@@ -40,19 +40,22 @@ class CliProcessTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Runs program with args (already quoted for the shell) and input on standard input.
+  // Runs program with args (already quoted for the shell) and input on standard input, in the
+  // locale locale (whatever the caller's).
   Outcome Execute(const std::string& args, const std::string& input = "",
-                  const std::string& program = QUILLON_CLI) {
+                  const std::string& program = QUILLON_CLI, const std::string& locale = "C") {
     std::ofstream(dir_ / "in") << input;
-    return Redirected(args, dir_ / "in", dir_ / "out", program);
+    return Redirected(args, dir_ / "in", dir_ / "out", program, locale);
   }
 
-  // Runs program with standard input read from inPath and standard output written to outPath.
+  // Runs program with standard input read from inPath and standard output written to outPath,
+  // in locale.
   Outcome Redirected(const std::string& args, const fs::path& inPath, const fs::path& outPath,
-                     const std::string& program = QUILLON_CLI) {
+                     const std::string& program = QUILLON_CLI, const std::string& locale = "C") {
     fs::remove(dir_ / "out");
-    const std::string command = "'" + program + "' " + args + " <'" + inPath.string() + "' >'" +
-                                outPath.string() + "' 2>'" + (dir_ / "err").string() + "'";
+    const std::string command = "LC_ALL=" + locale + " '" + program + "' " + args + " <'" +
+                                inPath.string() + "' >'" + outPath.string() + "' 2>'" +
+                                (dir_ / "err").string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
   }
@@ -280,8 +283,8 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
   const Outcome windows = Execute("--windows /nonexistent 5");
   EXPECT_EQ(0, windows.status);
   EXPECT_EQ(
-      "quillon-cli: cannot read /nonexistent: No such file or directory; names only, no "
-      "descriptions\n",
+      "quillon-cli: cannot read /nonexistent: No such file or directory; no descriptions, names "
+      "only\n",
       windows.err);
 }
 
@@ -302,6 +305,97 @@ TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) 
   EXPECT_EQ(2, rejected.status);
   EXPECT_EQ(0u, rejected.err.find("quillon-cli: \\x1b[2J: ")) << rejected.err;
   EXPECT_EQ(2, Execute("--color=sometimes 5").status);
+}
+
+TEST_F(CliProcessTest, WinesTablesAnswerInTheLocalesLanguageAndMediaFoundationsModuleToo) {
+  const std::string queries = " --json 5 0xC00D36B2";
+  struct Case {
+    const char* locale;
+    const char* options;
+    const char* accessDenied;
+    const char* invalidRequest;
+  };
+  const Case cases[] = {
+      {"C", "--wine", "Access denied.", "Invalid request."},
+      {"de_DE.UTF-8", "--wine", "Zugriff verweigert.", "Ung\u00fcltige Anfrage."},
+      {"de_DE.UTF-8", "--wine --lang en-US", "Access denied.", "Invalid request."},
+      {"C", "--wine --lang fr", "Acc\u00e8s refus\u00e9.", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.locale) + " " + c.options);
+    const Outcome outcome = Execute(c.options + queries, "", QUILLON_CLI, c.locale);
+    ASSERT_EQ(0, outcome.status) << outcome.err;
+    std::istringstream lines(outcome.out);
+    std::string five;
+    std::string media;
+    std::getline(lines, five);
+    std::getline(lines, media);
+    EXPECT_EQ(nlohmann::json::parse("\"" + std::string(c.accessDenied) + "\""),
+              nlohmann::json::parse(five)["matches"][0]["description"]);
+    const nlohmann::json hresult = nlohmann::json::parse(media)["matches"][0];
+    EXPECT_EQ("HRESULT", hresult["type"]);
+    if (c.invalidRequest != nullptr) {
+      EXPECT_EQ(nlohmann::json::parse("\"" + std::string(c.invalidRequest) + "\""),
+                hresult["description"]);
+    }
+  }
+  const Outcome unknown = Execute("--wine --lang xx-YY 5");
+  EXPECT_EQ(2, unknown.status);
+  EXPECT_NE(std::string::npos, unknown.err.find("--lang xx-YY: unknown language"));
+}
+
+TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {
+  const std::string module = std::string(QUILLON_TEST_MESSAGE_FILES) + "/own_module.dll";
+  const Outcome outcome = Execute("--wine --json --module '" + module + "' 0xC0041001");
+  ASSERT_EQ(0, outcome.status) << outcome.err;
+  const nlohmann::json matches = nlohmann::json::parse(outcome.out)["matches"];
+  ASSERT_EQ(2u, matches.size());
+  EXPECT_EQ("HRESULT", matches[0]["type"]);
+  EXPECT_EQ("NTSTATUS", matches[1]["type"]);
+  EXPECT_EQ("Our product's own failure.", matches[1]["description"]);
+  EXPECT_EQ(
+      "Access denied.",
+      nlohmann::json::parse(
+          Execute("--wine --json --module '" + module + "' 5").out)["matches"][0]["description"])
+      << "the system's tables come first";
+
+  const Outcome missing = Execute("--wine --module '" + (dir_ / "none.dll").string() + "' 5");
+  EXPECT_EQ(2, missing.status);
+  EXPECT_NE(std::string::npos, missing.err.find("none.dll: cannot be read"));
+  const Outcome noTable = Execute("--wine --module '" + std::string(QUILLON_DEFINES_DB) + "' 5");
+  EXPECT_EQ(2, noTable.status);
+  EXPECT_NE(std::string::npos, noTable.err.find("holds no message table"));
+}
+
+TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage) {
+  const Outcome english = Execute("--wine --search-text 'ACCESS  denied'");
+  ASSERT_EQ(0, english.status) << english.err;
+  EXPECT_EQ(0u, english.out.find("Win32     0x00000005  ERROR_ACCESS_DENIED  Access denied.\n"))
+      << english.out;
+  EXPECT_NE(std::string::npos, english.out.find("HRESULT   0x80070005  E_ACCESSDENIED, "));
+
+  const Outcome german = Execute("--wine --json --lang de-DE --search-text 'zugriff verweigert'");
+  ASSERT_EQ(0, german.status) << german.err;
+  const nlohmann::json first = nlohmann::json::parse(german.out.substr(0, german.out.find('\n')));
+  EXPECT_EQ("Win32", first["type"]);
+  EXPECT_EQ(5, first["value"]);
+  EXPECT_EQ("ERROR_ACCESS_DENIED", first["name"]);
+  EXPECT_EQ("Zugriff verweigert.", first["description"]);
+
+  const std::string module = std::string(QUILLON_TEST_MESSAGE_FILES) + "/own_module.dll";
+  const Outcome own =
+      Execute("--no-messages --json --module '" + module + "' --search-text \"product's own\"");
+  EXPECT_EQ(2, own.status) << "--no-messages leaves nothing to search";
+  const Outcome ownOnly =
+      Execute("--wine --module '" + module + "' --search-text \"product's own\"");
+  EXPECT_EQ(0, ownOnly.status) << ownOnly.err;
+  EXPECT_EQ(
+      "HRESULT   0xC0041001  (no name)  Our product's own failure.\n"
+      "NTSTATUS  0xC0041001  (no name)  Our product's own failure.\n",
+      ownOnly.out);
+
+  EXPECT_EQ(1, Execute("--wine --search-text 'no description says this'").status);
+  EXPECT_EQ(2, Execute("--wine --search-text ' '").status);
 }
 
 }  // namespace

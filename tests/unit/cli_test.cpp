@@ -13,6 +13,7 @@
 #include "cli/options.h"
 #include "cli/readings.h"
 #include "cli/text_decoder.h"
+#include "cli/text_search.h"
 #include "cli/word_reading.h"
 #include "cli/word_splitter.h"
 #include "query/classify_query.h"
@@ -411,6 +412,11 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
       {"--search", ""},
       {"--frobnicate"},
       {"--db"},
+      {"--lang", "xx-YY", "5"},
+      {"--search-text", " \t"},
+      {"--search-text", "denied", "5"},
+      {"--search-text", "denied", "--search", "E_"},
+      {"--module", "own.dll", "--no-messages", "5"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.front());
@@ -424,9 +430,36 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   EXPECT_EQ("3.0.5\n", version.output);
   EXPECT_EQ(0, version.exitCode);
   EXPECT_NE(std::string::npos, ParseOptions({"--help"}).output.find("--no-messages"));
+  const std::optional<Options> modules =
+      ParseOptions({"--module", "a.dll", "5", "--module", "b.mui", "6"}).options;
+  ASSERT_TRUE(modules.has_value());
+  EXPECT_EQ((std::vector<std::string>{"a.dll", "b.mui"}), modules->modules);
+  EXPECT_EQ((std::vector<std::string>{"5", "6"}), modules->queries) << "one file per --module";
+  EXPECT_EQ(std::nullopt, modules->language) << "no --lang: the environment's";
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
+  struct Case {
+    const char* text;
+    const char* folded;
+  };
+  const Case cases[] = {
+      {"Access Denied.", "access denied."},
+      {"  access \t\r\n denied  ", "access denied"},
+      {"Line one.\r\nLine two.", "line one. line two."},
+      {"ACC\xC3\x88S REFUS\xC3\x89", "acc\xC3\xA8s refus\xC3\xA9"},  // ACCÈS REFUSÉ
+      {"\xC3\x97 \xC3\x9F", "\xC3\x97 \xC3\x9F"},                    // the sign and sharp s stay
+      {"\xC3", "\xC3"},          // a cut character stays as it is
+      {"\xD0\x94", "\xD0\x94"},  // other scripts keep their case
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.folded, FoldForSearch(c.text));
+  }
 }
 
 }  // namespace

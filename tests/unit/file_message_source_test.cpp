@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
+#include "lookup/family_modules.h"
 #include "lookup/message_file_locator.h"
 #include "message_files_test_data.h"
 
@@ -51,7 +53,7 @@ TEST_F(MessageFilesTest, ReadsPe32EightBitAndPe32PlusUtf16Tables) {
       {5, "Access is denied.", "Access is denied."},
       {6, "The handle is invalid.", "The handle is invalid."},
       {7, "Caf\xE9 for %1.", "Caf\xC3\xA9 for %1."},
-      {8, std::nullopt, std::nullopt},  // German only
+      {8, "Nur auf Deutsch.", "Nur auf Deutsch."},  // German only: the last resort
       {100, "Line one.\nLine two.", "Line one.\nLine two."},
       {0x80070057, "The parameter %1 is incorrect in %hs.",
        "The parameter %1 is incorrect in %hs."},
@@ -100,9 +102,101 @@ TEST_F(MessageFilesTest, WindowsDirectoryInOtherCasesLanguageFileFirst) {
   EXPECT_EQ(std::nullopt, source.Message(Id::Wininet, 5)) << "a damaged file has no messages";
   EXPECT_EQ(std::nullopt, source.Message(Id::Ntoskrnl, 5));
 
-  EXPECT_EQ((FileList{module, kernel32}), LocateWindowsFiles(root_ / "WINDOWS", "fr-FR").system)
-      << "no folder for the language: the modules alone";
+  EXPECT_EQ((FileList{mui, module, kernel32}),
+            LocateWindowsFiles(root_ / "WINDOWS", "fr-FR").system)
+      << "no folder for the language: US English's, then the modules";
   EXPECT_TRUE(HasNoFiles(LocateWindowsFiles(root_ / "elsewhere", kDefaultMessageLanguage)));
+}
+
+TEST_F(MessageFilesTest, TheLanguageFolderThenUsEnglishThenTheModuleEachMessageInTheLanguage) {
+  const fs::path german =
+      PutTestFile("Windows/System32/de-DE/KernelBase.dll.mui", "messages_pe32plus.dll");
+  const fs::path english =
+      PutTestFile("Windows/System32/en-US/KernelBase.dll.mui", "language_file.dll.mui");
+  const fs::path module = PutTestFile("Windows/System32/KernelBase.dll", "messages_pe32.dll");
+  const MessageFiles files = LocateWindowsFiles(root_ / "Windows", "de-DE");
+  EXPECT_EQ((FileList{german, english, module}), files.system);
+
+  FileMessageSource source(files, 0x407);
+  struct Case {
+    std::uint32_t code;
+    std::optional<std::string> text;
+  };
+  const Case cases[] = {
+      {5, "Zugriff verweigert."},
+      {8, "Nur auf Deutsch."},
+      {6, "The handle is invalid."},  // no German text: the file's US English one
+      // The German folder's file in English comes before US English's file.
+      {0x80070057, "The parameter %1 is incorrect in %hs."},
+      {9, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(c.text, source.Message(Id::System, c.code));
+  }
+}
+
+TEST_F(MessageFilesTest, AFamilysModuleAnswersOnlyItsCodesAndTheUsersModulesComeLast) {
+  const fs::path own = TestMessageFile("own_module.dll");
+  const fs::path system = TestMessageFile("messages_pe32.dll");
+  const fs::path folder = root_ / "System32";
+  PutTestFile("System32/netmsg.dll", "own_module.dll");
+  PutTestFile("System32/mprmsg.dll", "own_module.dll");
+  MessageFiles files = LocateWindowsFiles(root_, "en-US");
+  ASSERT_EQ(3u, files.families.size());
+  EXPECT_EQ((FileList{folder / "netmsg.dll"}), files.families[1]);
+  files.system = {system};
+  struct Case {
+    const char* name;
+    ErrorType type;
+    std::uint32_t code;
+    std::optional<std::string> text;
+  };
+  const Case cases[] = {
+      {"network management", ErrorType::Win32, 2102,
+       "The workstation driver is not installed (test)."},
+      {"remote access", ErrorType::Win32, 600, "Remote access request pending (test)."},
+      {"routing", ErrorType::Win32, 900, "The router is stopped (test)."},
+      {"a code of no family", ErrorType::Win32, 5, std::nullopt},
+      {"a family's code of another kind", ErrorType::Hresult, 2102, std::nullopt},
+      {"no user's module yet", ErrorType::Hresult, 0xC0041001, std::nullopt},
+  };
+  FileMessageSource families(files);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.text, families.FurtherMessage(c.type, c.code));
+  }
+  EXPECT_EQ("Access is denied.", families.Message(Id::System, 5)) << "the sources keep theirs";
+
+  files.own = {own};
+  FileMessageSource withOwn(files, 0x407);
+  EXPECT_EQ("Fehler unseres Produkts.", withOwn.FurtherMessage(ErrorType::Hresult, 0xC0041001));
+  EXPECT_EQ("Fehler unseres Produkts.", withOwn.FurtherMessage(ErrorType::NtStatus, 0xC0041001));
+  EXPECT_EQ(std::nullopt, withOwn.FurtherMessage(ErrorType::Stop, 0xC0041001));
+  EXPECT_EQ(std::nullopt, withOwn.FurtherMessage(ErrorType::Hresult, 5))
+      << "a low value is a Win32 code, which a user's module does not answer";
+  EXPECT_EQ("Der Arbeitsstationstreiber ist nicht installiert (Test).",
+            withOwn.FurtherMessage(ErrorType::Win32, 2102));
+
+  std::vector<std::pair<TableOrigin::Kind, std::uint32_t>> listed;
+  for (const OriginMessage& message : withOwn.AllMessages()) {
+    listed.emplace_back(message.origin.kind, message.message.id);
+  }
+  using Kind = TableOrigin::Kind;
+  EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), std::pair{Kind::Source, 5u}));
+  EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), std::pair{Kind::Family, 600u}));
+  EXPECT_NE(listed.end(),
+            std::find(listed.begin(), listed.end(), std::pair{Kind::Own, 0xC0041001u}));
+}
+
+TEST_F(MessageFilesTest, AFileCutAfterItWasReadStillAnswers) {
+  const fs::path path = PutTestFile("cut.dll", "messages_pe32.dll");
+  MessageFiles files;
+  files.system = {path};
+  FileMessageSource source(files);
+  ASSERT_EQ("Access is denied.", source.Message(Id::System, 5));
+  fs::resize_file(path, 64);  // a mapping of it would now fault on the lost pages
+  EXPECT_EQ("The handle is invalid.", source.Message(Id::System, 6));
 }
 
 TEST_F(MessageFilesTest, EachFileIsOpenedOnceWhenFirstNeeded) {

@@ -121,5 +121,27 @@ TEST(MessageTable, DamagedTablesFindNothing) {
   }
 }
 
+TEST(MessageTable, ListsEveryMessageOnceAndStopsWhereABlockIsDamaged) {
+  const auto all = [](const std::string& table) {
+    std::vector<std::pair<std::uint32_t, std::string>> listed;
+    for (TableMessage& message : AllMessages(table, ReadMessageBlocks(table))) {
+      listed.emplace_back(message.id, std::move(message.text));
+    }
+    return listed;
+  };
+  using Listed = std::vector<std::pair<std::uint32_t, std::string>>;
+  EXPECT_EQ((Listed{{5, "five"}, {6, "six"}, {0xC0000005, "av"}}),
+            all(Table({{5, 6, Entry(0, "five\r\n") + Entry(1, Utf16(u"six"))},
+                       {0xC0000005, 0xC0000005, Entry(0, "av")}})));
+  EXPECT_EQ((Listed{{0xFFFFFFFE, "x"}, {0xFFFFFFFF, "y"}}),
+            all(Table({{0xFFFFFFFE, 0xFFFFFFFF, Entry(0, "x") + Entry(0, "y")}})))
+      << "the last id ends the walk";
+  EXPECT_EQ((Listed{{0, "x"}}), all(Table({{0, 0xFFFFFFFF, Entry(0, "x")}})))
+      << "a block of every id ends with its entries";
+  EXPECT_EQ((Listed{{2, "b"}}), all(Table({{1, 2, Entry(7, "a") + Entry(0, "b")}})))
+      << "an entry of unknown encoding is left out";
+  EXPECT_TRUE(all("").empty());
+}
+
 }  // namespace
 }  // namespace quillon

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lookup/file_bytes.h"
 #include "lookup/le_bytes.h"
 #include "lookup/message_table.h"
 #include "message_files_test_data.h"
@@ -20,24 +21,32 @@ constexpr std::uint32_t kAccessDenied = 5;
 constexpr char kAccessDeniedText[] = "Access is denied.";
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
 
-TEST(PeResources, ChoosesUsEnglishThenEnglishThenNeutralThenLowest) {
+TEST(PeResources, ChoosesTheLanguageItsNeutralFormUsEnglishEnglishNeutralThenLowest) {
   struct Case {
     const char* name;
+    std::uint16_t wanted;
     std::vector<std::uint16_t> languages;
     std::optional<std::size_t> expected;
   };
   const Case cases[] = {
-      {"none", {}, std::nullopt},
-      {"US English among others", {0x407, 0x809, 0x409, 0x000}, 2},
-      {"English of another sublanguage", {0x407, 0x0C09, 0x809}, 2},
-      {"Wine's plain English", {0x407, 0x0009}, 1},
-      {"neutral", {0x407, 0x0400, 0x0000}, 2},
-      {"lowest id", {0x40C, 0x407, 0x410}, 1},
-      {"primary language is the low 10 bits", {0x40C, 0x7C09}, 1},
+      {"none", 0x409, {}, std::nullopt},
+      {"US English among others", 0x409, {0x407, 0x809, 0x409, 0x000}, 2},
+      {"English of another sublanguage", 0x409, {0x407, 0x0C09, 0x809}, 2},
+      {"Wine's plain English", 0x409, {0x407, 0x0009}, 1},
+      {"neutral", 0x409, {0x407, 0x0400, 0x0000}, 2},
+      {"lowest id", 0x409, {0x40C, 0x407, 0x410}, 1},
+      {"primary language is the low 10 bits", 0x409, {0x40C, 0x7C09}, 1},
+      {"the language itself", 0x407, {0x409, 0x0007, 0x407}, 2},
+      {"its neutral form (Wine's German)", 0x407, {0x409, 0x0C07, 0x0007}, 2},
+      {"another region is no fallback: US English", 0x807, {0x0C09, 0x409, 0x407}, 1},
+      {"then any English", 0x40C, {0x407, 0x0C09, 0x809}, 2},
+      {"then language-neutral", 0x40C, {0x407, 0x0400, 0x0000}, 2},
+      {"then the lowest id", 0x40C, {0x410, 0x407}, 1},
+      {"a neutral name asks for the neutral form first", 0x0007, {0x407, 0x0007}, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.expected, ChooseLanguage(c.languages));
+    EXPECT_EQ(c.expected, ChooseLanguage(c.languages, c.wanted));
   }
 }
 
@@ -60,6 +69,50 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
     EXPECT_EQ(c.language, table->language);
     EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
   }
+}
+
+TEST(PeResources, TheHeadersAndTheResourcesAreAllThatIsReadOfAFile) {
+  const std::string whole = ReadTestMessageFile("messages_pe32.dll");
+  const std::uint64_t head = 1024;  // the test DLL's headers (its first section starts there)
+  const std::optional<FileBytes> parts =
+      ReadFileParts(TestMessageFile("messages_pe32.dll"), head, ResourceParts);
+  ASSERT_TRUE(parts.has_value());
+  ASSERT_EQ(whole.size(), parts->bytes.size());
+  const std::vector<ByteRange> resources = ResourceParts(whole);
+  ASSERT_EQ(1u, resources.size());
+  for (std::size_t at = 0; at < whole.size(); ++at) {
+    const bool read = at < head || (at >= resources[0].offset &&
+                                    at - resources[0].offset < resources[0].size);
+    ASSERT_EQ(read ? whole[at] : '\0', parts->bytes[at]) << at;
+  }
+  const std::optional<MessageTableResource> table = FindMessageTableResource(parts->bytes);
+  ASSERT_TRUE(table.has_value());
+  EXPECT_EQ(kAccessDeniedText, FindMessage(table->bytes, kAccessDenied));
+  EXPECT_TRUE(ResourceParts("MZ damaged").empty());
+}
+
+TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
+  const std::string bytes = ReadTestMessageFile("messages_pe32plus.dll");
+  EXPECT_EQ((std::vector<std::uint16_t>{0x407, 0x409, 0x809}), MessageTableLanguages(bytes));
+  struct Case {
+    std::uint16_t wanted;
+    std::uint16_t language;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0x407, 0x407, "Zugriff verweigert."},
+      {0x807, 0x409, kAccessDeniedText},
+      {0x809, 0x809, "Access is denied, UK."},
+      {0x40C, 0x409, kAccessDeniedText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wanted);
+    const std::optional<MessageTableResource> table = FindMessageTableResource(bytes, c.wanted);
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(c.language, table->language);
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+  }
+  EXPECT_TRUE(MessageTableLanguages("MZ damaged").empty());
 }
 
 // File offsets of the fields a damaged copy overwrites, found by walking the headers the way

@@ -2,6 +2,7 @@
 #   messages_pe32.dll      i686, 8-bit entries
 #   messages_pe32plus.dll  x86_64, UTF-16 entries
 #   language_file.dll.mui  i686, UTF-16 entries, no US English
+#   own_module.dll         i686, UTF-16 entries: a family's or a user's module
 # quillon_message_files(DIR) adds the commands for them in DIR and a target message_files.
 set(quillon_message_files_source ${CMAKE_CURRENT_LIST_DIR})
 
@@ -28,6 +29,7 @@ function(quillon_message_files dir)
                       ENCODING -U)
   quillon_message_dll(OUTPUT ${dir}/language_file.dll.mui MC ${mc}/language_file.mc ARCH i686
                       ENCODING -U)
+  quillon_message_dll(OUTPUT ${dir}/own_module.dll MC ${mc}/own_module.mc ARCH i686 ENCODING -U)
   add_custom_target(message_files DEPENDS ${dir}/messages_pe32.dll ${dir}/messages_pe32plus.dll
-                                          ${dir}/language_file.dll.mui)
+                                          ${dir}/language_file.dll.mui ${dir}/own_module.dll)
 endfunction()

@@ -1,0 +1,182 @@
+#include "cli/text_search.h"
+
+#include "cli/terminal_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "base/code_bits.h"
+#include "cli/report.h"
+#include "lookup/family_modules.h"
+
+namespace quillon {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Candidate = std::pair<ErrorType, std::uint32_t>;
+
+constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
+constexpr std::uint32_t kWrappedWin32 = 0x80070000u;  // an HRESULT of facility 7
+
+// UTF-8 lead byte of U+00C0 to U+00FF; its upper-case letters are U+00C0 to U+00DE but
+// U+00D7 (the multiplication sign), each 0x20 below its lower-case letter.
+constexpr unsigned char kLatin1Lead = 0xC3;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The kinds that a text of the table origin answers id for, as a lookup asks them.
+void AddCandidates(const TableOrigin& origin, std::uint32_t id, std::set<Candidate>& candidates) {
+  switch (origin.kind) {
+    case TableOrigin::Kind::Source:
+      switch (origin.source) {
+        case MessageSourceId::System:
+          candidates.insert({id <= kLargestWin32Code ? ErrorType::Win32 : ErrorType::Hresult, id});
+          break;
+        case MessageSourceId::Wininet:
+          if (id <= kLargestWin32Code) {
+            candidates.insert({ErrorType::Win32, id});
+          }
+          break;
+        case MessageSourceId::Ntdll:
+          candidates.insert({ErrorType::NtStatus, id});
+          break;
+        case MessageSourceId::Ntoskrnl:
+          candidates.insert({ErrorType::Stop, id});
+          break;
+      }
+      break;
+    case TableOrigin::Kind::Family:
+      for (const ErrorType type : kErrorTypes) {
+        if (ServesCode(FamilyModules()[origin.family], type, id)) {
+          candidates.insert({type, id});
+        }
+      }
+      break;
+    case TableOrigin::Kind::Own:
+      for (const ErrorType type : kErrorTypes) {
+        if (OwnModuleAnswers(type, id)) {
+          candidates.insert({type, id});
+        }
+      }
+      break;
+  }
+}
+
+std::string NamesText(const KindAnswer& answer) {
+  std::string names;
+  for (const NamedDefine& define : answer.names) {
+    names += (names.empty() ? "" : ", ") + define.name;
+  }
+  return names.empty() ? "(no name)" : names;
+}
+
+}  // namespace
+
+std::string FoldForSearch(std::string_view text) {
+  std::string folded;
+  folded.reserve(text.size());
+  bool blank = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (IsBlank(c)) {
+      blank = !folded.empty();
+      continue;
+    }
+    if (blank) {
+      folded += ' ';
+      blank = false;
+    }
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    } else if (static_cast<unsigned char>(c) == kLatin1Lead && i + 1 < text.size()) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      folded += c;
+      folded +=
+          static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20 : next);
+      ++i;
+      continue;
+    }
+    folded += c;
+  }
+  return folded;
+}
+
+std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const DefineRows& defines,
+                                           std::string_view needle) {
+  const std::string folded = FoldForSearch(needle);
+  std::set<Candidate> candidates;
+  for (const OriginMessage& found : messages.AllMessages()) {
+    if (FoldForSearch(found.message.text).find(folded) != std::string::npos) {
+      AddCandidates(found.origin, found.message.id, candidates);
+    }
+  }
+  // The HRESULTs that carry a found Win32 code under a name of their own (E_ACCESSDENIED).
+  std::vector<Candidate> wrapped;
+  for (const auto& [type, value] : candidates) {
+    if (type == ErrorType::Win32 &&
+        !defines.NamesOfValue(ErrorType::Hresult, kWrappedWin32 | value).empty()) {
+      wrapped.push_back({ErrorType::Hresult, kWrappedWin32 | value});
+    }
+  }
+  candidates.insert(wrapped.begin(), wrapped.end());
+  // A table's text is what a lookup shows only when no file asked before holds the same code:
+  // each candidate is answered as a query would be, and kept when that answer's text matches.
+  std::vector<KindAnswer> matches;
+  for (const auto& [type, value] : candidates) {
+    const ReadingAnswer answer = Answer(Reading{ReadingKind::Hex, value, {}}, messages, defines);
+    for (const KindAnswer& kind : answer.matches) {
+      if (kind.type == type && kind.value == value && kind.description &&
+          FoldForSearch(*kind.description).find(folded) != std::string::npos) {
+        matches.push_back(kind);
+      }
+    }
+  }
+  return matches;
+}
+
+void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found) {
+  for (const KindAnswer& answer : found) {
+    std::string line(ErrorTypeName(answer.type));
+    line.resize(10, ' ');
+    line += HexText(answer.value) + "  " + NamesText(answer) + "  ";
+    std::string description;
+    for (const char c : answer.description.value_or("")) {
+      if (c != '\r') {
+        description += c == '\n' ? ' ' : c;
+      }
+    }
+    // A table's text may hold control characters; they are shown escaped.
+    AppendTerminalText(line, description);
+    out += line + '\n';
+  }
+}
+
+void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found) {
+  const auto write = [&out](const KindAnswer& answer, const NamedDefine* define) {
+    Json object;
+    object["type"] = ErrorTypeName(answer.type);
+    object["value"] = answer.value;
+    object["hex"] = HexText(answer.value);
+    object["name"] = define != nullptr ? Json(define->name) : Json(nullptr);
+    object["header"] = define != nullptr ? Json(define->header) : Json(nullptr);
+    object["description"] = answer.description.value_or("");
+    out += object.dump(-1, ' ', false, Json::error_handler_t::replace);
+    out += '\n';
+  };
+  for (const KindAnswer& answer : found) {
+    if (answer.names.empty()) {
+      write(answer, nullptr);
+    }
+    for (const NamedDefine& define : answer.names) {
+      write(answer, &define);
+    }
+  }
+}
+
+}  // namespace quillon

@@ -1,0 +1,31 @@
+// quillon-cli --search-text: every code whose description holds a text.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/answers.h"
+#include "lookup/define_rows.h"
+#include "lookup/file_message_source.h"
+
+namespace quillon {
+
+// text folded for a loose match: ASCII and accented Latin letters (UTF-8 À to Þ) in lower
+// case, every run of blanks (spaces, tabs, line breaks) one space, none at either end.
+std::string FoldForSearch(std::string_view text);
+
+// Every code whose description (as a lookup of it shows it) holds needle, ordered by kind and
+// then by value taken as unsigned. Every table is read once; a code is a candidate for the
+// kinds its table answers, and an HRESULT that wraps a found Win32 code (0x80070005) is one
+// when the database names it.
+std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const DefineRows& defines,
+                                           std::string_view needle);
+
+// One line per code: kind, value, names, description.
+void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found);
+// One JSON object per name of each code (one with a null name for a code without), the keys of
+// --search --json and the description.
+void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found);
+
+}  // namespace quillon
