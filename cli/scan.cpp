@@ -136,6 +136,10 @@ class FindingSink {
   bool foundAny_ = false;
 };
 
+// Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
+// known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.
+constexpr std::size_t kDecodedChunkSize = 1 << 16;
+
 // Scans one input to its end. Before each wait for input the output so far is written out, so
 // a line read from a pipe that stays open is explained as soon as it is whole.
 void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::ostream& out) {
@@ -153,9 +157,9 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
       continue;
     }
     if (!raw) {
-      raw.reset(new char[WordSplitter::kChunkSize]);
+      raw.reset(new char[kDecodedChunkSize]);
     }
-    const std::size_t count = source.Read({raw.get(), WordSplitter::kChunkSize});
+    const std::size_t count = source.Read({raw.get(), kDecodedChunkSize});
     if (count == 0) {
       break;
     }
