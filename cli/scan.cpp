@@ -106,14 +106,17 @@ class FindingSink {
   FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
       : names_(names), answers_(answers), writer_(writer) {}
 
-  bool Word(const SplitWord& word) { return WorthReading(word.before, word.text) && Read(word); }
+  // Asked of most words of a log: inlined, and mostly answered by the quick test alone.
+  [[gnu::always_inline]] bool Word(const SplitWord& word) {
+    return WorthReading(word.before, word.text) && Read(word);
+  }
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
     writer_.LineEnd(line, shown, cut);
   }
   bool FoundAny() const { return foundAny_; }
 
  private:
-  bool Read(const SplitWord& word) {
+  [[gnu::noinline]] bool Read(const SplitWord& word) {
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
     if (!candidate) {
       return false;

@@ -239,7 +239,9 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
                        std::string_view(buffer + beforeStart, start - beforeStart),
                        std::string_view(buffer + start, length),
                        std::string_view(buffer + wordEnd, afterLength)};
-  lineFound_ = sink.Word(word) || lineFound_;
+  if (sink.Word(word)) {
+    lineFound_ = true;
+  }
   return true;
 }
 
