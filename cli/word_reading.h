@@ -66,10 +66,13 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
       }
       return end;
     };
-    std::size_t end = skipBlanks(before.size());
-    if (end > 0 && before[end - 1] == '-' && end == before.size()) {
-      return true;
+    const std::size_t size = before.size();
+    if (size > 0 && before[size - 1] == '-') {
+      // A sign; after a word it joins (2026-12-08, worker-12).
+      const char c = size > 1 ? before[size - 2] : ' ';
+      return !((c >= '0' && c <= '9') || (lower(c) >= 'a' && lower(c) <= 'z') || c == '_');
     }
+    std::size_t end = skipBlanks(size);
     if (end > 0 && (before[end - 1] == ':' || before[end - 1] == '=' || before[end - 1] == '#' ||
                     before[end - 1] == '(')) {
       end = skipBlanks(end - 1);
@@ -101,6 +104,10 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
       default:
         return false;
     }
+  }
+  // A name begins as names are written, in capitals (NERR_Success, not Property).
+  if (word.size() < 2 || (word[1] >= 'a' && word[1] <= 'z')) {
+    return false;
   }
   for (const char c : word) {
     if (c == '_') {
