@@ -106,17 +106,11 @@ class FindingSink {
   FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
       : names_(names), answers_(answers), writer_(writer) {}
 
-  // Asked of most words of a log: inlined, and mostly answered by the quick test alone.
-  [[gnu::always_inline]] bool Word(const SplitWord& word) {
-    return WorthReading(word.before, word.text) && Read(word);
+  // Asked of most words of a log: inlined.
+  [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
+    return WorthReading(before, text);
   }
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
-    writer_.LineEnd(line, shown, cut);
-  }
-  bool FoundAny() const { return foundAny_; }
-
- private:
-  [[gnu::noinline]] bool Read(const SplitWord& word) {
+  bool Word(const SplitWord& word) {
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
     if (!candidate) {
       return false;
@@ -132,7 +126,12 @@ class FindingSink {
     writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
     return true;
   }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    writer_.LineEnd(line, shown, cut);
+  }
+  bool FoundAny() const { return foundAny_; }
 
+ private:
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;

@@ -59,23 +59,31 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
     if (word.size() >= 3 && lower(word[1]) == 'x') {
       return true;
     }
-    // A decimal needs a sign, or a keyword and its separator before it.
-    const auto skipBlanks = [before](std::size_t end) {
-      while (end > 0 && (before[end - 1] == ' ' || before[end - 1] == '\t')) {
-        --end;
-      }
-      return end;
-    };
-    const std::size_t size = before.size();
-    if (size > 0 && before[size - 1] == '-') {
+    // A decimal needs a sign, or a keyword and its separator before it: most numbers of a log
+    // (times, dates, sizes) are told from the byte just before them.
+    std::size_t end = before.size();
+    if (end == 0) {
+      return false;
+    }
+    const char last = before[end - 1];
+    if (last == '-') {
       // A sign; after a word it joins (2026-12-08, worker-12).
-      const char c = size > 1 ? before[size - 2] : ' ';
+      const char c = end > 1 ? before[end - 2] : ' ';
       return !((c >= '0' && c <= '9') || (lower(c) >= 'a' && lower(c) <= 'z') || c == '_');
     }
-    std::size_t end = skipBlanks(size);
-    if (end > 0 && (before[end - 1] == ':' || before[end - 1] == '=' || before[end - 1] == '#' ||
-                    before[end - 1] == '(')) {
-      end = skipBlanks(end - 1);
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    const auto isSeparator = [](char c) { return c == ':' || c == '=' || c == '#' || c == '('; };
+    if (!isBlank(last) && !isSeparator(last)) {
+      return false;
+    }
+    while (end > 0 && isBlank(before[end - 1])) {
+      --end;
+    }
+    if (end > 0 && isSeparator(before[end - 1])) {
+      --end;
+      while (end > 0 && isBlank(before[end - 1])) {
+        --end;
+      }
     }
     if (end > 0 && before[end - 1] == ')') {
       return true;

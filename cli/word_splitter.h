@@ -29,6 +29,8 @@ struct SplitWord {
 };
 
 // A Sink has:
+//   bool Worth(std::string_view before, std::string_view text)  a quick test: false lets the
+//       word go unread, and the splitter need not wait for the bytes after it
 //   bool Word(const SplitWord&)  true when the word was a finding, so its line is shown
 //   void LineEnd(std::uint64_t line, std::string_view shown, bool cut)
 //       at the end of every line that held a finding: its first bytes, without a CR that
@@ -222,12 +224,17 @@ void WordSplitter::Split(bool last, Sink& sink) {
 template <typename Sink>
 inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
   const char* const buffer = buffer_.get();
-  const std::size_t length = wordEnd - start;
+  const std::size_t lineStart =
+      lineStart_ > base_ ? static_cast<std::size_t>(lineStart_ - base_) : 0;
+  const std::size_t beforeStart = std::max(lineStart, start >= context_ ? start - context_ : 0);
+  const std::string_view before(buffer + beforeStart, start - beforeStart);
+  const std::string_view text(buffer + start, wordEnd - start);
+  if (!sink.Worth(before, text)) {
+    return true;
+  }
   if (!last && end_ - wordEnd < 2 && !(wordEnd < end_ && buffer[wordEnd] == '\n')) {
     return false;
   }
-  const std::size_t lineStart = LineStartInBuffer();
-  const std::size_t beforeStart = std::max(lineStart, start >= context_ ? start - context_ : 0);
   std::size_t afterLength = std::min<std::size_t>(2, end_ - wordEnd);
   if (afterLength == 2 && buffer[wordEnd + 1] == '\n') {
     afterLength = 1;
@@ -235,9 +242,7 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
   if (afterLength > 0 && buffer[wordEnd] == '\n') {
     afterLength = 0;
   }
-  const SplitWord word{line_, base_ + start - lineStart_ + 1,
-                       std::string_view(buffer + beforeStart, start - beforeStart),
-                       std::string_view(buffer + start, length),
+  const SplitWord word{line_, base_ + start - lineStart_ + 1, before, text,
                        std::string_view(buffer + wordEnd, afterLength)};
   if (sink.Word(word)) {
     lineFound_ = true;

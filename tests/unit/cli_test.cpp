@@ -308,6 +308,9 @@ const NameSet kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success", "PENDING"
 // The scan's reading of words, over the splitter's words.
 class CollectingSink {
  public:
+  bool Worth(std::string_view before, std::string_view text) const {
+    return WorthReading(before, text);
+  }
   bool Word(const SplitWord& word) {
     const std::optional<Candidate> found = ReadWord(word.before, word.text, word.after, kNames);
     if (!found) {
