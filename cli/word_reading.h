@@ -73,6 +73,9 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
     }
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     const auto isSeparator = [](char c) { return c == ':' || c == '=' || c == '#' || c == '('; };
+    if (last == ')') {
+      return true;  // GetLastError()5
+    }
     if (!isBlank(last) && !isSeparator(last)) {
       return false;
     }
