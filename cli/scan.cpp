@@ -150,6 +150,9 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
   std::unique_ptr<char[]> raw;
   for (;;) {
     writer.Flush(out);
+    if (!out) {
+      return;  // nothing more can be written: the caller says so
+    }
     if (decoder.PassesThrough()) {
       const std::size_t count = source.Read(splitter.Space());
       if (count == 0) {
