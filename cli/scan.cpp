@@ -18,64 +18,47 @@ namespace quillon {
 
 namespace {
 
-// Bounds on what a hostile input can make the scan hold: answers kept for reuse.
-constexpr std::size_t kCacheLimit = 1 << 16;
-constexpr std::size_t kNumberSlots = 1 << 12;
+// Numbers nothing knows, remembered in kUnknownSlots slots by a hash of the value: a lookup is
+// a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
+// memory.
+constexpr std::size_t kUnknownSlots = 1 << 12;
 
-// The last answer for each of kNumberSlots groups of values: a lookup is a multiply and a
-// compare, where logs hold many numbers (addresses) that come once and a few codes that recur.
-class NumberCache {
+class UnknownNumbers {
  public:
-  NumberCache() : slots_(kNumberSlots) {}
-  const ScanAnswerPointer* Find(std::uint32_t value) const {
+  UnknownNumbers() : slots_(kUnknownSlots) {}
+  bool Holds(std::uint32_t value) const {
     const Slot& slot = slots_[SlotOf(value)];
-    return slot.used && slot.value == value ? &slot.answer : nullptr;
+    return slot.used && slot.value == value;
   }
-  void Put(std::uint32_t value, ScanAnswerPointer answer) {
-    slots_[SlotOf(value)] = {true, value, std::move(answer)};
-  }
+  void Put(std::uint32_t value) { slots_[SlotOf(value)] = {true, value}; }
 
  private:
   struct Slot {
     bool used = false;
     std::uint32_t value = 0;
-    ScanAnswerPointer answer;
   };
   static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
   std::vector<Slot> slots_;
 };
 
-// A map of at most kCacheLimit entries, emptied when full.
-template <typename Key>
-class BoundedMap {
- public:
-  const ScanAnswerPointer* Find(const Key& key) const {
-    const auto it = entries_.find(key);
-    return it == entries_.end() ? nullptr : &it->second;
-  }
-  void Put(const Key& key, ScanAnswerPointer answer) {
-    if (entries_.size() >= kCacheLimit) {
-      entries_.clear();
-    }
-    entries_.emplace(key, std::move(answer));
-  }
-
- private:
-  std::unordered_map<Key, ScanAnswerPointer> entries_;
-};
-
-// Answers each distinct code once, with its texts: logs repeat the same few codes on many
-// lines, and hold many more numbers (addresses, sizes) that nothing knows.
+// Answers each distinct code once per run, with its texts: logs repeat the same few codes on
+// many lines. What is kept of known codes and names is bounded by what the database and the
+// message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines)
       : messages_(messages), defines_(defines) {}
-  // Null when nothing knows the code: most numbers of a log are no codes, and get no texts.
+  // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
-    if (const ScanAnswerPointer* known =
-            byName ? names_.Find(reading.name) : numbers_.Find(reading.value)) {
-      return *known;
+    if (byName) {
+      if (const auto it = names_.find(reading.name); it != names_.end()) {
+        return it->second;
+      }
+    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
+      return it->second;
+    } else if (unknown_.Holds(reading.value)) {
+      return nullptr;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
     std::shared_ptr<ScanAnswer> made;
@@ -86,9 +69,11 @@ class AnswerCache {
       made->answer = std::move(answer);
     }
     if (byName) {
-      names_.Put(reading.name, made);
+      names_.emplace(reading.name, made);  // only names the database holds are read
+    } else if (made) {
+      numbers_.emplace(reading.value, made);
     } else {
-      numbers_.Put(reading.value, made);
+      unknown_.Put(reading.value);
     }
     return made;
   }
@@ -96,8 +81,9 @@ class AnswerCache {
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
-  NumberCache numbers_;
-  BoundedMap<std::string> names_;
+  std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
+  UnknownNumbers unknown_;
+  std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
 
 // Between the splitter and the writer: reads each word, answers the codes.
