@@ -20,64 +20,47 @@ namespace quillon {
 
 namespace {
 
-// Bounds on what a hostile input can make the scan hold: answers kept for reuse.
-constexpr std::size_t kCacheLimit = 1 << 16;
-constexpr std::size_t kNumberSlots = 1 << 12;
+// Numbers nothing knows, remembered in kUnknownSlots slots by a hash of the value: a lookup is
+// a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
+// memory.
+constexpr std::size_t kUnknownSlots = 1 << 12;
 
-// The last answer for each of kNumberSlots groups of values: a lookup is a multiply and a
-// compare, where logs hold many numbers (addresses) that come once and a few codes that recur.
-class NumberCache {
+class UnknownNumbers {
  public:
-  NumberCache() : slots_(kNumberSlots) {}
-  const ScanAnswerPointer* Find(std::uint32_t value) const {
+  UnknownNumbers() : slots_(kUnknownSlots) {}
+  bool Holds(std::uint32_t value) const {
     const Slot& slot = slots_[SlotOf(value)];
-    return slot.used && slot.value == value ? &slot.answer : nullptr;
+    return slot.used && slot.value == value;
   }
-  void Put(std::uint32_t value, ScanAnswerPointer answer) {
-    slots_[SlotOf(value)] = {true, value, std::move(answer)};
-  }
+  void Put(std::uint32_t value) { slots_[SlotOf(value)] = {true, value}; }
 
  private:
   struct Slot {
     bool used = false;
     std::uint32_t value = 0;
-    ScanAnswerPointer answer;
   };
   static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
   std::vector<Slot> slots_;
 };
 
-// A map of at most kCacheLimit entries, emptied when full.
-template <typename Key>
-class BoundedMap {
- public:
-  const ScanAnswerPointer* Find(const Key& key) const {
-    const auto it = entries_.find(key);
-    return it == entries_.end() ? nullptr : &it->second;
-  }
-  void Put(const Key& key, ScanAnswerPointer answer) {
-    if (entries_.size() >= kCacheLimit) {
-      entries_.clear();
-    }
-    entries_.emplace(key, std::move(answer));
-  }
-
- private:
-  std::unordered_map<Key, ScanAnswerPointer> entries_;
-};
-
-// Answers each distinct code once, with its texts: logs repeat the same few codes on many
-// lines, and hold many more numbers (addresses, sizes) that nothing knows.
+// Answers each distinct code once per run, with its texts: logs repeat the same few codes on
+// many lines. What is kept of known codes and names is bounded by what the database and the
+// message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
       : messages_(messages), defines_(defines), color_(color) {}
-  // Null when nothing knows the code: most numbers of a log are no codes, and get no texts.
+  // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
-    if (const ScanAnswerPointer* known =
-            byName ? names_.Find(reading.name) : numbers_.Find(reading.value)) {
-      return *known;
+    if (byName) {
+      if (const auto it = names_.find(reading.name); it != names_.end()) {
+        return it->second;
+      }
+    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
+      return it->second;
+    } else if (unknown_.Holds(reading.value)) {
+      return nullptr;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
     std::shared_ptr<ScanAnswer> made;
@@ -88,9 +71,11 @@ class AnswerCache {
       made->answer = std::move(answer);
     }
     if (byName) {
-      names_.Put(reading.name, made);
+      names_.emplace(reading.name, made);  // only names the database holds are read
+    } else if (made) {
+      numbers_.emplace(reading.value, made);
     } else {
-      numbers_.Put(reading.value, made);
+      unknown_.Put(reading.value);
     }
     return made;
   }
@@ -99,8 +84,9 @@ class AnswerCache {
   MessageSource& messages_;
   const DefineRows& defines_;
   const bool color_;
-  NumberCache numbers_;
-  BoundedMap<std::string> names_;
+  std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
+  UnknownNumbers unknown_;
+  std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
 
 // Between the splitter and the writer: reads each word, answers the codes.
@@ -109,14 +95,11 @@ class FindingSink {
   FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
       : names_(names), answers_(answers), writer_(writer) {}
 
-  bool Word(const SplitWord& word) { return WorthReading(word.before, word.text) && Read(word); }
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
-    writer_.LineEnd(line, shown, cut);
+  // Asked of most words of a log: inlined.
+  [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
+    return WorthReading(before, text);
   }
-  bool FoundAny() const { return foundAny_; }
-
- private:
-  bool Read(const SplitWord& word) {
+  bool Word(const SplitWord& word) {
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
     if (!candidate) {
       return false;
@@ -132,12 +115,21 @@ class FindingSink {
     writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
     return true;
   }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    writer_.LineEnd(line, shown, cut);
+  }
+  bool FoundAny() const { return foundAny_; }
 
+ private:
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;
   bool foundAny_ = false;
 };
+
+// Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
+// known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.
+constexpr std::size_t kDecodedChunkSize = 1 << 16;
 
 // Scans one input to its end. Before each wait for input the output so far is written out, so
 // a line read from a pipe that stays open is explained as soon as it is whole.
@@ -147,6 +139,9 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
   std::unique_ptr<char[]> raw;
   for (;;) {
     writer.Flush(out);
+    if (!out) {
+      return;  // nothing more can be written: the caller says so
+    }
     if (decoder.PassesThrough()) {
       const std::size_t count = source.Read(splitter.Space());
       if (count == 0) {
@@ -156,9 +151,9 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
       continue;
     }
     if (!raw) {
-      raw.reset(new char[WordSplitter::kChunkSize]);
+      raw.reset(new char[kDecodedChunkSize]);
     }
-    const std::size_t count = source.Read({raw.get(), WordSplitter::kChunkSize});
+    const std::size_t count = source.Read({raw.get(), kDecodedChunkSize});
     if (count == 0) {
       break;
     }

@@ -206,7 +206,8 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
     }
     return ReadNumber(before, word);
   }
-  if (!(IsUpper(word[0]) || word[0] == '_') || JoinedBefore(before) ||
+  if (!(IsUpper(word[0]) || word[0] == '_') || word.size() < 2 || IsLower(word[1]) ||
+      JoinedBefore(before) ||
       (word.find('_') == std::string_view::npos && !MayStandWithoutUnderscore(word))) {
     return std::nullopt;
   }

@@ -59,20 +59,34 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
     if (word.size() >= 3 && lower(word[1]) == 'x') {
       return true;
     }
-    // A decimal needs a sign, or a keyword and its separator before it.
-    const auto skipBlanks = [before](std::size_t end) {
-      while (end > 0 && (before[end - 1] == ' ' || before[end - 1] == '\t')) {
+    // A decimal needs a sign, or a keyword and its separator before it: most numbers of a log
+    // (times, dates, sizes) are told from the byte just before them.
+    std::size_t end = before.size();
+    if (end == 0) {
+      return false;
+    }
+    const char last = before[end - 1];
+    if (last == '-') {
+      // A sign; after a word it joins (2026-12-08, worker-12).
+      const char c = end > 1 ? before[end - 2] : ' ';
+      return !((c >= '0' && c <= '9') || (lower(c) >= 'a' && lower(c) <= 'z') || c == '_');
+    }
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    const auto isSeparator = [](char c) { return c == ':' || c == '=' || c == '#' || c == '('; };
+    if (last == ')') {
+      return true;  // GetLastError()5
+    }
+    if (!isBlank(last) && !isSeparator(last)) {
+      return false;
+    }
+    while (end > 0 && isBlank(before[end - 1])) {
+      --end;
+    }
+    if (end > 0 && isSeparator(before[end - 1])) {
+      --end;
+      while (end > 0 && isBlank(before[end - 1])) {
         --end;
       }
-      return end;
-    };
-    std::size_t end = skipBlanks(before.size());
-    if (end > 0 && before[end - 1] == '-' && end == before.size()) {
-      return true;
-    }
-    if (end > 0 && (before[end - 1] == ':' || before[end - 1] == '=' || before[end - 1] == '#' ||
-                    before[end - 1] == '(')) {
-      end = skipBlanks(end - 1);
     }
     if (end > 0 && before[end - 1] == ')') {
       return true;
@@ -101,6 +115,10 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
       default:
         return false;
     }
+  }
+  // A name begins as names are written, in capitals (NERR_Success, not Property).
+  if (word.size() < 2 || (word[1] >= 'a' && word[1] <= 'z')) {
+    return false;
   }
   for (const char c : word) {
     if (c == '_') {

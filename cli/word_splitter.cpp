@@ -32,6 +32,7 @@ void WordSplitter::Compact() {
     keepFrom = std::max(keepFrom, lineStart);
   }
   std::memmove(buffer_.get(), buffer_.get() + keepFrom, end_ - keepFrom);
+  lineBegin_ = lineBegin_ > keepFrom ? lineBegin_ - keepFrom : 0;
   base_ += keepFrom;
   end_ -= keepFrom;
   scan_ -= keepFrom;

@@ -29,6 +29,8 @@ struct SplitWord {
 };
 
 // A Sink has:
+//   bool Worth(std::string_view before, std::string_view text)  a quick test: false lets the
+//       word go unread, and the splitter need not wait for the bytes after it
 //   bool Word(const SplitWord&)  true when the word was a finding, so its line is shown
 //   void LineEnd(std::uint64_t line, std::string_view shown, bool cut)
 //       at the end of every line that held a finding: its first bytes, without a CR that
@@ -77,9 +79,6 @@ class WordSplitter {
   static constexpr std::size_t kKeepLimit = 512;
 
   bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
-  std::size_t LineStartInBuffer() const {
-    return lineStart_ > base_ ? static_cast<std::size_t>(lineStart_ - base_) : 0;
-  }
 
   struct BlockBits {
     std::uint64_t word = 0;  // bit i: byte i is a word byte
@@ -108,6 +107,7 @@ class WordSplitter {
   bool skippingWord_ = false;  // scan_ is inside a word not to be read
   std::uint64_t base_ = 0;     // offset in the stream of buffer_[0]
   std::uint64_t lineStart_ = 0;
+  std::size_t lineBegin_ = 0;  // where the line starts in buffer_; 0 once it is no longer there
   std::uint64_t line_ = 1;
   bool lineFound_ = false;
   std::string shown_;  // the line's start, once it is no longer in buffer_
@@ -222,12 +222,15 @@ void WordSplitter::Split(bool last, Sink& sink) {
 template <typename Sink>
 inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
   const char* const buffer = buffer_.get();
-  const std::size_t length = wordEnd - start;
+  const std::size_t beforeStart = std::max(lineBegin_, start >= context_ ? start - context_ : 0);
+  const std::string_view before(buffer + beforeStart, start - beforeStart);
+  const std::string_view text(buffer + start, wordEnd - start);
+  if (!sink.Worth(before, text)) {
+    return true;
+  }
   if (!last && end_ - wordEnd < 2 && !(wordEnd < end_ && buffer[wordEnd] == '\n')) {
     return false;
   }
-  const std::size_t lineStart = LineStartInBuffer();
-  const std::size_t beforeStart = std::max(lineStart, start >= context_ ? start - context_ : 0);
   std::size_t afterLength = std::min<std::size_t>(2, end_ - wordEnd);
   if (afterLength == 2 && buffer[wordEnd + 1] == '\n') {
     afterLength = 1;
@@ -235,11 +238,11 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
   if (afterLength > 0 && buffer[wordEnd] == '\n') {
     afterLength = 0;
   }
-  const SplitWord word{line_, base_ + start - lineStart_ + 1,
-                       std::string_view(buffer + beforeStart, start - beforeStart),
-                       std::string_view(buffer + start, length),
+  const SplitWord word{line_, base_ + start - lineStart_ + 1, before, text,
                        std::string_view(buffer + wordEnd, afterLength)};
-  lineFound_ = sink.Word(word) || lineFound_;
+  if (sink.Word(word)) {
+    lineFound_ = true;
+  }
   return true;
 }
 
@@ -251,7 +254,7 @@ void WordSplitter::EndLine(std::size_t at, Sink& sink) {
     std::string_view shown =
         shownSaved_ ? std::string_view(shown_)
                     : std::string_view(
-                          buffer_.get() + LineStartInBuffer(),
+                          buffer_.get() + lineBegin_,
                           static_cast<std::size_t>(std::min<std::uint64_t>(length, kShownLimit)));
     // A line ends in CR LF on Windows; the CR is no part of what is shown.
     if (!cut && !shown.empty() && shown.back() == '\r') {
@@ -261,6 +264,7 @@ void WordSplitter::EndLine(std::size_t at, Sink& sink) {
   }
   ++line_;
   lineStart_ = base_ + at + 1;
+  lineBegin_ = at + 1;
   lineFound_ = false;
   shownSaved_ = false;
   shown_.clear();

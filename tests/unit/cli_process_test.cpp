@@ -174,6 +174,13 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(59, finding["column"]);
   EXPECT_EQ("1603", finding["text"]);
   EXPECT_EQ("ERROR_INSTALL_FAILURE", finding["matches"][0]["names"][0]);
+  // The summary names the first occurrence's place, column and all.
+  const Outcome summary = Execute("--wine --scan --summary --json " + log);
+  const nlohmann::json counted =
+      nlohmann::json::parse(summary.out.substr(0, summary.out.find('\n')));
+  EXPECT_EQ(1, counted["count"]);
+  EXPECT_EQ(3, counted["line"]);
+  EXPECT_EQ(59, counted["column"]);
 
   // A file that cannot be read is trouble, and the others are still scanned.
   const Outcome several = Execute("--no-messages --scan --summary /nonexistent.log " + log);

@@ -486,6 +486,9 @@ const NameSet kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success", "PENDING"
 // The scan's reading of words, over the splitter's words.
 class CollectingSink {
  public:
+  bool Worth(std::string_view before, std::string_view text) const {
+    return WorthReading(before, text);
+  }
   bool Word(const SplitWord& word) {
     const std::optional<Candidate> found = ReadWord(word.before, word.text, word.after, kNames);
     if (!found) {
@@ -541,7 +544,8 @@ TEST(ScanWords, FindsEachFormLogsWrite) {
       {"ExitCode: 1603", {{1, 11, "1603", kDecimal, 1603}}},
       {"ErrorCode=5 LastError=87 dwError 3",
        {{1, 11, "5", kDecimal, 5}, {1, 23, "87", kDecimal, 87}, {1, 34, "3", kDecimal, 3}}},
-      {"GetLastError() = 183", {{1, 18, "183", kDecimal, 183}}},
+      {"GetLastError() = 183 GetLastError()5",
+       {{1, 18, "183", kDecimal, 183}, {1, 36, "5", kDecimal, 5}}},
       {"MainEngineThread is returning 1603", {{1, 31, "1603", kDecimal, 1603}}},
       {"err=10054 WriteFile error(112) EXITCODE 4",
        {{1, 5, "10054", kDecimal, 10054},
