@@ -32,11 +32,6 @@ bool ReadRange(std::ifstream& in, char* block, std::uint64_t size, ByteRange ran
 
 }  // namespace
 
-std::optional<FileBytes> ReadFileBytes(const std::filesystem::path& path) {
-  return ReadFileParts(path, UINTMAX_MAX,
-                       [](std::string_view) { return std::vector<ByteRange>{}; });
-}
-
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed) {
   std::error_code error;
