@@ -118,7 +118,8 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
 // Every --module must be a file with a message table: a typing error would otherwise go unseen.
 bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
   for (const std::string& module : modules) {
-    const std::optional<FileBytes> file = ReadFileParts(module, kPeHeadSize, ResourceParts);
+    const std::optional<FileBytes> file = ReadFileParts(
+        module, kPeHeadSize, [](std::string_view bytes) { return MessageTableParts(bytes); });
     if (!file) {
       err << "quillon-cli: --module " << module << ": cannot be read\n";
       return false;

@@ -12,6 +12,7 @@
 
 #include "cli/terminal_text.h"
 
+#include "cli/utf8_prefix.h"
 #include "cli/wide_messages_win.h"
 #include "lookup/language_names.h"
 
@@ -77,24 +78,8 @@ class ConsoleBuffer final : public std::streambuf {
  private:
   static constexpr std::size_t kChunk = 1 << 14;
 
-  // The length of pending_'s start that ends on a whole UTF-8 character.
-  std::size_t WholeCharacters() const {
-    std::size_t end = pending_.size();
-    for (std::size_t back = 1; back <= 3 && back <= pending_.size(); ++back) {
-      const auto byte = static_cast<unsigned char>(pending_[pending_.size() - back]);
-      if ((byte & 0xC0) != 0x80) {  // a lead byte or ASCII: does its character fit?
-        const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        if (needed > back) {
-          end = pending_.size() - back;
-        }
-        break;
-      }
-    }
-    return end;
-  }
-
   bool Write() {
-    const std::size_t whole = WholeCharacters();
+    const std::size_t whole = WholeUtf8Prefix(pending_);
     if (whole == 0) {
       return true;
     }

@@ -24,17 +24,15 @@ struct ByteRange {
   std::uint64_t size = 0;
 };
 
-// The file's bytes, or nothing when it cannot be opened or read (a folder, no permission).
-// An empty file gives empty bytes. Never throws.
-std::optional<FileBytes> ReadFileBytes(const std::filesystem::path& path);
-
-// The parts of a file worth reading, judged from its bytes with only its start read (the rest
+// The parts of a file worth reading, judged from its bytes with what was read so far (the rest
 // zeros). Ranges may reach past the end; what lies there is not read.
 using NeededParts = std::function<std::vector<ByteRange>(std::string_view file)>;
 
 // The file's bytes at its full size with only its first headSize bytes and the parts needed
-// read, every other byte zero; memory is taken only for the pages read. Nothing when it cannot
-// be opened or read. A file that shrinks meanwhile leaves zeros where its bytes went.
+// read, every other byte zero; needed is asked again after each read until it asks for nothing
+// new (at most a few times). Memory is taken only for the pages read. Nothing when it cannot
+// be opened or read (a folder, no permission); an empty file gives empty bytes. A file that
+// shrinks meanwhile leaves zeros where its bytes went. Never throws.
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed);
 

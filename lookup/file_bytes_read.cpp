@@ -32,11 +32,6 @@ bool ReadRange(std::ifstream& in, char* block, std::uint64_t size, ByteRange ran
 
 }  // namespace
 
-std::optional<FileBytes> ReadFileBytes(const std::filesystem::path& path) {
-  return ReadFileParts(path, UINTMAX_MAX,
-                       [](std::string_view) { return std::vector<ByteRange>{}; });
-}
-
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed) {
   std::error_code error;
@@ -53,11 +48,26 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
     return std::nullopt;
   }
   const std::string_view bytes(block.get(), static_cast<std::size_t>(size));
-  if (headSize < size) {
+  // Each round may show where the next parts lie (a directory, then what it points at).
+  constexpr int kRounds = 4;
+  std::vector<ByteRange> read{{0, headSize}};
+  for (int round = 0; round < kRounds; ++round) {
+    bool more = false;
     for (const ByteRange& range : needed(bytes)) {
+      const bool done = std::any_of(read.begin(), read.end(), [&range](const ByteRange& r) {
+        return r.offset == range.offset && r.size == range.size;
+      });
+      if (done) {
+        continue;
+      }
       if (!ReadRange(in, block.get(), size, range)) {
         return std::nullopt;
       }
+      read.push_back(range);
+      more = true;
+    }
+    if (!more) {
+      break;
     }
   }
   return FileBytes{bytes, block};

@@ -74,8 +74,11 @@ FileMessageSource::FileMessageSource(const MessageFiles& files, std::uint16_t la
 const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) const {
   if (!candidate.opened) {
     candidate.opened = true;
-    // Only the headers and the resources: a system DLL is mostly code.
-    if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, ResourceParts)) {
+    // Only the headers and the tables asked for: a system DLL is mostly code and other languages.
+    const auto parts = [this](std::string_view bytes) {
+      return MessageTableParts(bytes, language_);
+    };
+    if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, parts)) {
       for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
         candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes)});
       }

@@ -273,13 +273,36 @@ std::optional<MessageTableResource> FindMessageTableResource(std::string_view fi
   return MessageTableResource{*table, entries->languages[*chosen]};
 }
 
-std::vector<ByteRange> ResourceParts(std::string_view file) {
+std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wanted) {
   const std::optional<ResourceRoot> root = FindResourceRoot(file);
   if (!root) {
     return {};
   }
-  return {ByteRange{static_cast<std::uint64_t>(root->resources.data() - file.data()),
-                    root->resources.size()}};
+  const auto offsetOf = [&file](std::string_view part) {
+    return static_cast<std::uint64_t>(part.data() - file.data());
+  };
+  const ByteRange whole{offsetOf(root->resources), root->resources.size()};
+  const ByteRange directories{whole.offset, std::min(kResourceDirectoriesHead, whole.size)};
+  const std::optional<std::uint16_t> namedCount = ReadU16(root->resources, 12);
+  const std::optional<std::uint16_t> idCount = ReadU16(root->resources, 14);
+  if (namedCount.value_or(0) == 0 && idCount.value_or(0) == 0) {
+    return {directories};  // not read yet (a real root holds at least one entry)
+  }
+  const std::optional<LanguageEntries> entries = MessageTableEntries(root->resources);
+  if (!entries || entries->languages.empty()) {
+    // No table among the directories read: they may reach past the part read.
+    return whole.size > directories.size ? std::vector<ByteRange>{directories, whole}
+                                         : std::vector<ByteRange>{directories};
+  }
+  std::vector<ByteRange> parts{directories};
+  for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
+    const std::optional<std::string_view> table = TableData(*root, entries->dataOffsets[chosen]);
+    if (!table || table->empty()) {
+      return {directories, whole};  // its data entry lies past the part read
+    }
+    parts.push_back({offsetOf(*table), table->size()});
+  }
+  return parts;
 }
 
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file) {

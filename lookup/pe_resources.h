@@ -47,14 +47,20 @@ std::optional<MessageTableResource> FindMessageTableResource(
 std::vector<MessageTableResource> FindMessageTables(std::string_view file,
                                                     std::uint16_t wanted = kUsEnglishLanguage);
 
-// Where a file's resources lie: from the resource directory to its section's end, judged from
-// the headers alone. Empty when the headers do not lead to resources.
-std::vector<ByteRange> ResourceParts(std::string_view file);
-
-// How much of a file's start to read before ResourceParts can judge it: far more than the
+// How much of a file's start to read before MessageTableParts can judge it: far more than the
 // headers of any real file take (a file whose section table lies beyond it counts as having no
 // resources).
 inline constexpr std::uint64_t kPeHeadSize = 64 * 1024;
+// How much of the resource section to read for its directories, which come first.
+inline constexpr std::uint64_t kResourceDirectoriesHead = 64 * 1024;
+
+// The parts of a file to read for its message tables in the order of LanguageOrder for wanted,
+// judged from what of it has been read (the rest zeros): with the headers alone, the start of
+// the resources, where the directories are; with those read, the tables themselves (a system
+// DLL holds some thirty languages of them), or all of the resources when the directories reach
+// past the part read. Empty when the headers lead to no resources.
+std::vector<ByteRange> MessageTableParts(std::string_view file,
+                                         std::uint16_t wanted = kUsEnglishLanguage);
 
 // Every language the file's message table is held in, in the directory's order.
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file);

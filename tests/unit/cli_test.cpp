@@ -16,6 +16,7 @@
 #include "cli/text_search.h"
 #include "cli/word_reading.h"
 #include "cli/word_splitter.h"
+#include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
@@ -439,6 +440,28 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+TEST(WholeUtf8Prefix, LeavesOutOnlyACharacterStillMissingBytes) {
+  struct Case {
+    const char* text;
+    std::size_t whole;
+  };
+  const Case cases[] = {
+      {"", 0},
+      {"abc", 3},
+      {"Acc\xC3\xA8s", 6},       // Accès: whole
+      {"Acc\xC3", 3},            // the lead of a 2-byte character alone
+      {"\xE2\x82\xAC", 3},       // €: whole
+      {"a\xE2\x82", 1},          // two bytes of three
+      {"a\xF0\x9F\x98", 1},      // three bytes of four
+      {"\xF0\x9F\x98\x80", 4},   // U+1F600: whole
+      {"a\x80\x80\x80\x80", 5},  // no lead within reach: nothing waits
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.whole, WholeUtf8Prefix(c.text));
+  }
 }
 
 TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {

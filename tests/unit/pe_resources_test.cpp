@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,24 +72,33 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
   }
 }
 
-TEST(PeResources, TheHeadersAndTheResourcesAreAllThatIsReadOfAFile) {
-  const std::string whole = ReadTestMessageFile("messages_pe32.dll");
-  const std::uint64_t head = 1024;  // the test DLL's headers (its first section starts there)
-  const std::optional<FileBytes> parts =
-      ReadFileParts(TestMessageFile("messages_pe32.dll"), head, ResourceParts);
-  ASSERT_TRUE(parts.has_value());
-  ASSERT_EQ(whole.size(), parts->bytes.size());
-  const std::vector<ByteRange> resources = ResourceParts(whole);
-  ASSERT_EQ(1u, resources.size());
-  for (std::size_t at = 0; at < whole.size(); ++at) {
-    const bool read = at < head || (at >= resources[0].offset &&
-                                    at - resources[0].offset < resources[0].size);
-    ASSERT_EQ(read ? whole[at] : '\0', parts->bytes[at]) << at;
+TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
+  const auto partsFor = [](std::uint16_t language) {
+    return [language](std::string_view bytes) { return MessageTableParts(bytes, language); };
+  };
+  // The test DLL's resources fit in the part read for the directories: it reads whole.
+  const std::string small = ReadTestMessageFile("messages_pe32plus.dll");
+  const std::optional<FileBytes> smallParts =
+      ReadFileParts(TestMessageFile("messages_pe32plus.dll"), 1024, partsFor(0x407));
+  ASSERT_TRUE(smallParts.has_value());
+  const std::vector<MessageTableResource> tables = FindMessageTables(smallParts->bytes, 0x407);
+  ASSERT_EQ(2u, tables.size()) << "German, then US English";
+  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied));
+  EXPECT_TRUE(MessageTableParts("MZ damaged").empty());
+
+  // Wine's kernelbase.dll holds some thirty languages in 1.8 MB of resources.
+  const std::string kernelbase = "/usr/lib/i386-linux-gnu/wine/i386-windows/kernelbase.dll";
+  const std::optional<FileBytes> german = ReadFileParts(kernelbase, kPeHeadSize, partsFor(0x407));
+  if (!german) {
+    GTEST_SKIP() << kernelbase << " is missing";
   }
-  const std::optional<MessageTableResource> table = FindMessageTableResource(parts->bytes);
-  ASSERT_TRUE(table.has_value());
-  EXPECT_EQ(kAccessDeniedText, FindMessage(table->bytes, kAccessDenied));
-  EXPECT_TRUE(ResourceParts("MZ damaged").empty());
+  const std::size_t read = static_cast<std::size_t>(
+      std::count_if(german->bytes.begin(), german->bytes.end(), [](char c) { return c != 0; }));
+  EXPECT_LT(read, german->bytes.size() / 10);
+  const std::vector<MessageTableResource> germanTables = FindMessageTables(german->bytes, 0x407);
+  ASSERT_FALSE(germanTables.empty());
+  EXPECT_EQ(0x0007, germanTables[0].language) << "Wine's German is the neutral form";
+  EXPECT_EQ("Zugriff verweigert.", FindMessage(germanTables[0].bytes, kAccessDenied));
 }
 
 TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
