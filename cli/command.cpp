@@ -184,7 +184,7 @@ std::string OneLine(std::string_view message) {
 
 class QueryRun {
  public:
-  QueryRun(const Options& options, MessageSource& messages, const DefineRows& defines, bool color,
+  QueryRun(const Options& options, MessageSource& messages, DefineRows& defines, bool color,
            std::ostream& out, std::ostream& err)
       : options_(options),
         messages_(messages),
@@ -194,6 +194,11 @@ class QueryRun {
         err_(err) {}
 
   void Ask(const std::string& query) {
+    // A long run of queries (a list fed on standard input) pays for reading the tables' values
+    // and names once; then a code or name that no table holds costs no statement.
+    if (++asked_ == kQueriesBeforeIndex) {
+      defines_.IndexValues();
+    }
     const QueryReadings readings = ReadQuery(query);
     if (readings.readings.empty()) {
       status_ = 2;
@@ -239,14 +244,17 @@ class QueryRun {
   int Status() const { return status_; }
 
  private:
+  static constexpr std::uint64_t kQueriesBeforeIndex = 64;
+
   const Options& options_;
   MessageSource& messages_;
-  const DefineRows& defines_;
+  DefineRows& defines_;
   const bool color_;
   std::ostream& out_;
   std::ostream& err_;
   std::string buffer_;
   int status_ = 0;
+  std::uint64_t asked_ = 0;
 };
 
 // Queries from standard input, one per line. Blank lines are no queries; a line's surrounding
@@ -283,8 +291,8 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
   return run.Status();
 }
 
-int RunQueries(const Options& options, MessageSource& messages, const DefineRows& defines,
-               bool color, const CommandPlatform& platform, ByteSource& input, std::ostream& out,
+int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines, bool color,
+               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
                std::ostream& err) {
   QueryRun run(options, messages, defines, color, out, err);
   if (!options.queries.empty()) {

@@ -1,5 +1,7 @@
 #include "cli/report.h"
 
+#include "cli/json_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -107,81 +109,100 @@ void AppendJsonLine(std::string& out, const Json& object) {
   out += '\n';
 }
 
-Json NamesJson(const std::vector<NamedDefine>& defines) {
-  Json names = Json::array();
-  for (const NamedDefine& define : defines) names.push_back(define.name);
-  return names;
+void AppendNames(std::string& out, const std::vector<NamedDefine>& defines) {
+  out += '[';
+  for (std::size_t i = 0; i < defines.size(); ++i) {
+    out += i == 0 ? "" : ",";
+    AppendJsonString(out, defines[i].name);
+  }
+  out += ']';
 }
 
-Json HeadersJson(const std::vector<NamedDefine>& defines) {
-  Json headers = Json::array();
-  for (const NamedDefine& define : defines) headers.push_back(define.header);
-  return headers;
+void AppendHeaders(std::string& out, const std::vector<NamedDefine>& defines) {
+  out += '[';
+  for (std::size_t i = 0; i < defines.size(); ++i) {
+    out += i == 0 ? "" : ",";
+    AppendJsonString(out, defines[i].header);
+  }
+  out += ']';
 }
 
-Json DescriptionJson(const std::optional<std::string>& description) {
-  return description ? Json(*description) : Json(nullptr);
+void AddDescription(JsonMembers& members, const std::optional<std::string>& description) {
+  if (description) {
+    members.String("description", *description);
+  } else {
+    members.Null("description");
+  }
 }
 
-Json WrappedJson(const CodeAnswer& code) {
-  Json object;
-  object["type"] = ErrorTypeName(code.type);
-  object["value"] = code.value;
-  object["hex"] = HexText(code.value);
-  object["names"] = NamesJson(code.names);
-  object["headers"] = HeadersJson(code.names);
-  object["description"] = DescriptionJson(code.description);
-  return object;
+void AppendWrapped(std::string& out, const CodeAnswer& code) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("type", ErrorTypeName(code.type))
+      .Number("value", code.value)
+      .String("hex", HexText(code.value));
+  AppendNames(members.Key("names"), code.names);
+  AppendHeaders(members.Key("headers"), code.names);
+  AddDescription(members, code.description);
+  out += '}';
 }
 
-Json RelatedJson(const RelatedAnswer& relative) {
-  Json object;
-  object["relation"] = RelationName(relative.relation);
-  object["type"] = ErrorTypeName(relative.code.type);
-  object["value"] = relative.code.value;
-  object["hex"] = HexText(relative.code.value);
-  object["names"] = NamesJson(relative.code.names);
-  object["description"] = DescriptionJson(relative.code.description);
-  return object;
+void AppendRelated(std::string& out, const RelatedAnswer& relative) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("relation", RelationName(relative.relation))
+      .String("type", ErrorTypeName(relative.code.type))
+      .Number("value", relative.code.value)
+      .String("hex", HexText(relative.code.value));
+  AppendNames(members.Key("names"), relative.code.names);
+  AddDescription(members, relative.code.description);
+  out += '}';
 }
 
-Json MatchJson(const KindAnswer& match) {
-  Json object;
-  object["type"] = ErrorTypeName(match.type);
-  object["value"] = match.value;
-  object["hex"] = HexText(match.value);
-  object["code"] = match.code;
-  object["status"] = match.status;
-  object["facility"] = match.facility;
-  object["names"] = NamesJson(match.names);
-  object["headers"] = HeadersJson(match.names);
-  object["description"] = DescriptionJson(match.description);
+void AppendMatch(std::string& out, const KindAnswer& match) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("type", ErrorTypeName(match.type))
+      .Number("value", match.value)
+      .String("hex", HexText(match.value))
+      .String("code", match.code)
+      .String("status", match.status)
+      .String("facility", match.facility);
+  AppendNames(members.Key("names"), match.names);
+  AppendHeaders(members.Key("headers"), match.names);
+  AddDescription(members, match.description);
   if (match.wraps) {
-    object["wraps"] = WrappedJson(*match.wraps);
+    AppendWrapped(members.Key("wraps"), *match.wraps);
   }
   if (!match.related.empty()) {
-    Json related = Json::array();
-    for (const RelatedAnswer& relative : match.related) related.push_back(RelatedJson(relative));
-    object["related"] = std::move(related);
+    std::string& related = members.Key("related");
+    related += '[';
+    for (std::size_t i = 0; i < match.related.size(); ++i) {
+      related += i == 0 ? "" : ",";
+      AppendRelated(related, match.related[i]);
+    }
+    related += ']';
   }
-  return object;
+  out += '}';
 }
 
-// The reading and the matches, after whatever keys object already has.
-void AddAnswer(Json& object, const ReadingAnswer& answer) {
-  object["reading"] = ReadingName(answer.reading.kind);
+// The reading and the matches, after whatever members are already there.
+void AddAnswer(JsonMembers& members, const ReadingAnswer& answer) {
+  members.String("reading", ReadingName(answer.reading.kind));
   if (answer.reading.kind == ReadingKind::Name) {
-    object["name"] = answer.reading.name;
+    members.String("name", answer.reading.name);
   } else {
-    object["value"] = answer.reading.value;
-    object["hex"] = HexText(answer.reading.value);
-    object["signed"] = static_cast<std::int32_t>(answer.reading.value);
+    members.Number("value", answer.reading.value)
+        .String("hex", HexText(answer.reading.value))
+        .Number("signed", static_cast<std::int32_t>(answer.reading.value));
   }
-  Json matches = Json::array();
-  for (const KindAnswer& match : answer.matches) {
-    matches.push_back(MatchJson(match));
+  std::string& matches = members.Key("matches");
+  matches += '[';
+  for (std::size_t i = 0; i < answer.matches.size(); ++i) {
+    matches += i == 0 ? "" : ",";
+    AppendMatch(matches, answer.matches[i]);
   }
-  object["matches"] = std::move(matches);
+  matches += ']';
 }
 
 }  // namespace
@@ -281,17 +302,18 @@ std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
 }
 
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
-  Json object;
-  object["query"] = query;
-  AddAnswer(object, answer);
-  AppendJsonLine(out, object);
+  out += '{';
+  JsonMembers members(out);
+  members.String("query", query);
+  AddAnswer(members, answer);
+  out += "}\n";
 }
 
 std::string JsonAnswerMembers(const ReadingAnswer& answer) {
-  Json object = Json::object();
-  AddAnswer(object, answer);
-  const std::string text = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  return text.substr(1, text.size() - 2);
+  std::string text;
+  JsonMembers members(text);
+  AddAnswer(members, answer);
+  return text;
 }
 
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message) {

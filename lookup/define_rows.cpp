@@ -201,6 +201,15 @@ bool DefineRows::IsUsable() const {
 }
 
 std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
+  if (indexed_) {
+    // Names compare without regard to case, as the column's collation does.
+    std::string upper(name);
+    ToUpperAscii(upper);
+    const std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
+    if (!std::binary_search(names.begin(), names.end(), upper)) {
+      return std::nullopt;
+    }
+  }
   sqlite3_stmt* statement = Statement(type, kByName);
   if (statement == nullptr) {
     return std::nullopt;
@@ -221,6 +230,14 @@ void DefineRows::IndexValues() {
       values.push_back(static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)));
     }
     std::sort(values.begin(), values.end());
+    std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
+    names.clear();
+    statement = Statement(type, kNames);
+    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+      names.push_back(Text(statement, 0));
+      ToUpperAscii(names.back());
+    }
+    std::sort(names.begin(), names.end());
   }
   indexed_ = true;
 }

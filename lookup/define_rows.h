@@ -57,8 +57,9 @@ class DefineRows final : public DefineSource {
   std::vector<DefineRow> SearchNames(std::string_view part) const;
   // Every name of every table, as the tables hold them.
   std::vector<std::string> AllNames() const;
-  // Reads every table's values into memory once, so that asking for a value no table holds
-  // costs no statement: worth it for a run of very many lookups, not for a few.
+  // Reads every table's values and names into memory once, so that asking for a value or a
+  // name no table holds costs no statement: worth it for a run of very many lookups, not for
+  // a few.
   void IndexValues();
   // The codes type's table holds (rows without one are no definition); nothing when the
   // table cannot be read.
@@ -89,6 +90,7 @@ class DefineRows final : public DefineSource {
   mutable std::array<SqliteStatement, kOtherQueryCount> otherStatements_;
   bool indexed_ = false;
   std::array<std::vector<std::uint32_t>, 4> values_;  // sorted, once indexed
+  std::array<std::vector<std::string>, 4> names_;     // in upper case, sorted, once indexed
 };
 
 // The database file to open: the current directory's defines.db3 when it exists, otherwise

@@ -276,7 +276,9 @@ std::optional<MessageTableResource> FindMessageTableResource(std::string_view fi
 std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wanted) {
   const std::optional<ResourceRoot> root = FindResourceRoot(file);
   if (!root) {
-    return {};
+    // Headers that reach past the first part read (a long DOS stub) get one more look.
+    return file.size() > kPeHeadSize ? std::vector<ByteRange>{{0, kPeHeadLimit}}
+                                     : std::vector<ByteRange>{};
   }
   const auto offsetOf = [&file](std::string_view part) {
     return static_cast<std::uint64_t>(part.data() - file.data());

@@ -47,10 +47,12 @@ std::optional<MessageTableResource> FindMessageTableResource(
 std::vector<MessageTableResource> FindMessageTables(std::string_view file,
                                                     std::uint16_t wanted = kUsEnglishLanguage);
 
-// How much of a file's start to read before MessageTableParts can judge it: far more than the
-// headers of any real file take (a file whose section table lies beyond it counts as having no
-// resources).
-inline constexpr std::uint64_t kPeHeadSize = 64 * 1024;
+// How much of a file's start to read before MessageTableParts can judge it: the headers of
+// real files take well under it. Where they do not, MessageTableParts asks for kPeHeadLimit,
+// far more than any real file takes (a file whose section table lies beyond that counts as
+// having no resources).
+inline constexpr std::uint64_t kPeHeadSize = 4 * 1024;
+inline constexpr std::uint64_t kPeHeadLimit = 64 * 1024;
 // How much of the resource section to read for its directories, which come first.
 inline constexpr std::uint64_t kResourceDirectoriesHead = 64 * 1024;
 
