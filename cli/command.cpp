@@ -342,10 +342,19 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
                std::ostream& out, std::ostream& err) {
   const std::filesystem::path databasePath =
       ChooseCommandDatabase(options.database, platform.programPath);
-  // Checked before it is opened: a file that is no definitions database is named with the
+  // Checked before it is asked: a file that is no definitions database is named with the
   // reason, and a view with endless rows is never asked.
-  const std::optional<std::string> problem =
+  std::optional<std::string> problem =
       databasePath.empty() ? std::nullopt : DefineFileProblem(databasePath);
+  auto opened =
+      std::make_unique<DefineRows>(problem ? std::string() : DefineFileOpenName(databasePath));
+  if (!problem && !databasePath.empty()) {
+    problem = opened->SchemaProblem();
+    if (problem) {
+      opened = std::make_unique<DefineRows>(std::string());
+    }
+  }
+  DefineRows& defines = *opened;
   if (problem && options.database) {
     err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
         << '\n';
@@ -357,7 +366,6 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
     err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
         << "; descriptions only, no names\n";
   }
-  DefineRows defines(problem ? std::string() : DefineFileOpenName(databasePath));
   const bool color =
       !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
   if (options.search) {

@@ -79,7 +79,12 @@ std::string UriPath(std::string text) {
   return text.size() > 1 && text[1] == ':' ? "///" + uri : uri;
 }
 
-std::optional<std::string> SchemaProblem(sqlite3* connection) {
+}  // namespace
+
+std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
+  if (connection == nullptr) {
+    return "cannot be opened";
+  }
   const SqliteStatement kinds =
       PrepareStatement(connection, "SELECT type FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE");
   if (kinds == nullptr) {
@@ -112,8 +117,6 @@ std::optional<std::string> SchemaProblem(sqlite3* connection) {
   return std::nullopt;
 }
 
-}  // namespace
-
 std::optional<std::string> DefineFileProblem(const std::filesystem::path& path) {
   std::array<char, kHeaderSize> header{};
   if (auto problem = ReadHeader(path, header)) {
@@ -130,14 +133,7 @@ std::optional<std::string> DefineFileProblem(const std::filesystem::path& path) 
              " (a checkpoint writes them into the database)";
     }
   }
-  sqlite3* raw = nullptr;
-  const int opened = sqlite3_open_v2(DefineFileOpenName(path).c_str(), &raw,
-                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-  const SqliteConnection connection(raw);
-  if (opened != SQLITE_OK) {
-    return sqlite3_errmsg(connection.get());
-  }
-  return SchemaProblem(connection.get());
+  return std::nullopt;
 }
 
 std::string DefineFileOpenName(const std::filesystem::path& path) {

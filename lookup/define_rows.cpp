@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/define_schema.h"
+#include "lookup/define_file_check.h"
 #include "query/text_routines.h"
 
 namespace quillon {
@@ -193,6 +194,10 @@ std::optional<std::string> DefineRows::FacilityName(ErrorType kind, std::uint32_
     return std::nullopt;
   }
   return Text(statement, 0);
+}
+
+std::optional<std::string> DefineRows::SchemaProblem() const {
+  return DefineSchemaProblem(connection_.get());
 }
 
 bool DefineRows::IsUsable() const {

@@ -42,6 +42,9 @@ class DefineRows final : public DefineSource {
   // find nothing.
   explicit DefineRows(const std::string& path);
   bool IsOpen() const { return connection_ != nullptr; }
+  // Why the open file cannot serve as the definitions database (DefineSchemaProblem); nothing
+  // when it can. Reads the schema only.
+  std::optional<std::string> SchemaProblem() const;
   // True when the file is a definitions database: its tables can be asked. Reads the schema
   // only, not the rows.
   bool IsUsable() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -43,9 +44,52 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
                     [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-void AddIfFound(FileList& list, const fs::path& folder, std::string_view name) {
+// The names of a folder's entries, each folder listed at most once however many names are
+// looked for in it: a module missing from Wine's folder of some 750 DLLs would cost a listing
+// each time.
+class FolderListings {
+ public:
+  const std::vector<std::string>& Of(const fs::path& folder) {
+    const auto [entry, added] = listed_.try_emplace(folder);
+    if (added) {
+      std::error_code error;
+      fs::directory_iterator item(folder, error);
+      for (; !error && item != fs::directory_iterator(); item.increment(error)) {
+        entry->second.push_back(item->path().filename().string());
+      }
+    }
+    return entry->second;
+  }
+
+ private:
+  std::map<fs::path, std::vector<std::string>> listed_;
+};
+
+std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name,
+                                   FolderListings& listings) {
+  // The spellings seen in practice (Windows' own, Wine's lower case) cost one look each; only
+  // a name spelt otherwise costs a listing of the folder (System32 holds thousands).
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
   std::error_code error;
-  if (std::optional<fs::path> file = FindNoCase(folder, name);
+  for (const std::string_view spelling : {name, std::string_view(lower)}) {
+    fs::path candidate = folder / fs::path(std::string(spelling));
+    if (fs::exists(candidate, error)) {
+      return candidate;
+    }
+  }
+  for (const std::string& entry : listings.Of(folder)) {
+    if (EqualNoCase(entry, name)) {
+      return folder / entry;
+    }
+  }
+  return std::nullopt;
+}
+
+void AddIfFound(FileList& list, const fs::path& folder, std::string_view name,
+                FolderListings& listings) {
+  std::error_code error;
+  if (std::optional<fs::path> file = FindNoCase(folder, name, listings);
       file && fs::is_regular_file(*file, error)) {
     list.push_back(std::move(*file));
   }
@@ -59,29 +103,14 @@ bool IsFolder(const std::optional<fs::path>& path) {
 }  // namespace
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
-  // The spellings seen in practice (Windows' own, Wine's lower case) cost one look each; only
-  // a name spelt otherwise costs a listing of the folder (System32 holds thousands).
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
-  std::error_code error;
-  for (const std::string_view spelling : {name, std::string_view(lower)}) {
-    fs::path candidate = folder / fs::path(std::string(spelling));
-    if (fs::exists(candidate, error)) {
-      return candidate;
-    }
-  }
-  fs::directory_iterator entry(folder, error);
-  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
-    if (EqualNoCase(entry->path().filename().string(), name)) {
-      return entry->path();
-    }
-  }
-  return std::nullopt;
+  FolderListings listings;
+  return FindNoCase(folder, name, listings);
 }
 
 MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view language) {
   MessageFiles files;
-  std::optional<fs::path> system = FindNoCase(windowsDir, kSystemFolder);
+  FolderListings listings;
+  std::optional<fs::path> system = FindNoCase(windowsDir, kSystemFolder, listings);
   if (!IsFolder(system)) {
     return files;
   }
@@ -89,7 +118,7 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
   // the other, and the module itself comes last.
   std::vector<fs::path> languageFolders;
   for (const std::string_view name : {language, kDefaultMessageLanguage}) {
-    std::optional<fs::path> folder = FindNoCase(*system, name);
+    std::optional<fs::path> folder = FindNoCase(*system, name, listings);
     if (IsFolder(folder) && std::find(languageFolders.begin(), languageFolders.end(), *folder) ==
                                 languageFolders.end()) {
       languageFolders.push_back(std::move(*folder));
@@ -97,9 +126,9 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
   }
   const auto addModule = [&](FileList& list, std::string_view module) {
     for (const fs::path& folder : languageFolders) {
-      AddIfFound(list, folder, std::string(module) + std::string(kLanguageFileSuffix));
+      AddIfFound(list, folder, std::string(module) + std::string(kLanguageFileSuffix), listings);
     }
-    AddIfFound(list, *system, module);
+    AddIfFound(list, *system, module, listings);
   };
   for (const SourceModules& source : kSourceModules) {
     for (const std::string_view module : source.modules) {
@@ -113,17 +142,18 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
 }
 
 std::optional<MessageFiles> LocateWineFiles(std::span<const fs::path> dllFolders) {
+  FolderListings listings;
   // The folders hold the same texts (i386 and x86_64 builds): one is enough, and a code that
   // no table has is then looked for in one set of files, not two.
   for (const fs::path& folder : dllFolders) {
     MessageFiles files;
     for (const SourceModules& source : kSourceModules) {
       for (const std::string_view module : source.modules) {
-        AddIfFound(files.*source.list, folder, module);
+        AddIfFound(files.*source.list, folder, module, listings);
       }
     }
     for (const FamilyModule& family : FamilyModules()) {
-      AddIfFound(files.families.emplace_back(), folder, family.file);
+      AddIfFound(files.families.emplace_back(), folder, family.file, listings);
     }
     if (!HasNoFiles(files)) {
       return files;

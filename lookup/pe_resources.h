@@ -54,7 +54,7 @@ std::vector<MessageTableResource> FindMessageTables(std::string_view file,
 inline constexpr std::uint64_t kPeHeadSize = 4 * 1024;
 inline constexpr std::uint64_t kPeHeadLimit = 64 * 1024;
 // How much of the resource section to read for its directories, which come first.
-inline constexpr std::uint64_t kResourceDirectoriesHead = 64 * 1024;
+inline constexpr std::uint64_t kResourceDirectoriesHead = 8 * 1024;
 
 // The parts of a file to read for its message tables in the order of LanguageOrder for wanted,
 // judged from what of it has been read (the rest zeros): with the headers alone, the start of
