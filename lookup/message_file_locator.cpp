@@ -49,9 +49,11 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // each time.
 class FolderListings {
  public:
+  // listing false: names are looked for by their usual spellings only.
+  explicit FolderListings(bool listing = true) : listing_(listing) {}
   const std::vector<std::string>& Of(const fs::path& folder) {
     const auto [entry, added] = listed_.try_emplace(folder);
-    if (added) {
+    if (added && listing_) {
       std::error_code error;
       fs::directory_iterator item(folder, error);
       for (; !error && item != fs::directory_iterator(); item.increment(error)) {
@@ -62,17 +64,22 @@ class FolderListings {
   }
 
  private:
+  bool listing_;
   std::map<fs::path, std::vector<std::string>> listed_;
 };
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name,
                                    FolderListings& listings) {
-  // The spellings seen in practice (Windows' own, Wine's lower case) cost one look each; only
-  // a name spelt otherwise costs a listing of the folder (System32 holds thousands).
+  // The spellings seen in practice (Windows' own, lower and upper case) cost one look each;
+  // only a name spelt otherwise costs a listing of the folder (System32 holds thousands).
   std::string lower(name);
   std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
+  std::string upper(name);
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
   std::error_code error;
-  for (const std::string_view spelling : {name, std::string_view(lower)}) {
+  for (const std::string_view spelling : {name, std::string_view(lower), std::string_view(upper)}) {
     fs::path candidate = folder / fs::path(std::string(spelling));
     if (fs::exists(candidate, error)) {
       return candidate;
@@ -142,7 +149,9 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
 }
 
 std::optional<MessageFiles> LocateWineFiles(std::span<const fs::path> dllFolders) {
-  FolderListings listings;
+  // Wine installs its DLLs under lower-case names: a module missing under its usual spellings
+  // is missing, and its folder of some 750 files is not listed to make sure.
+  FolderListings listings(false);
   // The folders hold the same texts (i386 and x86_64 builds): one is enough, and a code that
   // no table has is then looked for in one set of files, not two.
   for (const fs::path& folder : dllFolders) {
