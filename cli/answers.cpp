@@ -23,20 +23,17 @@ std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
   if (type == ErrorType::Hresult && value <= kLargestWin32Code) {
     return std::nullopt;
   }
-  LookupOutcome shown = Lookup(type, value, LookupMode::Show, messages);
-  if (!shown.description || TrimTrailingSpace(*shown.description).empty()) {
+  std::string text(TrimTrailingSpace(
+      Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string())));
+  if (text.empty()) {
     // Another family's module, or the user's own, where the kind's own table has none.
-    shown.description = messages.FurtherMessage(type, PlanLookup(type, value).code);
+    const std::uint32_t code = PlanLookup(type, value).code;  // Win32's reduced code
+    text = TrimTrailingSpace(messages.FurtherMessage(type, code).value_or(std::string()));
   }
-  if (!shown.description) {
-    return std::nullopt;
-  }
-  std::string& text = *shown.description;
-  text.resize(TrimTrailingSpace(text).size());
   if (text.empty()) {
     return std::nullopt;
   }
-  return std::move(text);
+  return text;
 }
 
 CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages,

@@ -119,7 +119,7 @@ QueryReadings ReadQuery(std::string_view query) {
   const QueryVerdict verdict = ClassifyQuery(text);
   switch (verdict.kind) {
     case QueryVerdict::Kind::Number:
-      // Only texts the rules above take are numbers; kept for safety.
+      // Not reached: every text the window's rules take as a number is read above.
       return Accepted({{ReadingKind::Decimal, verdict.number, {}}});
     case QueryVerdict::Kind::DefineName:
       return Accepted({{ReadingKind::Name, 0, verdict.defineName}});

@@ -56,6 +56,14 @@ std::string ReadingLine(std::string_view query, const Reading& reading) {
   return line;
 }
 
+// text with its line breaks made blanks, for a description shown on one line.
+std::string OnOneLine(std::string_view text) {
+  std::string line(text);
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  return line;
+}
+
 // A code of another kind on one line: kind, value, first name and how many others, and its
 // description, e.g. "Win32 998 ERROR_NOACCESS: Invalid access to memory location."
 std::string CodeLine(const CodeAnswer& code, std::string_view note = {}) {
@@ -72,10 +80,7 @@ std::string CodeLine(const CodeAnswer& code, std::string_view note = {}) {
     line += " (" + std::string(note) + ")";
   }
   if (code.description) {
-    line += ": ";
-    for (const char c : *code.description) {
-      line += (c == '\n' || c == '\r') ? ' ' : c;
-    }
+    line += ": " + OnOneLine(*code.description);
   }
   return line;
 }
@@ -109,20 +114,13 @@ void AppendJsonLine(std::string& out, const Json& object) {
   out += '\n';
 }
 
-void AppendNames(std::string& out, const std::vector<NamedDefine>& defines) {
+// One field of every define as a JSON array: their names, or their headers.
+void AppendDefineList(std::string& out, const std::vector<NamedDefine>& defines,
+                      std::string NamedDefine::*field) {
   out += '[';
   for (std::size_t i = 0; i < defines.size(); ++i) {
     out += i == 0 ? "" : ",";
-    AppendJsonString(out, defines[i].name);
-  }
-  out += ']';
-}
-
-void AppendHeaders(std::string& out, const std::vector<NamedDefine>& defines) {
-  out += '[';
-  for (std::size_t i = 0; i < defines.size(); ++i) {
-    out += i == 0 ? "" : ",";
-    AppendJsonString(out, defines[i].header);
+    AppendJsonString(out, defines[i].*field);
   }
   out += ']';
 }
@@ -141,8 +139,8 @@ void AppendWrapped(std::string& out, const CodeAnswer& code) {
   members.String("type", ErrorTypeName(code.type))
       .Number("value", code.value)
       .String("hex", HexText(code.value));
-  AppendNames(members.Key("names"), code.names);
-  AppendHeaders(members.Key("headers"), code.names);
+  AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
+  AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
   AddDescription(members, code.description);
   out += '}';
 }
@@ -154,7 +152,7 @@ void AppendRelated(std::string& out, const RelatedAnswer& relative) {
       .String("type", ErrorTypeName(relative.code.type))
       .Number("value", relative.code.value)
       .String("hex", HexText(relative.code.value));
-  AppendNames(members.Key("names"), relative.code.names);
+  AppendDefineList(members.Key("names"), relative.code.names, &NamedDefine::name);
   AddDescription(members, relative.code.description);
   out += '}';
 }
@@ -168,8 +166,8 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
       .String("code", match.code)
       .String("status", match.status)
       .String("facility", match.facility);
-  AppendNames(members.Key("names"), match.names);
-  AppendHeaders(members.Key("headers"), match.names);
+  AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
+  AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
   AddDescription(members, match.description);
   if (match.wraps) {
     AppendWrapped(members.Key("wraps"), *match.wraps);
@@ -280,7 +278,9 @@ std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
       line += " +" + std::to_string(match.names.size() - 1);
     }
     if (match.names.empty() && match.wraps && !match.wraps->names.empty()) {
-      line += " (wraps " + match.wraps->names.front().name + ")";
+      line += " (wraps ";
+      AppendTerminalText(line, match.wraps->names.front().name);
+      line += ')';
     }
     // A description of the code itself comes before any wrapped code's or relative's.
     const DescriptionOf first = FirstDescription(match);
@@ -291,12 +291,11 @@ std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
   if (description.text != nullptr) {
     line += ": ";
     if (!description.owner.empty()) {
-      line += "(" + description.owner + ") ";
+      line += '(';
+      AppendTerminalText(line, description.owner);
+      line += ") ";
     }
-    std::string oneLine = *description.text;
-    std::replace_if(
-        oneLine.begin(), oneLine.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    AppendTerminalText(line, oneLine);
+    AppendTerminalText(line, OnOneLine(*description.text));
   }
   return line;
 }
