@@ -344,10 +344,10 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
       ChooseCommandDatabase(options.database, platform.programPath);
   // Checked before it is asked: a file that is no definitions database is named with the
   // reason, and a view with endless rows is never asked.
-  std::optional<std::string> problem =
-      databasePath.empty() ? std::nullopt : DefineFileProblem(databasePath);
-  auto opened =
-      std::make_unique<DefineRows>(problem ? std::string() : DefineFileOpenName(databasePath));
+  const DefineFileOpening file =
+      databasePath.empty() ? DefineFileOpening{} : CheckDefineFile(databasePath);
+  std::optional<std::string> problem = file.problem;
+  auto opened = std::make_unique<DefineRows>(file.openName);
   if (!problem && !databasePath.empty()) {
     problem = opened->SchemaProblem();
     if (problem) {

@@ -117,31 +117,25 @@ std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
   return std::nullopt;
 }
 
-std::optional<std::string> DefineFileProblem(const std::filesystem::path& path) {
+DefineFileOpening CheckDefineFile(const std::filesystem::path& path) {
   std::array<char, kHeaderSize> header{};
   if (auto problem = ReadHeader(path, header)) {
-    return problem;
+    return {std::move(problem), {}};
   }
-  if (IsWal(header)) {
-    // Opened as immutable, the database would be read without what its -wal file holds.
-    std::filesystem::path wal = path;
-    wal += "-wal";
-    std::error_code ignored;
-    const auto walSize = std::filesystem::file_size(wal, ignored);
-    if (!ignored && walSize > 0) {
-      return "in WAL mode, with changes still in " + wal.string() +
-             " (a checkpoint writes them into the database)";
-    }
+  if (!IsWal(header)) {
+    return {std::nullopt, Utf8(path)};
   }
-  return std::nullopt;
-}
-
-std::string DefineFileOpenName(const std::filesystem::path& path) {
-  std::array<char, kHeaderSize> header{};
-  if (ReadHeader(path, header) || !IsWal(header)) {
-    return Utf8(path);
+  // Opened as immutable, the database would be read without what its -wal file holds.
+  std::filesystem::path wal = path;
+  wal += "-wal";
+  std::error_code ignored;
+  const auto walSize = std::filesystem::file_size(wal, ignored);
+  if (!ignored && walSize > 0) {
+    return {"in WAL mode, with changes still in " + wal.string() +
+                " (a checkpoint writes them into the database)",
+            {}};
   }
-  return "file:" + UriPath(Utf8(path)) + "?immutable=1";
+  return {std::nullopt, "file:" + UriPath(Utf8(path)) + "?immutable=1"};
 }
 
 }  // namespace quillon
