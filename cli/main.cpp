@@ -11,6 +11,7 @@
 #include "cli/file_output.h"
 #include "cli/options.h"
 #include "cli/platform.h"
+#include "cli/terminal_text.h"
 #include "lookup/define_rows.h"
 
 namespace {
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
       std::cerr << "quillon-cli: cannot write standard output: " << outputBuffer.Error().message()
                 << '\n';
     } else {
-      std::cerr << "quillon-cli: " << error.what() << '\n';
+      // A file system error quotes the path it was given.
+      std::cerr << "quillon-cli: " << quillon::TerminalText(error.what()) << '\n';
     }
     return 2;
   }

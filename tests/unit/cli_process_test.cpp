@@ -327,9 +327,10 @@ TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
   const fs::path copy = dir_ / "damaged.db3";
   for (const std::size_t to : {std::size_t{1200000}, std::size_t{0}}) {
     DamageDatabase(copy, 400000, to);
-    for (const char* args : {"E_FAIL", "--search E_FAIL", "--json 0xC0000005"}) {
+    for (const char* args : {"E_FAIL", "--search E_FAIL", "--json 0xC0000005", "--scan"}) {
       SCOPED_TRACE(std::string(args) + (to == 0 ? " cut" : " zeroed"));
-      const Outcome outcome = Execute("--no-messages --db '" + copy.string() + "' " + args);
+      const Outcome outcome =
+          Execute("--no-messages --db '" + copy.string() + "' " + args, "hr=0x80004005\n");
       EXPECT_EQ(2, outcome.status);
       EXPECT_EQ("", outcome.out);
       // Refused at the schema's check when the damage reaches it, else when a query meets it.
