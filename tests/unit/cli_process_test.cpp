@@ -1,6 +1,7 @@
 // quillon-cli run as a process, as a user or a script runs it.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
@@ -341,6 +342,28 @@ TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
       EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
   }
+}
+
+TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {
+  // 40,000 more names than the database holds: a sort of them outgrows SQLite's sorter
+  // memory (about 2 MB), and used to go to a temporary file that nothing bounded.
+  const fs::path copy = dir_ / "large.db3";
+  fs::copy_file(QUILLON_DEFINES_DB, copy);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.c_str(), &db));
+  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
+                                    "c LIMIT 40000) INSERT INTO Win32 (ErrNum, Define, Header) "
+                                    "SELECT x, printf('ZZ_%040d', x), 'z.h' FROM c",
+                                    nullptr, nullptr, nullptr));
+  sqlite3_close(db);
+  // Files may not grow past 256 KiB; standard output is no file.
+  const std::string command = "ulimit -f 256; exec '" + std::string(QUILLON_CLI) +
+                              "' --no-messages --db '" + copy.string() +
+                              "' --search ZZ_ >/dev/null 2>'" + (dir_ / "err").string() + "'";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << (raw & 0x7F);
+  EXPECT_EQ(0, WEXITSTATUS(raw)) << ReadFile(dir_ / "err");
 }
 
 TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
