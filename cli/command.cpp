@@ -160,17 +160,11 @@ int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, Wri
   return rows.empty() ? 1 : 0;
 }
 
-// The line that says the database failed while it was read: damaged, cut or unreadable.
-std::string DatabaseFailureText(const std::string& databaseName, const DefineRows& defines) {
-  return "quillon-cli: cannot read the database " + databaseName + ": " +
-         TerminalText(defines.Failure().value_or(std::string())) + '\n';
-}
-
 int RunSearch(const Options& options, const DefineRows& defines, const std::string& databaseName,
               bool color, std::ostream& out, std::ostream& err) {
   const std::vector<DefineRow> found = defines.SearchNames(*options.search);
   if (defines.Failure()) {
-    err << DatabaseFailureText(databaseName, defines);
+    err << DatabaseFailureLine(databaseName, defines);
     return 2;
   }
   return WriteFound(
@@ -190,7 +184,7 @@ int RunSearchText(const Options& options, FileMessageSource* messages, const Def
   }
   const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
   if (defines.Failure()) {
-    err << DatabaseFailureText(databaseName, defines);
+    err << DatabaseFailureLine(databaseName, defines);
     return 2;
   }
   return WriteFound(options.json, found, WriteJsonDescriptions, WriteTextDescriptions, out);
@@ -245,7 +239,7 @@ class QueryRun {
     // found: none is written, and no query after it is asked.
     if (defines_.Failure()) {
       WriteOut();
-      err_ << DatabaseFailureText(databaseName_, defines_);
+      err_ << DatabaseFailureLine(databaseName_, defines_);
       status_ = 2;
       stopped_ = true;
       return;

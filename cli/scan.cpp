@@ -185,8 +185,7 @@ bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& w
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
             ByteSource& input, std::ostream& out, std::ostream& err) {
   const auto databaseFailed = [&defines, &request, &err] {
-    err << "quillon-cli: cannot read the database " << request.databaseName << ": "
-        << TerminalText(defines.Failure().value_or(std::string())) << '\n';
+    err << DatabaseFailureLine(request.databaseName, defines);
     return 2;
   };
   defines.IndexValues();
