@@ -1,5 +1,6 @@
 #include "cli/platform.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,6 +36,20 @@ class DescriptorSource final : public ByteSource {
   int error_ = 0;
 };
 
+// Standard input that was closed before the program started: every read fails. Asked before
+// any file is opened, since the first file opened would otherwise take descriptor 0 and be
+// read as the input.
+class ClosedSource final : public ByteSource {
+ public:
+  std::size_t Read(std::span<char>) override { return 0; }
+  bool Failed() const override { return true; }
+  int ErrorNumber() const override { return EBADF; }
+};
+
+bool IsClosed(int descriptor) {
+  return fcntl(descriptor, F_GETFD) == -1 && errno == EBADF;
+}
+
 }  // namespace
 
 CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) {
@@ -46,7 +61,11 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) 
   // Linux names the running program here; elsewhere the path stays unknown.
   std::error_code ignored;
   platform.programPath = std::filesystem::read_symlink("/proc/self/exe", ignored);
-  platform.input = std::make_unique<DescriptorSource>();
+  if (IsClosed(STDIN_FILENO)) {
+    platform.input = std::make_unique<ClosedSource>();
+  } else {
+    platform.input = std::make_unique<DescriptorSource>();
+  }
   platform.inputIsTerminal = isatty(STDIN_FILENO) != 0;
   platform.endOfInputKeys = "Ctrl-D";
   platform.outputIsTerminal = isatty(STDOUT_FILENO) == 1;

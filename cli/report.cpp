@@ -334,4 +334,12 @@ void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows) {
   }
 }
 
+std::string DatabaseFailureLine(std::string_view databaseName, const DefineRows& defines) {
+  std::string line = "quillon-cli: cannot read the database ";
+  line += databaseName;
+  line += ": ";
+  AppendTerminalText(line, defines.Failure().value_or(std::string()));
+  return line + '\n';
+}
+
 }  // namespace quillon

@@ -28,6 +28,10 @@ std::string JsonAnswerMembers(const ReadingAnswer& answer);
 // (HRESULT E_ACCESSDENIED +9), then the first description on one line.
 std::string ShortAnswerLine(const ReadingAnswer& answer, bool color = false);
 
+// The line for standard error that says the database failed while it was read, in SQLite's
+// words; databaseName is shown as it is (escaped by the caller).
+std::string DatabaseFailureLine(std::string_view databaseName, const DefineRows& defines);
+
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(std::uint32_t value);
 

@@ -25,6 +25,9 @@ namespace {
 // memory.
 constexpr std::size_t kUnknownSlots = 1 << 12;
 
+// Thrown when the database fails mid-scan: an answer read from it may be incomplete.
+struct DatabaseFailed {};
+
 class UnknownNumbers {
  public:
   UnknownNumbers() : slots_(kUnknownSlots) {}
@@ -63,6 +66,9 @@ class AnswerCache {
       return nullptr;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
+    if (defines_.Failure()) {
+      throw DatabaseFailed{};
+    }
     std::shared_ptr<ScanAnswer> made;
     if (!answer.matches.empty()) {
       made = std::make_shared<ScanAnswer>();
@@ -163,12 +169,30 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
   splitter.Finish(sink);
 }
 
+// ScanSource; false when the database failed, which ends the scan where it stands.
+bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& writer,
+                            std::ostream& out) {
+  try {
+    ScanSource(source, sink, writer, out);
+  } catch (const DatabaseFailed&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
             ByteSource& input, std::ostream& out, std::ostream& err) {
+  const auto databaseFailed = [&defines, &request, &err] {
+    err << DatabaseFailureLine(request.databaseName, defines);
+    return 2;
+  };
   defines.IndexValues();
   const std::vector<std::string> allNames = defines.AllNames();
+  if (defines.Failure()) {
+    return databaseFailed();
+  }
   const NameSet names(allNames.begin(), allNames.end());
   AnswerCache answers(messages, defines, request.color);
   const std::unique_ptr<ScanWriter> writer =
@@ -184,7 +208,10 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   for (const std::string& file : files) {
     writer->StartFile(nameFiles ? file : std::string());
     if (file == "-") {
-      ScanSource(input, sink, *writer, out);
+      if (!ScanUntilDatabaseFails(input, sink, *writer, out)) {
+        writer->Flush(out);
+        return databaseFailed();
+      }
       if (input.Failed()) {
         writer->Flush(out);
         err << "quillon-cli: cannot read standard input: " << SystemReason(input.ErrorNumber())
@@ -204,7 +231,10 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
       continue;
     }
     StreamSource source(stream);
-    ScanSource(source, sink, *writer, out);
+    if (!ScanUntilDatabaseFails(source, sink, *writer, out)) {
+      writer->Flush(out);
+      return databaseFailed();
+    }
     if (source.Failed()) {
       writer->Flush(out);
       err << "quillon-cli: cannot read " << TerminalText(file) << ": "

@@ -1,10 +1,14 @@
 // quillon-cli run as a process, as a user or a script runs it.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -287,12 +291,138 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
     EXPECT_EQ(2, outcome.status) << args;
     EXPECT_EQ("quillon-cli: cannot read standard input: Is a directory\n", outcome.err);
   }
-  const Outcome windows = Execute("--windows /nonexistent 5");
-  EXPECT_EQ(0, windows.status);
-  EXPECT_EQ(
-      "quillon-cli: cannot read /nonexistent: No such file or directory; no descriptions, names "
-      "only\n",
-      windows.err);
+  // A closed standard input: the database must not take its descriptor and be read as it.
+  for (const char* args : {"--no-messages", "--no-messages --scan"}) {
+    const std::string command = std::string("'") + QUILLON_CLI + "' " + args + " <&- >'" +
+                                (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(2, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1) << args;
+    EXPECT_EQ("quillon-cli: cannot read standard input: Bad file descriptor\n",
+              ReadFile(dir_ / "err"));
+  }
+  // A Windows directory is read like any file: one that cannot be is trouble, not a Windows
+  // without tables.
+  std::ofstream(dir_ / "file") << "x";
+  for (const std::string& windows : {std::string("/nonexistent"), (dir_ / "file").string()}) {
+    const Outcome outcome = Execute("--windows '" + windows + "' 5");
+    EXPECT_EQ(2, outcome.status) << windows;
+    EXPECT_EQ(0u, outcome.err.find("quillon-cli: cannot read " + windows + ": ")) << outcome.err;
+    EXPECT_EQ("", outcome.out);
+  }
+}
+
+// A copy of the generated database with bytes from..to zeroed, or cut at from when to is 0.
+void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to) {
+  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  if (to == 0) {
+    fs::resize_file(copy, from);
+    return;
+  }
+  std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekp(static_cast<std::streamoff>(from));
+  const std::string zeros(to - from, '\0');
+  file.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+}
+
+TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
+  const fs::path copy = dir_ / "damaged.db3";
+  for (const std::size_t to : {std::size_t{1200000}, std::size_t{0}}) {
+    DamageDatabase(copy, 400000, to);
+    for (const char* args : {"E_FAIL", "--search E_FAIL", "--json 0xC0000005", "--scan"}) {
+      SCOPED_TRACE(std::string(args) + (to == 0 ? " cut" : " zeroed"));
+      const Outcome outcome =
+          Execute("--no-messages --db '" + copy.string() + "' " + args, "hr=0x80004005\n");
+      EXPECT_EQ(2, outcome.status);
+      EXPECT_EQ("", outcome.out);
+      // Refused at the schema's check when the damage reaches it, else when a query meets it.
+      const std::string named = " the database " + copy.string() + ": ";
+      EXPECT_TRUE(outcome.err.starts_with("quillon-cli: cannot use" + named) ||
+                  outcome.err.starts_with("quillon-cli: cannot read" + named))
+          << outcome.err;
+      EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+    }
+  }
+}
+
+TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {
+  // 40,000 more names than the database holds: a sort of them outgrows SQLite's sorter
+  // memory (about 2 MB), and used to go to a temporary file that nothing bounded.
+  const fs::path copy = dir_ / "large.db3";
+  fs::copy_file(QUILLON_DEFINES_DB, copy);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.c_str(), &db));
+  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
+                                    "c LIMIT 40000) INSERT INTO Win32 (ErrNum, Define, Header) "
+                                    "SELECT x, printf('ZZ_%040d', x), 'z.h' FROM c",
+                                    nullptr, nullptr, nullptr));
+  sqlite3_close(db);
+  // Files may not grow past 256 KiB; standard output is no file.
+  const std::string command = "ulimit -f 256; exec '" + std::string(QUILLON_CLI) +
+                              "' --no-messages --db '" + copy.string() +
+                              "' --search ZZ_ >/dev/null 2>'" + (dir_ / "err").string() + "'";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << (raw & 0x7F);
+  EXPECT_EQ(0, WEXITSTATUS(raw)) << ReadFile(dir_ / "err");
+}
+
+TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
+  const fs::path copy = dir_ / "defines.db3";
+  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  int toChild[2];
+  int fromChild[2];
+  ASSERT_EQ(0, pipe(toChild));
+  ASSERT_EQ(0, pipe(fromChild));
+  const pid_t child = fork();
+  ASSERT_NE(-1, child);
+  if (child == 0) {
+    dup2(toChild[0], STDIN_FILENO);
+    dup2(fromChild[1], STDOUT_FILENO);
+    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+      close(fd);
+    }
+    const int err = open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(err, STDERR_FILENO);
+    execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--db", copy.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(toChild[0]);
+  close(fromChild[1]);
+  const std::string first = "E_ACCESSDENIED\n";
+  ASSERT_EQ(static_cast<ssize_t>(first.size()), write(toChild[1], first.data(), first.size()));
+  std::string seen;
+  pollfd ready{fromChild[0], POLLIN, 0};
+  while (seen.find("E_ACCESSDENIED (winerror.h)") == std::string::npos &&
+         poll(&ready, 1, 30000) == 1) {
+    char buffer[4096];
+    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+    if (count <= 0) {
+      break;
+    }
+    seen.append(buffer, static_cast<std::size_t>(count));
+  }
+  // Cut while the program waits for its next query; the pages it has not read are gone.
+  fs::resize_file(copy, 8192);
+  const std::string rest = "E_FAIL\n0xC0000005\nSTATUS_ACCESS_VIOLATION\n";
+  ASSERT_EQ(static_cast<ssize_t>(rest.size()), write(toChild[1], rest.data(), rest.size()));
+  close(toChild[1]);
+  for (char buffer[4096];;) {
+    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+    if (count <= 0) {
+      break;
+    }
+    seen.append(buffer, static_cast<std::size_t>(count));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(fromChild[0]);
+  EXPECT_EQ(2, WEXITSTATUS(status));
+  EXPECT_EQ(0u, seen.find("E_ACCESSDENIED  name")) << seen;
+  EXPECT_EQ(std::string::npos, seen.find("E_FAIL  ")) << seen;
+  const std::string err = ReadFile(dir_ / "err");
+  EXPECT_EQ(0u, err.find("quillon-cli: cannot read the database " + copy.string() + ": ")) << err;
+  EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
 }
 
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {

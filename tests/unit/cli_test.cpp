@@ -14,9 +14,9 @@
 #include "cli/readings.h"
 #include "cli/text_decoder.h"
 #include "cli/text_search.h"
+#include "cli/utf8_prefix.h"
 #include "cli/word_reading.h"
 #include "cli/word_splitter.h"
-#include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
@@ -355,10 +355,26 @@ TEST(CommandDatabase, AFileThatIsNoDefinitionsDatabaseIsRefusedAtOnceWithTheReas
     ALTER TABLE HRESULT RENAME TO Old;
     CREATE VIEW HRESULT AS WITH RECURSIVE n(ErrNum) AS (SELECT 0 UNION ALL SELECT ErrNum + 1
       FROM n) SELECT ErrNum, 'E_' || ErrNum AS Define, '' AS Header FROM n;)";
+  // Every other table read is held to the same: the status map as the hostile test made it.
+  const std::string endlessMap = std::string(kRows) + R"(
+    DROP TABLE NtStatusWin32; CREATE VIEW NtStatusWin32 AS WITH RECURSIVE c(x) AS (SELECT 1
+      UNION ALL SELECT x+1 FROM c) SELECT x AS NtStatus, 5 AS Win32 FROM c;)";
+  const std::string facilityView = std::string(kRows) + R"(
+    DROP TABLE Facility; CREATE VIEW Facility AS SELECT 'HRESULT' AS Kind, 7 AS Number,
+      'X' AS Name;)";
+  const std::string virtualFacility = std::string(kRows) + R"(
+    DROP TABLE Facility; CREATE VIRTUAL TABLE Facility USING fts5(Kind, Number, Name);)";
+  const std::string withoutRowid = std::string(kRows) + R"(
+    DROP TABLE Win32; CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT PRIMARY KEY) WITHOUT ROWID;
+    INSERT INTO Win32 VALUES (5, 'ERROR_ACCESS_DENIED');)";
   const Case cases[] = {
       {"missing", "", "/nonexistent/defines.db3", "No such file or directory"},
       {"directory", "", fs::temp_directory_path().string(), "Is a directory"},
       {"view", endlessView, "", "HRESULT is a view, not a table"},
+      {"status map view", endlessMap, "", "NtStatusWin32 is a view, not a table"},
+      {"facility view", facilityView, "", "Facility is a view, not a table"},
+      {"virtual table", virtualFacility, "", "Facility is a virtual table, not a table"},
+      {"without rowid", withoutRowid, "", "Win32 has no rowid (a WITHOUT ROWID table)"},
       {"no table", "CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);", "", "no table HRESULT"},
       {"no column",
        "CREATE TABLE Win32 (ErrNum INTEGER); CREATE TABLE HRESULT (ErrNum INTEGER);"
@@ -396,6 +412,8 @@ TEST(CommandDatabase, ADatabaseInWalModeIsReadWithoutFilesBesideIt) {
   EXPECT_EQ("0x80070005", run.lines[0]["matches"][0]["hex"]);
   EXPECT_FALSE(fs::exists(database.Path() + "-shm"));
   EXPECT_FALSE(fs::exists(database.Path() + "-wal"));
+  // A path is a path: "//tmp" names no host.
+  EXPECT_EQ(0, AskDatabase("/" + database.Path(), "E_ACCESSDENIED").status);
 
   // Changes still in the -wal file would be missed: refused, and the file named.
   std::ofstream(database.Path() + "-wal") << "pending";
@@ -413,6 +431,7 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
       {"--search", ""},
       {"--frobnicate"},
       {"--db"},
+      {"--db", "", "5"},
       {"--lang", "xx-YY", "5"},
       {"--search-text", " \t"},
       {"--search-text", "denied", "5"},
@@ -440,6 +459,30 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+TEST(CommandEcho, TextsFromOutsideAreEchoedEscaped) {
+  const std::string retitle = "\x1b]0;X\x07\x9b";
+  const std::string shown = "\\x1b]0;X\\x07\\x9b";
+  std::vector<std::string> errors = {
+      ParseOptions({"--lang", retitle, "5"}).error,
+      ParseOptions({"--color", retitle, "5"}).error,
+      AskDatabase(retitle, "5").err,
+  };
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--module", retitle, "5"}, {"--windows", retitle, "5"}}) {
+    const ParsedOptions parsed = ParseOptions(args);
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(2, RunCommand(*parsed.options, CommandPlatform{}, in, out, err));
+    errors.push_back(err.str());
+  }
+  for (const std::string& error : errors) {
+    SCOPED_TRACE(error);
+    EXPECT_NE(std::string::npos, error.find(shown));
+    EXPECT_EQ(std::string::npos, error.find_first_of("\x1b\x07\x9b"));
+  }
 }
 
 TEST(WholeUtf8Prefix, LeavesOutOnlyACharacterStillMissingBytes) {
