@@ -245,6 +245,9 @@ TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
       {"0xC0070005", {"NTSTATUS"}, "Win32", 5},
       {"0x1000000A", {"STOP"}, "STOP", 10},
       {"0x00070005", {}, "", 0},  // facility 7 without the HRESULT form is no Win32 code
+      // The macros keep Win32 0 as 0: these wrap nothing, though Win32 0 has a text.
+      {"0x80070000", {}, "", 0},
+      {"0xC0070000", {}, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.query);
