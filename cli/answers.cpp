@@ -127,17 +127,19 @@ std::string CodeLabel(const CodeAnswer& code) {
 ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines) {
   ReadingAnswer answer{reading, {}};
   for (const ErrorType type : kErrorTypes) {
-    std::uint32_t value = reading.value;
-    const bool byName = reading.kind == ReadingKind::Name;
-    if (byName) {
-      const std::optional<std::int32_t> held = defines.ValueOfName(type, reading.name);
-      if (!held) {
-        continue;
+    if (reading.kind != ReadingKind::Name) {
+      if (std::optional<KindAnswer> kind =
+              AnswerKind(type, reading.value, false, messages, defines)) {
+        answer.matches.push_back(std::move(*kind));
       }
-      value = static_cast<std::uint32_t>(*held);
+      continue;
     }
-    if (std::optional<KindAnswer> kind = AnswerKind(type, value, byName, messages, defines)) {
-      answer.matches.push_back(std::move(*kind));
+    // A name one table holds with two values answers with both.
+    for (const std::int32_t held : defines.ValuesOfName(type, reading.name)) {
+      if (std::optional<KindAnswer> kind =
+              AnswerKind(type, static_cast<std::uint32_t>(held), true, messages, defines)) {
+        answer.matches.push_back(std::move(*kind));
+      }
     }
   }
   return answer;

@@ -14,9 +14,9 @@
 #include "cli/readings.h"
 #include "cli/text_decoder.h"
 #include "cli/text_search.h"
+#include "cli/utf8_prefix.h"
 #include "cli/word_reading.h"
 #include "cli/word_splitter.h"
-#include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
@@ -125,6 +125,9 @@ constexpr const char* kRows = R"(
   INSERT INTO HRESULT VALUES (-2147024891, 'SHARED_NAME', 'b.h');
   INSERT INTO HRESULT VALUES (0, 'S_OK', 'winerror.h');
   INSERT INTO HRESULT VALUES (0, 'SEC_E_OK', 'sspi.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'winerror.h');
+  INSERT INTO HRESULT VALUES (-2147467258, 'CO_E_TWICE', 'objbase.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'objerror.h');
   INSERT INTO NTSTATUS VALUES (-1073741819, 'STATUS_ACCESS_VIOLATION', 'ntstatus.h');
   INSERT INTO STOP VALUES (10, 'IRQL_NOT_LESS_OR_EQUAL', 'bugcodes.h');
   CREATE TABLE NtStatusWin32 (NtStatus INTEGER, Win32 INTEGER);
@@ -229,6 +232,11 @@ TEST_F(CommandTest, ANameIsAnsweredByEveryTableThatHoldsIt) {
   EXPECT_EQ(2147942405u, run.lines[0]["matches"][1]["value"]);
   // The system table's text for 0 is the Win32 code's, never S_OK's.
   EXPECT_TRUE(run.lines[1]["matches"][0]["description"].is_null());
+  // A name one table holds with two values answers both, in the table's order, each once.
+  const Json twice = Ask({"CO_E_TWICE"}).lines[0];
+  EXPECT_EQ((std::vector<std::string>{"HRESULT", "HRESULT"}), Types(twice));
+  EXPECT_EQ(0x80040207u, twice["matches"][0]["value"]);
+  EXPECT_EQ(0x80004006u, twice["matches"][1]["value"]);
 }
 
 TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
