@@ -424,7 +424,7 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
       {"--search", ""},
       {"--frobnicate"},
       {"--db"},
-      {"--lang", "xx-YY", "5"},
+      {"--lang", "de-", "5"},
       {"--search-text", " \t"},
       {"--search-text", "denied", "5"},
       {"--search-text", "denied", "--search", "E_"},
@@ -448,6 +448,10 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   EXPECT_EQ((std::vector<std::string>{"a.dll", "b.mui"}), modules->modules);
   EXPECT_EQ((std::vector<std::string>{"5", "6"}), modules->queries) << "one file per --module";
   EXPECT_EQ(std::nullopt, modules->language) << "no --lang: the environment's";
+  for (const char* tag : {"de-LU", "es_AR", "xx-YY", "sr-Latn-RS"}) {
+    EXPECT_EQ(tag, ParseOptions({"--lang", tag, "5"}).options.value_or(Options{}).language)
+        << "any well-formed name falls back rather than being refused";
+  }
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
