@@ -120,7 +120,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     if (!FindLanguage(language)) {
       parsed.exitCode = 2;
       parsed.error = "quillon-cli: --lang " + TerminalText(language) +
-                     ": unknown language (use a name such as en-US, de-DE or fr-FR)";
+                     ": not a language name (use a name such as en-US, de-DE, de or sr-Latn-RS)";
       return parsed;
     }
     options.language = language;

@@ -121,6 +121,8 @@ std::string DefineRows::StatementText(ErrorType type, Query query) const {
       return ByNameStatement(type);
     case kByNumber:
       return ByNumberStatement(type);
+    case kAllOfName:
+      return "SELECT " + code + " FROM " + table + " WHERE " + name + " = ?1 ORDER BY rowid";
     case kAllOfValue:
       return "SELECT " + name + ", " + header + " FROM " + table + " WHERE " + code +
              " = ?1 ORDER BY rowid";
@@ -237,17 +239,19 @@ bool DefineRows::IsUsable() const {
                      [this](ErrorType type) { return Statement(type, kByName) != nullptr; });
 }
 
-std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
-  if (indexed_) {
-    // Names compare without regard to case, as the column's collation does.
-    std::string upper(name);
-    ToUpperAscii(upper);
-    const std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
-    if (!std::binary_search(names.begin(), names.end(), upper)) {
-      return std::nullopt;
-    }
+bool DefineRows::MayHoldName(ErrorType type, std::string_view name) const {
+  if (!indexed_) {
+    return true;
   }
-  sqlite3_stmt* statement = Statement(type, kByName);
+  // Names compare without regard to case, as the column's collation does.
+  std::string upper(name);
+  ToUpperAscii(upper);
+  const std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
+  return std::binary_search(names.begin(), names.end(), upper);
+}
+
+std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
+  sqlite3_stmt* statement = MayHoldName(type, name) ? Statement(type, kByName) : nullptr;
   if (statement == nullptr) {
     return std::nullopt;
   }
@@ -294,6 +298,23 @@ std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t
     return std::nullopt;
   }
   return Text(statement, 0);
+}
+
+std::vector<std::int32_t> DefineRows::ValuesOfName(ErrorType type, std::string_view name) const {
+  std::vector<std::int32_t> values;
+  sqlite3_stmt* statement = MayHoldName(type, name) ? Statement(type, kAllOfName) : nullptr;
+  if (statement == nullptr) {
+    return values;
+  }
+  BindText(statement, name);
+  while (Step(statement)) {
+    const std::int32_t value = sqlite3_column_int(statement, 0);
+    // A name held twice with one value (two headers) is one answer.
+    if (std::find(values.begin(), values.end(), value) == values.end()) {
+      values.push_back(value);
+    }
+  }
+  return values;
 }
 
 std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t value) const {

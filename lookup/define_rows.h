@@ -57,6 +57,9 @@ class DefineRows final : public DefineSource {
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
   std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
 
+  // Every value type's table holds for name, in the table's order, each once: a few names
+  // stand for two codes of one kind (the command line answers both, the window the first).
+  std::vector<std::int32_t> ValuesOfName(ErrorType type, std::string_view name) const;
   // Every name type's table holds for value, in the table's order (the well-known one first).
   std::vector<NamedDefine> NamesOfValue(ErrorType type, std::uint32_t value) const;
   // Every row whose name contains part, without regard to ASCII case, ordered by kind and
@@ -81,7 +84,17 @@ class DefineRows final : public DefineSource {
   std::optional<std::string> FacilityName(ErrorType kind, std::uint32_t facility) const;
 
  private:
-  enum Query { kByName, kByNumber, kAllOfValue, kSearch, kCount, kNames, kValues, kQueryCount };
+  enum Query {
+    kByName,
+    kByNumber,
+    kAllOfName,
+    kAllOfValue,
+    kSearch,
+    kCount,
+    kNames,
+    kValues,
+    kQueryCount
+  };
   // The prepared statement, reset and unbound; null when it cannot be prepared (a statement
   // that failed is tried again on the next call).
   sqlite3_stmt* Statement(ErrorType type, Query query) const;
@@ -93,6 +106,8 @@ class DefineRows final : public DefineSource {
   // True for a row; false at the end and on an error, which Failure() then holds.
   bool Step(sqlite3_stmt* statement) const;
   void NoteFailure() const;
+  // False only when the names are indexed and none of type's rows has name.
+  bool MayHoldName(ErrorType type, std::string_view name) const;
 
   SqliteConnection connection_;
   bool hasHeaders_ = false;

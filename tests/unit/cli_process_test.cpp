@@ -457,6 +457,11 @@ TEST_F(CliProcessTest, WinesTablesAnswerInTheLocalesLanguageAndMediaFoundationsM
       {"de_DE.UTF-8", "--wine", "Zugriff verweigert.", "Ung\u00fcltige Anfrage."},
       {"de_DE.UTF-8", "--wine --lang en-US", "Access denied.", "Invalid request."},
       {"C", "--wine --lang fr", "Acc\u00e8s refus\u00e9.", nullptr},
+      // A region without a table of its own reads as its language's; an unknown language as
+      // English.
+      {"de_LU.UTF-8", "--wine", "Zugriff verweigert.", "Ung\u00fcltige Anfrage."},
+      {"C", "--wine --lang fr-LU", "Acc\u00e8s refus\u00e9.", nullptr},
+      {"C", "--wine --lang xx-YY", "Access denied.", "Invalid request."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.locale) + " " + c.options);
@@ -476,9 +481,9 @@ TEST_F(CliProcessTest, WinesTablesAnswerInTheLocalesLanguageAndMediaFoundationsM
                 hresult["description"]);
     }
   }
-  const Outcome unknown = Execute("--wine --lang xx-YY 5");
-  EXPECT_EQ(2, unknown.status);
-  EXPECT_NE(std::string::npos, unknown.err.find("--lang xx-YY: unknown language"));
+  const Outcome malformed = Execute("--wine --lang de- 5");
+  EXPECT_EQ(2, malformed.status);
+  EXPECT_NE(std::string::npos, malformed.err.find("--lang de-: not a language name"));
 }
 
 TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {

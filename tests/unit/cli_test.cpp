@@ -125,6 +125,9 @@ constexpr const char* kRows = R"(
   INSERT INTO HRESULT VALUES (-2147024891, 'SHARED_NAME', 'b.h');
   INSERT INTO HRESULT VALUES (0, 'S_OK', 'winerror.h');
   INSERT INTO HRESULT VALUES (0, 'SEC_E_OK', 'sspi.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'winerror.h');
+  INSERT INTO HRESULT VALUES (-2147467258, 'CO_E_TWICE', 'objbase.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'objerror.h');
   INSERT INTO NTSTATUS VALUES (-1073741819, 'STATUS_ACCESS_VIOLATION', 'ntstatus.h');
   INSERT INTO STOP VALUES (10, 'IRQL_NOT_LESS_OR_EQUAL', 'bugcodes.h');
   CREATE TABLE NtStatusWin32 (NtStatus INTEGER, Win32 INTEGER);
@@ -229,6 +232,11 @@ TEST_F(CommandTest, ANameIsAnsweredByEveryTableThatHoldsIt) {
   EXPECT_EQ(2147942405u, run.lines[0]["matches"][1]["value"]);
   // The system table's text for 0 is the Win32 code's, never S_OK's.
   EXPECT_TRUE(run.lines[1]["matches"][0]["description"].is_null());
+  // A name one table holds with two values answers both, in the table's order, each once.
+  const Json twice = Ask({"CO_E_TWICE"}).lines[0];
+  EXPECT_EQ((std::vector<std::string>{"HRESULT", "HRESULT"}), Types(twice));
+  EXPECT_EQ(0x80040207u, twice["matches"][0]["value"]);
+  EXPECT_EQ(0x80004006u, twice["matches"][1]["value"]);
 }
 
 TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
@@ -245,6 +253,9 @@ TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
       {"0xC0070005", {"NTSTATUS"}, "Win32", 5},
       {"0x1000000A", {"STOP"}, "STOP", 10},
       {"0x00070005", {}, "", 0},  // facility 7 without the HRESULT form is no Win32 code
+      // The macros keep Win32 0 as 0: these wrap nothing, though Win32 0 has a text.
+      {"0x80070000", {}, "", 0},
+      {"0xC0070000", {}, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.query);
@@ -432,7 +443,7 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
       {"--frobnicate"},
       {"--db"},
       {"--db", "", "5"},
-      {"--lang", "xx-YY", "5"},
+      {"--lang", "de-", "5"},
       {"--search-text", " \t"},
       {"--search-text", "denied", "5"},
       {"--search-text", "denied", "--search", "E_"},
@@ -456,6 +467,10 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   EXPECT_EQ((std::vector<std::string>{"a.dll", "b.mui"}), modules->modules);
   EXPECT_EQ((std::vector<std::string>{"5", "6"}), modules->queries) << "one file per --module";
   EXPECT_EQ(std::nullopt, modules->language) << "no --lang: the environment's";
+  for (const char* tag : {"de-LU", "es_AR", "xx-YY", "sr-Latn-RS"}) {
+    EXPECT_EQ(tag, ParseOptions({"--lang", tag, "5"}).options.value_or(Options{}).language)
+        << "any well-formed name falls back rather than being refused";
+  }
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
