@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "base/define_schema.h"
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "cli/line_reader.h"
-#include "cli/readings.h"
-#include "cli/report.h"
+#include "core/readings.h"
+#include "core/report.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 #include "cli/text_search.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 

@@ -10,7 +10,7 @@
 #include <cwchar>
 #include <string>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include "cli/utf8_prefix.h"
 #include "cli/wide_messages_win.h"

@@ -7,14 +7,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cli/answers.h"
-#include "cli/report.h"
-#include "cli/scan_writers.h"
+#include "core/answers.h"
+#include "core/report.h"
+#include "core/scan_writers.h"
 #include "cli/system_reason.h"
-#include "cli/terminal_text.h"
-#include "cli/text_decoder.h"
-#include "cli/word_reading.h"
-#include "cli/word_splitter.h"
+#include "core/terminal_text.h"
+#include "core/text_decoder.h"
+#include "core/word_reading.h"
+#include "core/word_splitter.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/byte_source.h"
+#include "core/byte_source.h"
 #include "lookup/define_rows.h"
 #include "lookup/message_source.h"
 

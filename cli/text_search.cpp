@@ -1,6 +1,6 @@
 #include "cli/text_search.h"
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "base/code_bits.h"
-#include "cli/report.h"
+#include "core/report.h"
 #include "lookup/family_modules.h"
 
 namespace quillon {

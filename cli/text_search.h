@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
 

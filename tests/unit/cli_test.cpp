@@ -11,12 +11,12 @@
 
 #include "cli/command.h"
 #include "cli/options.h"
-#include "cli/readings.h"
-#include "cli/text_decoder.h"
+#include "core/readings.h"
+#include "core/text_decoder.h"
 #include "cli/text_search.h"
+#include "core/word_reading.h"
+#include "core/word_splitter.h"
 #include "cli/utf8_prefix.h"
-#include "cli/word_reading.h"
-#include "cli/word_splitter.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 

@@ -1,4 +1,4 @@
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include <gtest/gtest.h>
 

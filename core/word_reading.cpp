@@ -1,4 +1,4 @@
-#include "cli/word_reading.h"
+#include "core/word_reading.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "cli/word_splitter.h"
+#include "core/word_splitter.h"
 
 namespace quillon {
 

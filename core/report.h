@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "lookup/define_rows.h"
 
 namespace quillon {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/error_type.h"
-#include "cli/readings.h"
+#include "core/readings.h"
 #include "lookup/define_rows.h"
 #include "lookup/message_source.h"
 

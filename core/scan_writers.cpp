@@ -1,10 +1,10 @@
-#include "cli/scan_writers.h"
+#include "core/scan_writers.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 

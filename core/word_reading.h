@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "cli/readings.h"
+#include "core/readings.h"
 
 namespace quillon {
 

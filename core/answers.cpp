@@ -1,4 +1,4 @@
-#include "cli/answers.h"
+#include "core/answers.h"
 
 #include <utility>
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 
 namespace quillon {
 

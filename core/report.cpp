@@ -1,12 +1,12 @@
-#include "cli/report.h"
+#include "core/report.h"
 
-#include "cli/json_text.h"
+#include "core/json_text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 #include "query/text_routines.h"
 
 namespace quillon {
