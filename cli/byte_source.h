@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <span>
+#include <string>
 
 namespace quillon {
 
@@ -38,5 +40,11 @@ class StreamSource final : public ByteSource {
   std::istream& in_;
   int error_ = 0;
 };
+
+// A file named on the command line: a regular file read in whole pieces, anything else (a FIFO,
+// /dev/stdin, a process substitution, a terminal) as its bytes arrive, so that a writer that
+// stays open is followed as standard input is. Null when it cannot be opened, with errno's value
+// for why in error. Each platform has its own.
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int& error);
 
 }  // namespace quillon
