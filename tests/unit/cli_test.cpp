@@ -3,12 +3,14 @@
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/byte_source.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/readings.h"
@@ -314,6 +316,63 @@ TEST_F(CommandTest, StandardInputGivesOneQueryPerLineAndSkipsBlankOnes) {
   ASSERT_EQ(3u, run.lines.size());
   EXPECT_EQ("0x80004005", run.lines[1]["query"]);
   EXPECT_EQ("Unspecified error", run.lines[1]["matches"][0]["description"]);
+}
+
+// Standard input handed over in one read, as a pipe may.
+class OneRead final : public ByteSource {
+ public:
+  explicit OneRead(std::string text) : text_(std::move(text)) {}
+  std::size_t Read(std::span<char> space) override {
+    const std::size_t count = std::min(space.size(), text_.size() - at_);
+    std::copy_n(text_.data() + at_, count, space.data());
+    at_ += count;
+    return count;
+  }
+  bool Failed() const override { return false; }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+// Keeps only the size of the largest write.
+class LargestWrite final : public std::streambuf {
+ public:
+  std::streamsize largest = 0;
+
+ protected:
+  std::streamsize xsputn(const char*, std::streamsize count) override {
+    largest = std::max(largest, count);
+    return count;
+  }
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+};
+
+TEST_F(CommandTest, AScanWritesItsOutputAsItGoesNotAWholeReadsAtOnce) {
+  std::string log;
+  while (log.size() < (1u << 18)) {
+    log += "0x5\n";
+  }
+  for (const bool json : {true, false}) {
+    SCOPED_TRACE(json ? "json" : "text");
+    std::vector<std::string> args = {"--scan", "--db", database_.Path()};
+    if (json) {
+      args.push_back("--json");
+    }
+    const ParsedOptions parsed = ParseOptions(args);
+    ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
+    CommandPlatform platform;
+    platform.ownMessages = std::make_unique<FakeMessageSource>(messages_);
+    platform.input = std::make_unique<OneRead>(log);
+    LargestWrite written;
+    std::ostream out(&written);
+    std::istringstream in;
+    std::ostringstream err;
+    EXPECT_EQ(0, RunCommand(*parsed.options, std::move(platform), in, out, err)) << err.str();
+    // The writer's flush size and one finding's text, however much one read holds.
+    EXPECT_GT(written.largest, 0);
+    EXPECT_LT(written.largest, 1 << 17);
+  }
 }
 
 TEST_F(CommandTest, SearchListsEveryNameHoldingThePartByKindAndValue) {
