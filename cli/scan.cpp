@@ -44,8 +44,8 @@ class UnknownNumbers {
 
 // Answers each distinct code once per run, with its texts: logs repeat the same few codes on
 // many lines, written in more than one way (5 after a keyword, 0x5), so what is kept holds
-// nothing of how it was read. What is kept of known codes and names is bounded by what the database
-// and the message tables know; of other numbers, by kUnknownSlots.
+// nothing of how it was read. What is kept of known codes and names is bounded by what the
+// database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
