@@ -11,7 +11,7 @@
 #include "cli/file_output.h"
 #include "cli/options.h"
 #include "cli/platform.h"
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 #include "lookup/define_rows.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "cli/scan.h"
+#include "cli/file_source.h"
 
-#include <fstream>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -47,8 +47,9 @@ class UnknownNumbers {
 };
 
 // Answers each distinct code once per run, with its texts: logs repeat the same few codes on
-// many lines. What is kept of known codes and names is bounded by what the database and the
-// message tables know; of other numbers, by kUnknownSlots.
+// many lines, written in more than one way (5 after a keyword, 0x5), so what is kept holds
+// nothing of how it was read. What is kept of known codes and names is bounded by what the
+// database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
@@ -73,7 +74,7 @@ class AnswerCache {
     if (!answer.matches.empty()) {
       made = std::make_shared<ScanAnswer>();
       made->shortLine = ShortAnswerLine(answer, color_);
-      made->jsonMembers = JsonAnswerMembers(answer);
+      made->jsonMembers = JsonCodeMembers(answer);
       made->answer = std::move(answer);
     }
     if (byName) {
@@ -95,11 +96,12 @@ class AnswerCache {
   std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
 
-// Between the splitter and the writer: reads each word, answers the codes.
+// Between the splitter and the writer: reads each word, answers the codes. The writer's text
+// goes out whenever it fills, so a read full of codes never holds all of its output.
 class FindingSink {
  public:
-  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
-      : names_(names), answers_(answers), writer_(writer) {}
+  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer, std::ostream& out)
+      : names_(names), answers_(answers), writer_(writer), out_(out) {}
 
   // Asked of most words of a log: inlined.
   [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
@@ -118,18 +120,28 @@ class FindingSink {
     // A sign is the byte before the word, in the same buffer.
     const std::size_t sign = candidate->negative ? 1 : 0;
     const std::string_view text(word.text.data() - sign, word.text.size() + sign);
-    writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
+    writer_.Finding(
+        {word.line, word.column - sign, text, candidate->reading.kind, std::move(answer)});
+    FlushWhenFull();
     return true;
   }
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
     writer_.LineEnd(line, shown, cut);
+    FlushWhenFull();
   }
   bool FoundAny() const { return foundAny_; }
 
  private:
+  void FlushWhenFull() {
+    if (writer_.Full()) {
+      writer_.Flush(out_);
+    }
+  }
+
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;
+  std::ostream& out_;
   bool foundAny_ = false;
 };
 
@@ -197,7 +209,7 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   AnswerCache answers(messages, defines, request.color);
   const std::unique_ptr<ScanWriter> writer =
       MakeScanWriter(request.json, request.summary, request.color);
-  FindingSink sink(names, answers, *writer);
+  FindingSink sink(names, answers, *writer, out);
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
@@ -220,25 +232,23 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
       }
       continue;
     }
-    errno = 0;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-      const int error = FailedCallError();
+    int error = 0;
+    const std::unique_ptr<ByteSource> source = OpenFileSource(file, error);
+    if (!source) {
       writer->Flush(out);
       err << "quillon-cli: cannot read " << TerminalText(file) << ": " << SystemReason(error)
           << '\n';
       unreadable = true;
       continue;
     }
-    StreamSource source(stream);
-    if (!ScanUntilDatabaseFails(source, sink, *writer, out)) {
+    if (!ScanUntilDatabaseFails(*source, sink, *writer, out)) {
       writer->Flush(out);
       return databaseFailed();
     }
-    if (source.Failed()) {
+    if (source->Failed()) {
       writer->Flush(out);
       err << "quillon-cli: cannot read " << TerminalText(file) << ": "
-          << SystemReason(source.ErrorNumber()) << '\n';
+          << SystemReason(source->ErrorNumber()) << '\n';
       unreadable = true;
     }
   }

@@ -1,7 +1,9 @@
 // quillon-cli run as a process, as a user or a script runs it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
@@ -115,6 +117,9 @@ TEST_F(CliProcessTest, JsonLinesCarryWinesTextsAndParseBack) {
   EXPECT_EQ("Win32", win32["type"]);
   EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), win32["names"]);
   EXPECT_EQ("Access denied.", win32["description"]);
+  // The macro the text's Wraps line names is in the JSON too.
+  const Outcome wrapper = Execute("--no-messages --json 0xD0000005");
+  EXPECT_EQ("HRESULT_FROM_NT", nlohmann::json::parse(wrapper.out)["matches"][0]["wraps"]["macro"]);
 }
 
 TEST_F(CliProcessTest, ReadsQueriesFromStandardInputAndReportsRejectionsOnOneLine) {
@@ -178,13 +183,24 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(59, finding["column"]);
   EXPECT_EQ("1603", finding["text"]);
   EXPECT_EQ("ERROR_INSTALL_FAILURE", finding["matches"][0]["names"][0]);
-  // The summary names the first occurrence's place, column and all.
+  // One row per code however it was written: the HRESULT is both 0x80070005 and its name, and
+  // names the first occurrence's place, column and all.
   const Outcome summary = Execute("--wine --scan --summary --json " + log);
   const nlohmann::json counted =
       nlohmann::json::parse(summary.out.substr(0, summary.out.find('\n')));
-  EXPECT_EQ(1, counted["count"]);
-  EXPECT_EQ(3, counted["line"]);
-  EXPECT_EQ(59, counted["column"]);
+  EXPECT_EQ(2, counted["count"]);
+  EXPECT_EQ((std::vector<std::string>{"0x80070005", "E_ACCESSDENIED"}), counted["spellings"]);
+  EXPECT_EQ(4, counted["line"]);
+  EXPECT_EQ(23, counted["column"]);
+  EXPECT_EQ("HRESULT", counted["matches"][0]["type"]);
+  EXPECT_EQ(1u, counted["matches"].size());
+  const std::string text = Execute("--wine --scan --summary " + log).out;
+  EXPECT_EQ(0u, text.find("       2  0x80070005, E_ACCESSDENIED  first at 4  HRESULT "
+                          "E_ACCESSDENIED +9: Access denied.\n"))
+      << text;
+  EXPECT_NE(
+      std::string::npos,
+      text.find("       1  0x80070005  first at 4  Win32 ERROR_ACCESS_DENIED: Access denied.\n"));
 
   // A file that cannot be read is trouble, and the others are still scanned.
   const Outcome several = Execute("--no-messages --scan --summary /nonexistent.log " + log);
@@ -192,6 +208,51 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_NE(std::string::npos, several.err.find("/nonexistent.log"));
   EXPECT_NE(std::string::npos, several.out.find("C0000005"));
   EXPECT_EQ(1, Execute("--no-messages --scan", "nothing to see here\n0x00401000\n").status);
+}
+
+TEST_F(CliProcessTest, EachFindingSaysHowItWasRead) {
+  // The same value thrice: its answer is made once, its reading each time.
+  const Outcome outcome =
+      Execute("--no-messages --scan --json", "error 5, hr=0x5, -2147024891, 0x80070005\n");
+  std::vector<std::string> readings;
+  std::istringstream lines(outcome.out);
+  for (std::string line; std::getline(lines, line);) {
+    readings.push_back(nlohmann::json::parse(line)["reading"]);
+  }
+  EXPECT_EQ((std::vector<std::string>{"decimal", "hex", "negative", "hex"}), readings);
+}
+
+TEST_F(CliProcessTest, EveryFormTheReadmeListsIsFound) {
+  const std::vector<std::string> examples = {"hr=0x80070005",
+                                             "0X1f",
+                                             "C0000005",
+                                             "80070005",
+                                             "c0000005",
+                                             "-2147024891",
+                                             "ExitCode: 1603",
+                                             "ErrorCode=5",
+                                             "LastError=87",
+                                             "GetLastError() = 183",
+                                             "is returning 1603",
+                                             "err=10054",
+                                             "WriteFile error(112)",
+                                             "Stop code 0000007B",
+                                             "return code 2147942402",
+                                             "exit -1073741819",
+                                             "E_ACCESSDENIED",
+                                             "NERR_Success",
+                                             "WSAECONNRESET"};
+  std::string log;
+  for (const std::string& example : examples) {
+    log += example + "\n";
+  }
+  const Outcome outcome = Execute("--no-messages --scan --json", log);
+  std::vector<std::string> found;
+  std::istringstream lines(outcome.out);
+  for (std::string line; std::getline(lines, line);) {
+    found.push_back(examples.at(nlohmann::json::parse(line)["line"].get<std::size_t>() - 1));
+  }
+  EXPECT_EQ(examples, found);
 }
 
 TEST_F(CliProcessTest, ScanReadsAUtf16LogAndCountsColumnsInItsText) {
@@ -230,42 +291,55 @@ TEST_F(CliProcessTest, AnOverlongStandardInputLineIsRefusedAndTheNextAnswered) {
 }
 
 TEST_F(CliProcessTest, AFindingAppearsWhileItsPipeIsStillOpen) {
-  int toChild[2];
-  int fromChild[2];
-  ASSERT_EQ(0, pipe(toChild));
-  ASSERT_EQ(0, pipe(fromChild));
-  const pid_t child = fork();
-  ASSERT_NE(-1, child);
-  if (child == 0) {
-    dup2(toChild[0], STDIN_FILENO);
-    dup2(fromChild[1], STDOUT_FILENO);
-    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-      close(fd);
+  // Standard input, and a named pipe given as a file, as /dev/stdin or <(tail -f log) are.
+  const std::string fifo = (dir_ / "fifo").string();
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named pipe" : "standard input");
+    int toChild[2];
+    int fromChild[2];
+    ASSERT_EQ(0, pipe(toChild));
+    ASSERT_EQ(0, pipe(fromChild));
+    const pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      dup2(toChild[0], STDIN_FILENO);
+      dup2(fromChild[1], STDOUT_FILENO);
+      for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+        close(fd);
+      }
+      execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--scan",
+            named ? fifo.c_str() : static_cast<char*>(nullptr), static_cast<char*>(nullptr));
+      _exit(127);
     }
-    execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--scan", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(toChild[0]);
-  close(fromChild[1]);
-  const std::string line = "tail -f: hr=0x80070005\n";
-  ASSERT_EQ(static_cast<ssize_t>(line.size()), write(toChild[1], line.data(), line.size()));
-  // The pipe stays open: the finding must come without the input's end.
-  std::string seen;
-  pollfd ready{fromChild[0], POLLIN, 0};
-  while (seen.find("E_ACCESSDENIED") == std::string::npos && poll(&ready, 1, 30000) == 1) {
-    char buffer[4096];
-    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
-    if (count <= 0) {
-      break;
+    close(toChild[0]);
+    close(fromChild[1]);
+    int writer = toChild[1];
+    if (named) {
+      close(toChild[1]);
+      writer = open(fifo.c_str(), O_WRONLY);  // once the program opens it to read
+      ASSERT_NE(-1, writer);
     }
-    seen.append(buffer, static_cast<std::size_t>(count));
+    const std::string line = "tail -f: hr=0x80070005\n";
+    ASSERT_EQ(static_cast<ssize_t>(line.size()), write(writer, line.data(), line.size()));
+    // The pipe stays open: the finding must come without the input's end.
+    std::string seen;
+    pollfd ready{fromChild[0], POLLIN, 0};
+    while (seen.find("E_ACCESSDENIED") == std::string::npos && poll(&ready, 1, 30000) == 1) {
+      char buffer[4096];
+      const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+      if (count <= 0) {
+        break;
+      }
+      seen.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(writer);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(fromChild[0]);
+    EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
+    EXPECT_EQ(0, WEXITSTATUS(status));
   }
-  close(toChild[1]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  close(fromChild[0]);
-  EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
-  EXPECT_EQ(0, WEXITSTATUS(status));
 }
 
 TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {

@@ -3,12 +3,14 @@
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/byte_source.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "core/readings.h"
@@ -327,6 +329,63 @@ TEST_F(CommandTest, StandardInputGivesOneQueryPerLineAndSkipsBlankOnes) {
   EXPECT_EQ("Unspecified error", run.lines[1]["matches"][0]["description"]);
 }
 
+// Standard input handed over in one read, as a pipe may.
+class OneRead final : public ByteSource {
+ public:
+  explicit OneRead(std::string text) : text_(std::move(text)) {}
+  std::size_t Read(std::span<char> space) override {
+    const std::size_t count = std::min(space.size(), text_.size() - at_);
+    std::copy_n(text_.data() + at_, count, space.data());
+    at_ += count;
+    return count;
+  }
+  bool Failed() const override { return false; }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+// Keeps only the size of the largest write.
+class LargestWrite final : public std::streambuf {
+ public:
+  std::streamsize largest = 0;
+
+ protected:
+  std::streamsize xsputn(const char*, std::streamsize count) override {
+    largest = std::max(largest, count);
+    return count;
+  }
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+};
+
+TEST_F(CommandTest, AScanWritesItsOutputAsItGoesNotAWholeReadsAtOnce) {
+  std::string log;
+  while (log.size() < (1u << 18)) {
+    log += "0x5\n";
+  }
+  for (const bool json : {true, false}) {
+    SCOPED_TRACE(json ? "json" : "text");
+    std::vector<std::string> args = {"--scan", "--db", database_.Path()};
+    if (json) {
+      args.push_back("--json");
+    }
+    const ParsedOptions parsed = ParseOptions(args);
+    ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
+    CommandPlatform platform;
+    platform.ownMessages = std::make_unique<FakeMessageSource>(messages_);
+    platform.input = std::make_unique<OneRead>(log);
+    LargestWrite written;
+    std::ostream out(&written);
+    std::istringstream in;
+    std::ostringstream err;
+    EXPECT_EQ(0, RunCommand(*parsed.options, std::move(platform), in, out, err)) << err.str();
+    // The writer's flush size and one finding's text, however much one read holds.
+    EXPECT_GT(written.largest, 0);
+    EXPECT_LT(written.largest, 1 << 17);
+  }
+}
+
 TEST_F(CommandTest, SearchListsEveryNameHoldingThePartByKindAndValue) {
   const RunResult run = Ask({"--search", "_ok"});
   EXPECT_EQ(0, run.status);
@@ -587,8 +646,9 @@ class CollectingSink {
   std::vector<std::string> lines;
 };
 
-CollectingSink Split(const std::vector<std::string_view>& chunks) {
-  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord);
+CollectingSink Split(const std::vector<std::string_view>& chunks,
+                     std::size_t chunkSize = WordSplitter::kChunkSize) {
+  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord, chunkSize);
   CollectingSink sink;
   for (const std::string_view chunk : chunks) {
     splitter.Feed(chunk, sink);
@@ -659,6 +719,7 @@ TEST(ScanWords, FindsNothingThatIsNoCode) {
       "Zm9vYmFy+0x6/YmF6 Zm9v/80070005+YmF6",
       "Windows 10.0.19041.1 error 10.0 at 0x7ffe12345678, 0x00007ff6`12345678",
       "x-2147024891 error 5-6 error: 10:22:31 -0x5 C:\\logs\\0x5",
+      "+0x6/ 0x6/ (+0x6) /80070005 error +5 80070005+",
   };
   for (const std::string_view line : lines) {
     SCOPED_TRACE(std::string(line));
@@ -677,6 +738,63 @@ TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
   EXPECT_EQ(std::vector<Seen>{}, Split({"hr xyz", "0x5 error 1", "5", "03x"}).tokens);
   // The byte after decides: "1,603" is no code even when the ',' comes in its own chunk.
   EXPECT_EQ(std::vector<Seen>{}, Split({"error 1", ",", "603"}).tokens);
+}
+
+// Any run of blanks may stand between a keyword and its number, in any piece of the stream;
+// and however far apart they are, Barcode and Unicode hold no keyword.
+TEST(ScanWords, AKeywordHoldsAcrossAnyRunOfBlanks) {
+  struct Case {
+    std::string_view name;
+    std::string_view head;  // the blanks go between head and tail
+    std::string_view tail;
+    bool found;
+  };
+  const Case cases[] = {
+      {"ExitCode", "ExitCode:", "1603", true},
+      {"exit and a sign", "exit -", "5", true},
+      {"call, then =", "GetLastError()", "= 183", true},
+      {"Barcode", "Barcode:", "1603", false},
+      {"Unicode", "Unicode =", "1618", false},
+      {"long identifier ending in code", "", "", false},
+  };
+  const std::string longIdentifier = std::string(200, 'x') + "code:";
+  // The line's start far off or near; pieces whole, of 7 bytes, or in a small buffer.
+  for (const std::string& lead : {std::string(), std::string(700, '.') + ' '}) {
+    std::vector<std::size_t> distances;
+    for (std::size_t d = 0; d <= 100; ++d) {
+      distances.push_back(d);
+    }
+    distances.insert(distances.end(), {1000, 5000, 70000});
+    for (const std::size_t distance : distances) {
+      std::string blanks;
+      for (std::size_t i = 0; i < distance; ++i) {
+        blanks += i % 3 == 2 ? '\t' : ' ';
+      }
+      for (const Case& c : cases) {
+        const std::string head = c.head.empty() ? longIdentifier : std::string(c.head);
+        const std::string tail = c.tail.empty() ? "5" : std::string(c.tail);
+        const bool sign = head.back() == '-';
+        // "exit-5" is a joined token, not a sign after a keyword.
+        const std::string text = lead + (sign ? "exit" + blanks + "-" : head + blanks) + tail;
+        const std::size_t number = tail.size() - (tail.rfind(' ') + 1);
+        const std::size_t column = text.size() - number + 1 - (sign ? 1 : 0);
+        const bool found = c.found && !(sign && distance == 0);
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(distance) + " blanks, lead " +
+                     std::to_string(lead.size()));
+        std::vector<std::string_view> pieces;
+        for (std::size_t at = 0; at < text.size(); at += 7) {
+          pieces.push_back(std::string_view(text).substr(at, 7));
+        }
+        for (const CollectingSink& sink :
+             {Split({text}), Split(pieces), Split({text}, 64), Split(pieces, 64)}) {
+          ASSERT_EQ(found ? 1u : 0u, sink.tokens.size());
+          if (found) {
+            EXPECT_EQ(column, sink.tokens[0].column);
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(ScanWords, LinesAreNumberedShownWithoutTheirCrAndCutWhenLong) {
