@@ -68,7 +68,7 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
     const std::optional<MessageTableResource> table = FindMessageTableResource(bytes);
     ASSERT_TRUE(table.has_value());
     EXPECT_EQ(c.language, table->language);
-    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied, table->language));
   }
 }
 
@@ -83,7 +83,7 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   ASSERT_TRUE(smallParts.has_value());
   const std::vector<MessageTableResource> tables = FindMessageTables(smallParts->bytes, 0x407);
   ASSERT_EQ(2u, tables.size()) << "German, then US English";
-  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied));
+  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied, tables[0].language));
   EXPECT_TRUE(MessageTableParts("MZ damaged").empty());
 
   // Wine's kernelbase.dll holds some thirty languages in 1.8 MB of resources.
@@ -98,7 +98,8 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   const std::vector<MessageTableResource> germanTables = FindMessageTables(german->bytes, 0x407);
   ASSERT_FALSE(germanTables.empty());
   EXPECT_EQ(0x0007, germanTables[0].language) << "Wine's German is the neutral form";
-  EXPECT_EQ("Zugriff verweigert.", FindMessage(germanTables[0].bytes, kAccessDenied));
+  EXPECT_EQ("Zugriff verweigert.",
+            FindMessage(germanTables[0].bytes, kAccessDenied, germanTables[0].language));
 }
 
 TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
@@ -120,7 +121,7 @@ TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
     const std::optional<MessageTableResource> table = FindMessageTableResource(bytes, c.wanted);
     ASSERT_TRUE(table.has_value());
     EXPECT_EQ(c.language, table->language);
-    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied, table->language));
   }
   EXPECT_TRUE(MessageTableLanguages("MZ damaged").empty());
 }
@@ -170,7 +171,7 @@ void Put32(std::string& file, std::uint32_t at, std::uint32_t value) {
 // No crash, no read outside the bytes (ASan watches), and no text for the code.
 void ExpectNothingFound(const std::string& file) {
   const std::optional<MessageTableResource> table = FindMessageTableResource(file);
-  EXPECT_FALSE(table && FindMessage(table->bytes, kAccessDenied));
+  EXPECT_FALSE(table && FindMessage(table->bytes, kAccessDenied, table->language));
 }
 
 TEST(PeResources, DamagedHeadersFindNothing) {
@@ -233,7 +234,7 @@ TEST(PeResources, TruncatedAnywhereGivesTheWholeTextOrNothing) {
       const std::string cut = file.substr(0, size);
       const std::optional<MessageTableResource> table = FindMessageTableResource(cut);
       const std::optional<std::string> text =
-          table ? FindMessage(table->bytes, kAccessDenied) : std::nullopt;
+          table ? FindMessage(table->bytes, kAccessDenied, table->language) : std::nullopt;
       ASSERT_TRUE(!text || *text == kAccessDeniedText) << name << " cut at " << size;
     }
   }
