@@ -389,6 +389,13 @@ TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage
   EXPECT_EQ("ERROR_ACCESS_DENIED", first["name"]);
   EXPECT_EQ("Zugriff verweigert.", first["description"]);
 
+  // Letters beyond Latin-1 (Czech Ř) match in either case.
+  const Outcome lower = Execute("--wine --lang cs --search-text 'p\xC5\x99\xC3\xADstup'");
+  const Outcome upper = Execute("--wine --lang cs --search-text 'P\xC5\x98\xC3\x8DSTUP'");
+  EXPECT_EQ(0, upper.status) << upper.err;
+  EXPECT_NE(std::string::npos, upper.out.find("ERROR_ACCESS_DENIED")) << upper.out;
+  EXPECT_EQ(lower.out, upper.out);
+
   const std::string module = std::string(QUILLON_TEST_MESSAGE_FILES) + "/own_module.dll";
   const Outcome own =
       Execute("--no-messages --json --module '" + module + "' --search-text \"product's own\"");
