@@ -3,10 +3,14 @@
 #include "lookup/pe_resources.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -225,6 +229,68 @@ TEST(PeResources, DamagedHeadersFindNothing) {
     }
     ExpectNothingFound(nested);
   }
+}
+
+// How many bytes of the file at path a reading for its message tables takes, and what it finds.
+struct PartsRead {
+  std::uint64_t bytes = 0;
+  std::optional<std::string> text;  // of kAccessDenied
+};
+
+PartsRead ReadForTables(const std::filesystem::path& path) {
+  std::set<std::pair<std::uint64_t, std::uint64_t>> asked{{0, kPeHeadSize}};
+  const auto parts = [&asked](std::string_view bytes) {
+    std::vector<ByteRange> ranges = MessageTableParts(bytes);
+    for (const ByteRange& range : ranges) {
+      if (range.offset < bytes.size()) {
+        asked.insert({range.offset, std::min(range.size, bytes.size() - range.offset)});
+      }
+    }
+    return ranges;
+  };
+  const std::optional<FileBytes> file = ReadFileParts(path, kPeHeadSize, parts);
+  PartsRead read;
+  for (const auto& [offset, size] : asked) {
+    read.bytes += size;
+  }
+  const std::optional<MessageTableResource> table =
+      file ? FindMessageTableResource(file->bytes) : std::nullopt;
+  if (table) {
+    read.text = FindMessage(table->bytes, kAccessDenied, table->language);
+  }
+  return read;
+}
+
+TEST(PeResources, OfTheResourcesOnlyWhatTheirDirectoriesLeadToIsRead) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quillon-pe-parts-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string original = ReadTestMessageFile("messages_pe32.dll");
+  const Layout layout = LayoutOf(original);
+  const std::uint32_t rawOffset = ReadU32(original, layout.rsrcSection + 20).value();
+
+  // The language directory moved 1 MiB past the others, inside a section grown to reach it.
+  std::string far = original;
+  const std::uint32_t moved = layout.root + (1u << 20);
+  far.resize(moved, '\0');
+  far += original.substr(layout.languageDirectory, 16 + 3 * 8);
+  Put32(far, layout.rsrcSection + 16, static_cast<std::uint32_t>(far.size()) - rawOffset);
+  Put32(far, layout.typeDirectory + 20, kSubdirectory | (moved - layout.root));
+  std::ofstream(dir / "far.dll", std::ios::binary) << far;
+  const PartsRead farRead = ReadForTables(dir / "far.dll");
+  EXPECT_EQ(kAccessDeniedText, farRead.text);
+  EXPECT_LT(farRead.bytes, 32u * 1024) << "the directory is read, not the megabyte before it";
+
+  // Resources without a message table in a section that claims a gigabyte of a sparse file.
+  std::string noTable = original;
+  Put32(noTable, layout.root + 16, kMessageTableResourceType + 1);
+  Put32(noTable, layout.rsrcSection + 16, (1u << 30) - rawOffset);
+  std::ofstream(dir / "sparse.dll", std::ios::binary) << noTable;
+  std::filesystem::resize_file(dir / "sparse.dll", 1u << 30);
+  const PartsRead sparseRead = ReadForTables(dir / "sparse.dll");
+  EXPECT_EQ(std::nullopt, sparseRead.text);
+  EXPECT_LT(sparseRead.bytes, 32u * 1024);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(PeResources, TruncatedAnywhereGivesTheWholeTextOrNothing) {
