@@ -285,7 +285,8 @@ std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wa
   };
   const std::uint64_t base = offsetOf(root->resources);
   // The directories usually lie together at the start: one read serves the common file.
-  std::vector<ByteRange> parts{{base, std::min(kResourceDirectoriesHead, root->resources.size())}};
+  std::vector<ByteRange> parts{
+      {base, std::min<std::uint64_t>(kResourceDirectoriesHead, root->resources.size())}};
   // Elsewhere each step of the way is read on its own, as the steps before it lead there: a
   // part not read yet reads as zeros, which lead nowhere until it has been read. Nothing else
   // of the resources is read, however large the section claims to be.
