@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
@@ -18,6 +19,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "crafted_modules.h"
 
 namespace quillon {
 namespace {
@@ -583,6 +586,84 @@ TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {
   EXPECT_NE(std::string::npos, noTable.err.find("holds no message table"));
 }
 
+// A message table of one block per text, each of one id, the texts 8-bit; or, with shared,
+// blocks blocks of ids apart that all point at the same entries (entries entries of "zz").
+std::string CraftedTable(const std::vector<std::string>& texts, std::uint32_t blocks = 0,
+                         std::uint32_t entries = 0) {
+  const auto le = [](std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) {
+      out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+    return out;
+  };
+  const auto entry = [&le](const std::string& text) {
+    const std::string body = text + std::string(4 - text.size() % 4, '\0');
+    return le(static_cast<std::uint32_t>(4 + body.size()), 2) + le(0, 2) + body;
+  };
+  std::string table;
+  std::string body;
+  if (blocks == 0) {
+    table = le(static_cast<std::uint32_t>(texts.size()), 4);
+    const auto start = static_cast<std::uint32_t>(4 + 12 * texts.size());
+    for (std::uint32_t i = 0; i < texts.size(); ++i) {
+      table += le(0x20000000u + i, 4) + le(0x20000000u + i, 4) +
+               le(start + static_cast<std::uint32_t>(body.size()), 4);
+      body += entry(texts[i]);
+    }
+    return table + body;
+  }
+  table = le(blocks, 4);
+  for (std::uint32_t b = 0; b < blocks; ++b) {
+    table += le(0x20000000u + b * entries, 4) + le(0x20000000u + (b + 1) * entries - 1, 4) +
+             le(4 + 12 * blocks, 4);
+  }
+  for (std::uint32_t e = 0; e < entries; ++e) {
+    table += entry("zz");
+  }
+  return table;
+}
+
+TEST_F(CliProcessTest, AModulesEightBitTextsAreShownAsUtf8WithControlsEscaped) {
+  const std::string module = (dir_ / "ansi.dll").string();
+  std::ofstream(module, std::ios::binary) << WithUsEnglishTable(
+      ReadFile(std::string(QUILLON_TEST_MESSAGE_FILES) + "/messages_pe32.dll"),
+      CraftedTable({"Acc\xE8s refus\xE9 \x9B"
+                    "31m \x81"}));
+  const Outcome outcome = Execute("--wine --module '" + module + "' 0x20000000");
+  EXPECT_EQ(0, outcome.status) << outcome.err;
+  EXPECT_NE(std::string::npos, outcome.out.find("Acc\xC3\xA8s refus\xC3\xA9 \xE2\x80\xBA"
+                                                "31m \\u0081"))
+      << outcome.out;
+  const Outcome json = Execute("--wine --json --module '" + module + "' 0x20000000");
+  EXPECT_EQ(
+      "Acc\xC3\xA8s refus\xC3\xA9 \xE2\x80\xBA"
+      "31m \xC2\x81",
+      nlohmann::json::parse(json.out)["matches"][0]["description"]);
+}
+
+// Memory is measured, not timed: the largest resident size of the programs this test ran.
+std::uint64_t LargestChildKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return static_cast<std::uint64_t>(usage.ru_maxrss);
+}
+
+TEST_F(CliProcessTest, AModuleWhoseBlocksShareTheirEntriesIsSearchedInBoundedMemory) {
+  const std::string dll = ReadFile(std::string(QUILLON_TEST_MESSAGE_FILES) + "/messages_pe32.dll");
+  for (const std::uint32_t blocks : {4000u, 10000u}) {  // modules of some 80 KB and 200 KB
+    SCOPED_TRACE(blocks);
+    const std::string module = (dir_ / "shared.dll").string();
+    std::ofstream(module, std::ios::binary)
+        << WithUsEnglishTable(dll, CraftedTable({}, blocks, 4000));
+    const Outcome outcome = Execute("--wine --module '" + module + "' --search-text zzzz");
+    EXPECT_EQ(1, outcome.status) << outcome.err;
+    EXPECT_EQ("", outcome.err);
+  }
+  // Without the bound a listing took blocks times entries texts: gigabytes.
+  EXPECT_LT(LargestChildKilobytes(), 512u * 1024);
+}
+
 TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage) {
   const Outcome english = Execute("--wine --search-text 'ACCESS  denied'");
   ASSERT_EQ(0, english.status) << english.err;
@@ -597,6 +678,13 @@ TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage
   EXPECT_EQ(5, first["value"]);
   EXPECT_EQ("ERROR_ACCESS_DENIED", first["name"]);
   EXPECT_EQ("Zugriff verweigert.", first["description"]);
+
+  // Letters beyond Latin-1 (Czech Ř) match in either case.
+  const Outcome lower = Execute("--wine --lang cs --search-text 'p\xC5\x99\xC3\xADstup'");
+  const Outcome upper = Execute("--wine --lang cs --search-text 'P\xC5\x98\xC3\x8DSTUP'");
+  EXPECT_EQ(0, upper.status) << upper.err;
+  EXPECT_NE(std::string::npos, upper.out.find("ERROR_ACCESS_DENIED")) << upper.out;
+  EXPECT_EQ(lower.out, upper.out);
 
   const std::string module = std::string(QUILLON_TEST_MESSAGE_FILES) + "/own_module.dll";
   const Outcome own =

@@ -581,7 +581,7 @@ TEST(WholeUtf8Prefix, LeavesOutOnlyACharacterStillMissingBytes) {
   }
 }
 
-TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
+TEST(SearchText, FoldsTheCaseOfEveryLetterAndEveryRunOfBlanks) {
   struct Case {
     const char* text;
     const char* folded;
@@ -592,8 +592,15 @@ TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
       {"Line one.\r\nLine two.", "line one. line two."},
       {"ACC\xC3\x88S REFUS\xC3\x89", "acc\xC3\xA8s refus\xC3\xA9"},  // ACCÈS REFUSÉ
       {"\xC3\x97 \xC3\x9F", "\xC3\x97 \xC3\x9F"},                    // the sign and sharp s stay
-      {"\xC3", "\xC3"},          // a cut character stays as it is
-      {"\xD0\x94", "\xD0\x94"},  // other scripts keep their case
+      {"\xC3", "\xC3"},                                    // a cut character stays as it is
+      {"P\xC5\x98\xC3\x8DSTUP", "p\xC5\x99\xC3\xADstup"},  // PŘÍSTUP, Czech
+      {"\xC5\x81\xC3\x93"
+       "D\xC5\xB9",
+       "\xC5\x82\xC3\xB3"
+       "d\xC5\xBA"},                             // ŁÓDŹ, Polish
+      {"\xD0\x94\xCE\xA3", "\xD0\xB4\xCF\x83"},  // ДΣ: Cyrillic and Greek
+      {"\xE2\x84\xAA", "k"},                     // the Kelvin sign folds to k
+      {"\xC3\x81\xED\xA0\x80\xC0\x81", "\xC3\xA1\xED\xA0\x80\xC0\x81"},  // no UTF-8 stays
       {"", ""},
   };
   for (const Case& c : cases) {
