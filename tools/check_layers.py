@@ -36,6 +36,7 @@ FOLDER_LAYERS = [
     ("query",),  # query rules, text and number routines
     ("lookup",),  # search, message sources, the definitions database
     ("display", "about"),  # views, facility and status names; the About window's logic
+    ("core",),  # what every front end asks: readings, answers, the scan and its writers
     ("app", "cli", "tools"),  # the window (its glue too), the command line, build-time tools
     ("tests",),
 ]
