@@ -30,7 +30,7 @@ struct Sources {
   std::vector<HeaderSet> headerSets;
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
-  std::filesystem::path supportDocs;  // the unpacked support pages (SOURCES.tsv and the pages)
+  std::filesystem::path supportDocs{};  // the unpacked support pages (SOURCES.tsv and the pages)
 };
 
 struct Generation {
