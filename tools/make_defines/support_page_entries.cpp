@@ -346,7 +346,8 @@ std::vector<std::string> Summary(const std::vector<std::string>& body) {
       continue;  // an item's own lines, commands and notes: the item's first line says it
     if (inList)
       return lines;
-    paragraph += " " + std::string(line);
+    paragraph += ' ';
+    paragraph += line;
   }
   if (!paragraph.empty())
     lines.push_back(PlainText(paragraph));
