@@ -21,12 +21,6 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 // Markdown links and images: "[text](target)" becomes text, "![alt](target)" nothing.
 std::string DropLinks(std::string_view text) {
   std::string out;
@@ -132,7 +126,7 @@ std::string CollapseBlanks(std::string_view text) {
 }
 
 bool IsBreakTag(std::string_view tag) {
-  const std::string lower = Lower(tag);
+  const std::string lower = LowerCase(tag);
   for (const std::string_view name : {"br", "p", "/p", "li", "/li", "ol", "/ol", "ul", "/ul"}) {
     if (lower.starts_with(name) && (lower.size() == name.size() ||
                                     !std::isalpha(static_cast<unsigned char>(lower[name.size()]))))
@@ -275,8 +269,15 @@ std::vector<std::string> PageLines(std::string_view page) {
   return lines;
 }
 
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == Lower(prefix);
+  return text.size() >= prefix.size() &&
+         LowerCase(text.substr(0, prefix.size())) == LowerCase(prefix);
 }
 
 }  // namespace quillon::make_defines

@@ -32,6 +32,7 @@ bool IsDefineName(std::string_view text);
 // The page's lines without their line ends (LF or CR LF) and without the front matter.
 std::vector<std::string> PageLines(std::string_view page);
 
+std::string LowerCase(std::string_view text);  // ASCII letters only
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 }  // namespace quillon::make_defines
