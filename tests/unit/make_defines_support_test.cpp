@@ -1,6 +1,7 @@
 // The support pages' readers: each markup from a small page of our own, then the published
 // archive as the build unpacks it.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/make_defines/database_writer.h"
 #include "tools/make_defines/setup_codes.h"
 #include "tools/make_defines/support_markup.h"
 #include "tools/make_defines/support_pages.h"
@@ -381,6 +383,46 @@ TEST(SetupCodes, ExtendTablesAndPairsOfBothMarkups) {
                "Remove the driver.\n");
   EXPECT_EQ("Remove the driver.", migrate->remedies.back().text);
   EXPECT_EQ("support/0x4000d.md", migrate->remedies.back().page);
+}
+
+TEST(SetupCodes, WrittenAsTablesOfTheDatabase) {
+  SetupCodes codes;
+  codes.phases = {{4, "SP_EXECUTION_OOBE_BOOT", "a.md"}};
+  codes.operations = {{0x0D, "SP_EXECUTION_OP_MIGRATE_DATA", "a.md"}};
+  codes.pairs = {{0xC1900101,
+                  0x4000D,
+                  "A rollback occurred.",
+                  "a.md",
+                  {{"Check the logs.", "a.md"}, {"Remove the driver.", "b.md"}}},
+                 {0x80070002, 0x20009, "", "", {}}};
+  const fs::path path =
+      fs::temp_directory_path() / ("quillon_setup_" + std::to_string(::getpid()) + ".db3");
+  const std::vector<DefineRow> rows = {{ErrorType::Hresult, -1, "E_X", NameRank::Own, "h", 0}};
+  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}, &codes}, path));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+  const auto answer = [&](const char* sql) {
+    std::string text;
+    sqlite3_exec(
+        db, sql,
+        [](void* out, int columns, char** values, char**) {
+          for (int i = 0; i < columns; ++i)
+            *static_cast<std::string*>(out) += (values[i] ? values[i] : "NULL") + std::string("|");
+          return 0;
+        },
+        &text, nullptr);
+    return text;
+  };
+  EXPECT_EQ("4|SP_EXECUTION_OOBE_BOOT|NULL|", answer("SELECT * FROM SetupPhase"));
+  EXPECT_EQ("SP_EXECUTION_OP_MIGRATE_DATA|",
+            answer("SELECT Name FROM SetupOperation WHERE Number = 13"));
+  EXPECT_EQ("NULL|NULL|A rollback occurred.|a.md|",  // signed, as ErrNum
+            answer("SELECT Cause, Page FROM SetupPair ORDER BY Result"));
+  EXPECT_EQ("2|Remove the driver.|b.md|",
+            answer("SELECT Seq, Text, Page FROM SetupPairRemedy WHERE Result = -1047527167 "
+                   "AND Extend = 262157 AND Seq = 2"));
+  sqlite3_close(db);
+  fs::remove(path);
 }
 
 class SupportArchive : public ::testing::Test {
