@@ -78,24 +78,28 @@ TEST(SupportPages, MarkdownRowsGiveNameValueAndText) {
   const std::string page =
       "# Common corruption errors\n\n|Code|Error|Description|\n|---|---|---|\n"
       "|0x800F081F|CBS\\_E\\_SOURCE\\_MISSING|The source for the package or file not found.|\n"
-      "|0x8007002|ERROR_X|A code of seven digits.|\n";
+      "|0x8007002|ERROR_X|A code of seven digits.|\n"
+      "|0x80070002|ERROR_FILE_NOT_FOUND|The system cannot find the file specified.|\n";
   std::vector<std::string> unused;
   const DocumentedPage read = Read(page, unused);
-  ASSERT_EQ(1u, read.codes.size());
-  EXPECT_EQ(2u, read.rowsRead);
+  ASSERT_EQ(2u, read.codes.size());
+  EXPECT_EQ(3u, read.rowsRead);
   EXPECT_EQ("CBS_E_SOURCE_MISSING", read.codes[0].name);
   EXPECT_EQ(ErrorType::Hresult, read.codes[0].kind);
   EXPECT_EQ("The source for the package or file not found.", read.codes[0].text);
   EXPECT_TRUE(read.codes[0].remedies.empty());
-  ASSERT_EQ(2u, unused.size());
+  ASSERT_EQ(3u, unused.size());
   EXPECT_EQ("test/page.md: a code of other than eight digits: 0x8007002", unused[0]);
+  // The HRESULT form of a Win32 code is not named by the Win32 code's name.
+  EXPECT_EQ("", Find(read, 0x80070002)->name);
+  EXPECT_EQ("The system cannot find the file specified.", Find(read, 0x80070002)->text);
 
   // The same page with CR LF line ends reads the same.
   std::string crlf;
   for (const char c : page) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   std::vector<std::string> unusedCrlf;
   const DocumentedPage again = Read(crlf, unusedCrlf);
-  ASSERT_EQ(1u, again.codes.size());
+  ASSERT_EQ(2u, again.codes.size());
   EXPECT_EQ(read.codes[0].text, again.codes[0].text);
   EXPECT_EQ(unused, unusedCrlf);
 }

@@ -155,8 +155,15 @@ std::vector<Row> LabelledRecords(const std::vector<Row>& rows) {
 
 std::vector<std::vector<Row>> Tables(const std::vector<std::string>& body) {
   std::vector<std::vector<Row>> tables;
+  bool fenced = false;
   for (std::size_t i = 0; i < body.size();) {
     const std::string_view line = TrimStart(body[i]);
+    if (IsFence(line))
+      fenced = !fenced;
+    if (fenced) {
+      ++i;
+      continue;
+    }
     if (line.starts_with("|")) {
       std::vector<Row> rows;
       for (; i < body.size() && TrimStart(body[i]).starts_with("|"); ++i) {

@@ -39,7 +39,13 @@ void AddRemedy(DocumentedCode& code, std::string line) {
 
 void Merge(const PageEntry& entry, std::uint32_t value, DocumentedCode& code, bool sharedText,
            std::vector<std::string>& unused) {
-  const bool ownName = !entry.name.empty() && entry.values.size() == 1;
+  bool ownName = !entry.name.empty() && entry.values.size() == 1;
+  // A Win32 code's HRESULT form named by the Win32 code (0x80070002 ERROR_FILE_NOT_FOUND):
+  // the headers name the Win32 code, and the name is not the HRESULT's own.
+  if (ownName && (value & 0xFFFF0000u) == 0x80070000u && entry.name.starts_with("ERROR_")) {
+    unused.push_back("the Win32 code's name for " + Hex(value) + ": " + entry.name);
+    ownName = false;
+  }
   if (ownName && code.name.empty())
     code.name = entry.name;
   else if (ownName && code.name != entry.name)
