@@ -198,8 +198,12 @@ std::string SummaryText(const Generation& generation) {
                generation.droppedByNewer.size());
   for (const std::string& name : generation.droppedByNewer) text += Line("    %s", name.c_str());
   if (!generation.support.pages.empty())
-    text += SupportReportText(generation.support) + SetupReportText(generation.setup);
+    text += SupportTotalsText(generation.support) + SetupReportText(generation.setup);
   return text;
+}
+
+std::string DetailsText(const Generation& generation) {
+  return generation.support.pages.empty() ? std::string() : SupportReportText(generation.support);
 }
 
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements) {

@@ -62,6 +62,10 @@ std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows);
 // headers added and dropped, as the tool prints them.
 std::string SummaryText(const Generation& generation);
 
+// What the report file adds to the summary: the support pages one by one, what they say
+// differently and what could not be used.
+std::string DetailsText(const Generation& generation);
+
 // Every disagreement, one a line: table, name, and each set's value with its header.
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements);
 

@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
   if (!options.disagreements.empty())
     written = WriteText(options.disagreements, disagreements) && written;
   if (!options.report.empty())
-    written = WriteText(options.report, summary) && written;
+    written = WriteText(options.report, summary + md::DetailsText(generation)) && written;
   if (!options.depfile.empty())
     written = WriteText(options.depfile, md::DepfileText(options.output, generation.headersRead)) &&
               written;

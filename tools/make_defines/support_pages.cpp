@@ -195,10 +195,26 @@ SupportReading ReadSupportPages(const std::filesystem::path& root) {
   return reading;
 }
 
+std::string SupportTotalsText(const SupportReading& reading) {
+  std::map<std::uint32_t, int> distinct;  // 1: a text, 2: a remedy
+  for (const DocumentedPage& page : reading.pages) {
+    for (const DocumentedCode& code : page.codes)
+      distinct[*code.value] |= (code.text.empty() ? 0 : 1) | (code.remedies.empty() ? 0 : 2);
+  }
+  const auto with = [&](int bit) {
+    return std::count_if(distinct.begin(), distinct.end(),
+                         [&](const auto& entry) { return (entry.second & bit) != 0; });
+  };
+  return "support pages: " + std::to_string(reading.pages.size()) + " read, " +
+         std::to_string(distinct.size()) + " codes, " + std::to_string(with(1)) + " with a text, " +
+         std::to_string(with(2)) + " with a remedy; " +
+         std::to_string(reading.disagreements.size()) + " disagreements, " +
+         std::to_string(reading.unused.size()) + " things not used\n";
+}
+
 std::string SupportReportText(const SupportReading& reading) {
   std::ostringstream out;
   std::size_t totals[5] = {};
-  std::map<std::uint32_t, int> distinct;  // 1: a text, 2: a remedy
   out << "support pages: rows, codes, with a name, a text, a remedy\n";
   for (const DocumentedPage& page : reading.pages) {
     std::size_t counts[5] = {page.rowsRead, page.codes.size(), 0, 0, 0};
@@ -206,7 +222,6 @@ std::string SupportReportText(const SupportReading& reading) {
       counts[2] += code.name.empty() ? 0 : 1;
       counts[3] += code.text.empty() ? 0 : 1;
       counts[4] += code.remedies.empty() ? 0 : 1;
-      distinct[*code.value] |= (code.text.empty() ? 0 : 1) | (code.remedies.empty() ? 0 : 2);
     }
     out << "  " << page.page.path << ":";
     for (std::size_t i = 0; i < 5; ++i) {
@@ -215,14 +230,9 @@ std::string SupportReportText(const SupportReading& reading) {
     }
     out << '\n';
   }
-  const auto with = [&](int bit) {
-    return std::count_if(distinct.begin(), distinct.end(),
-                         [&](const auto& entry) { return (entry.second & bit) != 0; });
-  };
   out << "  total:";
   for (const std::size_t total : totals) out << ' ' << total;
-  out << "\n  distinct codes " << distinct.size() << ", with a text " << with(1)
-      << ", with a remedy " << with(2) << '\n';
+  out << '\n';
   out << "support pages disagree (" << reading.disagreements.size() << "):\n";
   for (const std::string& line : reading.disagreements) out << "  " << line << '\n';
   out << "support pages said, not used (" << reading.unused.size() << "):\n";

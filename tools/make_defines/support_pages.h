@@ -47,6 +47,9 @@ SupportReading ReadSupportPages(const std::filesystem::path& root);
 DocumentedPage ReadSupportPage(const DocumentPage& page, std::string_view text,
                                std::vector<std::string>& unused);
 
+// The pages read, their codes, and those with a text and with a remedy, on one line.
+std::string SupportTotalsText(const SupportReading& reading);
+
 // Per page: rows read, codes, with a name, with a text, with a remedy; then the totals, the
 // disagreements and what was not used.
 std::string SupportReportText(const SupportReading& reading);
