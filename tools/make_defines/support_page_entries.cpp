@@ -1,6 +1,7 @@
 #include "tools/make_defines/support_page_entries.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <optional>
 #include <utility>
@@ -12,6 +13,7 @@ namespace quillon::make_defines {
 namespace {
 
 enum class Role { None, Codes, Name, Text, Cause, Remedy, Phase, Operation };
+constexpr std::size_t kRoleCount = 8;
 
 std::optional<Role> HeaderRole(std::string_view plain, bool hasCodes) {
   const std::string word = LowerCase(plain);
@@ -86,9 +88,8 @@ struct HeadingCodes {
 // ("0xC004F074 No Key Management Service (KMS) could be contacted").
 std::optional<HeadingCodes> CodesOfHeading(const std::string& title) {
   const std::vector<std::uint32_t> values = FindCodes(title);
-  if (values.empty() || !FindCodes(title.substr(0, title.find(' '))).size())
+  if (values.empty() || FindCodes(title.substr(0, title.find(' '))).empty())
     return std::nullopt;
-  std::string rest;
   bool codesOnly = true;
   std::size_t at = 0;
   while (at < title.size()) {
@@ -151,11 +152,11 @@ class PageReader {
 
   void ReadRow(const Row& row, const std::vector<Role>& roles,
                const std::vector<std::uint32_t>& headingValues) {
-    std::string cells[8];
+    std::array<std::string, kRoleCount> cells;  // a role's cells, should two columns have it
     for (std::size_t i = 0; i < row.size() && i < roles.size(); ++i)
-      cells[static_cast<int>(roles[i])] += row[i];
+      cells[static_cast<std::size_t>(roles[i])] += row[i];
     const auto cell = [&](Role role) -> const std::string& {
-      return cells[static_cast<int>(role)];
+      return cells[static_cast<std::size_t>(role)];
     };
     const bool setupTable = !cell(Role::Phase).empty() || !cell(Role::Operation).empty();
     if (setupTable) {
