@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/documentation_merge.h"
 #include "tools/make_defines/listed_codes.h"
 
 namespace quillon::make_defines {
@@ -21,6 +22,8 @@ struct DatabaseContent {
   const std::vector<DefineRow>& rows;
   const std::vector<FacilityRow>& facilities;
   const std::vector<StatusMapping>& statusMap;
+  // The documentation's tables (base/define_schema.h), written empty when there is none.
+  const Documentation* documentation = nullptr;
 };
 std::string WriteDefinesDatabase(const DatabaseContent& content, const std::filesystem::path& path);
 

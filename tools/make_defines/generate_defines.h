@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/documentation_merge.h"
 #include "tools/make_defines/listed_codes.h"
 
 namespace quillon::make_defines {
@@ -28,6 +29,8 @@ struct Sources {
   std::vector<HeaderSet> headerSets;
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
+  // The unpacked documentation archives (ReadDocumentation), merged after everything else.
+  std::filesystem::path documentation;
 };
 
 struct Generation {
@@ -38,6 +41,8 @@ struct Generation {
   // Names of the first header set that its older release lacks, and the other way round.
   std::vector<std::string> addedByNewer;
   std::vector<std::string> droppedByNewer;
+  Documentation documentation;
+  std::vector<std::string> pagesLeftOut;  // of other numbering schemes
 };
 
 // Reads every header of every set and writes output. Each set is worked out on its own and

@@ -18,12 +18,15 @@ constexpr char kUsage[] =
     "usage: make_defines <mingw-w64-include-directory> <output.db3>\n"
     "                    [--older-sdk <include-directory>] [--wine <wine-include-directory>]\n"
     "                    [--bug-checks <file>] [--status-map <file>] [--core]\n"
+    "                    [--docs <directory>] [--docs-report <file>]\n"
     "                    [--depfile <file>] [--disagreements <file>] [--report <file>]\n"
     "                    [--verbose]\n"
     "  --older-sdk      an older release of the SDK headers; names the newer lacks are kept\n"
     "  --wine           also read Wine's headers; names only they have are added\n"
     "  --bug-checks     the published bug checks (code TAB name), merged after the headers\n"
     "  --status-map     the Win32 code of each NTSTATUS value (value TAB code)\n"
+    "  --docs           the unpacked documentation archives, merged after everything else\n"
+    "  --docs-report    write what was read of each documentation page to <file>\n"
     "  --core           read only the nine headers the database was first made from\n"
     "  --disagreements  write the names the two sets give different codes to <file>\n"
     "  --report         write the rows per table and per header to <file>\n";
@@ -38,6 +41,8 @@ struct Options {
   std::filesystem::path depfile;
   std::filesystem::path disagreements;
   std::filesystem::path report;
+  std::filesystem::path docs;
+  std::filesystem::path docsReport;
   bool core = false;
   bool verbose = false;
 };
@@ -58,6 +63,10 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
       options.bugChecks = args[++i];
     } else if (args[i] == "--status-map" && hasValue) {
       options.statusMap = args[++i];
+    } else if (args[i] == "--docs" && hasValue) {
+      options.docs = args[++i];
+    } else if (args[i] == "--docs-report" && hasValue) {
+      options.docsReport = args[++i];
     } else if (args[i] == "--depfile" && hasValue) {
       options.depfile = args[++i];
     } else if (args[i] == "--disagreements" && hasValue) {
@@ -80,8 +89,10 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
 md::Sources SourcesOf(const Options& options) {
   const std::vector<md::HeaderRule> sdkRules =
       options.core ? md::CoreSdkHeaderRules() : md::SdkHeaderRules();
-  md::Sources sources{
-      {{options.includeDirectory, "", sdkRules}}, options.bugChecks, options.statusMap};
+  md::Sources sources{{{options.includeDirectory, "", sdkRules}},
+                      options.bugChecks,
+                      options.statusMap,
+                      options.docs};
   if (!options.olderSdkDirectory.empty())
     sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
   if (!options.wineDirectory.empty())
@@ -139,6 +150,11 @@ int main(int argc, char** argv) {
     written = WriteText(options.disagreements, disagreements) && written;
   if (!options.report.empty())
     written = WriteText(options.report, summary) && written;
+  if (!options.docsReport.empty()) {
+    written = WriteText(options.docsReport, md::DocumentationReport(generation.documentation,
+                                                                    generation.pagesLeftOut)) &&
+              written;
+  }
   if (!options.depfile.empty())
     written = WriteText(options.depfile, md::DepfileText(options.output, generation.headersRead)) &&
               written;
