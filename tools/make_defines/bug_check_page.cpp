@@ -103,9 +103,12 @@ DocumentedBugCheck ReadBugCheckPage(std::string_view text, const DocumentPage& p
     return bugCheck;
   }
   bugCheck.code = *code;
-  const std::vector<std::string> names = FrontMatterList(text, "api_name");
-  if (!names.empty())
-    bugCheck.name = names.front();
+  // Most pages list the name alone; a few its title ("Bug Check 0x139 KERNEL_...").
+  for (const std::string& entry : FrontMatterList(text, "api_name")) {
+    const std::string_view last = std::string_view(entry).substr(entry.rfind(' ') + 1);
+    if (bugCheck.name.empty() && IsCodeName(last))
+      bugCheck.name = last;
+  }
 
   const std::vector<std::string_view> lines = SplitLines(PageBody(text));
   // The description: the first paragraph of prose after the title.

@@ -1,6 +1,7 @@
 #include "tools/make_defines/documentation_merge.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -30,6 +31,29 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
+// A text without the stray quotation mark a translation left at one of its ends
+// ("Zugriff verweigert.“"): one is stray when the text's marks do not pair up.
+std::string WithoutStrayQuote(std::string text) {
+  static constexpr std::string_view kMarks[] = {"\"", "\u201C", "\u201D", "\u201E", "\u00AB",
+                                                "\u00BB"};
+  std::size_t count = 0;
+  for (const std::string_view mark : kMarks) {
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1))
+      ++count;
+  }
+  if (count % 2 == 0)
+    return text;
+  for (const std::string_view mark : kMarks) {
+    if (text.ends_with(mark))
+      return text.substr(0, text.size() - mark.size());
+    if (text.ends_with(std::string(mark) + "."))
+      return text.substr(0, text.size() - mark.size() - 1) + ".";
+    if (text.starts_with(mark))
+      return text.substr(mark.size());
+  }
+  return text;
+}
+
 // The pages whose texts are the platform's own wording of its codes.
 bool IsPrincipalPage(const std::string& path) {
   return path.find("/Debug/system-error-codes") != std::string::npos ||
@@ -46,7 +70,8 @@ struct Merger {
   Documentation documentation;
 
   // The codes a page's row stands for, adding its name where nothing knows it.
-  std::vector<Target> Targets(const DocumentedCode& code, const DocumentPage& page) {
+  std::vector<Target> Targets(const DocumentedCode& code, const DocumentPage& page,
+                              PageCounts& counts) {
     const std::optional<ErrorType> ownKind =
         code.kind ? code.kind
                   : (code.value && *code.value > 0xFFFF ? std::optional(ErrorType::Hresult)
@@ -55,40 +80,47 @@ struct Merger {
       if (code.value && ownKind)
         return {{*ownKind, static_cast<std::int32_t>(*code.value)}};
       if (code.value)
-        ++documentation.valuesOfNoKind;
+        ++counts.valuesOfNoKind;
       return {};
     }
-    const auto found = known.find(Upper(code.name));
-    if (found == known.end()) {
+    // The codes of this name, of the page's kind where the page says (a bug check may share
+    // its name with a status).
+    std::vector<Target> codes;
+    if (const auto found = known.find(Upper(code.name)); found != known.end()) {
+      std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(codes),
+                   [&code](const Target& target) { return !code.kind || *code.kind == target.first; });
+    }
+    if (codes.empty()) {
       if (!code.value) {
-        documentation.unjoinedNames.push_back(code.name + " (" + page.path + ")");
+        if (page.language == "en-US")
+          documentation.unjoinedNames.push_back(code.name + " (" + page.path + ")");
         return {};
       }
       if (!ownKind) {
-        ++documentation.valuesOfNoKind;
+        ++counts.valuesOfNoKind;
         return {};
       }
       const Target target{*ownKind, static_cast<std::int32_t>(*code.value)};
       AddName(code.name, target, page);
       return {target};
     }
-    const std::vector<Target>& codes = found->second;
     if (!code.value)
       return codes;
     const auto value = static_cast<std::int32_t>(*code.value);
     std::vector<Target> same;
-    for (const Target& target : codes) {
-      if (target.second == value && (!code.kind || *code.kind == target.first))
-        same.push_back(target);
-    }
-    if (same.empty()) {
-      for (const Target& target : codes) {
-        if (target.second == value)
-          same.push_back(target);
-      }
-    }
+    std::copy_if(codes.begin(), codes.end(), std::back_inserter(same),
+                 [value](const Target& target) { return target.second == value; });
     if (!same.empty())
       return same;
+    // "ERROR_ACCESS_DENIED 0x80070005": the HRESULT form of the Win32 code, the page's value.
+    if (ownKind == ErrorType::Hresult && (*code.value & 0xFFFF0000u) == 0x80070000u &&
+        std::any_of(codes.begin(), codes.end(), [&code](const Target& target) {
+          return target.first == ErrorType::Win32 &&
+                 static_cast<std::uint32_t>(target.second) == (*code.value & 0xFFFFu);
+        }))
+      return {{ErrorType::Hresult, value}};
+    if (page.language != "en-US")
+      return codes;  // the English page has said it
     std::string line = code.name + ": " + Hex(*code.value) + " in " + page.path + ", but";
     for (const Target& target : codes) {
       line += " " + std::string(ErrorTypeName(target.first)) + " " +
@@ -142,13 +174,14 @@ struct Merger {
       counts.withValue += code.value ? 1 : 0;
       counts.withName += code.name.empty() ? 0 : 1;
       counts.withText += code.text.empty() ? 0 : 1;
-      for (const Target& target : Targets(code, documented.page)) {
+      for (const Target& target : Targets(code, documented.page, counts)) {
         if (!code.text.empty())
-          KeepText(target, code.text, documented.page, counts);
+          KeepText(target, WithoutStrayQuote(code.text), documented.page, counts);
         KeepRemedies(target, code, documented.page);
       }
     }
     counts.namesAdded = added.rows.size() - addedBefore;
+    documentation.valuesOfNoKind += counts.valuesOfNoKind;
     documentation.pages.push_back(std::move(counts));
   }
 
@@ -198,11 +231,18 @@ Documentation MergeDocumentation(Catalog& catalog, const std::vector<DocumentedP
   Merger merger;
   for (const DefineRow& row : catalog.rows)
     merger.known[Upper(row.name)].push_back({row.table, row.code});
+  // The principal pages, then the longer pages first: a family's own reference before a page
+  // that quotes a few of its codes, so that the family names the codes it adds.
   std::vector<const DocumentedPage*> ordered;
   for (const DocumentedPage& page : pages) ordered.push_back(&page);
-  std::stable_partition(ordered.begin(), ordered.end(), [](const DocumentedPage* page) {
-    return IsPrincipalPage(page->page.path);
-  });
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const DocumentedPage* a, const DocumentedPage* b) {
+                     const bool aPrincipal = IsPrincipalPage(a->page.path);
+                     const bool bPrincipal = IsPrincipalPage(b->page.path);
+                     if (aPrincipal != bPrincipal)
+                       return aPrincipal;
+                     return a->codes.size() > b->codes.size();
+                   });
   for (const DocumentedPage* page : ordered) merger.Page(*page);
   for (const DocumentedBugCheck& bugCheck : bugChecks) merger.BugCheck(bugCheck);
 
@@ -237,11 +277,12 @@ std::string DocumentationReport(const Documentation& documentation,
     text += '\n';
   };
   line("Documentation pages read: %zu", documentation.pages.size());
-  line("%6s %6s %6s %6s %6s %6s  %-6s %s", "rows", "value", "name", "text", "added", "kept",
-       "lang", "page");
+  line("%6s %6s %6s %6s %6s %6s %6s  %-6s %s", "rows", "value", "name", "text", "added", "kept",
+       "nokind", "lang", "page");
   for (const PageCounts& page : documentation.pages) {
-    line("%6zu %6zu %6zu %6zu %6zu %6zu  %-6s %s", page.rowsRead, page.withValue, page.withName,
-         page.withText, page.namesAdded, page.textsKept, page.language.c_str(), page.page.c_str());
+    line("%6zu %6zu %6zu %6zu %6zu %6zu %6zu  %-6s %s", page.rowsRead, page.withValue,
+         page.withName, page.withText, page.namesAdded, page.textsKept, page.valuesOfNoKind,
+         page.language.c_str(), page.page.c_str());
   }
 
   std::map<std::string, std::array<std::size_t, 4>> perLanguage;

@@ -66,7 +66,8 @@ struct PageCounts {
   std::size_t withName = 0;
   std::size_t withText = 0;
   std::size_t namesAdded = 0;
-  std::size_t textsKept = 0;  // descriptions of this page that won
+  std::size_t textsKept = 0;       // descriptions of this page that won
+  std::size_t valuesOfNoKind = 0;  // small values of a page of no Win32 codes, left out
 };
 
 struct Documentation {
@@ -75,9 +76,9 @@ struct Documentation {
   std::vector<BugCheckParameterRow> parameters;
   std::vector<BugCheckCaseRow> cases;
   std::vector<PageCounts> pages;
-  // One line each: a name a page gives another value than the headers (the headers win), a
-  // name no header knows and the page gives no value for, two pages' different English texts
-  // of one code (the first one is kept).
+  // One line each, of the English pages (a translation repeats them): a name a page gives
+  // another value than the headers (the headers win), a name no header knows and the page
+  // gives no value for, two pages' different texts of one code (the first one is kept).
   std::vector<std::string> nameDisagreements;
   std::vector<std::string> unjoinedNames;
   std::vector<std::string> textDisagreements;
@@ -85,7 +86,8 @@ struct Documentation {
 };
 
 // Whose text wins for one (kind, code, language): the system error code and COM pages before
-// any other, then the pages in the order given. A name no header knows becomes a row of its
+// any other, then the pages with more codes before those with fewer, else in the order given
+// (the same order decides the family of a name two pages add). A name no header knows becomes a row of its
 // kind's table (Header DocumentationHeader(family)); a name with its value the headers know
 // takes their kind; a name without a value is joined to the headers' rows of that name.
 // A value over 0xFFFF whose name does not say is an HRESULT; a smaller one is a Win32 code
