@@ -29,13 +29,16 @@ std::optional<int> ParameterOfHeading(const std::string& cell) {
   if (text.empty() || text.size() > 24)
     return std::nullopt;
   const char last = text.back();
-  if (last < '1' || last > '4' || (text.size() > 1 && text[text.size() - 2] != ' ' &&
-                                   static_cast<unsigned char>(text[text.size() - 2]) < 0x80))
+  if (last < '1' || last > '4' ||
+      (text.size() > 1 && text[text.size() - 2] != ' ' &&
+       static_cast<unsigned char>(text[text.size() - 2]) < 0x80))
     return std::nullopt;
   return last - '0';
 }
 
-std::string CellText(const std::string& cell) { return OneLine(PlainText(cell)); }
+std::string CellText(const std::string& cell) {
+  return OneLine(PlainText(cell));
+}
 
 // A table of "1 | meaning" rows, one per parameter.
 bool ReadParameterTable(const MarkupTable& table, std::vector<BugCheckParameter>& parameters) {
@@ -58,38 +61,61 @@ bool ReadParameterTable(const MarkupTable& table, std::vector<BugCheckParameter>
   return true;
 }
 
-// A table whose first column is the value of a parameter: each row a case.
+// The value a case's key cell starts with ("0x1", "3 (the handle table)"); none for prose.
+std::optional<std::uint32_t> LeadingValue(const std::string& text) {
+  return ParseDocValue(std::string_view(text).substr(0, text.find(' ')));
+}
+
+// The column that selects the case: the first parameter column whose cells all hold numbers
+// (INVALID_KERNEL_HANDLE keys on parameter 2), else the first column when it names a parameter.
+std::optional<std::size_t> KeyColumn(const MarkupTable& table) {
+  for (std::size_t c = 0; c < table.heading.size(); ++c) {
+    if (!ParameterOfHeading(table.heading[c]))
+      continue;
+    const bool numbers = std::all_of(table.rows.begin(), table.rows.end(), [c](const auto& row) {
+      return c < row.size() && LeadingValue(CellText(row[c])).has_value();
+    });
+    if (numbers && !table.rows.empty())
+      return c;
+  }
+  if (!table.heading.empty() && ParameterOfHeading(table.heading[0]))
+    return 0;
+  return std::nullopt;
+}
+
+// A table whose key column is the value of a parameter: each row a case.
 bool ReadCaseTable(const MarkupTable& table, std::vector<BugCheckCase>& cases) {
   if (table.heading.size() < 2)
     return false;
-  const std::optional<int> key = ParameterOfHeading(table.heading[0]);
-  if (!key)
+  const std::optional<std::size_t> keyColumn = KeyColumn(table);
+  if (!keyColumn)
     return false;
+  const int key = *ParameterOfHeading(table.heading[*keyColumn]);
   for (const std::vector<std::string>& row : table.rows) {
-    if (row.empty())
+    if (row.size() <= *keyColumn)
       continue;
     BugCheckCase entry;
-    entry.parameter = *key;
-    entry.valueText = CellText(row[0]);
-    const std::string_view first =
-        std::string_view(entry.valueText).substr(0, entry.valueText.find(' '));
-    entry.value = ParseDocValue(first);
-    for (std::size_t c = 1; c < row.size() && c < table.heading.size(); ++c) {
+    entry.parameter = key;
+    entry.valueText = CellText(row[*keyColumn]);
+    entry.value = LeadingValue(entry.valueText);
+    for (std::size_t c = 0; c < row.size() && c < table.heading.size(); ++c) {
       const std::string text = CellText(row[c]);
       const std::optional<int> number = ParameterOfHeading(table.heading[c]);
-      if (number && *number != *key) {
-        if (!text.empty())
-          entry.parameters.push_back({*number, text});
-      } else if (!text.empty()) {
+      if (c == *keyColumn || text.empty())
+        continue;
+      if (number && *number != key)
+        entry.parameters.push_back({*number, text});
+      else if (!number)
         entry.cause += (entry.cause.empty() ? "" : " ") + text;
-      }
     }
     cases.push_back(std::move(entry));
   }
   return true;
 }
 
-bool IsLevel2(std::string_view line) { return line.starts_with("## "); }
+bool IsLevel2(std::string_view line) {
+  return line.starts_with("## ");
+}
 
 }  // namespace
 

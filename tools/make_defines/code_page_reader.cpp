@@ -67,8 +67,7 @@ void SetKind(DocumentedCode& code, const Reading& reading) {
 
 // One table row: the anchored cell gives the name (and the value beside it); other cells are
 // a value, a name, or text, the first text being the code's.
-std::optional<DocumentedCode> ReadRow(const std::vector<std::string>& cells,
-                                      const Reading& reading,
+std::optional<DocumentedCode> ReadRow(const std::vector<std::string>& cells, const Reading& reading,
                                       std::optional<std::size_t>& textColumn) {
   DocumentedCode code;
   for (std::size_t column = 0; column < cells.size(); ++column) {
@@ -107,7 +106,9 @@ std::optional<DocumentedCode> ReadRow(const std::vector<std::string>& cells,
   return code;
 }
 
-bool IsHeading(std::string_view line) { return line.starts_with("#"); }
+bool IsHeading(std::string_view line) {
+  return line.starts_with("#");
+}
 
 // A line that is only a bold name: "**SCHED_S_TASK_READY**" (a translation spaces it out).
 bool IsBoldName(std::string_view line) {
@@ -249,9 +250,9 @@ CodePageReading ReadCodePage(std::string_view text, const DocumentPage& page,
   std::size_t i = 0;
   while (i < lines.size()) {
     if (nextTable < tables.size() && tables[nextTable].first == i) {
-      const TableReading* same =
-          english != nullptr && nextTable < english->tables.size() ? &english->tables[nextTable]
-                                                                   : nullptr;
+      const TableReading* same = english != nullptr && nextTable < english->tables.size()
+                                     ? &english->tables[nextTable]
+                                     : nullptr;
       reading.tables.push_back(ReadTable(tables[nextTable].table, reader, same));
       for (const std::optional<DocumentedCode>& code : reading.tables.back().rows) {
         ++documented.rowsRead;

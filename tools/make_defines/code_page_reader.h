@@ -6,8 +6,8 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "tools/make_defines/documented_code.h"
 

@@ -8,9 +8,15 @@
 namespace quillon::make_defines {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
 bool IsNameChar(char c) {
   return IsUpper(c) || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_';
 }
@@ -52,8 +58,8 @@ std::optional<std::int64_t> ParseNumberToken(std::string_view token) {
     negative = true;
     token.remove_prefix(1);
   }
-  while (!token.empty() && (token.back() == 'L' || token.back() == 'l' || token.back() == 'U' ||
-                            token.back() == 'u'))
+  while (!token.empty() &&
+         (token.back() == 'L' || token.back() == 'l' || token.back() == 'U' || token.back() == 'u'))
     token.remove_suffix(1);
   int base = 10;
   if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
@@ -129,8 +135,7 @@ std::string WithoutTags(std::string_view text) {
       if (nameStart < text.size() && text[nameStart] == '/')
         ++nameStart;
       std::size_t nameEnd = nameStart;
-      while (nameEnd < text.size() && (IsNameChar(text[nameEnd])))
-        ++nameEnd;
+      while (nameEnd < text.size() && (IsNameChar(text[nameEnd]))) ++nameEnd;
       if (close != std::string_view::npos && nameEnd > nameStart) {
         if (BreaksLine(Lower(text.substr(nameStart, nameEnd - nameStart))))
           plain += '\n';
@@ -314,8 +319,8 @@ bool IsCodeName(std::string_view text) {
     return false;
   if (text.find('_') != std::string_view::npos)
     return text.find_first_not_of('_') != std::string_view::npos;
-  return text.size() >= 6 && std::all_of(text.begin(), text.end(),
-                                          [](char c) { return IsUpper(c) || IsDigit(c); });
+  return text.size() >= 6 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return IsUpper(c) || IsDigit(c); });
 }
 
 std::vector<std::string> AnchorIds(std::string_view text) {

@@ -1,8 +1,8 @@
 #include "tools/make_defines/documentation_merge.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -34,8 +34,8 @@ std::string Hex(std::uint32_t value) {
 // A text without the stray quotation mark a translation left at one of its ends
 // ("Zugriff verweigert.“"): one is stray when the text's marks do not pair up.
 std::string WithoutStrayQuote(std::string text) {
-  static constexpr std::string_view kMarks[] = {"\"", "\u201C", "\u201D", "\u201E", "\u00AB",
-                                                "\u00BB"};
+  static constexpr std::string_view kMarks[] = {"\"",     "\u201C", "\u201D",
+                                                "\u201E", "\u00AB", "\u00BB"};
   std::size_t count = 0;
   for (const std::string_view mark : kMarks) {
     for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1))
@@ -87,8 +87,9 @@ struct Merger {
     // its name with a status).
     std::vector<Target> codes;
     if (const auto found = known.find(Upper(code.name)); found != known.end()) {
-      std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(codes),
-                   [&code](const Target& target) { return !code.kind || *code.kind == target.first; });
+      std::copy_if(
+          found->second.begin(), found->second.end(), std::back_inserter(codes),
+          [&code](const Target& target) { return !code.kind || *code.kind == target.first; });
     }
     if (codes.empty()) {
       if (!code.value) {
@@ -162,8 +163,8 @@ struct Merger {
       return;
     std::vector<RemedyRow>& rows = remedies[key];
     for (const std::string& remedy : code.remedies) {
-      rows.push_back({target.first, target.second, page.language,
-                      static_cast<int>(rows.size()) + 1, remedy, page.path});
+      rows.push_back({target.first, target.second, page.language, static_cast<int>(rows.size()) + 1,
+                      remedy, page.path});
     }
   }
 
@@ -194,14 +195,15 @@ struct Merger {
     Page({bugCheck.page, {code}, 1});
     const auto stop = static_cast<std::int32_t>(bugCheck.code);
     const std::string& language = bugCheck.page.language;
-    const bool first = std::none_of(
-        documentation.parameters.begin(), documentation.parameters.end(),
-        [&](const BugCheckParameterRow& row) {
-          return row.code == stop && row.language == language;
-        }) && std::none_of(documentation.cases.begin(), documentation.cases.end(),
-                           [&](const BugCheckCaseRow& row) {
-                             return row.code == stop && row.language == language;
-                           });
+    const bool first =
+        std::none_of(documentation.parameters.begin(), documentation.parameters.end(),
+                     [&](const BugCheckParameterRow& row) {
+                       return row.code == stop && row.language == language;
+                     }) &&
+        std::none_of(documentation.cases.begin(), documentation.cases.end(),
+                     [&](const BugCheckCaseRow& row) {
+                       return row.code == stop && row.language == language;
+                     });
     if (!first)
       return;
     std::set<int> numbers;
@@ -212,9 +214,15 @@ struct Merger {
           {stop, language, parameter.number, parameter.meaning, bugCheck.page.path});
     }
     for (const BugCheckCase& entry : bugCheck.cases) {
-      BugCheckCaseRow row{stop,       language,        static_cast<int>(documentation.cases.size()),
-                          entry.parameter, entry.value, entry.valueText,
-                          entry.cause, {},              bugCheck.page.path};
+      BugCheckCaseRow row{stop,
+                          language,
+                          static_cast<int>(documentation.cases.size()),
+                          entry.parameter,
+                          entry.value,
+                          entry.valueText,
+                          entry.cause,
+                          {},
+                          bugCheck.page.path};
       for (const BugCheckParameter& parameter : entry.parameters)
         row.meanings[static_cast<std::size_t>(parameter.number - 1)] = parameter.meaning;
       documentation.cases.push_back(std::move(row));
@@ -224,7 +232,9 @@ struct Merger {
 
 }  // namespace
 
-std::string DocumentationHeader(const std::string& family) { return std::string(kDocumentationHeaderPrefix) + family; }
+std::string DocumentationHeader(const std::string& family) {
+  return std::string(kDocumentationHeaderPrefix) + family;
+}
 
 Documentation MergeDocumentation(Catalog& catalog, const std::vector<DocumentedPage>& pages,
                                  const std::vector<DocumentedBugCheck>& bugChecks) {

@@ -87,8 +87,8 @@ struct Documentation {
 
 // Whose text wins for one (kind, code, language): the system error code and COM pages before
 // any other, then the pages with more codes before those with fewer, else in the order given
-// (the same order decides the family of a name two pages add). A name no header knows becomes a row of its
-// kind's table (Header DocumentationHeader(family)); a name with its value the headers know
+// (the same order decides the family of a name two pages add). A name no header knows becomes a row
+// of its kind's table (Header DocumentationHeader(family)); a name with its value the headers know
 // takes their kind; a name without a value is joined to the headers' rows of that name.
 // A value over 0xFFFF whose name does not say is an HRESULT; a smaller one is a Win32 code
 // only where the page reader gave it that kind.

@@ -144,8 +144,7 @@ DocumentationSources ReadDocumentation(const fs::path& root) {
   std::map<std::string, CodePageReading> englishPages;  // by path, for their translations
   for (const std::string_view kind : {std::string_view("win32-"), std::string_view("bugcheck-")}) {
     for (const fs::path& folder : ArchiveFolders(root, kind)) {
-      const std::string language =
-          LanguageTag(folder.filename().string().substr(kind.size()));
+      const std::string language = LanguageTag(folder.filename().string().substr(kind.size()));
       const bool english = language == "en-US";
       for (const fs::path& file : MarkdownFiles(folder)) {
         const std::string path = file.lexically_relative(folder).generic_string();

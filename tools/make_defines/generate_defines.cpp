@@ -138,10 +138,9 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
       return generation;
     }
   }
-  generation.error = WriteDefinesDatabase(
-      {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
-       &generation.documentation},
-      output);
+  generation.error = WriteDefinesDatabase({generation.catalog.rows, generation.catalog.facilities,
+                                           generation.statusMap, &generation.documentation},
+                                          output);
   return generation;
 }
 
