@@ -44,10 +44,14 @@ std::string CellText(const std::string& cell) {
 bool ReadParameterTable(const MarkupTable& table, std::vector<BugCheckParameter>& parameters) {
   std::vector<BugCheckParameter> read;
   for (const std::vector<std::string>& row : table.rows) {
+    // "1", or "2 - Depends on UniqueValue": the number, and what the cell says beside it.
     const std::string number = row.empty() ? "" : CellText(row[0]);
-    if (row.size() < 2 || number.size() != 1 || number[0] < '1' || number[0] > '4')
+    if (row.size() < 2 || number.empty() || number[0] < '1' || number[0] > '4' ||
+        (number.size() > 1 && number[1] != ' '))
       return false;
-    std::string meaning;
+    std::string meaning = OneLine(number.substr(1));
+    while (!meaning.empty() && (meaning[0] == '-' || meaning[0] == ':' || meaning[0] == ' '))
+      meaning.erase(0, 1);
     for (std::size_t c = 1; c < row.size(); ++c) {
       const std::string text = CellText(row[c]);
       if (!text.empty())

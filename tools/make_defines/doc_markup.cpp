@@ -433,12 +433,18 @@ std::vector<TableSpan> FindTables(const std::vector<std::string_view>& lines) {
       tables.push_back(std::move(span));
       continue;
     }
-    if (IsMarkdownRow(line)) {
+    // A row starts with a pipe, or, in a table whose heading is followed by the delimiter
+    // row, only holds one ("1 | Type of failure").
+    const bool pipeless = !IsMarkdownRow(line) && line.find('|') != std::string_view::npos &&
+                          i + 1 < lines.size() && IsDelimiterRow(lines[i + 1]);
+    if (IsMarkdownRow(line) || pipeless) {
       TableSpan span;
       span.first = i;
       std::vector<std::vector<std::string>> rows;
       std::size_t delimiter = 0;
-      while (i < lines.size() && IsMarkdownRow(lines[i])) {
+      while (i < lines.size() &&
+             (IsMarkdownRow(lines[i]) ||
+              (pipeless && lines[i].find('|') != std::string_view::npos))) {
         if (IsDelimiterRow(lines[i]) && delimiter == 0)
           delimiter = rows.size() + 1;
         else
