@@ -2,17 +2,19 @@
 
 #include <cerrno>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "base/define_schema.h"
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "cli/line_reader.h"
-#include "cli/readings.h"
-#include "cli/report.h"
+#include "core/readings.h"
+#include "core/report.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 #include "cli/text_search.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
@@ -81,14 +83,6 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
         nullptr};
   }
   std::string where;
-  // A folder that cannot be read is named with the reason, not only as one without tables.
-  std::string unreadable;
-  if (options.messages == MessageChoice::Windows) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
-      unreadable = (error ? error : std::make_error_code(std::errc::not_a_directory)).message();
-    }
-  }
   if (options.messages == MessageChoice::Windows || platformOwn) {
     where = options.messages == MessageChoice::Windows ? options.windowsDirectory
                                                        : platform.windowsDirectory.string();
@@ -101,10 +95,8 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
     files = DefaultLinuxFiles(language.name).files;
   }
   if (HasNoFiles(files)) {
-    err << "quillon-cli: "
-        << (unreadable.empty() ? "no message tables in " + where
-                               : "cannot read " + TerminalText(where) + ": " + unreadable)
-        << "; no descriptions" << (modules.empty() ? ", names only" : " but from --module") << '\n';
+    err << "quillon-cli: no message tables in " << TerminalText(where) << "; no descriptions"
+        << (modules.empty() ? ", names only" : " but from --module") << '\n';
   }
   files.own = modules;
   if (HasNoFiles(files)) {
@@ -115,17 +107,34 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
   return {std::move(source), reader};
 }
 
+// Why --windows DIR cannot be read (it is no folder, or cannot be listed); nothing when it can.
+// A typing error must not pass as a Windows without message tables.
+std::optional<std::string> WindowsFolderProblem(const Options& options) {
+  if (options.messages != MessageChoice::Windows) {
+    return std::nullopt;
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
+    return (error ? error : std::make_error_code(std::errc::not_a_directory)).message();
+  }
+  std::filesystem::directory_iterator(options.windowsDirectory, error);
+  if (error) {
+    return error.message();
+  }
+  return std::nullopt;
+}
+
 // Every --module must be a file with a message table: a typing error would otherwise go unseen.
 bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
   for (const std::string& module : modules) {
     const std::optional<FileBytes> file = ReadFileParts(
         module, kPeHeadSize, [](std::string_view bytes) { return MessageTableParts(bytes); });
     if (!file) {
-      err << "quillon-cli: --module " << module << ": cannot be read\n";
+      err << "quillon-cli: --module " << TerminalText(module) << ": cannot be read\n";
       return false;
     }
     if (!FindMessageTableResource(file->bytes)) {
-      err << "quillon-cli: --module " << module << ": holds no message table\n";
+      err << "quillon-cli: --module " << TerminalText(module) << ": holds no message table\n";
       return false;
     }
   }
@@ -151,9 +160,15 @@ int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, Wri
   return rows.empty() ? 1 : 0;
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, bool color, std::ostream& out) {
+int RunSearch(const Options& options, const DefineRows& defines, const std::string& databaseName,
+              bool color, std::ostream& out, std::ostream& err) {
+  const std::vector<DefineRow> found = defines.SearchNames(*options.search);
+  if (defines.Failure()) {
+    err << DatabaseFailureLine(databaseName, defines);
+    return 2;
+  }
   return WriteFound(
-      options.json, defines.SearchNames(*options.search), WriteJsonSearch,
+      options.json, found, WriteJsonSearch,
       [color](std::string& text, const std::vector<DefineRow>& rows) {
         WriteTextSearch(text, rows, color);
       },
@@ -161,14 +176,18 @@ int RunSearch(const Options& options, const DefineRows& defines, bool color, std
 }
 
 int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
-                  std::ostream& out, std::ostream& err) {
+                  const std::string& databaseName, std::ostream& out, std::ostream& err) {
   if (messages == nullptr) {
     err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
            "--module FILE)\n";
     return 2;
   }
-  return WriteFound(options.json, SearchDescriptions(*messages, defines, *options.searchText),
-                    WriteJsonDescriptions, WriteTextDescriptions, out);
+  const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
+  if (defines.Failure()) {
+    err << DatabaseFailureLine(databaseName, defines);
+    return 2;
+  }
+  return WriteFound(options.json, found, WriteJsonDescriptions, WriteTextDescriptions, out);
 }
 
 // The message on one line: the window's messages may hold a line break.
@@ -184,11 +203,12 @@ std::string OneLine(std::string_view message) {
 
 class QueryRun {
  public:
-  QueryRun(const Options& options, MessageSource& messages, DefineRows& defines, bool color,
-           std::ostream& out, std::ostream& err)
+  QueryRun(const Options& options, MessageSource& messages, DefineRows& defines,
+           const std::string& databaseName, bool color, std::ostream& out, std::ostream& err)
       : options_(options),
         messages_(messages),
         defines_(defines),
+        databaseName_(databaseName),
         color_(color),
         out_(out),
         err_(err) {}
@@ -211,9 +231,21 @@ class QueryRun {
       }
       return;
     }
-    bool found = false;
+    std::vector<ReadingAnswer> answers;
     for (const Reading& reading : readings.readings) {
-      const ReadingAnswer answer = Answer(reading, messages_, defines_);
+      answers.push_back(Answer(reading, messages_, defines_));
+    }
+    // An answer read from a failing database may lack what the failed statement would have
+    // found: none is written, and no query after it is asked.
+    if (defines_.Failure()) {
+      WriteOut();
+      err_ << DatabaseFailureLine(databaseName_, defines_);
+      status_ = 2;
+      stopped_ = true;
+      return;
+    }
+    bool found = false;
+    for (const ReadingAnswer& answer : answers) {
       found = found || !answer.matches.empty();
       if (options_.json) {
         WriteJsonAnswer(buffer_, query, answer);
@@ -242,6 +274,8 @@ class QueryRun {
   }
 
   int Status() const { return status_; }
+  // True once the database failed: nothing more is asked.
+  bool Stopped() const { return stopped_; }
 
  private:
   static constexpr std::uint64_t kQueriesBeforeIndex = 64;
@@ -249,11 +283,13 @@ class QueryRun {
   const Options& options_;
   MessageSource& messages_;
   DefineRows& defines_;
+  const std::string& databaseName_;
   const bool color_;
   std::ostream& out_;
   std::ostream& err_;
   std::string buffer_;
   int status_ = 0;
+  bool stopped_ = false;
   std::uint64_t asked_ = 0;
 };
 
@@ -263,7 +299,7 @@ class QueryRun {
 int RunInputQueries(QueryRun& run, ByteSource& input) {
   LineReader lines(input);
   std::string line;
-  for (;;) {
+  while (!run.Stopped()) {
     const LineReader::Status status = lines.Next(line, [&run] { run.WriteOut(); });
     if (status == LineReader::Status::End) {
       break;
@@ -291,14 +327,17 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
   return run.Status();
 }
 
-int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines, bool color,
-               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
-               std::ostream& err) {
-  QueryRun run(options, messages, defines, color, out, err);
+int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines,
+               const std::string& databaseName, bool color, const CommandPlatform& platform,
+               ByteSource& input, std::ostream& out, std::ostream& err) {
+  QueryRun run(options, messages, defines, databaseName, color, out, err);
   if (!options.queries.empty()) {
     // "-" stands for the lines of standard input, read where it stands (once).
     bool inputRead = false;
     for (const std::string& query : options.queries) {
+      if (run.Stopped()) {
+        break;
+      }
       if (query != "-") {
         run.Ask(std::string(TrimSpace(query)));
       } else if (!inputRead) {
@@ -355,38 +394,45 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
     }
   }
   DefineRows& defines = *opened;
+  const std::string databaseName = TerminalText(databasePath.string());
   if (problem && options.database) {
-    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
         << '\n';
     return 2;
   }
   if (databasePath.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
   } else if (problem) {
-    err << "quillon-cli: cannot use the database " << databasePath.string() << ": " << *problem
+    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
         << "; descriptions only, no names\n";
   }
   const bool color =
       !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
   if (options.search) {
-    return RunSearch(options, defines, color, out);
+    return RunSearch(options, defines, databaseName, color, out, err);
   }
   if (!CheckModules(options.modules, err)) {
+    return 2;
+  }
+  if (const std::optional<std::string> unreadable = WindowsFolderProblem(options)) {
+    err << "quillon-cli: cannot read " << TerminalText(options.windowsDirectory) << ": "
+        << *unreadable << '\n';
     return 2;
   }
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
   const ChosenMessages messages = ChooseMessages(options, platform, language, err);
   if (options.searchText) {
-    return RunSearchText(options, messages.files, defines, out, err);
+    return RunSearchText(options, messages.files, defines, databaseName, out, err);
   }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color}, *messages.source,
-                   defines, input, out, err);
+    return RunScan({options.queries, options.json, options.summary, color, databaseName},
+                   *messages.source, defines, input, out, err);
   }
-  return RunQueries(options, *messages.source, defines, color, platform, input, out, err);
+  return RunQueries(options, *messages.source, defines, databaseName, color, platform, input, out,
+                    err);
 }
 
 }  // namespace quillon

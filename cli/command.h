@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "cli/byte_source.h"
+#include "core/byte_source.h"
 #include "cli/options.h"
 #include "lookup/language_names.h"
 #include "lookup/message_source.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/byte_source.h"
+#include "core/byte_source.h"
 
 namespace quillon {
 

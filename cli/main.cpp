@@ -1,4 +1,5 @@
 // quillon-cli: what a Windows error code means, on the command line.
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -10,6 +11,14 @@
 #include "cli/file_output.h"
 #include "cli/options.h"
 #include "cli/platform.h"
+#include "core/terminal_text.h"
+#include "lookup/define_rows.h"
+
+namespace {
+
+constexpr std::int64_t kDatabaseMemoryLimit = std::int64_t{64} << 20;
+
+}  // namespace
 
 int main(int argc, char** argv) {
   quillon::FileOutputBuffer outputBuffer(stdout);
@@ -22,6 +31,8 @@ int main(int argc, char** argv) {
     std::ostream& out = console ? consoleOut : fileOut;
     // The first failed write ends the run: a full disk must not take the rest of a long scan.
     out.exceptions(std::ios::badbit);
+    // Far above what the definitions database needs; a hostile one's sorts fail at it.
+    quillon::LimitDatabaseMemory(kDatabaseMemoryLimit);
     const quillon::ParsedOptions parsed =
         quillon::ParseOptions(quillon::CommandArguments(argc, argv));
     if (!parsed.options) {
@@ -41,7 +52,8 @@ int main(int argc, char** argv) {
       std::cerr << "quillon-cli: cannot write standard output: " << outputBuffer.Error().message()
                 << '\n';
     } else {
-      std::cerr << "quillon-cli: " << error.what() << '\n';
+      // A file system error quotes the path it was given.
+      std::cerr << "quillon-cli: " << quillon::TerminalText(error.what()) << '\n';
     }
     return 2;
   }

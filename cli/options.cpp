@@ -89,7 +89,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     return parsed;
   } catch (const CLI::ParseError& error) {
     parsed.exitCode = 2;
-    parsed.error = std::string("quillon-cli: ") + error.what() + " (see --help)";
+    // The message may quote a value as it was typed.
+    parsed.error = "quillon-cli: " + TerminalText(error.what()) + " (see --help)";
     return parsed;
   }
   if (version) {
@@ -118,11 +119,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   if (languageOption->count() > 0) {
     if (!FindLanguage(language)) {
       parsed.exitCode = 2;
-      parsed.error = "quillon-cli: --lang " + language +
-                     ": unknown language (use a name such as en-US, de-DE or fr-FR)";
+      parsed.error = "quillon-cli: --lang " + TerminalText(language) +
+                     ": not a language name (use a name such as en-US, de-DE, de or sr-Latn-RS)";
       return parsed;
     }
     options.language = language;
+  }
+  // An empty name would open no file, and the run would answer without names.
+  if (options.database && options.database->empty()) {
+    parsed.exitCode = 2;
+    parsed.error = "quillon-cli: --db needs a file name";
+    return parsed;
   }
   if (windowsOption->count() > 0) {
     options.messages = MessageChoice::Windows;

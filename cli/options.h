@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 

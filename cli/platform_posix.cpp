@@ -1,39 +1,76 @@
 #include "cli/platform.h"
+#include "cli/file_source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 
 namespace {
 
-// Standard input as read(2) gives it: a terminal's line or a pipe's bytes as soon as they are
-// there, where an istream would wait for its whole buffer.
+// A descriptor as read(2) gives it: a terminal's line or a pipe's bytes as soon as they are
+// there, where an istream would wait for its whole buffer; a regular file's in whole pieces.
 class DescriptorSource final : public ByteSource {
  public:
+  // owned: closed with the source (a file opened here, not standard input).
+  DescriptorSource(int descriptor, bool owned, bool regular)
+      : descriptor_(descriptor), owned_(owned), regular_(regular) {}
+  DescriptorSource(const DescriptorSource&) = delete;
+  DescriptorSource& operator=(const DescriptorSource&) = delete;
+  ~DescriptorSource() override {
+    if (owned_) {
+      close(descriptor_);
+    }
+  }
+
   std::size_t Read(std::span<char> space) override {
-    for (;;) {
-      const ssize_t count = read(STDIN_FILENO, space.data(), space.size());
-      if (count >= 0) {
-        return static_cast<std::size_t>(count);
+    std::size_t filled = 0;
+    while (filled < space.size()) {
+      const ssize_t count = read(descriptor_, space.data() + filled, space.size() - filled);
+      if (count < 0 && errno == EINTR) {
+        continue;
       }
-      if (errno != EINTR) {
+      if (count < 0) {
         error_ = errno;
-        return 0;
+        break;
+      }
+      filled += static_cast<std::size_t>(count);
+      if (count == 0 || !regular_) {
+        break;
       }
     }
+    return filled;
   }
   bool Failed() const override { return error_ != 0; }
   int ErrorNumber() const override { return error_; }
 
  private:
+  int descriptor_;
+  bool owned_;
+  bool regular_;
   int error_ = 0;
 };
+
+// Standard input that was closed before the program started: every read fails. Asked before
+// any file is opened, since the first file opened would otherwise take descriptor 0 and be
+// read as the input.
+class ClosedSource final : public ByteSource {
+ public:
+  std::size_t Read(std::span<char>) override { return 0; }
+  bool Failed() const override { return true; }
+  int ErrorNumber() const override { return EBADF; }
+};
+
+bool IsClosed(int descriptor) {
+  return fcntl(descriptor, F_GETFD) == -1 && errno == EBADF;
+}
 
 }  // namespace
 
@@ -46,12 +83,29 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) 
   // Linux names the running program here; elsewhere the path stays unknown.
   std::error_code ignored;
   platform.programPath = std::filesystem::read_symlink("/proc/self/exe", ignored);
-  platform.input = std::make_unique<DescriptorSource>();
+  if (IsClosed(STDIN_FILENO)) {
+    platform.input = std::make_unique<ClosedSource>();
+  } else {
+    platform.input = std::make_unique<DescriptorSource>(STDIN_FILENO, false, false);
+  }
   platform.inputIsTerminal = isatty(STDIN_FILENO) != 0;
   platform.endOfInputKeys = "Ctrl-D";
   platform.outputIsTerminal = isatty(STDOUT_FILENO) == 1;
   platform.noColor = NoColorRequested(std::getenv("NO_COLOR"));
   return platform;
+}
+
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int& error) {
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  if (descriptor < 0 || fstat(descriptor, &status) != 0) {
+    error = errno != 0 ? errno : EIO;
+    if (descriptor >= 0) {
+      close(descriptor);
+    }
+    return nullptr;
+  }
+  return std::make_unique<DescriptorSource>(descriptor, true, S_ISREG(status.st_mode));
 }
 
 std::vector<std::string> CommandArguments(int argc, char** argv) {

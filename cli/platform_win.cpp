@@ -1,4 +1,5 @@
 #include "cli/platform.h"
+#include "cli/file_source.h"
 
 #include <windows.h>
 // After windows.h, which it builds on.
@@ -6,11 +7,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include "cli/utf8_prefix.h"
 #include "cli/wide_messages_win.h"
@@ -20,24 +22,60 @@ namespace quillon {
 
 namespace {
 
-// Standard input as ReadFile gives it: a console's line or a pipe's bytes as soon as they are
-// there. A pipe whose writer has gone is the input's end.
+// A handle as ReadFile gives it: a console's line or a pipe's bytes as soon as they are there;
+// a disk file's in whole pieces. A pipe whose writer has gone is the input's end.
 class HandleSource final : public ByteSource {
  public:
-  std::size_t Read(std::span<char> space) override {
-    DWORD count = 0;
-    const DWORD size = static_cast<DWORD>(std::min<std::size_t>(space.size(), 1u << 30));
-    if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), space.data(), size, &count, nullptr)) {
-      return count;
+  // owned: closed with the source (a file opened here, not standard input).
+  HandleSource(HANDLE handle, bool owned)
+      : handle_(handle), owned_(owned), disk_(GetFileType(handle) == FILE_TYPE_DISK) {}
+  HandleSource(const HandleSource&) = delete;
+  HandleSource& operator=(const HandleSource&) = delete;
+  ~HandleSource() override {
+    if (owned_) {
+      CloseHandle(handle_);
     }
-    failed_ = GetLastError() != ERROR_BROKEN_PIPE;
-    return 0;
+  }
+
+  std::size_t Read(std::span<char> space) override {
+    std::size_t filled = 0;
+    while (filled < space.size()) {
+      DWORD count = 0;
+      const DWORD size = static_cast<DWORD>(std::min<std::size_t>(space.size() - filled, 1u << 30));
+      if (!ReadFile(handle_, space.data() + filled, size, &count, nullptr)) {
+        failed_ = GetLastError() != ERROR_BROKEN_PIPE;
+        break;
+      }
+      filled += count;
+      if (count == 0 || !disk_) {
+        break;
+      }
+    }
+    return filled;
   }
   bool Failed() const override { return failed_; }
 
  private:
+  HANDLE handle_;
+  bool owned_;
+  bool disk_;
   bool failed_ = false;
 };
+
+// errno's value nearest to a failed CreateFileW's reason, for the message naming the file.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return EACCES;
+    default:
+      return EIO;
+  }
+}
 
 // A console that takes the terminal's escape sequences (Windows 10 on): colours work there.
 // Redirected output, or an older console, gets none by default.
@@ -108,7 +146,7 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   if (length != 0 && length < capacity) {
     platform.programPath = std::filesystem::path(std::wstring(path.data(), length));
   }
-  platform.input = std::make_unique<HandleSource>();
+  platform.input = std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false);
   DWORD mode = 0;
   platform.inputIsTerminal = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
   platform.endOfInputKeys = "Ctrl-Z then Enter";
@@ -126,6 +164,25 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   platform.ownMessages = std::make_unique<WideMessageSource>(
       named ? std::optional<std::uint16_t>(named->id) : std::nullopt);
   return platform;
+}
+
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int& error) {
+  // The path is UTF-8; the ANSI functions would take it in the code page.
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), units);
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (path.empty() || file == INVALID_HANDLE_VALUE) {
+    error = path.empty() ? ENOENT : ErrnoOf(GetLastError());
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+    }
+    return nullptr;
+  }
+  return std::make_unique<HandleSource>(file, true);
 }
 
 std::vector<std::string> CommandArguments(int /*argc*/, char** /*argv*/) {

@@ -1,20 +1,20 @@
 #include "cli/scan.h"
+#include "cli/file_source.h"
 
-#include <fstream>
 #include <istream>
 #include <memory>
 #include <ostream>
 #include <unordered_map>
 #include <vector>
 
-#include "cli/answers.h"
-#include "cli/report.h"
-#include "cli/scan_writers.h"
+#include "core/answers.h"
+#include "core/report.h"
+#include "core/scan_writers.h"
 #include "cli/system_reason.h"
-#include "cli/terminal_text.h"
-#include "cli/text_decoder.h"
-#include "cli/word_reading.h"
-#include "cli/word_splitter.h"
+#include "core/terminal_text.h"
+#include "core/text_decoder.h"
+#include "core/word_reading.h"
+#include "core/word_splitter.h"
 
 namespace quillon {
 
@@ -24,6 +24,9 @@ namespace {
 // a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
 // memory.
 constexpr std::size_t kUnknownSlots = 1 << 12;
+
+// Thrown when the database fails mid-scan: an answer read from it may be incomplete.
+struct DatabaseFailed {};
 
 class UnknownNumbers {
  public:
@@ -44,8 +47,9 @@ class UnknownNumbers {
 };
 
 // Answers each distinct code once per run, with its texts: logs repeat the same few codes on
-// many lines. What is kept of known codes and names is bounded by what the database and the
-// message tables know; of other numbers, by kUnknownSlots.
+// many lines, written in more than one way (5 after a keyword, 0x5), so what is kept holds
+// nothing of how it was read. What is kept of known codes and names is bounded by what the
+// database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
   AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
@@ -63,11 +67,14 @@ class AnswerCache {
       return nullptr;
     }
     ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
+    if (defines_.Failure()) {
+      throw DatabaseFailed{};
+    }
     std::shared_ptr<ScanAnswer> made;
     if (!answer.matches.empty()) {
       made = std::make_shared<ScanAnswer>();
       made->shortLine = ShortAnswerLine(answer, color_);
-      made->jsonMembers = JsonAnswerMembers(answer);
+      made->jsonMembers = JsonCodeMembers(answer);
       made->answer = std::move(answer);
     }
     if (byName) {
@@ -89,11 +96,12 @@ class AnswerCache {
   std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
 
-// Between the splitter and the writer: reads each word, answers the codes.
+// Between the splitter and the writer: reads each word, answers the codes. The writer's text
+// goes out whenever it fills, so a read full of codes never holds all of its output.
 class FindingSink {
  public:
-  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer)
-      : names_(names), answers_(answers), writer_(writer) {}
+  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer, std::ostream& out)
+      : names_(names), answers_(answers), writer_(writer), out_(out) {}
 
   // Asked of most words of a log: inlined.
   [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
@@ -112,18 +120,28 @@ class FindingSink {
     // A sign is the byte before the word, in the same buffer.
     const std::size_t sign = candidate->negative ? 1 : 0;
     const std::string_view text(word.text.data() - sign, word.text.size() + sign);
-    writer_.Finding({word.line, word.column - sign, text, std::move(answer)});
+    writer_.Finding(
+        {word.line, word.column - sign, text, candidate->reading.kind, std::move(answer)});
+    FlushWhenFull();
     return true;
   }
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
     writer_.LineEnd(line, shown, cut);
+    FlushWhenFull();
   }
   bool FoundAny() const { return foundAny_; }
 
  private:
+  void FlushWhenFull() {
+    if (writer_.Full()) {
+      writer_.Flush(out_);
+    }
+  }
+
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;
+  std::ostream& out_;
   bool foundAny_ = false;
 };
 
@@ -163,17 +181,35 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
   splitter.Finish(sink);
 }
 
+// ScanSource; false when the database failed, which ends the scan where it stands.
+bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& writer,
+                            std::ostream& out) {
+  try {
+    ScanSource(source, sink, writer, out);
+  } catch (const DatabaseFailed&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
             ByteSource& input, std::ostream& out, std::ostream& err) {
+  const auto databaseFailed = [&defines, &request, &err] {
+    err << DatabaseFailureLine(request.databaseName, defines);
+    return 2;
+  };
   defines.IndexValues();
   const std::vector<std::string> allNames = defines.AllNames();
+  if (defines.Failure()) {
+    return databaseFailed();
+  }
   const NameSet names(allNames.begin(), allNames.end());
   AnswerCache answers(messages, defines, request.color);
   const std::unique_ptr<ScanWriter> writer =
       MakeScanWriter(request.json, request.summary, request.color);
-  FindingSink sink(names, answers, *writer);
+  FindingSink sink(names, answers, *writer, out);
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
@@ -184,7 +220,10 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
   for (const std::string& file : files) {
     writer->StartFile(nameFiles ? file : std::string());
     if (file == "-") {
-      ScanSource(input, sink, *writer, out);
+      if (!ScanUntilDatabaseFails(input, sink, *writer, out)) {
+        writer->Flush(out);
+        return databaseFailed();
+      }
       if (input.Failed()) {
         writer->Flush(out);
         err << "quillon-cli: cannot read standard input: " << SystemReason(input.ErrorNumber())
@@ -193,22 +232,23 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
       }
       continue;
     }
-    errno = 0;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-      const int error = FailedCallError();
+    int error = 0;
+    const std::unique_ptr<ByteSource> source = OpenFileSource(file, error);
+    if (!source) {
       writer->Flush(out);
       err << "quillon-cli: cannot read " << TerminalText(file) << ": " << SystemReason(error)
           << '\n';
       unreadable = true;
       continue;
     }
-    StreamSource source(stream);
-    ScanSource(source, sink, *writer, out);
-    if (source.Failed()) {
+    if (!ScanUntilDatabaseFails(*source, sink, *writer, out)) {
+      writer->Flush(out);
+      return databaseFailed();
+    }
+    if (source->Failed()) {
       writer->Flush(out);
       err << "quillon-cli: cannot read " << TerminalText(file) << ": "
-          << SystemReason(source.ErrorNumber()) << '\n';
+          << SystemReason(source->ErrorNumber()) << '\n';
       unreadable = true;
     }
   }

@@ -1,6 +1,6 @@
 #include "cli/text_search.h"
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +9,8 @@
 #include <utility>
 
 #include "base/code_bits.h"
-#include "cli/report.h"
+#include "core/case_folding.h"
+#include "core/report.h"
 #include "lookup/family_modules.h"
 
 namespace quillon {
@@ -21,10 +22,6 @@ using Candidate = std::pair<ErrorType, std::uint32_t>;
 
 constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
 constexpr std::uint32_t kWrappedWin32 = 0x80070000u;  // an HRESULT of facility 7
-
-// UTF-8 lead byte of U+00C0 to U+00FF; its upper-case letters are U+00C0 to U+00DE but
-// U+00D7 (the multiplication sign), each 0x20 below its lower-case letter.
-constexpr unsigned char kLatin1Lead = 0xC3;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -79,11 +76,11 @@ std::string NamesText(const KindAnswer& answer) {
 }  // namespace
 
 std::string FoldForSearch(std::string_view text) {
+  const std::string cased = FoldUtf8Case(text);
   std::string folded;
-  folded.reserve(text.size());
+  folded.reserve(cased.size());
   bool blank = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
+  for (const char c : cased) {
     if (IsBlank(c)) {
       blank = !folded.empty();
       continue;
@@ -91,16 +88,6 @@ std::string FoldForSearch(std::string_view text) {
     if (blank) {
       folded += ' ';
       blank = false;
-    }
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    } else if (static_cast<unsigned char>(c) == kLatin1Lead && i + 1 < text.size()) {
-      const auto next = static_cast<unsigned char>(text[i + 1]);
-      folded += c;
-      folded +=
-          static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20 : next);
-      ++i;
-      continue;
     }
     folded += c;
   }

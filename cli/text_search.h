@@ -5,14 +5,15 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
 
 namespace quillon {
 
-// text folded for a loose match: ASCII and accented Latin letters (UTF-8 À to Þ) in lower
-// case, every run of blanks (spaces, tabs, line breaks) one space, none at either end.
+// text folded for a loose match: every letter folded to one case (Unicode's simple case
+// folding: Ř and ř, Ł and ł, Д and д match), every run of blanks (spaces, tabs, line breaks)
+// one space, none at either end.
 std::string FoldForSearch(std::string_view text);
 
 // Every code whose description (as a lookup of it shows it) holds needle, ordered by kind and

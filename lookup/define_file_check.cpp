@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "base/define_schema.h"
 #include "base/error_type.h"
@@ -75,8 +76,60 @@ std::string UriPath(std::string text) {
       uri += c;
     }
   }
-  // A drive letter's path is absolute, and needs the empty authority before it.
-  return text.size() > 1 && text[1] == ':' ? "///" + uri : uri;
+  // An absolute path gets the empty authority before it: a drive letter's needs one, and a path
+  // that begins "//" would otherwise have its first folder read as a host.
+  if (text.size() > 1 && text[1] == ':') {
+    return "///" + uri;
+  }
+  return text.starts_with('/') ? "//" + uri : uri;
+}
+
+// A table the program reads: the columns it asks for, whether a database may lack it (one made
+// before it) and whether its rows are ordered as stored (by rowid).
+struct TableNeed {
+  std::string_view name;
+  std::string columns;
+  bool required;
+  bool ordered;
+};
+
+std::string Article(std::string_view word) {
+  return !word.empty() && std::strchr("aeiou", word[0]) != nullptr ? "an " : "a ";
+}
+
+// Why the table cannot be read as the program reads it: not there, not a table (a view or a
+// virtual table can yield rows without end), without a column or without a rowid.
+std::optional<std::string> TableProblem(sqlite3* connection, sqlite3_stmt* kinds,
+                                        const TableNeed& need) {
+  const std::string table(need.name);
+  sqlite3_reset(kinds);
+  sqlite3_bind_text(kinds, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+  const int step = sqlite3_step(kinds);
+  if (step == SQLITE_DONE) {
+    return need.required ? std::optional<std::string>("no table " + table) : std::nullopt;
+  }
+  if (step != SQLITE_ROW) {
+    return sqlite3_errmsg(connection);
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(kinds, 0));
+  const std::string kind = text != nullptr ? text : "";
+  if (kind != "table") {
+    return table + " is " + Article(kind) + kind + ", not a table";
+  }
+  const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(kinds, 1));
+  if (sql != nullptr && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0) {
+    return table + " is a virtual table, not a table";
+  }
+  // Prepared, never run.
+  if (PrepareStatement(connection, "SELECT " + need.columns + " FROM " + table + " LIMIT 0") ==
+      nullptr) {
+    return sqlite3_errmsg(connection);
+  }
+  if (need.ordered &&
+      PrepareStatement(connection, "SELECT rowid FROM " + table + " LIMIT 0") == nullptr) {
+    return table + " has no rowid (a WITHOUT ROWID table)";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -85,33 +138,26 @@ std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
   if (connection == nullptr) {
     return "cannot be opened";
   }
-  const SqliteStatement kinds =
-      PrepareStatement(connection, "SELECT type FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE");
+  const SqliteStatement kinds = PrepareStatement(
+      connection, "SELECT type, sql FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE");
   if (kinds == nullptr) {
     return sqlite3_errmsg(connection);
   }
+  const std::string codeColumns = std::string(kCodeColumn) + ", " + std::string(kNameColumn);
+  std::vector<TableNeed> needs;
   for (const ErrorType type : kErrorTypes) {
-    const std::string table(ErrorTypeName(type));
-    sqlite3_reset(kinds.get());
-    sqlite3_bind_text(kinds.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
-    const int step = sqlite3_step(kinds.get());
-    if (step == SQLITE_DONE) {
-      return "no table " + table;
-    }
-    if (step != SQLITE_ROW) {
-      return sqlite3_errmsg(connection);
-    }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(kinds.get(), 0));
-    const std::string kind = text != nullptr ? text : "";
-    if (kind != "table") {
-      const bool vowel = !kind.empty() && std::strchr("aeiou", kind[0]) != nullptr;
-      return table + " is " + (vowel ? "an " : "a ") + kind + ", not a table";
-    }
-    // The columns every front end asks for; prepared, never run.
-    const std::string columns = "SELECT " + std::string(kCodeColumn) + ", " +
-                                std::string(kNameColumn) + " FROM " + table + " LIMIT 0";
-    if (PrepareStatement(connection, columns) == nullptr) {
-      return sqlite3_errmsg(connection);
+    needs.push_back({ErrorTypeName(type), codeColumns, true, true});
+  }
+  needs.push_back({kStatusMapTable,
+                   std::string(kStatusMapStatusColumn) + ", " + std::string(kStatusMapWin32Column),
+                   false, false});
+  needs.push_back({kFacilityTable,
+                   std::string(kFacilityKindColumn) + ", " + std::string(kFacilityNumberColumn) +
+                       ", " + std::string(kFacilityNameColumn),
+                   false, true});
+  for (const TableNeed& need : needs) {
+    if (auto problem = TableProblem(connection, kinds.get(), need)) {
+      return problem;
     }
   }
   return std::nullopt;

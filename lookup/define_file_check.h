@@ -23,9 +23,11 @@ struct DefineFileOpening {
 DefineFileOpening CheckDefineFile(const std::filesystem::path& path);
 
 // Why the database open on connection cannot serve ("Win32 is a view, not a table", "no such
-// column: Define"); nothing when it can. Reads the schema only, never a table's rows: a view
-// that yields endless rows is refused at once. Asked on the connection the program then uses,
-// so that the schema is read once.
+// column: Define", "Win32 has no rowid (a WITHOUT ROWID table)"); nothing when it can. Every
+// table the program reads (the four kinds' and, when present, the status map and the
+// facilities) must be a table with the columns asked of it. Reads the schema only, never a
+// table's rows: a view that yields endless rows is refused at once. Asked on the connection
+// the program then uses, so that the schema is read once.
 std::optional<std::string> DefineSchemaProblem(sqlite3* connection);
 
 }  // namespace quillon

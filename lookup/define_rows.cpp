@@ -32,6 +32,8 @@ SqliteConnection OpenDefinesReadOnly(const std::string& path) {
   // statement locks, re-reads the file header and unlocks again, several times the cost of
   // the indexed lookup itself. Nothing of the program writes the file while it runs.
   sqlite3_exec(owned.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+  // A sort never spills into files of the temporary folder, where nothing would bound it.
+  sqlite3_exec(owned.get(), "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
   return owned;
 }
 
@@ -45,6 +47,11 @@ bool HasHeaderColumn(sqlite3* connection) {
   const std::string probe = "SELECT " + std::string(kHeaderColumn) + " FROM " +
                             std::string(ErrorTypeName(ErrorType::Win32)) + " LIMIT 0";
   return PrepareStatement(connection, probe) != nullptr;
+}
+
+bool HasTable(sqlite3* connection, std::string_view table) {
+  return PrepareStatement(connection, "SELECT * FROM " + std::string(table) + " LIMIT 0") !=
+         nullptr;
 }
 
 // A statement prepared once, reset and unbound for another use; null when it could not be
@@ -86,6 +93,22 @@ std::string ByNumberStatement(ErrorType type) {
 DefineRows::DefineRows(const std::string& path) : connection_(OpenDefinesReadOnly(path)) {
   // A database made before rows named their header still answers, with no headers.
   hasHeaders_ = HasHeaderColumn(connection_.get());
+  hasStatusMap_ = HasTable(connection_.get(), kStatusMapTable);
+  hasFacilities_ = HasTable(connection_.get(), kFacilityTable);
+}
+
+void DefineRows::NoteFailure() const {
+  if (!failure_ && connection_ != nullptr) {
+    failure_ = sqlite3_errmsg(connection_.get());
+  }
+}
+
+bool DefineRows::Step(sqlite3_stmt* statement) const {
+  const int stepped = sqlite3_step(statement);
+  if (stepped != SQLITE_ROW && stepped != SQLITE_DONE) {
+    NoteFailure();
+  }
+  return stepped == SQLITE_ROW;
 }
 
 std::string DefineRows::StatementText(ErrorType type, Query query) const {
@@ -98,6 +121,8 @@ std::string DefineRows::StatementText(ErrorType type, Query query) const {
       return ByNameStatement(type);
     case kByNumber:
       return ByNumberStatement(type);
+    case kAllOfName:
+      return "SELECT " + code + " FROM " + table + " WHERE " + name + " = ?1 ORDER BY rowid";
     case kAllOfValue:
       return "SELECT " + name + ", " + header + " FROM " + table + " WHERE " + code +
              " = ?1 ORDER BY rowid";
@@ -123,6 +148,9 @@ sqlite3_stmt* DefineRows::Statement(ErrorType type, Query query) const {
   SqliteStatement& slot = statements_[static_cast<std::size_t>(type)][query];
   if (slot == nullptr) {
     slot = PrepareStatement(connection_.get(), StatementText(type, query));
+    if (slot == nullptr) {
+      NoteFailure();
+    }
   }
   return Reused(slot);
 }
@@ -131,6 +159,9 @@ sqlite3_stmt* DefineRows::Statement(OtherQuery query) const {
   SqliteStatement& slot = otherStatements_[query];
   if (slot != nullptr) {
     return Reused(slot);
+  }
+  if (!(query == kFacilityName ? hasFacilities_ : hasStatusMap_)) {
+    return nullptr;
   }
   const std::string map(kStatusMapTable);
   const std::string status(kStatusMapStatusColumn);
@@ -153,6 +184,9 @@ sqlite3_stmt* DefineRows::Statement(OtherQuery query) const {
       return nullptr;
   }
   slot = PrepareStatement(connection_.get(), text);
+  if (slot == nullptr) {
+    NoteFailure();
+  }
   return Reused(slot);
 }
 
@@ -162,7 +196,7 @@ std::optional<std::uint32_t> DefineRows::Win32OfStatus(std::uint32_t status) con
     return std::nullopt;
   }
   sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(status));
-  if (sqlite3_step(statement) != SQLITE_ROW) {
+  if (!Step(statement)) {
     return std::nullopt;
   }
   return static_cast<std::uint32_t>(sqlite3_column_int(statement, 0));
@@ -175,7 +209,7 @@ std::vector<std::uint32_t> DefineRows::StatusesOfWin32(std::uint32_t code) const
     return statuses;
   }
   sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(code));
-  while (sqlite3_step(statement) == SQLITE_ROW) {
+  while (Step(statement)) {
     statuses.push_back(static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)));
   }
   return statuses;
@@ -190,7 +224,7 @@ std::optional<std::string> DefineRows::FacilityName(ErrorType kind, std::uint32_
   sqlite3_bind_text(statement, 1, kindName.data(), static_cast<int>(kindName.size()),
                     SQLITE_STATIC);
   sqlite3_bind_int64(statement, 2, facility);
-  if (sqlite3_step(statement) != SQLITE_ROW) {
+  if (!Step(statement)) {
     return std::nullopt;
   }
   return Text(statement, 0);
@@ -205,22 +239,24 @@ bool DefineRows::IsUsable() const {
                      [this](ErrorType type) { return Statement(type, kByName) != nullptr; });
 }
 
-std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
-  if (indexed_) {
-    // Names compare without regard to case, as the column's collation does.
-    std::string upper(name);
-    ToUpperAscii(upper);
-    const std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
-    if (!std::binary_search(names.begin(), names.end(), upper)) {
-      return std::nullopt;
-    }
+bool DefineRows::MayHoldName(ErrorType type, std::string_view name) const {
+  if (!indexed_) {
+    return true;
   }
-  sqlite3_stmt* statement = Statement(type, kByName);
+  // Names compare without regard to case, as the column's collation does.
+  std::string upper(name);
+  ToUpperAscii(upper);
+  const std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
+  return std::binary_search(names.begin(), names.end(), upper);
+}
+
+std::optional<std::int32_t> DefineRows::ValueOfName(ErrorType type, std::string_view name) const {
+  sqlite3_stmt* statement = MayHoldName(type, name) ? Statement(type, kByName) : nullptr;
   if (statement == nullptr) {
     return std::nullopt;
   }
   BindText(statement, name);
-  if (sqlite3_step(statement) != SQLITE_ROW) {
+  if (!Step(statement)) {
     return std::nullopt;
   }
   return sqlite3_column_int(statement, 0);
@@ -231,14 +267,14 @@ void DefineRows::IndexValues() {
     std::vector<std::uint32_t>& values = values_[static_cast<std::size_t>(type)];
     values.clear();
     sqlite3_stmt* statement = Statement(type, kValues);
-    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    while (statement != nullptr && Step(statement)) {
       values.push_back(static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)));
     }
     std::sort(values.begin(), values.end());
     std::vector<std::string>& names = names_[static_cast<std::size_t>(type)];
     names.clear();
     statement = Statement(type, kNames);
-    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    while (statement != nullptr && Step(statement)) {
       names.push_back(Text(statement, 0));
       ToUpperAscii(names.back());
     }
@@ -258,10 +294,27 @@ std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t
     return std::nullopt;
   }
   BindCode(statement, value);
-  if (sqlite3_step(statement) != SQLITE_ROW) {
+  if (!Step(statement)) {
     return std::nullopt;
   }
   return Text(statement, 0);
+}
+
+std::vector<std::int32_t> DefineRows::ValuesOfName(ErrorType type, std::string_view name) const {
+  std::vector<std::int32_t> values;
+  sqlite3_stmt* statement = MayHoldName(type, name) ? Statement(type, kAllOfName) : nullptr;
+  if (statement == nullptr) {
+    return values;
+  }
+  BindText(statement, name);
+  while (Step(statement)) {
+    const std::int32_t value = sqlite3_column_int(statement, 0);
+    // A name held twice with one value (two headers) is one answer.
+    if (std::find(values.begin(), values.end(), value) == values.end()) {
+      values.push_back(value);
+    }
+  }
+  return values;
 }
 
 std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t value) const {
@@ -271,7 +324,7 @@ std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t 
     return names;
   }
   BindCode(statement, value);
-  while (sqlite3_step(statement) == SQLITE_ROW) {
+  while (Step(statement)) {
     names.push_back({Text(statement, 0), Text(statement, 1)});
   }
   return names;
@@ -285,7 +338,7 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
       continue;
     }
     BindText(statement, part);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    while (Step(statement)) {
       rows.push_back({type,
                       static_cast<std::uint32_t>(sqlite3_column_int(statement, 0)),
                       {Text(statement, 1), Text(statement, 2)}});
@@ -298,7 +351,7 @@ std::vector<std::string> DefineRows::AllNames() const {
   std::vector<std::string> names;
   for (const ErrorType type : kErrorTypes) {
     sqlite3_stmt* statement = Statement(type, kNames);
-    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    while (statement != nullptr && Step(statement)) {
       names.push_back(Text(statement, 0));
     }
   }
@@ -307,10 +360,14 @@ std::vector<std::string> DefineRows::AllNames() const {
 
 std::optional<std::int64_t> DefineRows::RowCount(ErrorType type) const {
   sqlite3_stmt* statement = Statement(type, kCount);
-  if (statement == nullptr || sqlite3_step(statement) != SQLITE_ROW) {
+  if (statement == nullptr || !Step(statement)) {
     return std::nullopt;
   }
   return sqlite3_column_int64(statement, 0);
+}
+
+void LimitDatabaseMemory(std::int64_t bytes) {
+  sqlite3_hard_heap_limit64(bytes);
 }
 
 std::string ChooseDatabasePath(bool currentDirectoryHasDatabase, std::string_view exeDirectory) {

@@ -48,11 +48,18 @@ class DefineRows final : public DefineSource {
   // True when the file is a definitions database: its tables can be asked. Reads the schema
   // only, not the rows.
   bool IsUsable() const;
+  // The first SQLite error a statement met after the open (a damaged or cut file, a read
+  // error, memory beyond the limit), in SQLite's words; nothing while every statement worked.
+  // Once set, what the calls answered may be incomplete: a front end reports it, not them.
+  const std::optional<std::string>& Failure() const { return failure_; }
 
   // The first row each of the two statements above yields, as the window shows it.
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
   std::optional<std::string> NameOfValue(ErrorType type, std::uint32_t value) const override;
 
+  // Every value type's table holds for name, in the table's order, each once: a few names
+  // stand for two codes of one kind (the command line answers both, the window the first).
+  std::vector<std::int32_t> ValuesOfName(ErrorType type, std::string_view name) const;
   // Every name type's table holds for value, in the table's order (the well-known one first).
   std::vector<NamedDefine> NamesOfValue(ErrorType type, std::uint32_t value) const;
   // Every row whose name contains part, without regard to ASCII case, ordered by kind and
@@ -77,7 +84,17 @@ class DefineRows final : public DefineSource {
   std::optional<std::string> FacilityName(ErrorType kind, std::uint32_t facility) const;
 
  private:
-  enum Query { kByName, kByNumber, kAllOfValue, kSearch, kCount, kNames, kValues, kQueryCount };
+  enum Query {
+    kByName,
+    kByNumber,
+    kAllOfName,
+    kAllOfValue,
+    kSearch,
+    kCount,
+    kNames,
+    kValues,
+    kQueryCount
+  };
   // The prepared statement, reset and unbound; null when it cannot be prepared (a statement
   // that failed is tried again on the next call).
   sqlite3_stmt* Statement(ErrorType type, Query query) const;
@@ -86,15 +103,29 @@ class DefineRows final : public DefineSource {
   sqlite3_stmt* Statement(OtherQuery query) const;
   // False only when the values are indexed and none of type's rows has value.
   bool MayHold(ErrorType type, std::uint32_t value) const;
+  // True for a row; false at the end and on an error, which Failure() then holds.
+  bool Step(sqlite3_stmt* statement) const;
+  void NoteFailure() const;
+  // False only when the names are indexed and none of type's rows has name.
+  bool MayHoldName(ErrorType type, std::string_view name) const;
 
   SqliteConnection connection_;
   bool hasHeaders_ = false;
+  // The two tables a database made before them lacks; asked only when present.
+  bool hasStatusMap_ = false;
+  bool hasFacilities_ = false;
+  mutable std::optional<std::string> failure_;
   mutable std::array<std::array<SqliteStatement, kQueryCount>, 4> statements_;
   mutable std::array<SqliteStatement, kOtherQueryCount> otherStatements_;
   bool indexed_ = false;
   std::array<std::vector<std::uint32_t>, 4> values_;  // sorted, once indexed
   std::array<std::vector<std::string>, 4> names_;     // in upper case, sorted, once indexed
 };
+
+// Caps the memory SQLite may take in this process, its sorts and temporary tables included
+// (they are kept in memory, never in files): a statement that would need more fails with an
+// error instead of filling the disk or the memory. Process-wide, as SQLite's heap is.
+void LimitDatabaseMemory(std::int64_t bytes);
 
 // The database file to open: the current directory's defines.db3 when it exists, otherwise
 // the one in the executable's directory (exeDirectory ends with a path separator or is empty).

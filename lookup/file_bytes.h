@@ -30,7 +30,7 @@ using NeededParts = std::function<std::vector<ByteRange>(std::string_view file)>
 
 // The file's bytes at its full size with only its first headSize bytes and the parts needed
 // read, every other byte zero; needed is asked again after each read until it asks for nothing
-// new (at most a few times). Memory is taken only for the pages read. Nothing when it cannot
+// new (a dozen times at most). Memory is taken only for the pages read. Nothing when it cannot
 // be opened or read (a folder, no permission); an empty file gives empty bytes. A file that
 // shrinks meanwhile leaves zeros where its bytes went. Never throws.
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,

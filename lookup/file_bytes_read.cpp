@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <system_error>
 
 #include "lookup/file_bytes.h"
@@ -48,22 +49,20 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
     return std::nullopt;
   }
   const std::string_view bytes(block.get(), static_cast<std::size_t>(size));
-  // Each round may show where the next parts lie (a directory, then what it points at).
-  constexpr int kRounds = 4;
-  std::vector<ByteRange> read{{0, headSize}};
+  // Each round may show where the next parts lie (a directory, then what it points at): the
+  // headers, the start of the resources, three levels of directories with their entries, the
+  // data entries and the tables.
+  constexpr int kRounds = 12;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> read{{0, headSize}};
   for (int round = 0; round < kRounds; ++round) {
     bool more = false;
     for (const ByteRange& range : needed(bytes)) {
-      const bool done = std::any_of(read.begin(), read.end(), [&range](const ByteRange& r) {
-        return r.offset == range.offset && r.size == range.size;
-      });
-      if (done) {
+      if (range.size == 0 || !read.insert({range.offset, range.size}).second) {
         continue;
       }
       if (!ReadRange(in, block.get(), size, range)) {
         return std::nullopt;
       }
-      read.push_back(range);
       more = true;
     }
     if (!more) {

@@ -80,7 +80,7 @@ const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candida
     };
     if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, parts)) {
       for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
-        candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes)});
+        candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes), table.language});
       }
       candidate.file = std::move(*file);
     }
@@ -91,7 +91,8 @@ const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candida
 std::optional<std::string> FileMessageSource::FirstText(TableList& list, std::uint32_t code) const {
   for (TableFile& candidate : list.files) {
     for (const Table& table : Opened(candidate).tables) {
-      if (std::optional<std::string> text = FindMessage(table.bytes, table.blocks, code)) {
+      if (std::optional<std::string> text =
+              FindMessage(table.bytes, table.blocks, code, table.language)) {
         return text;
       }
     }
@@ -132,7 +133,8 @@ std::vector<OriginMessage> FileMessageSource::AllMessages() {
   for (TableList& list : lists_) {
     for (TableFile& candidate : list.files) {
       for (const Table& table : Opened(candidate).tables) {
-        for (TableMessage& message : quillon::AllMessages(table.bytes, table.blocks)) {
+        for (TableMessage& message :
+             quillon::AllMessages(table.bytes, table.blocks, table.language)) {
           all.push_back({list.origin, std::move(message)});
         }
       }

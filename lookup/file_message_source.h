@@ -65,6 +65,7 @@ class FileMessageSource final : public MessageSource {
   struct Table {
     std::string_view bytes;  // inside the file's bytes
     MessageBlocks blocks;
+    std::uint16_t language = 0;  // gives the code page of its 8-bit entries
   };
   struct TableFile {
     std::filesystem::path path;

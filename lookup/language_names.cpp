@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace quillon {
 
@@ -75,16 +76,107 @@ bool SameName(std::string_view a, std::string_view b) {
                     [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-}  // namespace
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool AllOf(std::string_view text, bool (*test)(char)) {
+  return std::all_of(text.begin(), text.end(), test);
+}
+bool IsAlphanumeric(char c) {
+  return IsLetter(c) || IsDigit(c);
+}
 
-std::optional<Language> FindLanguage(std::string_view name) {
+// The parts of a language tag that choose a table; variants ("valencia") choose none.
+struct TagParts {
+  std::string_view language;  // two or three letters
+  std::string_view script;    // four letters, or empty
+  std::string_view region;    // two letters or three digits, or empty
+};
+
+// The parts of language[-Script][-RG|-999][-variant...], '_' standing for '-'; nothing when
+// name is no such tag.
+std::optional<TagParts> ParseTag(std::string_view name) {
+  std::vector<std::string_view> subtags;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = name.find_first_of("-_", start);
+    subtags.push_back(name.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) {
+      break;
+    }
+    start = end + 1;
+  }
+  TagParts parts;
+  std::size_t next = 0;
+  const std::string_view language = subtags[next++];
+  if (language.size() < 2 || language.size() > 3 || !AllOf(language, IsLetter)) {
+    return std::nullopt;
+  }
+  parts.language = language;
+  if (next < subtags.size() && subtags[next].size() == 4 && AllOf(subtags[next], IsLetter)) {
+    parts.script = subtags[next++];
+  }
+  if (next < subtags.size() && ((subtags[next].size() == 2 && AllOf(subtags[next], IsLetter)) ||
+                                (subtags[next].size() == 3 && AllOf(subtags[next], IsDigit)))) {
+    parts.region = subtags[next++];
+  }
+  for (; next < subtags.size(); ++next) {
+    const std::string_view variant = subtags[next];
+    const bool longForm = variant.size() >= 5 && variant.size() <= 8;
+    const bool digitForm = variant.size() == 4 && IsDigit(variant.front());
+    if (!(longForm || digitForm) || !AllOf(variant, IsAlphanumeric)) {
+      return std::nullopt;
+    }
+  }
+  return parts;
+}
+
+bool SameParts(const TagParts& a, const TagParts& b) {
+  return SameName(a.language, b.language) && SameName(a.script, b.script) &&
+         SameName(a.region, b.region);
+}
+
+// Where a script says more than a language's usual region: Traditional Chinese is Taiwan's,
+// not the People's Republic's that "zh" alone gives.
+constexpr std::array kScriptRegions{TagParts{"zh", "Hant", "TW"}};
+
+std::optional<Language> FindParts(const TagParts& wanted) {
   for (const Language& language : kLanguages) {
-    const std::string_view alone = language.name.substr(0, language.name.find('-'));
-    if (SameName(name, language.name) || SameName(name, alone)) {
+    if (SameParts(wanted, *ParseTag(language.name))) {
       return language;
     }
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Language> FindLanguage(std::string_view name) {
+  const std::optional<TagParts> parts = ParseTag(name);
+  if (!parts) {
+    return std::nullopt;
+  }
+  // The tag's language, script and region (a variant chooses no table), then the same without
+  // its script ("zh-Hant-TW"), then the script's usual region, then the language's.
+  std::vector<TagParts> tries{*parts, {parts->language, {}, parts->region}};
+  for (const TagParts& known : kScriptRegions) {
+    if (SameName(parts->language, known.language) && SameName(parts->script, known.script)) {
+      tries.push_back({known.language, {}, known.region});
+    }
+  }
+  for (const TagParts& tried : tries) {
+    if (const std::optional<Language> found = FindParts(tried)) {
+      return found;
+    }
+  }
+  const auto sameLanguage =
+      std::find_if(kLanguages.begin(), kLanguages.end(), [&parts](const Language& language) {
+        return SameName(parts->language, ParseTag(language.name)->language);
+      });
+  // A language the table lacks is read in US English, which every table is asked for anyway.
+  return sameLanguage == kLanguages.end() ? kUsEnglish : *sameLanguage;
 }
 
 std::optional<Language> LanguageOfId(std::uint16_t id) {

@@ -1,5 +1,6 @@
 #include "lookup/message_table.h"
 
+#include "lookup/ansi_code_pages.h"
 #include "lookup/le_bytes.h"
 
 #include <algorithm>
@@ -61,12 +62,22 @@ bool IsLowSurrogate(std::uint32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+std::string AnsiToUtf8(std::string_view bytes, AnsiCodePage page) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    AppendUtf8(out, AnsiCharacter(page, static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
 // The text of an entry (header included) in UTF-8; nothing for an encoding this reader does
 // not know.
-std::optional<std::string> DecodeEntry(std::string_view entry) {
+std::optional<std::string> DecodeEntry(std::string_view entry, AnsiCodePage page) {
   const std::string_view text = entry.substr(kEntryHeaderSize);
   switch (*ReadU16(entry, 2)) {
     case kAnsiEntry:
+      return AnsiToUtf8(TrimMessageEnd(UpToZero(text)), page);
     case kUtf8Entry:
       return std::string(TrimMessageEnd(UpToZero(text)));
     case kUnicodeEntry:
@@ -127,12 +138,13 @@ MessageBlocks ReadMessageBlocks(std::string_view table) {
   return read;
 }
 
-std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code) {
-  return FindMessage(table, ReadMessageBlocks(table), code);
+std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code,
+                                       std::uint16_t language) {
+  return FindMessage(table, ReadMessageBlocks(table), code, language);
 }
 
 std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
-                                       std::uint32_t code) {
+                                       std::uint32_t code, std::uint16_t language) {
   const auto holds = [code](const MessageBlocks::Block& block) {
     return code >= block.lowId && code <= block.highId;
   };
@@ -154,11 +166,17 @@ std::optional<std::string> FindMessage(std::string_view table, const MessageBloc
   if (!entry) {
     return std::nullopt;
   }
-  return DecodeEntry(*entry);
+  return DecodeEntry(*entry, AnsiCodePageOf(language));
 }
 
-std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks) {
+std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks,
+                                      std::uint16_t language) {
+  const AnsiCodePage page = AnsiCodePageOf(language);
   std::vector<TableMessage> messages;
+  // The entries of a sound table lie apart, so together they take at most the table's bytes.
+  // Blocks that point at the same entries (or into each other's) would otherwise cost blocks
+  // times entries: the walk ends when the entries read add up to the table's size.
+  std::uint64_t budget = table.size();
   for (const MessageBlocks::Block& block : blocks.blocks) {
     // Walked entry by entry: each advances by at least its header, so a damaged block ends
     // at the table's end whatever range it claims.
@@ -170,7 +188,11 @@ std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlock
       if (!entry) {
         break;
       }
-      if (std::optional<std::string> text = DecodeEntry(*entry)) {
+      if (*length > budget) {
+        return messages;
+      }
+      budget -= *length;
+      if (std::optional<std::string> text = DecodeEntry(*entry, page)) {
         messages.push_back({static_cast<std::uint32_t>(id), std::move(*text)});
       }
       offset += *length;

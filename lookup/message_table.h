@@ -23,13 +23,15 @@ struct MessageBlocks {
 
 MessageBlocks ReadMessageBlocks(std::string_view table);
 
-// The text of code as the table holds it: 8-bit entries as they are, UTF-16 entries as UTF-8,
-// trailing CR, LF, blanks and tabs removed, insert sequences (%1, %hs) untouched. Nothing when
-// the table has no entry for code or the entry does not fit in the table.
-std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code);
+// The text of code as the table holds it, in UTF-8: 8-bit entries read in the code page of the
+// table's language (a LANGID; see AnsiCodePageOf), trailing CR, LF, blanks and tabs removed,
+// insert sequences (%1, %hs) untouched. Nothing when the table has no entry for code or the
+// entry does not fit in the table.
+std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code,
+                                       std::uint16_t language);
 // The same with the table's blocks read before.
 std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
-                                       std::uint32_t code);
+                                       std::uint32_t code, std::uint16_t language);
 
 struct TableMessage {
   std::uint32_t id = 0;
@@ -37,8 +39,11 @@ struct TableMessage {
 };
 
 // Every message of the table in the blocks' order; the rest of a damaged block is left out.
-// Reads each entry once, so the whole table costs one walk.
-std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks);
+// Reads each entry once, so the whole table costs one walk; of blocks that share entries only
+// as many entries are read as the table's bytes could hold apart, so time and memory stay
+// bounded by the table's size.
+std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks,
+                                      std::uint16_t language);
 
 // UTF-16LE code units to UTF-8, up to the first zero unit; a lone surrogate becomes U+FFFD.
 std::string Utf16LeToUtf8(std::string_view units);

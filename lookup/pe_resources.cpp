@@ -283,26 +283,45 @@ std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wa
   const auto offsetOf = [&file](std::string_view part) {
     return static_cast<std::uint64_t>(part.data() - file.data());
   };
-  const ByteRange whole{offsetOf(root->resources), root->resources.size()};
-  const ByteRange directories{whole.offset, std::min(kResourceDirectoriesHead, whole.size)};
-  const std::optional<std::uint16_t> namedCount = ReadU16(root->resources, 12);
-  const std::optional<std::uint16_t> idCount = ReadU16(root->resources, 14);
-  if (namedCount.value_or(0) == 0 && idCount.value_or(0) == 0) {
-    return {directories};  // not read yet (a real root holds at least one entry)
+  const std::uint64_t base = offsetOf(root->resources);
+  // The directories usually lie together at the start: one read serves the common file.
+  std::vector<ByteRange> parts{
+      {base, std::min<std::uint64_t>(kResourceDirectoriesHead, root->resources.size())}};
+  // Elsewhere each step of the way is read on its own, as the steps before it lead there: a
+  // part not read yet reads as zeros, which lead nowhere until it has been read. Nothing else
+  // of the resources is read, however large the section claims to be.
+  const auto directory = [&](std::uint32_t offset) {
+    parts.push_back({base + offset, kResourceDirectoryHeaderSize});
+    const std::uint64_t entries =
+        std::uint64_t{ReadU16(root->resources, offset + 12ull).value_or(0)} +
+        ReadU16(root->resources, offset + 14ull).value_or(0);
+    parts.push_back({base + offset + kResourceDirectoryHeaderSize, entries * kResourceEntrySize});
+  };
+  directory(0);
+  std::vector<std::uint32_t> visited{0};
+  const std::optional<std::uint32_t> names =
+      Subdirectory(root->resources, 0, kMessageTableResourceType, visited);
+  if (!names) {
+    return parts;
   }
+  directory(*names);
+  visited.push_back(*names);
+  const std::optional<std::uint32_t> languages =
+      Subdirectory(root->resources, *names, kMessageTableResourceName, visited);
+  if (!languages) {
+    return parts;
+  }
+  directory(*languages);
   const std::optional<LanguageEntries> entries = MessageTableEntries(root->resources);
-  if (!entries || entries->languages.empty()) {
-    // No table among the directories read: they may reach past the part read.
-    return whole.size > directories.size ? std::vector<ByteRange>{directories, whole}
-                                         : std::vector<ByteRange>{directories};
+  if (!entries) {
+    return parts;
   }
-  std::vector<ByteRange> parts{directories};
   for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
-    const std::optional<std::string_view> table = TableData(*root, entries->dataOffsets[chosen]);
-    if (!table || table->empty()) {
-      return {directories, whole};  // its data entry lies past the part read
+    parts.push_back({base + entries->dataOffsets[chosen], kResourceDataEntrySize});
+    if (const std::optional<std::string_view> table =
+            TableData(*root, entries->dataOffsets[chosen])) {
+      parts.push_back({offsetOf(*table), table->size()});
     }
-    parts.push_back({offsetOf(*table), table->size()});
   }
   return parts;
 }

@@ -58,9 +58,11 @@ inline constexpr std::uint64_t kResourceDirectoriesHead = 8 * 1024;
 
 // The parts of a file to read for its message tables in the order of LanguageOrder for wanted,
 // judged from what of it has been read (the rest zeros): with the headers alone, the start of
-// the resources, where the directories are; with those read, the tables themselves (a system
-// DLL holds some thirty languages of them), or all of the resources when the directories reach
-// past the part read. Empty when the headers lead to no resources.
+// the resources, where the directories usually are; then each directory on the way to the
+// tables, their data entries and the tables themselves (a system DLL holds some thirty
+// languages of them), each as the part before it leads there. Nothing else of the resources,
+// so a file whose resources claim a gigabyte costs what its directories take. Empty when the
+// headers lead to no resources.
 std::vector<ByteRange> MessageTableParts(std::string_view file,
                                          std::uint16_t wanted = kUsEnglishLanguage);
 

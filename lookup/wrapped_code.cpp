@@ -16,7 +16,8 @@ constexpr std::uint32_t kWrapsNtStatusBit = 0x10000000u;
 std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value) {
   switch (type) {
     case ErrorType::Hresult:
-      if ((value & kHighWord) == kHresultFromWin32) {
+      // HRESULT_FROM_WIN32 and NTSTATUS_FROM_WIN32 keep 0 as 0: no code wraps Win32 0.
+      if ((value & kHighWord) == kHresultFromWin32 && (value & kLowWord) != 0) {
         return WrappedCode{ErrorType::Win32, value & kLowWord, "HRESULT_FROM_WIN32"};
       }
       if ((value & kWrapsNtStatusBit) != 0) {
@@ -24,7 +25,7 @@ std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value) {
       }
       break;
     case ErrorType::NtStatus:
-      if ((value & kHighWord) == kNtStatusFromWin32) {
+      if ((value & kHighWord) == kNtStatusFromWin32 && (value & kLowWord) != 0) {
         return WrappedCode{ErrorType::Win32, value & kLowWord, "NTSTATUS_FROM_WIN32"};
       }
       break;

@@ -18,8 +18,9 @@ struct WrappedCode {
 
 // HRESULT_FROM_WIN32 (0x8007xxxx: the Win32 code xxxx), HRESULT_FROM_NT (an HRESULT with the
 // N bit 0x10000000: that NTSTATUS value without it), NTSTATUS_FROM_WIN32 (0xC007xxxx: the
-// Win32 code xxxx) and the "_M" form of a bug check (with 0x10000000: the same bug check
-// without it). Nothing when value of type wraps no code.
+// Win32 code xxxx; both make 0 of Win32 0, so 0x80070000 and 0xC0070000 wrap nothing) and the "_M"
+// form of a bug check (with 0x10000000: the same bug check without it). Nothing when value of type
+// wraps no code.
 std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value);
 
 // The HRESULT that HRESULT_FROM_WIN32 makes of a Win32 code (0 stays 0).

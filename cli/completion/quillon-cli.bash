@@ -5,28 +5,38 @@ _quillon_cli() {
   COMPREPLY=()
   cur=${COMP_WORDS[COMP_CWORD]}
   prev=${COMP_WORDS[COMP_CWORD - 1]}
+  # With '=' among the word breaks (bash's default) "--color=al" comes as "--color" "=" "al",
+  # and "--color=" as "--color" "=".
+  if [[ $cur == = ]]; then
+    cur=
+  elif [[ $prev == = ]] && ((COMP_CWORD >= 2)); then
+    prev=${COMP_WORDS[COMP_CWORD - 2]}
+  fi
+  # One name a line, so that a name with blanks stays one.
   case $prev in
     --db | --module)
       compopt -o filenames
-      COMPREPLY=($(compgen -f -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       return ;;
     --windows)
       compopt -o filenames
-      COMPREPLY=($(compgen -d -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -d -- "$cur")
       return ;;
     --color)
-      COMPREPLY=($(compgen -W 'auto always never' -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -W 'auto always never' -- "$cur")
       return ;;
     --search | --search-text | --lang)
       return ;;
   esac
+  # Without '=' among the word breaks the word is whole, and so is what replaces it.
   if [[ $cur == --color=* ]]; then
-    COMPREPLY=($(compgen -W 'auto always never' -- "${cur#--color=}"))
+    mapfile -t COMPREPLY < <(compgen -P --color= -W 'auto always never' -- "${cur#--color=}")
     return
   fi
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--help --version --json --color= --search --search-text --scan
-      --summary --db --windows --wine --no-messages --lang --module' -- "$cur"))
+    mapfile -t COMPREPLY < <(compgen -W '--help --version --json --color= --search
+      --search-text --scan --summary --db --windows --wine --no-messages --lang --module' \
+      -- "$cur")
     [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace
     return
   fi
@@ -37,7 +47,7 @@ _quillon_cli() {
   done
   if ((scan)); then
     compopt -o filenames
-    COMPREPLY=($(compgen -f -- "$cur"))
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
   fi
 }
 complete -F _quillon_cli quillon-cli

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "cli/readings.h"
+#include "core/readings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // NUL bytes separate the arguments, as they do in the process's own argument block.

@@ -19,15 +19,49 @@ void CheckText(const std::optional<std::string>& text) {
   }
 }
 
-// A few fixed codes and one the input picks (its last four bytes), in a table.
-void AskTable(std::string_view table, std::uint32_t picked) {
+// A few fixed codes and one the input picks (its last four bytes), in a table of language. A
+// listing reads no more entry bytes than the table holds, so its text is bounded by them.
+void AskTable(std::string_view table, std::uint32_t picked, std::uint16_t language) {
   for (const std::uint32_t code : {0u, 5u, 0x80070057u, 0xC0000005u, picked}) {
-    CheckText(quillon::FindMessage(table, code));
+    CheckText(quillon::FindMessage(table, code, language));
   }
+  std::size_t listed = 0;
   for (const quillon::TableMessage& message :
-       quillon::AllMessages(table, quillon::ReadMessageBlocks(table))) {
+       quillon::AllMessages(table, quillon::ReadMessageBlocks(table), language)) {
     CheckText(message.text);
+    listed += message.text.size();
   }
+  // UTF-8 takes at most three bytes for each byte of an 8-bit entry.
+  if (listed > 3 * table.size()) {
+    std::abort();
+  }
+}
+
+void PutU32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  }
+}
+
+// The input as a table of one block repeated, so that every block shares the same entries
+// (the bytes after the first block): a listing must not cost blocks times entries.
+std::string OverlappingBlocks(std::string_view table) {
+  constexpr std::uint32_t kCopies = 256;
+  constexpr std::uint32_t kMoved = (kCopies - 1) * 12;  // the entries move by the added blocks
+  const std::optional<std::uint32_t> lowId = quillon::ReadU32(table, 4);
+  const std::optional<std::uint32_t> highId = quillon::ReadU32(table, 8);
+  const std::optional<std::uint32_t> entries = quillon::ReadU32(table, 12);
+  if (!lowId || !highId || !entries) {
+    return {};
+  }
+  std::string shared;
+  PutU32(shared, kCopies);
+  for (std::uint32_t i = 0; i < kCopies; ++i) {
+    PutU32(shared, *lowId);
+    PutU32(shared, *highId);
+    PutU32(shared, *entries + kMoved);
+  }
+  return shared.append(table.substr(16));
 }
 
 }  // namespace
@@ -40,11 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         resource->bytes.data() + resource->bytes.size() > bytes.data() + bytes.size()) {
       std::abort();  // the table must lie inside the file
     }
-    AskTable(resource->bytes, picked);
+    AskTable(resource->bytes, picked, resource->language);
   }
   for (const quillon::MessageTableResource& table : quillon::FindMessageTables(bytes, 0x407)) {
-    AskTable(table.bytes, picked);
+    AskTable(table.bytes, picked, table.language);
   }
-  AskTable(bytes, picked);
+  AskTable(bytes, picked, static_cast<std::uint16_t>(picked));
+  AskTable(OverlappingBlocks(bytes), picked, 0x405);
   return 0;
 }

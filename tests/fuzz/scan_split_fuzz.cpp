@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text_decoder.h"
-#include "cli/word_reading.h"
-#include "cli/word_splitter.h"
+#include "core/text_decoder.h"
+#include "core/word_reading.h"
+#include "core/word_splitter.h"
 
 namespace {
 

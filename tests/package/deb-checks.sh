@@ -37,6 +37,12 @@ deb_checks() {
   done
   check "completion offers folders after --windows" \
     test "$(complete_words quillon-cli --windows "$work/" | xargs)" = "$work/Windows"
+  # bash splits "--color=al" at '=' (in COMP_WORDBREAKS); a name with blanks is one name.
+  check "completion completes --color=al" \
+    test "$(complete_words quillon-cli --color = al)" = "always"
+  touch "$work/my setup.log"
+  check "completion keeps a file name with blanks whole" \
+    test "$(complete_words quillon-cli --scan "$work/my")" = "$work/my setup.log"
 
   # The licences: ours from LICENSE, and those of what is compiled into the program.
   check "copyright is machine-readable" contains "$copyright" \

@@ -1,10 +1,17 @@
 // quillon-cli run as a process, as a user or a script runs it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +19,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "crafted_modules.h"
 
 namespace quillon {
 namespace {
@@ -111,6 +120,9 @@ TEST_F(CliProcessTest, JsonLinesCarryWinesTextsAndParseBack) {
   EXPECT_EQ("Win32", win32["type"]);
   EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), win32["names"]);
   EXPECT_EQ("Access denied.", win32["description"]);
+  // The macro the text's Wraps line names is in the JSON too.
+  const Outcome wrapper = Execute("--no-messages --json 0xD0000005");
+  EXPECT_EQ("HRESULT_FROM_NT", nlohmann::json::parse(wrapper.out)["matches"][0]["wraps"]["macro"]);
 }
 
 TEST_F(CliProcessTest, ReadsQueriesFromStandardInputAndReportsRejectionsOnOneLine) {
@@ -175,13 +187,24 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(59, finding["column"]);
   EXPECT_EQ("1603", finding["text"]);
   EXPECT_EQ("ERROR_INSTALL_FAILURE", finding["matches"][0]["names"][0]);
-  // The summary names the first occurrence's place, column and all.
+  // One row per code however it was written: the HRESULT is both 0x80070005 and its name, and
+  // names the first occurrence's place, column and all.
   const Outcome summary = Execute("--wine --scan --summary --json " + log);
   const nlohmann::json counted =
       nlohmann::json::parse(summary.out.substr(0, summary.out.find('\n')));
-  EXPECT_EQ(1, counted["count"]);
-  EXPECT_EQ(3, counted["line"]);
-  EXPECT_EQ(59, counted["column"]);
+  EXPECT_EQ(2, counted["count"]);
+  EXPECT_EQ((std::vector<std::string>{"0x80070005", "E_ACCESSDENIED"}), counted["spellings"]);
+  EXPECT_EQ(4, counted["line"]);
+  EXPECT_EQ(23, counted["column"]);
+  EXPECT_EQ("HRESULT", counted["matches"][0]["type"]);
+  EXPECT_EQ(1u, counted["matches"].size());
+  const std::string text = Execute("--wine --scan --summary " + log).out;
+  EXPECT_EQ(0u, text.find("       2  0x80070005, E_ACCESSDENIED  first at 4  HRESULT "
+                          "E_ACCESSDENIED +9: Access denied.\n"))
+      << text;
+  EXPECT_NE(
+      std::string::npos,
+      text.find("       1  0x80070005  first at 4  Win32 ERROR_ACCESS_DENIED: Access denied.\n"));
 
   // A file that cannot be read is trouble, and the others are still scanned.
   const Outcome several = Execute("--no-messages --scan --summary /nonexistent.log " + log);
@@ -189,6 +212,51 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_NE(std::string::npos, several.err.find("/nonexistent.log"));
   EXPECT_NE(std::string::npos, several.out.find("C0000005"));
   EXPECT_EQ(1, Execute("--no-messages --scan", "nothing to see here\n0x00401000\n").status);
+}
+
+TEST_F(CliProcessTest, EachFindingSaysHowItWasRead) {
+  // The same value thrice: its answer is made once, its reading each time.
+  const Outcome outcome =
+      Execute("--no-messages --scan --json", "error 5, hr=0x5, -2147024891, 0x80070005\n");
+  std::vector<std::string> readings;
+  std::istringstream lines(outcome.out);
+  for (std::string line; std::getline(lines, line);) {
+    readings.push_back(nlohmann::json::parse(line)["reading"]);
+  }
+  EXPECT_EQ((std::vector<std::string>{"decimal", "hex", "negative", "hex"}), readings);
+}
+
+TEST_F(CliProcessTest, EveryFormTheReadmeListsIsFound) {
+  const std::vector<std::string> examples = {"hr=0x80070005",
+                                             "0X1f",
+                                             "C0000005",
+                                             "80070005",
+                                             "c0000005",
+                                             "-2147024891",
+                                             "ExitCode: 1603",
+                                             "ErrorCode=5",
+                                             "LastError=87",
+                                             "GetLastError() = 183",
+                                             "is returning 1603",
+                                             "err=10054",
+                                             "WriteFile error(112)",
+                                             "Stop code 0000007B",
+                                             "return code 2147942402",
+                                             "exit -1073741819",
+                                             "E_ACCESSDENIED",
+                                             "NERR_Success",
+                                             "WSAECONNRESET"};
+  std::string log;
+  for (const std::string& example : examples) {
+    log += example + "\n";
+  }
+  const Outcome outcome = Execute("--no-messages --scan --json", log);
+  std::vector<std::string> found;
+  std::istringstream lines(outcome.out);
+  for (std::string line; std::getline(lines, line);) {
+    found.push_back(examples.at(nlohmann::json::parse(line)["line"].get<std::size_t>() - 1));
+  }
+  EXPECT_EQ(examples, found);
 }
 
 TEST_F(CliProcessTest, ScanReadsAUtf16LogAndCountsColumnsInItsText) {
@@ -227,42 +295,55 @@ TEST_F(CliProcessTest, AnOverlongStandardInputLineIsRefusedAndTheNextAnswered) {
 }
 
 TEST_F(CliProcessTest, AFindingAppearsWhileItsPipeIsStillOpen) {
-  int toChild[2];
-  int fromChild[2];
-  ASSERT_EQ(0, pipe(toChild));
-  ASSERT_EQ(0, pipe(fromChild));
-  const pid_t child = fork();
-  ASSERT_NE(-1, child);
-  if (child == 0) {
-    dup2(toChild[0], STDIN_FILENO);
-    dup2(fromChild[1], STDOUT_FILENO);
-    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-      close(fd);
+  // Standard input, and a named pipe given as a file, as /dev/stdin or <(tail -f log) are.
+  const std::string fifo = (dir_ / "fifo").string();
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named pipe" : "standard input");
+    int toChild[2];
+    int fromChild[2];
+    ASSERT_EQ(0, pipe(toChild));
+    ASSERT_EQ(0, pipe(fromChild));
+    const pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      dup2(toChild[0], STDIN_FILENO);
+      dup2(fromChild[1], STDOUT_FILENO);
+      for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+        close(fd);
+      }
+      execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--scan",
+            named ? fifo.c_str() : static_cast<char*>(nullptr), static_cast<char*>(nullptr));
+      _exit(127);
     }
-    execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--scan", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(toChild[0]);
-  close(fromChild[1]);
-  const std::string line = "tail -f: hr=0x80070005\n";
-  ASSERT_EQ(static_cast<ssize_t>(line.size()), write(toChild[1], line.data(), line.size()));
-  // The pipe stays open: the finding must come without the input's end.
-  std::string seen;
-  pollfd ready{fromChild[0], POLLIN, 0};
-  while (seen.find("E_ACCESSDENIED") == std::string::npos && poll(&ready, 1, 30000) == 1) {
-    char buffer[4096];
-    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
-    if (count <= 0) {
-      break;
+    close(toChild[0]);
+    close(fromChild[1]);
+    int writer = toChild[1];
+    if (named) {
+      close(toChild[1]);
+      writer = open(fifo.c_str(), O_WRONLY);  // once the program opens it to read
+      ASSERT_NE(-1, writer);
     }
-    seen.append(buffer, static_cast<std::size_t>(count));
+    const std::string line = "tail -f: hr=0x80070005\n";
+    ASSERT_EQ(static_cast<ssize_t>(line.size()), write(writer, line.data(), line.size()));
+    // The pipe stays open: the finding must come without the input's end.
+    std::string seen;
+    pollfd ready{fromChild[0], POLLIN, 0};
+    while (seen.find("E_ACCESSDENIED") == std::string::npos && poll(&ready, 1, 30000) == 1) {
+      char buffer[4096];
+      const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+      if (count <= 0) {
+        break;
+      }
+      seen.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(writer);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(fromChild[0]);
+    EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
+    EXPECT_EQ(0, WEXITSTATUS(status));
   }
-  close(toChild[1]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  close(fromChild[0]);
-  EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
-  EXPECT_EQ(0, WEXITSTATUS(status));
 }
 
 TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
@@ -288,12 +369,138 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
     EXPECT_EQ(2, outcome.status) << args;
     EXPECT_EQ("quillon-cli: cannot read standard input: Is a directory\n", outcome.err);
   }
-  const Outcome windows = Execute("--windows /nonexistent 5");
-  EXPECT_EQ(0, windows.status);
-  EXPECT_EQ(
-      "quillon-cli: cannot read /nonexistent: No such file or directory; no descriptions, names "
-      "only\n",
-      windows.err);
+  // A closed standard input: the database must not take its descriptor and be read as it.
+  for (const char* args : {"--no-messages", "--no-messages --scan"}) {
+    const std::string command = std::string("'") + QUILLON_CLI + "' " + args + " <&- >'" +
+                                (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(2, WIFEXITED(raw) ? WEXITSTATUS(raw) : -1) << args;
+    EXPECT_EQ("quillon-cli: cannot read standard input: Bad file descriptor\n",
+              ReadFile(dir_ / "err"));
+  }
+  // A Windows directory is read like any file: one that cannot be is trouble, not a Windows
+  // without tables.
+  std::ofstream(dir_ / "file") << "x";
+  for (const std::string& windows : {std::string("/nonexistent"), (dir_ / "file").string()}) {
+    const Outcome outcome = Execute("--windows '" + windows + "' 5");
+    EXPECT_EQ(2, outcome.status) << windows;
+    EXPECT_EQ(0u, outcome.err.find("quillon-cli: cannot read " + windows + ": ")) << outcome.err;
+    EXPECT_EQ("", outcome.out);
+  }
+}
+
+// A copy of the generated database with bytes from..to zeroed, or cut at from when to is 0.
+void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to) {
+  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  if (to == 0) {
+    fs::resize_file(copy, from);
+    return;
+  }
+  std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekp(static_cast<std::streamoff>(from));
+  const std::string zeros(to - from, '\0');
+  file.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+}
+
+TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
+  const fs::path copy = dir_ / "damaged.db3";
+  for (const std::size_t to : {std::size_t{1200000}, std::size_t{0}}) {
+    DamageDatabase(copy, 400000, to);
+    for (const char* args : {"E_FAIL", "--search E_FAIL", "--json 0xC0000005", "--scan"}) {
+      SCOPED_TRACE(std::string(args) + (to == 0 ? " cut" : " zeroed"));
+      const Outcome outcome =
+          Execute("--no-messages --db '" + copy.string() + "' " + args, "hr=0x80004005\n");
+      EXPECT_EQ(2, outcome.status);
+      EXPECT_EQ("", outcome.out);
+      // Refused at the schema's check when the damage reaches it, else when a query meets it.
+      const std::string named = " the database " + copy.string() + ": ";
+      EXPECT_TRUE(outcome.err.starts_with("quillon-cli: cannot use" + named) ||
+                  outcome.err.starts_with("quillon-cli: cannot read" + named))
+          << outcome.err;
+      EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+    }
+  }
+}
+
+TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {
+  // 40,000 more names than the database holds: a sort of them outgrows SQLite's sorter
+  // memory (about 2 MB), and used to go to a temporary file that nothing bounded.
+  const fs::path copy = dir_ / "large.db3";
+  fs::copy_file(QUILLON_DEFINES_DB, copy);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.c_str(), &db));
+  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
+                                    "c LIMIT 40000) INSERT INTO Win32 (ErrNum, Define, Header) "
+                                    "SELECT x, printf('ZZ_%040d', x), 'z.h' FROM c",
+                                    nullptr, nullptr, nullptr));
+  sqlite3_close(db);
+  // Files may not grow past 256 KiB; standard output is no file.
+  const std::string command = "ulimit -f 256; exec '" + std::string(QUILLON_CLI) +
+                              "' --no-messages --db '" + copy.string() +
+                              "' --search ZZ_ >/dev/null 2>'" + (dir_ / "err").string() + "'";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << (raw & 0x7F);
+  EXPECT_EQ(0, WEXITSTATUS(raw)) << ReadFile(dir_ / "err");
+}
+
+TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
+  const fs::path copy = dir_ / "defines.db3";
+  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  int toChild[2];
+  int fromChild[2];
+  ASSERT_EQ(0, pipe(toChild));
+  ASSERT_EQ(0, pipe(fromChild));
+  const pid_t child = fork();
+  ASSERT_NE(-1, child);
+  if (child == 0) {
+    dup2(toChild[0], STDIN_FILENO);
+    dup2(fromChild[1], STDOUT_FILENO);
+    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+      close(fd);
+    }
+    const int err = open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(err, STDERR_FILENO);
+    execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--db", copy.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(toChild[0]);
+  close(fromChild[1]);
+  const std::string first = "E_ACCESSDENIED\n";
+  ASSERT_EQ(static_cast<ssize_t>(first.size()), write(toChild[1], first.data(), first.size()));
+  std::string seen;
+  pollfd ready{fromChild[0], POLLIN, 0};
+  while (seen.find("E_ACCESSDENIED (winerror.h)") == std::string::npos &&
+         poll(&ready, 1, 30000) == 1) {
+    char buffer[4096];
+    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+    if (count <= 0) {
+      break;
+    }
+    seen.append(buffer, static_cast<std::size_t>(count));
+  }
+  // Cut while the program waits for its next query; the pages it has not read are gone.
+  fs::resize_file(copy, 8192);
+  const std::string rest = "E_FAIL\n0xC0000005\nSTATUS_ACCESS_VIOLATION\n";
+  ASSERT_EQ(static_cast<ssize_t>(rest.size()), write(toChild[1], rest.data(), rest.size()));
+  close(toChild[1]);
+  for (char buffer[4096];;) {
+    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
+    if (count <= 0) {
+      break;
+    }
+    seen.append(buffer, static_cast<std::size_t>(count));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(fromChild[0]);
+  EXPECT_EQ(2, WEXITSTATUS(status));
+  EXPECT_EQ(0u, seen.find("E_ACCESSDENIED  name")) << seen;
+  EXPECT_EQ(std::string::npos, seen.find("E_FAIL  ")) << seen;
+  const std::string err = ReadFile(dir_ / "err");
+  EXPECT_EQ(0u, err.find("quillon-cli: cannot read the database " + copy.string() + ": ")) << err;
+  EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
 }
 
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
@@ -328,6 +535,11 @@ TEST_F(CliProcessTest, WinesTablesAnswerInTheLocalesLanguageAndMediaFoundationsM
       {"de_DE.UTF-8", "--wine", "Zugriff verweigert.", "Ung\u00fcltige Anfrage."},
       {"de_DE.UTF-8", "--wine --lang en-US", "Access denied.", "Invalid request."},
       {"C", "--wine --lang fr", "Acc\u00e8s refus\u00e9.", nullptr},
+      // A region without a table of its own reads as its language's; an unknown language as
+      // English.
+      {"de_LU.UTF-8", "--wine", "Zugriff verweigert.", "Ung\u00fcltige Anfrage."},
+      {"C", "--wine --lang fr-LU", "Acc\u00e8s refus\u00e9.", nullptr},
+      {"C", "--wine --lang xx-YY", "Access denied.", "Invalid request."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.locale) + " " + c.options);
@@ -347,9 +559,9 @@ TEST_F(CliProcessTest, WinesTablesAnswerInTheLocalesLanguageAndMediaFoundationsM
                 hresult["description"]);
     }
   }
-  const Outcome unknown = Execute("--wine --lang xx-YY 5");
-  EXPECT_EQ(2, unknown.status);
-  EXPECT_NE(std::string::npos, unknown.err.find("--lang xx-YY: unknown language"));
+  const Outcome malformed = Execute("--wine --lang de- 5");
+  EXPECT_EQ(2, malformed.status);
+  EXPECT_NE(std::string::npos, malformed.err.find("--lang de-: not a language name"));
 }
 
 TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {
@@ -375,6 +587,84 @@ TEST_F(CliProcessTest, AUsersModuleAnswersCodesNoOtherTableKnows) {
   EXPECT_NE(std::string::npos, noTable.err.find("holds no message table"));
 }
 
+// A message table of one block per text, each of one id, the texts 8-bit; or, with shared,
+// blocks blocks of ids apart that all point at the same entries (entries entries of "zz").
+std::string CraftedTable(const std::vector<std::string>& texts, std::uint32_t blocks = 0,
+                         std::uint32_t entries = 0) {
+  const auto le = [](std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) {
+      out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+    return out;
+  };
+  const auto entry = [&le](const std::string& text) {
+    const std::string body = text + std::string(4 - text.size() % 4, '\0');
+    return le(static_cast<std::uint32_t>(4 + body.size()), 2) + le(0, 2) + body;
+  };
+  std::string table;
+  std::string body;
+  if (blocks == 0) {
+    table = le(static_cast<std::uint32_t>(texts.size()), 4);
+    const auto start = static_cast<std::uint32_t>(4 + 12 * texts.size());
+    for (std::uint32_t i = 0; i < texts.size(); ++i) {
+      table += le(0x20000000u + i, 4) + le(0x20000000u + i, 4) +
+               le(start + static_cast<std::uint32_t>(body.size()), 4);
+      body += entry(texts[i]);
+    }
+    return table + body;
+  }
+  table = le(blocks, 4);
+  for (std::uint32_t b = 0; b < blocks; ++b) {
+    table += le(0x20000000u + b * entries, 4) + le(0x20000000u + (b + 1) * entries - 1, 4) +
+             le(4 + 12 * blocks, 4);
+  }
+  for (std::uint32_t e = 0; e < entries; ++e) {
+    table += entry("zz");
+  }
+  return table;
+}
+
+TEST_F(CliProcessTest, AModulesEightBitTextsAreShownAsUtf8WithControlsEscaped) {
+  const std::string module = (dir_ / "ansi.dll").string();
+  std::ofstream(module, std::ios::binary) << WithUsEnglishTable(
+      ReadFile(std::string(QUILLON_TEST_MESSAGE_FILES) + "/messages_pe32.dll"),
+      CraftedTable({"Acc\xE8s refus\xE9 \x9B"
+                    "31m \x81"}));
+  const Outcome outcome = Execute("--wine --module '" + module + "' 0x20000000");
+  EXPECT_EQ(0, outcome.status) << outcome.err;
+  EXPECT_NE(std::string::npos, outcome.out.find("Acc\xC3\xA8s refus\xC3\xA9 \xE2\x80\xBA"
+                                                "31m \\u0081"))
+      << outcome.out;
+  const Outcome json = Execute("--wine --json --module '" + module + "' 0x20000000");
+  EXPECT_EQ(
+      "Acc\xC3\xA8s refus\xC3\xA9 \xE2\x80\xBA"
+      "31m \xC2\x81",
+      nlohmann::json::parse(json.out)["matches"][0]["description"]);
+}
+
+// Memory is measured, not timed: the largest resident size of the programs this test ran.
+std::uint64_t LargestChildKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return static_cast<std::uint64_t>(usage.ru_maxrss);
+}
+
+TEST_F(CliProcessTest, AModuleWhoseBlocksShareTheirEntriesIsSearchedInBoundedMemory) {
+  const std::string dll = ReadFile(std::string(QUILLON_TEST_MESSAGE_FILES) + "/messages_pe32.dll");
+  for (const std::uint32_t blocks : {4000u, 10000u}) {  // modules of some 80 KB and 200 KB
+    SCOPED_TRACE(blocks);
+    const std::string module = (dir_ / "shared.dll").string();
+    std::ofstream(module, std::ios::binary)
+        << WithUsEnglishTable(dll, CraftedTable({}, blocks, 4000));
+    const Outcome outcome = Execute("--wine --module '" + module + "' --search-text zzzz");
+    EXPECT_EQ(1, outcome.status) << outcome.err;
+    EXPECT_EQ("", outcome.err);
+  }
+  // Without the bound a listing took blocks times entries texts: gigabytes.
+  EXPECT_LT(LargestChildKilobytes(), 512u * 1024);
+}
+
 TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage) {
   const Outcome english = Execute("--wine --search-text 'ACCESS  denied'");
   ASSERT_EQ(0, english.status) << english.err;
@@ -389,6 +679,13 @@ TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage
   EXPECT_EQ(5, first["value"]);
   EXPECT_EQ("ERROR_ACCESS_DENIED", first["name"]);
   EXPECT_EQ("Zugriff verweigert.", first["description"]);
+
+  // Letters beyond Latin-1 (Czech Ř) match in either case.
+  const Outcome lower = Execute("--wine --lang cs --search-text 'p\xC5\x99\xC3\xADstup'");
+  const Outcome upper = Execute("--wine --lang cs --search-text 'P\xC5\x98\xC3\x8DSTUP'");
+  EXPECT_EQ(0, upper.status) << upper.err;
+  EXPECT_NE(std::string::npos, upper.out.find("ERROR_ACCESS_DENIED")) << upper.out;
+  EXPECT_EQ(lower.out, upper.out);
 
   const std::string module = std::string(QUILLON_TEST_MESSAGE_FILES) + "/own_module.dll";
   const Outcome own =

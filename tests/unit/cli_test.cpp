@@ -3,19 +3,21 @@
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/byte_source.h"
 #include "cli/command.h"
 #include "cli/options.h"
-#include "cli/readings.h"
-#include "cli/text_decoder.h"
+#include "core/readings.h"
+#include "core/text_decoder.h"
 #include "cli/text_search.h"
-#include "cli/word_reading.h"
-#include "cli/word_splitter.h"
+#include "core/word_reading.h"
+#include "core/word_splitter.h"
 #include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
@@ -125,6 +127,9 @@ constexpr const char* kRows = R"(
   INSERT INTO HRESULT VALUES (-2147024891, 'SHARED_NAME', 'b.h');
   INSERT INTO HRESULT VALUES (0, 'S_OK', 'winerror.h');
   INSERT INTO HRESULT VALUES (0, 'SEC_E_OK', 'sspi.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'winerror.h');
+  INSERT INTO HRESULT VALUES (-2147467258, 'CO_E_TWICE', 'objbase.h');
+  INSERT INTO HRESULT VALUES (-2147220985, 'CO_E_TWICE', 'objerror.h');
   INSERT INTO NTSTATUS VALUES (-1073741819, 'STATUS_ACCESS_VIOLATION', 'ntstatus.h');
   INSERT INTO STOP VALUES (10, 'IRQL_NOT_LESS_OR_EQUAL', 'bugcodes.h');
   CREATE TABLE NtStatusWin32 (NtStatus INTEGER, Win32 INTEGER);
@@ -229,6 +234,11 @@ TEST_F(CommandTest, ANameIsAnsweredByEveryTableThatHoldsIt) {
   EXPECT_EQ(2147942405u, run.lines[0]["matches"][1]["value"]);
   // The system table's text for 0 is the Win32 code's, never S_OK's.
   EXPECT_TRUE(run.lines[1]["matches"][0]["description"].is_null());
+  // A name one table holds with two values answers both, in the table's order, each once.
+  const Json twice = Ask({"CO_E_TWICE"}).lines[0];
+  EXPECT_EQ((std::vector<std::string>{"HRESULT", "HRESULT"}), Types(twice));
+  EXPECT_EQ(0x80040207u, twice["matches"][0]["value"]);
+  EXPECT_EQ(0x80004006u, twice["matches"][1]["value"]);
 }
 
 TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
@@ -245,6 +255,9 @@ TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
       {"0xC0070005", {"NTSTATUS"}, "Win32", 5},
       {"0x1000000A", {"STOP"}, "STOP", 10},
       {"0x00070005", {}, "", 0},  // facility 7 without the HRESULT form is no Win32 code
+      // The macros keep Win32 0 as 0: these wrap nothing, though Win32 0 has a text.
+      {"0x80070000", {}, "", 0},
+      {"0xC0070000", {}, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.query);
@@ -316,6 +329,63 @@ TEST_F(CommandTest, StandardInputGivesOneQueryPerLineAndSkipsBlankOnes) {
   EXPECT_EQ("Unspecified error", run.lines[1]["matches"][0]["description"]);
 }
 
+// Standard input handed over in one read, as a pipe may.
+class OneRead final : public ByteSource {
+ public:
+  explicit OneRead(std::string text) : text_(std::move(text)) {}
+  std::size_t Read(std::span<char> space) override {
+    const std::size_t count = std::min(space.size(), text_.size() - at_);
+    std::copy_n(text_.data() + at_, count, space.data());
+    at_ += count;
+    return count;
+  }
+  bool Failed() const override { return false; }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+// Keeps only the size of the largest write.
+class LargestWrite final : public std::streambuf {
+ public:
+  std::streamsize largest = 0;
+
+ protected:
+  std::streamsize xsputn(const char*, std::streamsize count) override {
+    largest = std::max(largest, count);
+    return count;
+  }
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+};
+
+TEST_F(CommandTest, AScanWritesItsOutputAsItGoesNotAWholeReadsAtOnce) {
+  std::string log;
+  while (log.size() < (1u << 18)) {
+    log += "0x5\n";
+  }
+  for (const bool json : {true, false}) {
+    SCOPED_TRACE(json ? "json" : "text");
+    std::vector<std::string> args = {"--scan", "--db", database_.Path()};
+    if (json) {
+      args.push_back("--json");
+    }
+    const ParsedOptions parsed = ParseOptions(args);
+    ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
+    CommandPlatform platform;
+    platform.ownMessages = std::make_unique<FakeMessageSource>(messages_);
+    platform.input = std::make_unique<OneRead>(log);
+    LargestWrite written;
+    std::ostream out(&written);
+    std::istringstream in;
+    std::ostringstream err;
+    EXPECT_EQ(0, RunCommand(*parsed.options, std::move(platform), in, out, err)) << err.str();
+    // The writer's flush size and one finding's text, however much one read holds.
+    EXPECT_GT(written.largest, 0);
+    EXPECT_LT(written.largest, 1 << 17);
+  }
+}
+
 TEST_F(CommandTest, SearchListsEveryNameHoldingThePartByKindAndValue) {
   const RunResult run = Ask({"--search", "_ok"});
   EXPECT_EQ(0, run.status);
@@ -355,10 +425,26 @@ TEST(CommandDatabase, AFileThatIsNoDefinitionsDatabaseIsRefusedAtOnceWithTheReas
     ALTER TABLE HRESULT RENAME TO Old;
     CREATE VIEW HRESULT AS WITH RECURSIVE n(ErrNum) AS (SELECT 0 UNION ALL SELECT ErrNum + 1
       FROM n) SELECT ErrNum, 'E_' || ErrNum AS Define, '' AS Header FROM n;)";
+  // Every other table read is held to the same: the status map as the hostile test made it.
+  const std::string endlessMap = std::string(kRows) + R"(
+    DROP TABLE NtStatusWin32; CREATE VIEW NtStatusWin32 AS WITH RECURSIVE c(x) AS (SELECT 1
+      UNION ALL SELECT x+1 FROM c) SELECT x AS NtStatus, 5 AS Win32 FROM c;)";
+  const std::string facilityView = std::string(kRows) + R"(
+    DROP TABLE Facility; CREATE VIEW Facility AS SELECT 'HRESULT' AS Kind, 7 AS Number,
+      'X' AS Name;)";
+  const std::string virtualFacility = std::string(kRows) + R"(
+    DROP TABLE Facility; CREATE VIRTUAL TABLE Facility USING fts5(Kind, Number, Name);)";
+  const std::string withoutRowid = std::string(kRows) + R"(
+    DROP TABLE Win32; CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT PRIMARY KEY) WITHOUT ROWID;
+    INSERT INTO Win32 VALUES (5, 'ERROR_ACCESS_DENIED');)";
   const Case cases[] = {
       {"missing", "", "/nonexistent/defines.db3", "No such file or directory"},
       {"directory", "", fs::temp_directory_path().string(), "Is a directory"},
       {"view", endlessView, "", "HRESULT is a view, not a table"},
+      {"status map view", endlessMap, "", "NtStatusWin32 is a view, not a table"},
+      {"facility view", facilityView, "", "Facility is a view, not a table"},
+      {"virtual table", virtualFacility, "", "Facility is a virtual table, not a table"},
+      {"without rowid", withoutRowid, "", "Win32 has no rowid (a WITHOUT ROWID table)"},
       {"no table", "CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);", "", "no table HRESULT"},
       {"no column",
        "CREATE TABLE Win32 (ErrNum INTEGER); CREATE TABLE HRESULT (ErrNum INTEGER);"
@@ -396,6 +482,8 @@ TEST(CommandDatabase, ADatabaseInWalModeIsReadWithoutFilesBesideIt) {
   EXPECT_EQ("0x80070005", run.lines[0]["matches"][0]["hex"]);
   EXPECT_FALSE(fs::exists(database.Path() + "-shm"));
   EXPECT_FALSE(fs::exists(database.Path() + "-wal"));
+  // A path is a path: "//tmp" names no host.
+  EXPECT_EQ(0, AskDatabase("/" + database.Path(), "E_ACCESSDENIED").status);
 
   // Changes still in the -wal file would be missed: refused, and the file named.
   std::ofstream(database.Path() + "-wal") << "pending";
@@ -413,7 +501,8 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
       {"--search", ""},
       {"--frobnicate"},
       {"--db"},
-      {"--lang", "xx-YY", "5"},
+      {"--db", "", "5"},
+      {"--lang", "de-", "5"},
       {"--search-text", " \t"},
       {"--search-text", "denied", "5"},
       {"--search-text", "denied", "--search", "E_"},
@@ -437,9 +526,37 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   EXPECT_EQ((std::vector<std::string>{"a.dll", "b.mui"}), modules->modules);
   EXPECT_EQ((std::vector<std::string>{"5", "6"}), modules->queries) << "one file per --module";
   EXPECT_EQ(std::nullopt, modules->language) << "no --lang: the environment's";
+  for (const char* tag : {"de-LU", "es_AR", "xx-YY", "sr-Latn-RS"}) {
+    EXPECT_EQ(tag, ParseOptions({"--lang", tag, "5"}).options.value_or(Options{}).language)
+        << "any well-formed name falls back rather than being refused";
+  }
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+TEST(CommandEcho, TextsFromOutsideAreEchoedEscaped) {
+  const std::string retitle = "\x1b]0;X\x07\x9b";
+  const std::string shown = "\\x1b]0;X\\x07\\x9b";
+  std::vector<std::string> errors = {
+      ParseOptions({"--lang", retitle, "5"}).error,
+      ParseOptions({"--color", retitle, "5"}).error,
+      AskDatabase(retitle, "5").err,
+  };
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--module", retitle, "5"}, {"--windows", retitle, "5"}}) {
+    const ParsedOptions parsed = ParseOptions(args);
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(2, RunCommand(*parsed.options, CommandPlatform{}, in, out, err));
+    errors.push_back(err.str());
+  }
+  for (const std::string& error : errors) {
+    SCOPED_TRACE(error);
+    EXPECT_NE(std::string::npos, error.find(shown));
+    EXPECT_EQ(std::string::npos, error.find_first_of("\x1b\x07\x9b"));
+  }
 }
 
 TEST(WholeUtf8Prefix, LeavesOutOnlyACharacterStillMissingBytes) {
@@ -464,7 +581,7 @@ TEST(WholeUtf8Prefix, LeavesOutOnlyACharacterStillMissingBytes) {
   }
 }
 
-TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
+TEST(SearchText, FoldsTheCaseOfEveryLetterAndEveryRunOfBlanks) {
   struct Case {
     const char* text;
     const char* folded;
@@ -475,8 +592,15 @@ TEST(SearchText, FoldsCaseAndAccentsAndEveryRunOfBlanks) {
       {"Line one.\r\nLine two.", "line one. line two."},
       {"ACC\xC3\x88S REFUS\xC3\x89", "acc\xC3\xA8s refus\xC3\xA9"},  // ACCÈS REFUSÉ
       {"\xC3\x97 \xC3\x9F", "\xC3\x97 \xC3\x9F"},                    // the sign and sharp s stay
-      {"\xC3", "\xC3"},          // a cut character stays as it is
-      {"\xD0\x94", "\xD0\x94"},  // other scripts keep their case
+      {"\xC3", "\xC3"},                                    // a cut character stays as it is
+      {"P\xC5\x98\xC3\x8DSTUP", "p\xC5\x99\xC3\xADstup"},  // PŘÍSTUP, Czech
+      {"\xC5\x81\xC3\x93"
+       "D\xC5\xB9",
+       "\xC5\x82\xC3\xB3"
+       "d\xC5\xBA"},                             // ŁÓDŹ, Polish
+      {"\xD0\x94\xCE\xA3", "\xD0\xB4\xCF\x83"},  // ДΣ: Cyrillic and Greek
+      {"\xE2\x84\xAA", "k"},                     // the Kelvin sign folds to k
+      {"\xC3\x81\xED\xA0\x80\xC0\x81", "\xC3\xA1\xED\xA0\x80\xC0\x81"},  // no UTF-8 stays
       {"", ""},
   };
   for (const Case& c : cases) {
@@ -529,8 +653,9 @@ class CollectingSink {
   std::vector<std::string> lines;
 };
 
-CollectingSink Split(const std::vector<std::string_view>& chunks) {
-  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord);
+CollectingSink Split(const std::vector<std::string_view>& chunks,
+                     std::size_t chunkSize = WordSplitter::kChunkSize) {
+  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord, chunkSize);
   CollectingSink sink;
   for (const std::string_view chunk : chunks) {
     splitter.Feed(chunk, sink);
@@ -601,6 +726,7 @@ TEST(ScanWords, FindsNothingThatIsNoCode) {
       "Zm9vYmFy+0x6/YmF6 Zm9v/80070005+YmF6",
       "Windows 10.0.19041.1 error 10.0 at 0x7ffe12345678, 0x00007ff6`12345678",
       "x-2147024891 error 5-6 error: 10:22:31 -0x5 C:\\logs\\0x5",
+      "+0x6/ 0x6/ (+0x6) /80070005 error +5 80070005+",
   };
   for (const std::string_view line : lines) {
     SCOPED_TRACE(std::string(line));
@@ -619,6 +745,63 @@ TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
   EXPECT_EQ(std::vector<Seen>{}, Split({"hr xyz", "0x5 error 1", "5", "03x"}).tokens);
   // The byte after decides: "1,603" is no code even when the ',' comes in its own chunk.
   EXPECT_EQ(std::vector<Seen>{}, Split({"error 1", ",", "603"}).tokens);
+}
+
+// Any run of blanks may stand between a keyword and its number, in any piece of the stream;
+// and however far apart they are, Barcode and Unicode hold no keyword.
+TEST(ScanWords, AKeywordHoldsAcrossAnyRunOfBlanks) {
+  struct Case {
+    std::string_view name;
+    std::string_view head;  // the blanks go between head and tail
+    std::string_view tail;
+    bool found;
+  };
+  const Case cases[] = {
+      {"ExitCode", "ExitCode:", "1603", true},
+      {"exit and a sign", "exit -", "5", true},
+      {"call, then =", "GetLastError()", "= 183", true},
+      {"Barcode", "Barcode:", "1603", false},
+      {"Unicode", "Unicode =", "1618", false},
+      {"long identifier ending in code", "", "", false},
+  };
+  const std::string longIdentifier = std::string(200, 'x') + "code:";
+  // The line's start far off or near; pieces whole, of 7 bytes, or in a small buffer.
+  for (const std::string& lead : {std::string(), std::string(700, '.') + ' '}) {
+    std::vector<std::size_t> distances;
+    for (std::size_t d = 0; d <= 100; ++d) {
+      distances.push_back(d);
+    }
+    distances.insert(distances.end(), {1000, 5000, 70000});
+    for (const std::size_t distance : distances) {
+      std::string blanks;
+      for (std::size_t i = 0; i < distance; ++i) {
+        blanks += i % 3 == 2 ? '\t' : ' ';
+      }
+      for (const Case& c : cases) {
+        const std::string head = c.head.empty() ? longIdentifier : std::string(c.head);
+        const std::string tail = c.tail.empty() ? "5" : std::string(c.tail);
+        const bool sign = head.back() == '-';
+        // "exit-5" is a joined token, not a sign after a keyword.
+        const std::string text = lead + (sign ? "exit" + blanks + "-" : head + blanks) + tail;
+        const std::size_t number = tail.size() - (tail.rfind(' ') + 1);
+        const std::size_t column = text.size() - number + 1 - (sign ? 1 : 0);
+        const bool found = c.found && !(sign && distance == 0);
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(distance) + " blanks, lead " +
+                     std::to_string(lead.size()));
+        std::vector<std::string_view> pieces;
+        for (std::size_t at = 0; at < text.size(); at += 7) {
+          pieces.push_back(std::string_view(text).substr(at, 7));
+        }
+        for (const CollectingSink& sink :
+             {Split({text}), Split(pieces), Split({text}, 64), Split(pieces, 64)}) {
+          ASSERT_EQ(found ? 1u : 0u, sink.tokens.size());
+          if (found) {
+            EXPECT_EQ(column, sink.tokens[0].column);
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(ScanWords, LinesAreNumberedShownWithoutTheirCrAndCutWhenLong) {

@@ -52,7 +52,7 @@ TEST_F(MessageFilesTest, ReadsPe32EightBitAndPe32PlusUtf16Tables) {
   const Case cases[] = {
       {5, "Access is denied.", "Access is denied."},
       {6, "The handle is invalid.", "The handle is invalid."},
-      {7, "Caf\xE9 for %1.", "Caf\xC3\xA9 for %1."},
+      {7, "Caf\xC3\xA9 for %1.", "Caf\xC3\xA9 for %1."},
       {8, "Nur auf Deutsch.", "Nur auf Deutsch."},  // German only: the last resort
       {100, "Line one.\nLine two.", "Line one.\nLine two."},
       {0x80070057, "The parameter %1 is incorrect in %hs.",

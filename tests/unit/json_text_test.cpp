@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "cli/json_text.h"
+#include "core/json_text.h"
 
 namespace quillon {
 namespace {

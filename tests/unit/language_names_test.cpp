@@ -34,6 +34,30 @@ TEST(LanguageNames, NamesInAnySpellingAndLocalesGiveTheirLanguage) {
       {"xx_YY.UTF-8", std::nullopt, 0x409},
       {"d", std::nullopt, 0x409},
       {"de-", std::nullopt, 0x409},
+      // A region the table lacks reads as the language's usual one, an unknown language as
+      // US English; only a malformed name is none.
+      {"de-LU", 0x407, 0x407},
+      {"de_LU.UTF-8", std::nullopt, 0x407},
+      {"es-AR", 0x0C0A, 0x0C0A},
+      {"es-419", 0x0C0A, 0x0C0A},
+      {"fr-LU", 0x40C, 0x40C},
+      {"en-IN", 0x409, 0x409},
+      {"ru_UA.KOI8-U", std::nullopt, 0x419},
+      {"sr-RS", 0x241A, 0x241A},
+      {"sr_RS@latin", std::nullopt, 0x241A},
+      {"zh-Hant", 0x404, 0x404},
+      {"zh-Hant-HK", 0x0C04, 0x0C04},
+      {"zh-SG", 0x804, 0x804},
+      {"ca-ES-valencia", 0x403, 0x403},
+      {"xx-YY", 0x409, 0x409},
+      {"tlh", 0x409, 0x409},
+      {"de-DE-", std::nullopt, 0x409},
+      {"de--DE", std::nullopt, 0x409},
+      {"deutsch", std::nullopt, 0x409},
+      {"de-D", std::nullopt, 0x409},
+      {"de-DE-x", std::nullopt, 0x409},
+      {"12-DE", std::nullopt, 0x409},
+      {"de DE", std::nullopt, 0x409},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

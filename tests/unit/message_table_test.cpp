@@ -11,6 +11,8 @@
 namespace quillon {
 namespace {
 
+constexpr std::uint16_t kEnglish = 0x409;
+
 std::string Le(std::uint32_t value, int bytes) {
   std::string out;
   for (int i = 0; i < bytes; ++i) {
@@ -68,8 +70,8 @@ TEST(MessageTable, DecodesEntriesAsTheTableHoldsThem) {
       {"above the block", Table({{5, 7, threeAnsi}}), 8, std::nullopt},
       {"second block", Table({{1, 1, Entry(0, "one")}, {0xC0000005, 0xC0000005, Entry(0, "av")}}),
        0xC0000005, "av"},
-      {"8-bit text kept byte for byte", Table({{1, 1, Entry(0, "Caf\xE9 %1 %hs")}}), 1,
-       "Caf\xE9 %1 %hs"},
+      {"8-bit text in Windows-1252", Table({{1, 1, Entry(0, "Caf\xE9 %1 %hs")}}), 1,
+       "Caf\xC3\xA9 %1 %hs"},
       {"trailing CR LF, blanks and tabs trimmed", Table({{1, 1, Entry(0, "a\r\nb \t\r\n  ")}}), 1,
        "a\r\nb"},
       {"text ends at its zero", Table({{1, 1, Entry(0, std::string("ab\0cd", 5))}}), 1, "ab"},
@@ -85,7 +87,7 @@ TEST(MessageTable, DecodesEntriesAsTheTableHoldsThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.expected, FindMessage(c.table, c.code));
+    EXPECT_EQ(c.expected, FindMessage(c.table, c.code, kEnglish));
   }
 }
 
@@ -108,15 +110,15 @@ TEST(MessageTable, DamagedTablesFindNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.expected, FindMessage(c.table, c.code));
+    EXPECT_EQ(c.expected, FindMessage(c.table, c.code, kEnglish));
   }
   // Cut anywhere, a table gives its text whole or not at all.
   const std::string table = Table({{1, 2, Entry(0, "one") + Entry(1, Utf16(u"two"))}});
   for (std::size_t size = 0; size < table.size(); ++size) {
     SCOPED_TRACE(size);
     const std::string cut = table.substr(0, size);
-    EXPECT_EQ(std::nullopt, FindMessage(cut, 2));
-    const std::optional<std::string> first = FindMessage(cut, 1);
+    EXPECT_EQ(std::nullopt, FindMessage(cut, 2, kEnglish));
+    const std::optional<std::string> first = FindMessage(cut, 1, kEnglish);
     EXPECT_TRUE(!first || *first == "one");
   }
 }
@@ -124,7 +126,7 @@ TEST(MessageTable, DamagedTablesFindNothing) {
 TEST(MessageTable, ListsEveryMessageOnceAndStopsWhereABlockIsDamaged) {
   const auto all = [](const std::string& table) {
     std::vector<std::pair<std::uint32_t, std::string>> listed;
-    for (TableMessage& message : AllMessages(table, ReadMessageBlocks(table))) {
+    for (TableMessage& message : AllMessages(table, ReadMessageBlocks(table), kEnglish)) {
       listed.emplace_back(message.id, std::move(message.text));
     }
     return listed;
@@ -141,6 +143,87 @@ TEST(MessageTable, ListsEveryMessageOnceAndStopsWhereABlockIsDamaged) {
   EXPECT_EQ((Listed{{2, "b"}}), all(Table({{1, 2, Entry(7, "a") + Entry(0, "b")}})))
       << "an entry of unknown encoding is left out";
   EXPECT_TRUE(all("").empty());
+}
+
+TEST(MessageTable, EightBitEntriesAreReadInTheCodePageOfTheTablesLanguage) {
+  struct CodePageCase {
+    const char* name;
+    std::uint16_t language;
+    std::string bytes;
+    std::string expected;  // UTF-8
+  };
+  const CodePageCase cases[] = {
+      {"French, Windows-1252", 0x40C,
+       "Acc\xE8s refus\xE9 \x9B"
+       "31m",
+       "Acc\xC3\xA8s refus\xC3\xA9 \xE2\x80\xBA"
+       "31m"},
+      {"Windows-1252 leaves 0x81 undefined: its C1 control, as on Windows", 0x407, "a\x81z",
+       "a\xC2\x81z"},
+      {"neutral reads as Windows-1252", 0x000, "\x80", "\xE2\x82\xAC"},
+      {"Czech, Windows-1250", 0x405, "P\xD8\xCDSTUP", "P\xC5\x98\xC3\x8DSTUP"},
+      {"Polish, Windows-1250", 0x415,
+       "\xA3\xF3"
+       "d\x9F",
+       "\xC5\x81\xC3\xB3"
+       "d\xC5\xBA"},
+      {"Russian, Windows-1251", 0x419, "\xC4\xEE\xF1\xF2\xF3\xEF",
+       "\xD0\x94\xD0\xBE\xD1\x81\xD1\x82\xD1\x83\xD0\xBF"},
+      {"Serbian in Cyrillic, Windows-1251", 0x0C1A, "\x80\xFF", "\xD0\x82\xD1\x8F"},
+      {"Croatian, Windows-1250", 0x041A, "\x8A", "\xC5\xA0"},
+      {"Japanese is not read: U+FFFD for each byte from 0x80", 0x411, "a\x82\xA0",
+       "a\xEF\xBF\xBD\xEF\xBF\xBD"},
+  };
+  for (const CodePageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string table = Table({{1, 1, Entry(0, c.bytes)}});
+    EXPECT_EQ(c.expected, FindMessage(table, 1, c.language));
+    const std::vector<TableMessage> all = AllMessages(table, ReadMessageBlocks(table), c.language);
+    ASSERT_EQ(1u, all.size());
+    EXPECT_EQ(c.expected, all[0].text);
+  }
+}
+
+// Blocks that point at entries other blocks point at: a lookup finds what a walk finds, and a
+// listing costs no more entries and text than the table's bytes can hold apart.
+TEST(MessageTable, BlocksSharingEntriesCostNoMoreThanTheTablesBytes) {
+  constexpr std::uint32_t kBlocks = 1000;
+  constexpr std::uint32_t kEntries = 1000;
+  struct Sharing {
+    const char* name;
+    std::uint16_t flags;
+    std::string entry;
+    std::uint32_t stride;  // between the ids of one block and the next
+  };
+  const std::string longUtf16 = Utf16(std::u16string(400, u'\u20AC'));
+  const Sharing cases[] = {
+      {"same ids, same entries", 0, Entry(0, "zz"), 0},
+      {"other ids, same entries", 0, Entry(0, "zz"), kEntries},
+      {"long UTF-16 entries", 1, Entry(1, longUtf16), kEntries},
+  };
+  for (const Sharing& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string entries;
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+      entries += c.entry;
+    }
+    std::string table = Le(kBlocks, 4);
+    const std::uint32_t first = 4 + 12 * kBlocks;
+    for (std::uint32_t b = 0; b < kBlocks; ++b) {
+      table += Le(b * c.stride, 4) + Le(b * c.stride + kEntries - 1, 4) + Le(first, 4);
+    }
+    table += entries;
+    EXPECT_EQ(FindMessage(table, 1, kEnglish),
+              FindMessage(table, (kBlocks - 1) * c.stride + 1, kEnglish));
+    const std::vector<TableMessage> all = AllMessages(table, ReadMessageBlocks(table), kEnglish);
+    std::size_t text = 0;
+    for (const TableMessage& message : all) {
+      text += message.text.size();
+    }
+    EXPECT_LE(all.size(), table.size() / c.entry.size());
+    EXPECT_LE(text, 3 * table.size());
+    EXPECT_GE(all.size(), kEntries) << "the first block is listed whole";
+  }
 }
 
 }  // namespace

@@ -3,13 +3,18 @@
 #include "lookup/pe_resources.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "crafted_modules.h"
 #include "lookup/file_bytes.h"
 #include "lookup/le_bytes.h"
 #include "lookup/message_table.h"
@@ -20,7 +25,6 @@ namespace {
 
 constexpr std::uint32_t kAccessDenied = 5;
 constexpr char kAccessDeniedText[] = "Access is denied.";
-constexpr std::uint32_t kSubdirectory = 0x80000000u;
 
 TEST(PeResources, ChoosesTheLanguageItsNeutralFormUsEnglishEnglishNeutralThenLowest) {
   struct Case {
@@ -68,7 +72,7 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
     const std::optional<MessageTableResource> table = FindMessageTableResource(bytes);
     ASSERT_TRUE(table.has_value());
     EXPECT_EQ(c.language, table->language);
-    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied, table->language));
   }
 }
 
@@ -83,7 +87,7 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   ASSERT_TRUE(smallParts.has_value());
   const std::vector<MessageTableResource> tables = FindMessageTables(smallParts->bytes, 0x407);
   ASSERT_EQ(2u, tables.size()) << "German, then US English";
-  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied));
+  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied, tables[0].language));
   EXPECT_TRUE(MessageTableParts("MZ damaged").empty());
 
   // Wine's kernelbase.dll holds some thirty languages in 1.8 MB of resources.
@@ -98,7 +102,8 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   const std::vector<MessageTableResource> germanTables = FindMessageTables(german->bytes, 0x407);
   ASSERT_FALSE(germanTables.empty());
   EXPECT_EQ(0x0007, germanTables[0].language) << "Wine's German is the neutral form";
-  EXPECT_EQ("Zugriff verweigert.", FindMessage(germanTables[0].bytes, kAccessDenied));
+  EXPECT_EQ("Zugriff verweigert.",
+            FindMessage(germanTables[0].bytes, kAccessDenied, germanTables[0].language));
 }
 
 TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
@@ -120,57 +125,15 @@ TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {
     const std::optional<MessageTableResource> table = FindMessageTableResource(bytes, c.wanted);
     ASSERT_TRUE(table.has_value());
     EXPECT_EQ(c.language, table->language);
-    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied));
+    EXPECT_EQ(c.text, FindMessage(table->bytes, kAccessDenied, table->language));
   }
   EXPECT_TRUE(MessageTableLanguages("MZ damaged").empty());
-}
-
-// File offsets of the fields a damaged copy overwrites, found by walking the headers the way
-// the format lays them out (the generated DLLs hold one type, one name and three languages).
-struct Layout {
-  std::uint32_t pe = 0;
-  std::uint32_t optional = 0;
-  std::uint32_t directoryCount = 0;  // NumberOfRvaAndSizes
-  std::uint32_t rsrcSection = 0;     // its section header
-  std::uint32_t root = 0;
-  std::uint32_t typeDirectory = 0;
-  std::uint32_t languageDirectory = 0;
-  std::uint32_t dataEntry = 0;  // of US English, the second language
-  std::uint32_t table = 0;
-};
-
-Layout LayoutOf(const std::string& file) {
-  const auto u16 = [&](std::uint32_t at) { return ReadU16(file, at).value(); };
-  const auto u32 = [&](std::uint32_t at) { return ReadU32(file, at).value(); };
-  Layout l;
-  l.pe = u32(0x3C);
-  l.optional = l.pe + 24;
-  l.directoryCount = l.optional + (u16(l.optional) == 0x20B ? 108 : 92);
-  const std::uint32_t sections = l.optional + u16(l.pe + 20);
-  for (std::uint32_t i = 0; i < u16(l.pe + 6); ++i) {
-    if (file.compare(sections + 40 * i, 5, ".rsrc") == 0) {
-      l.rsrcSection = sections + 40 * i;
-    }
-  }
-  const std::uint32_t rsrcAddress = u32(l.rsrcSection + 12);
-  l.root = u32(l.rsrcSection + 20);
-  l.typeDirectory = l.root + (u32(l.root + 20) & ~kSubdirectory);
-  l.languageDirectory = l.root + (u32(l.typeDirectory + 20) & ~kSubdirectory);
-  l.dataEntry = l.root + u32(l.languageDirectory + 28);
-  l.table = l.root + (u32(l.dataEntry) - rsrcAddress);
-  return l;
-}
-
-void Put32(std::string& file, std::uint32_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    file.at(at + i) = static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
 }
 
 // No crash, no read outside the bytes (ASan watches), and no text for the code.
 void ExpectNothingFound(const std::string& file) {
   const std::optional<MessageTableResource> table = FindMessageTableResource(file);
-  EXPECT_FALSE(table && FindMessage(table->bytes, kAccessDenied));
+  EXPECT_FALSE(table && FindMessage(table->bytes, kAccessDenied, table->language));
 }
 
 TEST(PeResources, DamagedHeadersFindNothing) {
@@ -226,6 +189,68 @@ TEST(PeResources, DamagedHeadersFindNothing) {
   }
 }
 
+// How many bytes of the file at path a reading for its message tables takes, and what it finds.
+struct PartsRead {
+  std::uint64_t bytes = 0;
+  std::optional<std::string> text;  // of kAccessDenied
+};
+
+PartsRead ReadForTables(const std::filesystem::path& path) {
+  std::set<std::pair<std::uint64_t, std::uint64_t>> asked{{0, kPeHeadSize}};
+  const auto parts = [&asked](std::string_view bytes) {
+    std::vector<ByteRange> ranges = MessageTableParts(bytes);
+    for (const ByteRange& range : ranges) {
+      if (range.offset < bytes.size()) {
+        asked.insert({range.offset, std::min(range.size, bytes.size() - range.offset)});
+      }
+    }
+    return ranges;
+  };
+  const std::optional<FileBytes> file = ReadFileParts(path, kPeHeadSize, parts);
+  PartsRead read;
+  for (const auto& [offset, size] : asked) {
+    read.bytes += size;
+  }
+  const std::optional<MessageTableResource> table =
+      file ? FindMessageTableResource(file->bytes) : std::nullopt;
+  if (table) {
+    read.text = FindMessage(table->bytes, kAccessDenied, table->language);
+  }
+  return read;
+}
+
+TEST(PeResources, OfTheResourcesOnlyWhatTheirDirectoriesLeadToIsRead) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quillon-pe-parts-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string original = ReadTestMessageFile("messages_pe32.dll");
+  const Layout layout = LayoutOf(original);
+  const std::uint32_t rawOffset = ReadU32(original, layout.rsrcSection + 20).value();
+
+  // The language directory moved 1 MiB past the others, inside a section grown to reach it.
+  std::string far = original;
+  const std::uint32_t moved = layout.root + (1u << 20);
+  far.resize(moved, '\0');
+  far += original.substr(layout.languageDirectory, 16 + 3 * 8);
+  Put32(far, layout.rsrcSection + 16, static_cast<std::uint32_t>(far.size()) - rawOffset);
+  Put32(far, layout.typeDirectory + 20, kSubdirectory | (moved - layout.root));
+  std::ofstream(dir / "far.dll", std::ios::binary) << far;
+  const PartsRead farRead = ReadForTables(dir / "far.dll");
+  EXPECT_EQ(kAccessDeniedText, farRead.text);
+  EXPECT_LT(farRead.bytes, 32u * 1024) << "the directory is read, not the megabyte before it";
+
+  // Resources without a message table in a section that claims a gigabyte of a sparse file.
+  std::string noTable = original;
+  Put32(noTable, layout.root + 16, kMessageTableResourceType + 1);
+  Put32(noTable, layout.rsrcSection + 16, (1u << 30) - rawOffset);
+  std::ofstream(dir / "sparse.dll", std::ios::binary) << noTable;
+  std::filesystem::resize_file(dir / "sparse.dll", 1u << 30);
+  const PartsRead sparseRead = ReadForTables(dir / "sparse.dll");
+  EXPECT_EQ(std::nullopt, sparseRead.text);
+  EXPECT_LT(sparseRead.bytes, 32u * 1024);
+  std::filesystem::remove_all(dir);
+}
+
 TEST(PeResources, TruncatedAnywhereGivesTheWholeTextOrNothing) {
   for (const char* name : {"messages_pe32.dll", "messages_pe32plus.dll"}) {
     const std::string file = ReadTestMessageFile(name);
@@ -233,7 +258,7 @@ TEST(PeResources, TruncatedAnywhereGivesTheWholeTextOrNothing) {
       const std::string cut = file.substr(0, size);
       const std::optional<MessageTableResource> table = FindMessageTableResource(cut);
       const std::optional<std::string> text =
-          table ? FindMessage(table->bytes, kAccessDenied) : std::nullopt;
+          table ? FindMessage(table->bytes, kAccessDenied, table->language) : std::nullopt;
       ASSERT_TRUE(!text || *text == kAccessDeniedText) << name << " cut at " << size;
     }
   }

@@ -1,4 +1,4 @@
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +28,17 @@ TEST(TerminalText, ControlCharactersAreShownEscapedAndEverythingElseAsItIs) {
       {"C1 bounds", "\xc2\x80\xc2\x9f\xc2\xa0", "\\u0080\\u009f\xc2\xa0"},
       {"other UTF-8", "caf\xc3\xa9 \xe2\x80\x94", "caf\xc3\xa9 \xe2\x80\x94"},
       {"lone lead byte at the end", "a\xc2", "a\xc2"},
+      // Bytes 0x80 to 0x9F outside a UTF-8 character: a Latin-1 terminal's C1 controls.
+      {"raw CSI",
+       "x\x9b"
+       "31m",
+       "x\\x9b31m"},
+      {"raw C1 bounds, other stray bytes kept", "\x80\x9f\xa0\xff", "\\x80\\x9f\xa0\xff"},
+      {"lead byte then CSI", "\xc3\x9b", "\xc3\x9b"},
+      {"CSI after a cut character", "\xe2\x9b", "\xe2\\x9b"},
+      {"overlong form", "\xe0\x9b\x80", "\xe0\\x9b\\x80"},
+      {"CSI inside a whole character", "\xe2\x9b\x94 \xf0\x9f\x98\x80",
+       "\xe2\x9b\x94 \xf0\x9f\x98\x80"},
       {"backslash", "C:\\Windows", "C:\\Windows"},
       {"empty", "", ""},
   };

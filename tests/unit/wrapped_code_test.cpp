@@ -19,6 +19,9 @@ TEST(UnwrapCode, FindsTheCodeEachSdkMacroWraps) {
       {ErrorType::Hresult, 0x10000001, ErrorType::NtStatus, 1},
       {ErrorType::Hresult, 0x80004005, std::nullopt, 0},
       {ErrorType::Hresult, 0xC0070005, std::nullopt, 0},  // not HRESULT_FROM_WIN32's form
+      {ErrorType::Hresult, 0x80070000, std::nullopt, 0},  // the macros keep Win32 0 as 0
+      {ErrorType::NtStatus, 0xC0070000, std::nullopt, 0},
+      {ErrorType::Hresult, 0x80070001, ErrorType::Win32, 1},
       {ErrorType::NtStatus, 0xC0070005, ErrorType::Win32, 5},
       {ErrorType::NtStatus, 0x80070005, std::nullopt, 0},
       {ErrorType::NtStatus, 0xD0000005, std::nullopt, 0},

@@ -25,7 +25,7 @@ std::optional<std::uint32_t> CodeOfFileName(const std::string& path) {
 
 // The parameter a heading cell names: "Parameter 2", "参数 2" (a short cell ending in 1 to 4).
 std::optional<int> ParameterOfHeading(const std::string& cell) {
-  const std::string text = OneLine(PlainText(cell));
+  const std::string text = OneLine(MarkupText(cell));
   if (text.empty() || text.size() > 24)
     return std::nullopt;
   const char last = text.back();
@@ -37,7 +37,7 @@ std::optional<int> ParameterOfHeading(const std::string& cell) {
 }
 
 std::string CellText(const std::string& cell) {
-  return OneLine(PlainText(cell));
+  return OneLine(MarkupText(cell));
 }
 
 // A table of "1 | meaning" rows, one per parameter.
@@ -155,7 +155,7 @@ DocumentedBugCheck ReadBugCheckPage(std::string_view text, const DocumentPage& p
       break;
     }
   }
-  bugCheck.description = OneLine(PlainText(paragraph));
+  bugCheck.description = OneLine(MarkupText(paragraph));
 
   // The parameters: the tables of the first section after the description.
   while (i < lines.size() && !IsLevel2(lines[i])) ++i;

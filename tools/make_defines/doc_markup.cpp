@@ -347,7 +347,7 @@ std::vector<std::string> AnchorIds(std::string_view text) {
   return ids;
 }
 
-std::string PlainText(std::string_view markup) {
+std::string MarkupText(std::string_view markup) {
   const std::string text = WithoutMarkdown(WithoutTags(markup));
   std::string plain;
   bool blank = false;
@@ -442,9 +442,8 @@ std::vector<TableSpan> FindTables(const std::vector<std::string_view>& lines) {
       span.first = i;
       std::vector<std::vector<std::string>> rows;
       std::size_t delimiter = 0;
-      while (i < lines.size() &&
-             (IsMarkdownRow(lines[i]) ||
-              (pipeless && lines[i].find('|') != std::string_view::npos))) {
+      while (i < lines.size() && (IsMarkdownRow(lines[i]) ||
+                                  (pipeless && lines[i].find('|') != std::string_view::npos))) {
         if (IsDelimiterRow(lines[i]) && delimiter == 0)
           delimiter = rows.size() + 1;
         else

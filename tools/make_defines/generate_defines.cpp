@@ -120,14 +120,29 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     generation.headersRead.push_back(sources.statusMap);
   }
 
+  if (!sources.supportDocs.empty()) {
+    generation.support = ReadSupportPages(sources.supportDocs);
+    generation.setup = ReadSetupCodes(sources.supportDocs);
+    const std::string& error =
+        generation.support.error.empty() ? generation.setup.error : generation.support.error;
+    if (!error.empty()) {
+      generation.error = error;
+      return generation;
+    }
+    generation.headersRead.push_back(sources.supportDocs / "SOURCES.tsv");
+  }
+
   if (!sources.documentation.empty()) {
     DocumentationSources documentation = ReadDocumentation(sources.documentation);
     if (!documentation.error.empty()) {
       generation.error = documentation.error;
       return generation;
     }
+    // Every page's codes in one merge: the Win32 and bug-check pages and the support pages.
+    std::vector<DocumentedPage> pages = std::move(documentation.pages);
+    pages.insert(pages.end(), generation.support.pages.begin(), generation.support.pages.end());
     generation.documentation =
-        MergeDocumentation(generation.catalog, documentation.pages, documentation.bugChecks);
+        MergeDocumentation(generation.catalog, pages, documentation.bugChecks);
     generation.pagesLeftOut = std::move(documentation.leftOut);
   }
 
@@ -138,15 +153,16 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
       return generation;
     }
   }
-  generation.error = WriteDefinesDatabase({generation.catalog.rows, generation.catalog.facilities,
-                                           generation.statusMap, &generation.documentation},
-                                          output);
+  generation.error = WriteDefinesDatabase(
+      {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
+       &generation.documentation, sources.supportDocs.empty() ? nullptr : &generation.setup},
+      output);
   return generation;
 }
 
 Generation GenerateDefines(const std::vector<HeaderSet>& sets,
                            const std::filesystem::path& output) {
-  return GenerateDefines(Sources{sets, {}, {}, {}}, output);
+  return GenerateDefines(Sources{sets, {}, {}, {}, {}}, output);
 }
 
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
@@ -196,7 +212,13 @@ std::string SummaryText(const Generation& generation) {
   text += Line("  dropped   %6zu names the newer SDK headers dropped, kept from the older",
                generation.droppedByNewer.size());
   for (const std::string& name : generation.droppedByNewer) text += Line("    %s", name.c_str());
+  if (!generation.support.pages.empty())
+    text += SupportTotalsText(generation.support) + SetupReportText(generation.setup);
   return text;
+}
+
+std::string DetailsText(const Generation& generation) {
+  return generation.support.pages.empty() ? std::string() : SupportReportText(generation.support);
 }
 
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements) {

@@ -20,13 +20,14 @@ constexpr char kUsage[] =
     "                    [--bug-checks <file>] [--status-map <file>] [--core]\n"
     "                    [--docs <directory>] [--docs-report <file>]\n"
     "                    [--depfile <file>] [--disagreements <file>] [--report <file>]\n"
-    "                    [--verbose]\n"
+    "                    [--support-docs <directory>] [--verbose]\n"
     "  --older-sdk      an older release of the SDK headers; names the newer lacks are kept\n"
     "  --wine           also read Wine's headers; names only they have are added\n"
     "  --bug-checks     the published bug checks (code TAB name), merged after the headers\n"
     "  --status-map     the Win32 code of each NTSTATUS value (value TAB code)\n"
     "  --docs           the unpacked documentation archives, merged after everything else\n"
     "  --docs-report    write what was read of each documentation page to <file>\n"
+    "  --support-docs   the unpacked support pages: setup's tables, and their codes in the report\n"
     "  --core           read only the nine headers the database was first made from\n"
     "  --disagreements  write the names the two sets give different codes to <file>\n"
     "  --report         write the rows per table and per header to <file>\n";
@@ -43,6 +44,7 @@ struct Options {
   std::filesystem::path report;
   std::filesystem::path docs;
   std::filesystem::path docsReport;
+  std::filesystem::path supportDocs;
   bool core = false;
   bool verbose = false;
 };
@@ -71,6 +73,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
       options.depfile = args[++i];
     } else if (args[i] == "--disagreements" && hasValue) {
       options.disagreements = args[++i];
+    } else if (args[i] == "--support-docs" && hasValue) {
+      options.supportDocs = args[++i];
     } else if (args[i] == "--report" && hasValue) {
       options.report = args[++i];
     } else if (args[i].starts_with("--")) {
@@ -92,6 +96,7 @@ md::Sources SourcesOf(const Options& options) {
   md::Sources sources{{{options.includeDirectory, "", sdkRules}},
                       options.bugChecks,
                       options.statusMap,
+                      options.supportDocs,
                       options.docs};
   if (!options.olderSdkDirectory.empty())
     sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
@@ -149,7 +154,7 @@ int main(int argc, char** argv) {
   if (!options.disagreements.empty())
     written = WriteText(options.disagreements, disagreements) && written;
   if (!options.report.empty())
-    written = WriteText(options.report, summary) && written;
+    written = WriteText(options.report, summary + md::DetailsText(generation)) && written;
   if (!options.docsReport.empty()) {
     written = WriteText(options.docsReport, md::DocumentationReport(generation.documentation,
                                                                     generation.pagesLeftOut)) &&

@@ -23,7 +23,11 @@ namespace quillon {
 struct SplitWord {
   std::uint64_t line = 0;    // 1-based
   std::uint64_t column = 0;  // 1-based, in bytes
-  std::string_view before;   // up to the splitter's context of the line before the word
+  // The line before the word: the bytes between it and the word before it (the gap), after
+  // up to the splitter's context of the line before them. In a gap each run of blanks (spaces
+  // and tabs) may come cut to one, and a gap still longer than kGapKept may come as only its
+  // last kGapKept bytes, with nothing before them.
+  std::string_view before;
   std::string_view text;
   std::string_view after;  // up to two bytes of the line after the word
 };
@@ -39,10 +43,11 @@ class WordSplitter {
  public:
   static constexpr std::size_t kShownLimit = 240;
   static constexpr std::size_t kChunkSize = 1 << 20;
+  static constexpr std::size_t kGapKept = 16;
 
   // mayStart: whether a word that starts with the byte is worth reading; others are skipped
-  // whole. Words are handed over with up to context bytes before them, and only while they
-  // are at most longest bytes long. chunkSize: the least room Space gives.
+  // whole. Words are handed over with up to context bytes of the line before their gap, and
+  // only while they are at most longest bytes long. chunkSize: the least room Space gives.
   WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
                std::size_t chunkSize = kChunkSize);
 
@@ -77,6 +82,8 @@ class WordSplitter {
   enum ByteClass : std::uint8_t { kGap, kLineFeed, kSkippedWord, kReadWord };
   // Bytes kept across commits: the context of the word being read, or a line's shown start.
   static constexpr std::size_t kKeepLimit = 512;
+  // A gap up to this long is handed over as it is, in the buffer; a longer one is cut short.
+  static constexpr std::size_t kShortGap = 16;
 
   bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
 
@@ -95,6 +102,9 @@ class WordSplitter {
                                        Sink& sink);
   template <typename Sink>
   void EndLine(std::size_t at, Sink& sink);
+  // The word at start's SplitWord::before; a view into the buffer unless its gap is long.
+  std::string_view Before(std::size_t start);
+  std::string_view LongGapBefore(std::size_t start);
   void Compact();
 
   std::array<ByteClass, 256> classes_{};
@@ -105,14 +115,30 @@ class WordSplitter {
   std::size_t end_ = 0;        // bytes in buffer_
   std::size_t scan_ = 0;       // where splitting goes on
   bool skippingWord_ = false;  // scan_ is inside a word not to be read
-  std::uint64_t base_ = 0;     // offset in the stream of buffer_[0]
+  std::uint64_t base_ = 0;     // offset in the stream of buffer_[0], less the bytes cut out
   std::uint64_t lineStart_ = 0;
+  std::uint64_t lineCut_ = 0;  // blanks of long gaps cut out of the line: its columns count them
   std::size_t lineBegin_ = 0;  // where the line starts in buffer_; 0 once it is no longer there
   std::uint64_t line_ = 1;
   bool lineFound_ = false;
   std::string shown_;  // the line's start, once it is no longer in buffer_
   bool shownSaved_ = false;
+  std::string longBefore_;  // Before's text for a word after a long gap
 };
+
+// A gap's bytes are not word bytes; runs of blanks in it may be cut to one.
+inline std::string_view WordSplitter::Before(std::size_t start) {
+  const char* const buffer = buffer_.get();
+  std::size_t gapStart = start;
+  while (gapStart > lineBegin_ && start - gapStart <= kShortGap && !IsWord(buffer[gapStart - 1])) {
+    --gapStart;
+  }
+  if (start - gapStart > kShortGap) {
+    return LongGapBefore(start);
+  }
+  const std::size_t from = gapStart - std::min(gapStart - lineBegin_, context_);
+  return {buffer + from, start - from};
+}
 
 inline WordSplitter::BlockBits WordSplitter::Classify(const char* bytes, std::size_t count) const {
   BlockBits bits;
@@ -222,8 +248,7 @@ void WordSplitter::Split(bool last, Sink& sink) {
 template <typename Sink>
 inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
   const char* const buffer = buffer_.get();
-  const std::size_t beforeStart = std::max(lineBegin_, start >= context_ ? start - context_ : 0);
-  const std::string_view before(buffer + beforeStart, start - beforeStart);
+  const std::string_view before = Before(start);
   const std::string_view text(buffer + start, wordEnd - start);
   if (!sink.Worth(before, text)) {
     return true;
@@ -238,7 +263,7 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
   if (afterLength > 0 && buffer[wordEnd] == '\n') {
     afterLength = 0;
   }
-  const SplitWord word{line_, base_ + start - lineStart_ + 1, before, text,
+  const SplitWord word{line_, base_ + start - lineStart_ + lineCut_ + 1, before, text,
                        std::string_view(buffer + wordEnd, afterLength)};
   if (sink.Word(word)) {
     lineFound_ = true;
@@ -249,7 +274,7 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
 template <typename Sink>
 void WordSplitter::EndLine(std::size_t at, Sink& sink) {
   if (lineFound_) {
-    const std::uint64_t length = base_ + at - lineStart_;
+    const std::uint64_t length = base_ + at - lineStart_ + lineCut_;
     const bool cut = length > kShownLimit;
     std::string_view shown =
         shownSaved_ ? std::string_view(shown_)
@@ -264,6 +289,7 @@ void WordSplitter::EndLine(std::size_t at, Sink& sink) {
   }
   ++line_;
   lineStart_ = base_ + at + 1;
+  lineCut_ = 0;
   lineBegin_ = at + 1;
   lineFound_ = false;
   shownSaved_ = false;

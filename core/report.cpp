@@ -1,12 +1,12 @@
-#include "cli/report.h"
+#include "core/report.h"
 
-#include "cli/json_text.h"
+#include "core/json_text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 #include "query/text_routines.h"
 
 namespace quillon {
@@ -133,7 +133,8 @@ void AddDescription(JsonMembers& members, const std::optional<std::string>& desc
   }
 }
 
-void AppendWrapped(std::string& out, const CodeAnswer& code) {
+// The wrapped code with the macro that made the match of it, as the text's "Wraps" names it.
+void AppendWrapped(std::string& out, const CodeAnswer& code, std::string_view macro) {
   out += '{';
   JsonMembers members(out);
   members.String("type", ErrorTypeName(code.type))
@@ -142,6 +143,7 @@ void AppendWrapped(std::string& out, const CodeAnswer& code) {
   AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
   AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
   AddDescription(members, code.description);
+  members.String("macro", macro);
   out += '}';
 }
 
@@ -170,7 +172,7 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
   AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
   AddDescription(members, match.description);
   if (match.wraps) {
-    AppendWrapped(members.Key("wraps"), *match.wraps);
+    AppendWrapped(members.Key("wraps"), *match.wraps, match.wrapper);
   }
   if (!match.related.empty()) {
     std::string& related = members.Key("related");
@@ -184,9 +186,8 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
   out += '}';
 }
 
-// The reading and the matches, after whatever members are already there.
-void AddAnswer(JsonMembers& members, const ReadingAnswer& answer) {
-  members.String("reading", ReadingName(answer.reading.kind));
+// The name or the value and the matches, after whatever members are already there.
+void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
   if (answer.reading.kind == ReadingKind::Name) {
     members.String("name", answer.reading.name);
   } else {
@@ -262,56 +263,83 @@ void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool 
   }
 }
 
+namespace {
+
+// A match on a scan line: its kind and first name and how many others it has.
+void AppendShortMatch(std::string& line, const KindAnswer& match, bool color) {
+  AppendTerminalText(line, ErrorTypeName(match.type), Paint::Kind, color);
+  line += ' ';
+  if (match.names.empty()) {
+    line += HexText(match.value);
+  } else {
+    AppendTerminalText(line, match.names.front().name, Paint::Name, color);
+  }
+  if (match.names.size() > 1) {
+    line += " +" + std::to_string(match.names.size() - 1);
+  }
+  if (match.names.empty() && match.wraps && !match.wraps->names.empty()) {
+    line += " (wraps ";
+    AppendTerminalText(line, match.wraps->names.front().name);
+    line += ')';
+  }
+}
+
+void AppendShortDescription(std::string& line, const DescriptionOf& description) {
+  if (description.text == nullptr) {
+    return;
+  }
+  line += ": ";
+  if (!description.owner.empty()) {
+    line += '(';
+    AppendTerminalText(line, description.owner);
+    line += ") ";
+  }
+  AppendTerminalText(line, OnOneLine(*description.text));
+}
+
+}  // namespace
+
 std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
   std::string line;
   DescriptionOf description;
   for (const KindAnswer& match : answer.matches) {
     line += line.empty() ? "" : "; ";
-    AppendTerminalText(line, ErrorTypeName(match.type), Paint::Kind, color);
-    line += ' ';
-    if (match.names.empty()) {
-      line += HexText(match.value);
-    } else {
-      AppendTerminalText(line, match.names.front().name, Paint::Name, color);
-    }
-    if (match.names.size() > 1) {
-      line += " +" + std::to_string(match.names.size() - 1);
-    }
-    if (match.names.empty() && match.wraps && !match.wraps->names.empty()) {
-      line += " (wraps ";
-      AppendTerminalText(line, match.wraps->names.front().name);
-      line += ')';
-    }
+    AppendShortMatch(line, match, color);
     // A description of the code itself comes before any wrapped code's or relative's.
     const DescriptionOf first = FirstDescription(match);
     if (description.text == nullptr || (!description.owner.empty() && first.owner.empty())) {
       description = first;
     }
   }
-  if (description.text != nullptr) {
-    line += ": ";
-    if (!description.owner.empty()) {
-      line += '(';
-      AppendTerminalText(line, description.owner);
-      line += ") ";
-    }
-    AppendTerminalText(line, OnOneLine(*description.text));
-  }
+  AppendShortDescription(line, description);
   return line;
+}
+
+std::string ShortMatchLine(const KindAnswer& match, bool color) {
+  std::string line;
+  AppendShortMatch(line, match, color);
+  AppendShortDescription(line, FirstDescription(match));
+  return line;
+}
+
+std::string JsonMatch(const KindAnswer& match) {
+  std::string text;
+  AppendMatch(text, match);
+  return text;
 }
 
 void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
   out += '{';
   JsonMembers members(out);
-  members.String("query", query);
-  AddAnswer(members, answer);
+  members.String("query", query).String("reading", ReadingName(answer.reading.kind));
+  AddCode(members, answer);
   out += "}\n";
 }
 
-std::string JsonAnswerMembers(const ReadingAnswer& answer) {
+std::string JsonCodeMembers(const ReadingAnswer& answer) {
   std::string text;
   JsonMembers members(text);
-  AddAnswer(members, answer);
+  AddCode(members, answer);
   return text;
 }
 
@@ -332,6 +360,14 @@ void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows) {
     object["header"] = row.define.header;
     AppendJsonLine(out, object);
   }
+}
+
+std::string DatabaseFailureLine(std::string_view databaseName, const DefineRows& defines) {
+  std::string line = "quillon-cli: cannot read the database ";
+  line += databaseName;
+  line += ": ";
+  AppendTerminalText(line, defines.Failure().value_or(std::string()));
+  return line + '\n';
 }
 
 }  // namespace quillon

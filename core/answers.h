@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/error_type.h"
-#include "cli/readings.h"
+#include "core/readings.h"
 #include "lookup/define_rows.h"
 #include "lookup/message_source.h"
 
@@ -57,9 +57,9 @@ struct ReadingAnswer {
 // holds it or that wraps a known code: Win32 up to 0xFFFF and in its HRESULT form 0x8007xxxx
 // (the Win32 code xxxx), HRESULT, NTSTATUS and STOP with the full value; an HRESULT up to
 // 0xFFFF only by name and with no text, since the system table's text for such a value is
-// the Win32 code's. A name is answered by every kind whose table holds it, with that table's
-// value. Each NTSTATUS match shows the Win32 code it becomes; each Win32 match its HRESULT
-// form and every NTSTATUS value that becomes it.
+// the Win32 code's. A name is answered by every kind whose table holds it, with each value
+// that table holds for it (a few names stand for two). Each NTSTATUS match shows the Win32 code it
+// becomes; each Win32 match its HRESULT form and every NTSTATUS value that becomes it.
 ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines);
 
 // "win32", "ntstatus" or "hresult".

@@ -1,4 +1,4 @@
-#include "cli/terminal_text.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 
@@ -31,6 +31,46 @@ bool IsC0OrDelete(unsigned char c) {
   return (c < 0x20 && c != '\t') || c == 0x7F;
 }
 
+bool InRange(std::string_view text, std::size_t i, unsigned low, unsigned high) {
+  if (i >= text.size()) {
+    return false;
+  }
+  const auto c = static_cast<unsigned char>(text[i]);
+  return c >= low && c <= high;
+}
+
+// The size of the well-formed UTF-8 character at text[i] (a byte of 0x80 or more); 0 when the
+// bytes there are none. The second byte's range depends on the first (no overlong form, no
+// surrogate, nothing above U+10FFFF).
+std::size_t Utf8CharacterSize(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::size_t size = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    size = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    size = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;
+    high = lead == 0xED ? 0x9F : 0xBF;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    size = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;
+    high = lead == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return 0;
+  }
+  if (!InRange(text, i + 1, low, high)) {
+    return 0;
+  }
+  for (std::size_t k = 2; k < size; ++k) {
+    if (!InRange(text, i + k, 0x80, 0xBF)) {
+      return 0;
+    }
+  }
+  return size;
+}
+
 }  // namespace
 
 bool NoColorRequested(const char* noColorValue) {
@@ -56,10 +96,20 @@ void AppendTerminalText(std::string& out, std::string_view text, Paint paint, bo
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const bool c1 = c == 0xC2 && i + 1 < text.size() &&
-                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (!c1 && !IsC0OrDelete(c)) {
+    bool c1 = false;
+    if (c >= 0x80) {
+      const std::size_t character = Utf8CharacterSize(text, i);
+      c1 = character == 2 && c == 0xC2 && InRange(text, i + 1, 0x80, 0x9F);
+      if (character > 0 && !c1) {
+        i += character - 1;
+        continue;
+      }
+      // A byte 0x80 to 0x9F outside a character is a C1 control to a terminal that reads
+      // bytes as Latin-1; other stray bytes are only unreadable.
+      if (character == 0 && c > 0x9F) {
+        continue;
+      }
+    } else if (!IsC0OrDelete(c)) {
       continue;
     }
     out.append(text.substr(run, i - run));

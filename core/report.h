@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 #include "lookup/define_rows.h"
 
 namespace quillon {
@@ -20,13 +20,21 @@ void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnsw
 void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message);
 void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
 
-// The answer's JSON members ("reading" to "matches") without the braces around them, to be
-// made once and written into many objects.
-std::string JsonAnswerMembers(const ReadingAnswer& answer);
+// The answer's JSON members after "reading" (the name or the value, to "matches") without the
+// braces around them, to be made once and written into many objects, whatever the reading.
+std::string JsonCodeMembers(const ReadingAnswer& answer);
 
 // A scan's short line for the answer: per kind its first name and how many others it has
 // (HRESULT E_ACCESSDENIED +9), then the first description on one line.
 std::string ShortAnswerLine(const ReadingAnswer& answer, bool color = false);
+// The same for one match alone, with its own description.
+std::string ShortMatchLine(const KindAnswer& match, bool color = false);
+// One match as the JSON object of a "matches" list.
+std::string JsonMatch(const KindAnswer& match);
+
+// The line for standard error that says the database failed while it was read, in SQLite's
+// words; databaseName is shown as it is (escaped by the caller).
+std::string DatabaseFailureLine(std::string_view databaseName, const DefineRows& defines);
 
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(std::uint32_t value);

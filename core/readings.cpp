@@ -1,4 +1,4 @@
-#include "cli/readings.h"
+#include "core/readings.h"
 
 #include <algorithm>
 #include <optional>

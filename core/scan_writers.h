@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/answers.h"
+#include "core/answers.h"
 
 namespace quillon {
 
@@ -19,7 +19,7 @@ namespace quillon {
 struct ScanAnswer {
   ReadingAnswer answer;
   std::string shortLine;    // ShortAnswerLine
-  std::string jsonMembers;  // JsonAnswerMembers
+  std::string jsonMembers;  // JsonCodeMembers
 };
 using ScanAnswerPointer = std::shared_ptr<const ScanAnswer>;
 
@@ -27,6 +27,7 @@ struct ScanFinding {
   std::uint64_t line = 0;
   std::uint64_t column = 0;
   std::string_view text;  // as written
+  ReadingKind reading = ReadingKind::Hex;
   ScanAnswerPointer answer;
 };
 

@@ -1,4 +1,4 @@
-#include "cli/text_decoder.h"
+#include "core/text_decoder.h"
 
 namespace quillon {
 

@@ -1,4 +1,4 @@
-#include "cli/word_reading.h"
+#include "core/word_reading.h"
 
 #include <algorithm>
 #include <array>
@@ -44,6 +44,14 @@ bool JoinedAfter(std::string_view after) {
 bool JoinedBefore(std::string_view before) {
   const std::size_t n = before.size();
   return n >= 2 && IsJoiner(before[n - 1]) && IsWordByte(before[n - 2]);
+}
+
+// '+' and '/' are base64's own letters, and no log writes one beside a code it means: a number
+// they touch on either side is part of a larger token, even with nothing else around
+// (+0x6/).
+bool TouchesBase64(std::string_view before, std::string_view after) {
+  const auto base64 = [](char c) { return c == '+' || c == '/'; };
+  return (!before.empty() && base64(before.back())) || (!after.empty() && base64(after[0]));
 }
 
 // A '-' that follows no word and no other joiner is a sign.
@@ -179,7 +187,9 @@ bool EndsWithKeyword(std::string_view text) {
   while (start > 0 && IsWordByte(text[start - 1])) {
     --start;
   }
-  return start < end && IdentifierEndsWithKeyword(text.substr(start, end - start));
+  // A longer identifier may be only the end of one: Barcode's "code".
+  return start < end && end - start <= kLongestWord &&
+         IdentifierEndsWithKeyword(text.substr(start, end - start));
 }
 
 bool MayStartCode(char c) {
@@ -197,8 +207,9 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
   }
   if (IsDigit(word[0]) || (word.size() == 8 && AllOf(word, IsHex))) {
     // A sign is read with the number; any other joiner makes it part of a larger token.
-    if (!SignBefore(before) &&
-        (JoinedBefore(before) || (!before.empty() && before.back() == '-'))) {
+    if (TouchesBase64(before, after) ||
+        (!SignBefore(before) &&
+         (JoinedBefore(before) || (!before.empty() && before.back() == '-')))) {
       return std::nullopt;
     }
     if (std::optional<Reading> hex = PrefixedHex(word)) {

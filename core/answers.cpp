@@ -1,4 +1,4 @@
-#include "cli/answers.h"
+#include "core/answers.h"
 
 #include <utility>
 
@@ -14,7 +14,6 @@ namespace quillon {
 namespace {
 
 constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
-constexpr std::uint32_t kHresultOfWin32 = 0x80070000u;  // the high word of HRESULT_FROM_WIN32
 
 // The message source's text for value of type; nothing when it has none. The system table
 // answers an HRESULT up to 0xFFFF with the Win32 code's text, so such an HRESULT takes none.
@@ -41,10 +40,12 @@ CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages
   return {type, value, defines.NamesOfValue(type, value), DescriptionText(type, value, messages)};
 }
 
-// On the command line a Win32 code above 0xFFFF is only its HRESULT form, 0x8007xxxx; an
-// NTSTATUS of facility 7 (0xC007xxxx) wraps one instead, and any other value is none.
+// On the command line a Win32 code above 0xFFFF is only its HRESULT form, 0x8007xxxx (not
+// 0x80070000: the macro keeps 0 as 0); an NTSTATUS of facility 7 (0xC007xxxx) wraps one
+// instead, and any other value is none.
 bool MayBeWin32(std::uint32_t value) {
-  return value <= kLargestWin32Code || (value & 0xFFFF0000u) == kHresultOfWin32;
+  const std::optional<WrappedCode> wrapped = UnwrapCode(ErrorType::Hresult, value);
+  return value <= kLargestWin32Code || (wrapped && wrapped->type == ErrorType::Win32);
 }
 
 std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {
@@ -126,17 +127,19 @@ std::string CodeLabel(const CodeAnswer& code) {
 ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines) {
   ReadingAnswer answer{reading, {}};
   for (const ErrorType type : kErrorTypes) {
-    std::uint32_t value = reading.value;
-    const bool byName = reading.kind == ReadingKind::Name;
-    if (byName) {
-      const std::optional<std::int32_t> held = defines.ValueOfName(type, reading.name);
-      if (!held) {
-        continue;
+    if (reading.kind != ReadingKind::Name) {
+      if (std::optional<KindAnswer> kind =
+              AnswerKind(type, reading.value, false, messages, defines)) {
+        answer.matches.push_back(std::move(*kind));
       }
-      value = static_cast<std::uint32_t>(*held);
+      continue;
     }
-    if (std::optional<KindAnswer> kind = AnswerKind(type, value, byName, messages, defines)) {
-      answer.matches.push_back(std::move(*kind));
+    // A name one table holds with two values answers with both.
+    for (const std::int32_t held : defines.ValuesOfName(type, reading.name)) {
+      if (std::optional<KindAnswer> kind =
+              AnswerKind(type, static_cast<std::uint32_t>(held), true, messages, defines)) {
+        answer.matches.push_back(std::move(*kind));
+      }
     }
   }
   return answer;

@@ -28,7 +28,8 @@ bool UseColor(ColorChoice choice, bool outputIsTerminal, bool noColor);
 
 // Appends text with every control character but the tab escaped, so that a log line or a
 // table's text can neither move the cursor nor send the terminal a command: C0 controls and
-// DEL as "\x1b", UTF-8 encoded C1 controls (a terminal may take U+009B as CSI) as "\u009b".
+// DEL as "\x1b", UTF-8 encoded C1 controls (a terminal may take U+009B as CSI) as "\u009b", and
+// a byte 0x80 to 0x9F that is no part of a UTF-8 character (a raw C1 control) as "\x9b".
 // With color, text is wrapped in paint's colour; Plain is never coloured.
 void AppendTerminalText(std::string& out, std::string_view text, Paint paint = Paint::Plain,
                         bool color = false);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "cli/readings.h"
+#include "core/readings.h"
 
 namespace quillon {
 
@@ -22,27 +22,29 @@ struct NameHash {
 };
 using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
 
-// Bytes of the line before a word that its reading looks at: room for a keyword at the end
-// of an identifier, a call's "()", blanks, a separator and a sign.
-inline constexpr std::size_t kWordContext = 32;
 // Longer words are no codes: the longest define name is well under this.
 inline constexpr std::size_t kLongestWord = 128;
+// Bytes of the line before a word's gap that its reading looks at: a keyword is the end of an
+// identifier, which is no keyword when longer than kLongestWord; one byte more tells.
+inline constexpr std::size_t kWordContext = kLongestWord + 1;
 
 struct Candidate {
   Reading reading;
   bool negative = false;  // the '-' before the word is part of what was written
 };
 
-// before: up to kWordContext bytes of the line before word, fewer only at the line's start;
-// after: up to the two bytes of the line after it. word is a run of letters, digits and '_'.
-// Nothing when the word is no code: a number inside a larger token (a GUID, 1,603, base64,
+// before: the line before word as the splitter hands it (SplitWord::before): the gap of other
+// bytes just before it, whose runs of blanks may be cut to one and of which a long one may be
+// only its end, after up to kWordContext bytes of the line before the gap, fewer only at the
+// line's start; after: up to the two bytes of the line after it. word is a run of letters, digits
+// and '_'. Nothing when the word is no code: a number inside a larger token (a GUID, 1,603, base64,
 // 10.0.19041.1, an address), a decimal without a keyword before it, a name the database does
 // not hold or one that needs an underscore to stand.
 std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,
                                   std::string_view after, const NameSet& names);
 
 // Whether text, the end of a line before a number, ends in a keyword ("error", "ExitCode",
-// "GetLastError()") and its separator.
+// "GetLastError()") and its separator, with any blanks around it.
 bool EndsWithKeyword(std::string_view text);
 
 // Whether a word that starts with c can be a code: others need not be read.

@@ -1,10 +1,11 @@
-#include "cli/scan_writers.h"
+#include "core/scan_writers.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 
-#include "cli/terminal_text.h"
+#include "core/report.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 
@@ -77,12 +78,14 @@ std::string FileMember(std::string_view name) {
              : "\"file\":" + Json(name).dump(-1, ' ', false, Json::error_handler_t::replace) + ',';
 }
 
-// "line", "column" and "text", then the answer's members: the object of a finding without
-// its braces.
+// "line", "column", "text" and "reading", then the answer's members: the object of a finding
+// without its braces.
 void AppendFindingMembers(std::string& out, const ScanFinding& finding) {
   out += "\"line\":" + std::to_string(finding.line) +
          ",\"column\":" + std::to_string(finding.column) + ",\"text\":\"";
   out += finding.text;  // letters, digits, '_' and '-' need no escapes
+  out += "\",\"reading\":\"";
+  out += ReadingName(finding.reading);
   out += "\",";
   out += finding.answer->jsonMembers;
 }
@@ -102,6 +105,12 @@ class JsonWriter final : public ScanWriter {
   std::string file_;
 };
 
+// Spellings kept of one code: a hostile log can write a value in hundreds of ways (0x5, 0X05,
+// 0x00000005, c0000005 and C0000005...).
+constexpr std::size_t kSpellingLimit = 16;
+
+// One row per code, a kind and a value, however it was written: E_ACCESSDENIED and 0x80070005
+// are one HRESULT, and 0x80070005 is also the Win32 code 5 as error 5 writes it.
 class SummaryWriter final : public ScanWriter {
  public:
   SummaryWriter(bool json, bool color) : json_(json), color_(color) {}
@@ -109,71 +118,94 @@ class SummaryWriter final : public ScanWriter {
   void StartFile(std::string_view name) override { file_ = std::string(name); }
 
   void Finding(const ScanFinding& finding) override {
-    // Numbers count by value however they are written; names by name.
-    const Reading& reading = finding.answer->answer.reading;
-    Entry& entry =
-        reading.kind == ReadingKind::Name ? names_[reading.name] : numbers_[reading.value];
-    if (entry.count++ == 0) {
-      entry.order = order_++;
-      entry.file = file_;
-      entry.line = finding.line;
-      entry.column = finding.column;
-      entry.text = std::string(finding.text);
-      entry.answer = finding.answer;
+    const std::vector<KindAnswer>& matches = finding.answer->answer.matches;
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+      const std::uint64_t key =
+          std::uint64_t{static_cast<std::uint32_t>(matches[i].type)} << 32 | matches[i].value;
+      Row& row = rows_[key];
+      if (row.count++ == 0) {
+        row.order = order_++;
+        row.file = file_;
+        row.line = finding.line;
+        row.column = finding.column;
+        row.answer = finding.answer;
+        row.match = i;
+      }
+      AddSpelling(row, finding.text);
     }
   }
   void LineEnd(std::uint64_t, std::string_view, bool) override {}
 
   void Finish() override {
-    std::vector<const Entry*> entries;
-    for (const auto& [value, entry] : numbers_) {
-      entries.push_back(&entry);
-    }
-    for (const auto& [name, entry] : names_) {
-      entries.push_back(&entry);
+    std::vector<const Row*> rows;
+    for (const auto& [key, row] : rows_) {
+      rows.push_back(&row);
     }
     // Most frequent first; then in the order they first occurred.
-    std::sort(entries.begin(), entries.end(), [](const Entry* a, const Entry* b) {
+    std::sort(rows.begin(), rows.end(), [](const Row* a, const Row* b) {
       return a->count != b->count ? a->count > b->count : a->order < b->order;
     });
-    for (const Entry* entry : entries) {
-      json_ ? AppendJson(*entry) : AppendText(*entry);
+    for (const Row* row : rows) {
+      json_ ? AppendJson(*row) : AppendText(*row);
     }
   }
 
  private:
-  struct Entry {
+  struct Row {
     std::uint64_t count = 0;
-    std::uint64_t order = 0;  // of first occurrence among the codes
-    std::string file;
+    std::uint64_t order = 0;  // of first occurrence among the rows
+    std::string file;         // of the first occurrence, and its place
     std::uint64_t line = 0;
     std::uint64_t column = 0;
-    std::string text;  // as first written
+    std::vector<std::string> spellings;  // as written, in the order first seen
+    bool moreSpellings = false;          // others than those kept
     ScanAnswerPointer answer;
+    std::size_t match = 0;  // the row's code among the answer's matches
   };
 
-  void AppendText(const Entry& entry) {
-    std::string count = std::to_string(entry.count);
-    count.insert(0, count.size() < 8 ? 8 - count.size() : 0, ' ');
-    text_ += count + "  ";
-    AppendTerminalText(text_, entry.text, Paint::Found, color_);
-    text_ += "  first at " + (entry.file.empty() ? "" : TerminalText(entry.file) + ':') +
-             std::to_string(entry.line) + "  " + entry.answer->shortLine + '\n';
+  static void AddSpelling(Row& row, std::string_view text) {
+    if (std::find(row.spellings.begin(), row.spellings.end(), text) != row.spellings.end()) {
+      return;
+    }
+    if (row.spellings.size() < kSpellingLimit) {
+      row.spellings.emplace_back(text);
+    } else {
+      row.moreSpellings = true;
+    }
   }
 
-  // The first occurrence's finding, with how often the code occurred.
-  void AppendJson(const Entry& entry) {
-    text_ += "{\"count\":" + std::to_string(entry.count) + ',' + FileMember(entry.file);
-    AppendFindingMembers(text_, {entry.line, entry.column, entry.text, entry.answer});
-    text_ += "}\n";
+  void AppendText(const Row& row) {
+    std::string count = std::to_string(row.count);
+    count.insert(0, count.size() < 8 ? 8 - count.size() : 0, ' ');
+    text_ += count + "  ";
+    for (std::size_t i = 0; i < row.spellings.size(); ++i) {
+      text_ += i == 0 ? "" : ", ";
+      AppendTerminalText(text_, row.spellings[i], Paint::Found, color_);
+    }
+    text_ += row.moreSpellings ? ", ..." : "";
+    text_ += "  first at " + (row.file.empty() ? "" : TerminalText(row.file) + ':') +
+             std::to_string(row.line) + "  " +
+             ShortMatchLine(row.answer->answer.matches[row.match], color_) + '\n';
+  }
+
+  // The first occurrence's place, with how often the code occurred and how it was written.
+  void AppendJson(const Row& row) {
+    text_ += "{\"count\":" + std::to_string(row.count) + ",\"spellings\":[";
+    for (std::size_t i = 0; i < row.spellings.size(); ++i) {
+      text_ += i == 0 ? "\"" : ",\"";
+      text_ += row.spellings[i];  // letters, digits, '_' and '-' need no escapes
+      text_ += '"';
+    }
+    text_ += "]," + FileMember(row.file) + "\"line\":" + std::to_string(row.line) +
+             ",\"column\":" + std::to_string(row.column) + ",\"matches\":[" +
+             JsonMatch(row.answer->answer.matches[row.match]) + "]}\n";
   }
 
   bool json_;
   bool color_;
   std::string file_;
   // Bounded by the codes that something knows.
-  std::unordered_map<std::uint32_t, Entry> numbers_;
-  std::unordered_map<std::string, Entry> names_;
+  std::unordered_map<std::uint64_t, Row> rows_;
   std::uint64_t order_ = 0;
 };
 

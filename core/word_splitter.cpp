@@ -1,0 +1,101 @@
+#include "core/word_splitter.h"
+
+#include <string>
+
+namespace quillon {
+
+WordSplitter::WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
+                           std::size_t chunkSize)
+    : context_(context),
+      longest_(longest),
+      capacity_(chunkSize + 2 * kKeepLimit),
+      buffer_(new char[capacity_]) {
+  for (int c = 0; c < 256; ++c) {
+    const char byte = static_cast<char>(c);
+    const bool word =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    classes_[static_cast<std::size_t>(c)] = !word            ? (c == '\n' ? kLineFeed : kGap)
+                                            : mayStart(byte) ? kReadWord
+                                                             : kSkippedWord;
+  }
+}
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The end of gap with each run of blanks cut to one (its last): at most limit + 1 bytes, so
+// that a longer one shows as such. Read from the end, so a gap of any length costs no memory.
+std::string ShortenedEnd(std::string_view gap, std::size_t limit) {
+  std::string reversed;
+  for (std::size_t i = gap.size(); i > 0 && reversed.size() <= limit; --i) {
+    const char c = gap[i - 1];
+    if (!(IsBlank(c) && i < gap.size() && IsBlank(gap[i]))) {
+      reversed += c;
+    }
+  }
+  return {reversed.rbegin(), reversed.rend()};
+}
+
+}  // namespace
+
+std::string_view WordSplitter::LongGapBefore(std::size_t start) {
+  const char* const buffer = buffer_.get();
+  std::size_t gapStart = start;
+  while (gapStart > lineBegin_ && !IsWord(buffer[gapStart - 1])) {
+    --gapStart;
+  }
+  longBefore_ = ShortenedEnd({buffer + gapStart, start - gapStart}, kGapKept);
+  if (longBefore_.size() > kGapKept) {
+    longBefore_.erase(0, longBefore_.size() - kGapKept);
+  } else {
+    const std::size_t from = gapStart - std::min(gapStart - lineBegin_, context_);
+    longBefore_.insert(0, buffer + from, gapStart - from);
+  }
+  return longBefore_;
+}
+
+void WordSplitter::Compact() {
+  char* const buffer = buffer_.get();
+  const bool lineHere = lineStart_ >= base_;
+  const std::size_t lineStart = lineHere ? static_cast<std::size_t>(lineStart_ - base_) : 0;
+  if (lineHere && scan_ - lineStart <= kKeepLimit) {
+    // The whole line so far stays, for what is shown of it.
+    std::memmove(buffer, buffer + lineStart, end_ - lineStart);
+    lineBegin_ = 0;
+    base_ += lineStart;
+    end_ -= lineStart;
+    scan_ -= lineStart;
+    return;
+  }
+  if (lineHere && !shownSaved_) {
+    // The line's start leaves the buffer: what is shown of it stays.
+    shown_.assign(buffer + lineStart, std::min(kShownLimit, end_ - lineStart));
+    shownSaved_ = true;
+  }
+  // What the words ahead need: the gap before scan_, its blanks cut short, and the end of the
+  // word before it. The gap may go on in the next bytes.
+  std::size_t gapStart = scan_;
+  while (gapStart > lineStart && !IsWord(buffer[gapStart - 1])) {
+    --gapStart;
+  }
+  const std::string gap = ShortenedEnd({buffer + gapStart, scan_ - gapStart}, kGapKept);
+  const bool gapCut = gap.size() > kGapKept;
+  const std::size_t keepFrom =
+      gapCut ? gapStart : gapStart - std::min(gapStart - lineStart, context_);
+  std::memmove(buffer, buffer + keepFrom, gapStart - keepFrom);
+  std::size_t kept = gapStart - keepFrom;
+  const std::size_t gapKept = gapCut ? kGapKept : gap.size();
+  std::memcpy(buffer + kept, gap.data() + gap.size() - gapKept, gapKept);
+  kept += gapKept;
+  std::memmove(buffer + kept, buffer + scan_, end_ - scan_);
+  lineCut_ += scan_ - keepFrom - kept;
+  lineBegin_ = 0;
+  base_ += keepFrom;
+  end_ = kept + end_ - scan_;
+  scan_ = kept;
+}
+
+}  // namespace quillon
