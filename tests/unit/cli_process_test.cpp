@@ -200,7 +200,7 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(1u, counted["matches"].size());
   const std::string text = Execute("--wine --scan --summary " + log).out;
   EXPECT_EQ(0u, text.find("       2  0x80070005, E_ACCESSDENIED  first at 4  HRESULT "
-                          "E_ACCESSDENIED +9: Access denied.\n"))
+                          "E_ACCESSDENIED +10: Access denied.\n"))
       << text;
   EXPECT_NE(
       std::string::npos,
