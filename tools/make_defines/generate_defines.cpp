@@ -155,7 +155,7 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
   }
   generation.error = WriteDefinesDatabase(
       {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
-       &generation.documentation, sources.supportDocs.empty() ? nullptr : &generation.setup},
+       sources.supportDocs.empty() ? nullptr : &generation.setup, &generation.documentation},
       output);
   return generation;
 }
