@@ -383,8 +383,8 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color}, *messages.source,
-                   defines, input, out, err);
+    return RunScan({options.queries, options.json, options.summary, color, options.jobs},
+                   *messages.source, defines, input, out, err);
   }
   return RunQueries(options, *messages.source, defines, color, platform, input, out, err);
 }
