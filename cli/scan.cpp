@@ -217,6 +217,11 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
     }
     return Outcome(sink.FoundAny());
   }
+  if (IsStandardOutput(input.path)) {
+    InputOutcome output;
+    output.note = shown + " is where the findings are written; not read";
+    return output;
+  }
   errno = 0;
   std::ifstream stream(input.path, std::ios::binary);
   if (!stream) {

@@ -79,6 +79,16 @@ ScanInputs ListScanInputs(const std::vector<std::string>& arguments) {
   return listed;
 }
 
+bool IsStandardOutput(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return false;
+#else
+  std::error_code ignored;
+  return fs::equivalent(path, "/dev/stdout", ignored);
+#endif
+}
+
 void ScanInputSource::Sniff() {
   sniffed_ = true;
   // Two bytes tell gzip data; a pipe may hand them over one at a time.

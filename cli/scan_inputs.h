@@ -38,6 +38,10 @@ struct ScanInputs {
 // sockets, devices) are left out: reading them could wait forever.
 ScanInputs ListScanInputs(const std::vector<std::string>& arguments);
 
+// True when path is the file that standard output writes to (never read: a scan would read its
+// own findings). Always false where the system does not say.
+bool IsStandardOutput(const std::string& path);
+
 // An input's text: its bytes, inflated when they begin with gzip's magic.
 class ScanInputSource final : public ByteSource {
  public:

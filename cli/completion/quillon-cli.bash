@@ -17,7 +17,7 @@ _quillon_cli() {
     --color)
       COMPREPLY=($(compgen -W 'auto always never' -- "$cur"))
       return ;;
-    --search | --search-text | --lang)
+    --search | --search-text | --lang | -j | --jobs)
       return ;;
   esac
   if [[ $cur == --color=* ]]; then
@@ -26,7 +26,7 @@ _quillon_cli() {
   fi
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W '--help --version --json --color= --search --search-text --scan
-      --summary --db --windows --wine --no-messages --lang --module' -- "$cur"))
+      --summary --jobs --db --windows --wine --no-messages --lang --module' -- "$cur"))
     [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace
     return
   fi
