@@ -223,7 +223,7 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
     return output;
   }
   errno = 0;
-  std::ifstream stream(input.path, std::ios::binary);
+  std::ifstream stream(SystemPath(input.path), std::ios::binary);
   if (!stream) {
     return Outcome(false, "cannot read " + shown + ": " + SystemReason(FailedCallError()));
   }

@@ -34,7 +34,7 @@ void ListFolder(const fs::path& folder, std::vector<fs::path>& ancestors,
   }
   if (error) {
     // What was listed before the failure is still read.
-    inputs.push_back({Kind::Unreadable, folder.string(), error.message(), true});
+    inputs.push_back({Kind::Unreadable, PathText(folder), error.message(), true});
   }
   // Byte order of the names: the same on every machine, whatever its locale.
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -44,22 +44,39 @@ void ListFolder(const fs::path& folder, std::vector<fs::path>& ancestors,
     const fs::path& path = entry.path();
     const fs::file_status status = entry.status(error);  // through links
     if (error) {
-      inputs.push_back({Kind::Unreadable, path.string(), error.message(), true});
+      inputs.push_back({Kind::Unreadable, PathText(path), error.message(), true});
     } else if (fs::is_directory(status)) {
       if (const fs::path* ancestor = SameAncestor(path, ancestors)) {
-        inputs.push_back({Kind::LinkLoop, path.string(), ancestor->string(), true});
+        inputs.push_back({Kind::LinkLoop, PathText(path), PathText(*ancestor), true});
         continue;
       }
       ancestors.push_back(path);
       ListFolder(path, ancestors, inputs);
       ancestors.pop_back();
     } else if (fs::is_regular_file(status)) {
-      inputs.push_back({Kind::File, path.string(), {}, true});
+      inputs.push_back({Kind::File, PathText(path), {}, true});
     }
   }
 }
 
 }  // namespace
+
+std::filesystem::path SystemPath(const std::string& text) {
+#ifdef _WIN32
+  return fs::path(std::u8string(text.begin(), text.end()));
+#else
+  return text;  // bytes as they are: a name need not be UTF-8
+#endif
+}
+
+std::string PathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+#else
+  return path.native();
+#endif
+}
 
 ScanInputs ListScanInputs(const std::vector<std::string>& arguments) {
   ScanInputs listed;
@@ -67,10 +84,10 @@ ScanInputs ListScanInputs(const std::vector<std::string>& arguments) {
     std::error_code ignored;
     if (argument == "-") {
       listed.inputs.push_back({ScanInput::Kind::StandardInput, argument, {}, false});
-    } else if (fs::is_directory(argument, ignored)) {
+    } else if (const fs::path folder = SystemPath(argument); fs::is_directory(folder, ignored)) {
       listed.anyFolder = true;
-      std::vector<fs::path> ancestors = {argument};
-      ListFolder(argument, ancestors, listed.inputs);
+      std::vector<fs::path> ancestors = {folder};
+      ListFolder(folder, ancestors, listed.inputs);
     } else {
       // Opened when its turn comes; one that cannot be is named then.
       listed.inputs.push_back({ScanInput::Kind::File, argument, {}, false});
@@ -85,7 +102,7 @@ bool IsStandardOutput(const std::string& path) {
   return false;
 #else
   std::error_code ignored;
-  return fs::equivalent(path, "/dev/stdout", ignored);
+  return fs::equivalent(SystemPath(path), "/dev/stdout", ignored);
 #endif
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -37,6 +38,11 @@ struct ScanInputs {
 // folder they are in. Under a folder, entries that are neither files nor folders (pipes,
 // sockets, devices) are left out: reading them could wait forever.
 ScanInputs ListScanInputs(const std::vector<std::string>& arguments);
+
+// A path of the scan's (UTF-8 text, as the arguments are) as the system names it, and back:
+// Windows' own paths are wide, and a name that its code page cannot hold must not be lost.
+std::filesystem::path SystemPath(const std::string& text);
+std::string PathText(const std::filesystem::path& path);
 
 // True when path is the file that standard output writes to (never read: a scan would read its
 // own findings). Always false where the system does not say.
