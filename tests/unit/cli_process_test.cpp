@@ -306,7 +306,7 @@ TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) 
   for (int i = 0; i < 24; ++i) {
     const std::string name = (i % 2 == 0 ? "b/" : "") + std::string("f") + char('a' + i) + ".log";
     std::ofstream log(logs / name);
-    for (int line = 0; line < (24 - i) * 30; ++line) {
+    for (int line = 0; line < (24 - i) * 10; ++line) {
       log << "line " << line << " of " << name << ": error " << (line % 300) << ", hr=0x8007000"
           << (line % 9) << '\n';
     }
@@ -340,7 +340,7 @@ TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) 
   }
   const std::string folder = " '" + logs.string() + "'";
   const Outcome oneByOne = Execute("--no-messages --scan" + named);
-  for (const char* mode : {"", " --json", " --summary", " --summary --json"}) {
+  for (const char* mode : {"", " --json", " --summary"}) {
     SCOPED_TRACE(mode);
     const Outcome alone = Execute(std::string("--no-messages --scan -j 1") + mode + folder);
     EXPECT_EQ(2, alone.status);
