@@ -46,11 +46,11 @@ class UnknownNumbers {
   std::vector<Slot> slots_;
 };
 
+}  // namespace
+
 // Answers each distinct code once per run (per worker), with its texts: logs repeat the same few
 // codes on many lines. What is kept of known codes and names is bounded by what the database and
 // the message tables know; of other numbers, by kUnknownSlots.
-}  // namespace
-
 class AnswerCache {
  public:
   AnswerCache(AskAnswer ask, bool color) : ask_(std::move(ask)), color_(color) {}
