@@ -1,6 +1,8 @@
 #include "cli/scan_pool.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <ostream>
 
 #if QUILLON_SCAN_THREADS
@@ -18,8 +20,18 @@ namespace quillon {
 
 namespace {
 
-// Output a worker may hold for a file that is not yet being written out; past it, it waits.
-constexpr std::size_t kHeldOutputLimit = 4 << 20;
+// Output a worker holds in memory for a file that is not yet being written out; past it, the
+// output goes to a temporary file (or, where none can be made, the worker waits).
+constexpr std::size_t kHeldOutputLimit = 1 << 20;
+
+// A temporary file that is gone once closed.
+struct SpillFile {
+  struct Close {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, Close> file;
+  bool failed = false;  // it could not be made or written: no more goes to it
+};
 
 // A summary's findings of one file, kept by a worker: each code once, in the order of its first
 // occurrence, with how often it occurred. Replayed into the run's summary writer in file order,
@@ -81,6 +93,7 @@ class Pool {
 
  private:
   struct Slot {
+    SpillFile spill;   // made, not yet written out, before text
     std::string text;  // made and not yet written out
     bool done = false;
     InputOutcome outcome;
@@ -113,17 +126,57 @@ class Pool {
   // False once the run stops (its output cannot be written).
   bool Hold(std::size_t slot, std::string_view text) {
     std::unique_lock lock(mutex_);
-    headMoved_.wait(lock, [&] {
-      return stopped_ || slot == head_ || slots_[slot].text.size() < kHeldOutputLimit;
-    });
+    Slot& held = slots_[slot];
+    if (slot != head_ && held.text.size() + text.size() > kHeldOutputLimit && Spill(held)) {
+      held.text.clear();
+    }
+    headMoved_.wait(
+        lock, [&] { return stopped_ || slot == head_ || held.text.size() < kHeldOutputLimit; });
     if (stopped_) {
       return false;
     }
-    slots_[slot].text += text;
+    held.text += text;
     if (slot == head_) {
       headChanged_.notify_one();
     }
     return true;
+  }
+
+  // Moves a slot's text to its temporary file; false when it cannot.
+  static bool Spill(Slot& slot) {
+    if (!slot.spill.file && !slot.spill.failed) {
+      slot.spill.file.reset(std::tmpfile());
+      slot.spill.failed = !slot.spill.file;
+      if (slot.spill.file) {
+        // Unbuffered: a write that fails says so at once, and says how much went through.
+        std::setvbuf(slot.spill.file.get(), nullptr, _IONBF, 0);
+      }
+    }
+    if (slot.spill.failed) {
+      return false;
+    }
+    const std::size_t written =
+        std::fwrite(slot.text.data(), 1, slot.text.size(), slot.spill.file.get());
+    if (written != slot.text.size()) {
+      // What the file holds is still written out first; the rest stays in memory, and waits.
+      slot.text.erase(0, written);
+      slot.spill.failed = true;
+      return false;
+    }
+    return true;
+  }
+
+  // Writes out what a slot's temporary file holds.
+  static void WriteSpilled(SpillFile& spill, std::ostream& out) {
+    std::FILE* const file = spill.file.get();
+    if (file == nullptr || std::fseek(file, 0, SEEK_SET) != 0) {
+      return;
+    }
+    char buffer[1 << 16];
+    while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, file)) {
+      out.write(buffer, static_cast<std::streamsize>(count));
+    }
+    spill.file.reset();
   }
 
   void Work() {
@@ -170,13 +223,19 @@ class Pool {
   void WriteInOrder(ScanWriter& writer, std::ostream& out, const ReportInput& report) {
     std::unique_lock lock(mutex_);
     while (head_ < slots_.size()) {
-      headChanged_.wait(lock, [&] { return slots_[head_].done || !slots_[head_].text.empty(); });
+      headChanged_.wait(lock, [&] {
+        return slots_[head_].done || !slots_[head_].text.empty() || slots_[head_].spill.file;
+      });
       Slot& slot = slots_[head_];
+      // Nothing is spilled once a slot is at the head: its file comes before any text.
+      SpillFile spilled = std::move(slot.spill);
+      slot.spill = SpillFile{};
       std::string text = std::move(slot.text);
       slot.text.clear();
       const bool done = slot.done;
       lock.unlock();
       headMoved_.notify_all();  // room for the worker of this slot
+      WriteSpilled(spilled, out);
       out.write(text.data(), static_cast<std::streamsize>(text.size()));
       if (done) {
         const ScanInput& input = scan_.inputs[head_];

@@ -25,7 +25,8 @@ using ReportInput = std::function<void(const ScanInput&, const InputOutcome&)>;
 // Scans the inputs with several workers and writes to out (and through writer, which keeps a
 // summary) what scanning them one after another would, byte for byte; report runs on the
 // calling thread for each input, in order, once its output is written. A worker holds at most a
-// few megabytes of output ahead of the file being written. Returns false, having done nothing,
+// megabyte of output for a file not yet written out in memory, the rest in a temporary file.
+// Returns false, having done nothing,
 // when one worker would do: one job, a single input, standard input among them, or a platform
 // without threads.
 bool ScanInParallel(const ParallelScan& scan, ScanWriter& writer, std::ostream& out,
