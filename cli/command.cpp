@@ -428,7 +428,8 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color, databaseName},
+    return RunScan({options.queries, options.json, options.summary, color, databaseName,
+                    options.jobs},
                    *messages.source, defines, input, out, err);
   }
   return RunQueries(options, *messages.source, defines, databaseName, color, platform, input, out,
