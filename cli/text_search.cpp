@@ -20,9 +20,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 using Candidate = std::pair<ErrorType, std::uint32_t>;
 
-constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
-constexpr std::uint32_t kWrappedWin32 = 0x80070000u;  // an HRESULT of facility 7
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -106,9 +103,9 @@ std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const De
   // The HRESULTs that carry a found Win32 code under a name of their own (E_ACCESSDENIED).
   std::vector<Candidate> wrapped;
   for (const auto& [type, value] : candidates) {
-    if (type == ErrorType::Win32 &&
-        !defines.NamesOfValue(ErrorType::Hresult, kWrappedWin32 | value).empty()) {
-      wrapped.push_back({ErrorType::Hresult, kWrappedWin32 | value});
+    if (type == ErrorType::Win32 && value != 0 &&
+        !defines.NamesOfValue(ErrorType::Hresult, HresultFromWin32(value)).empty()) {
+      wrapped.push_back({ErrorType::Hresult, HresultFromWin32(value)});
     }
   }
   candidates.insert(wrapped.begin(), wrapped.end());

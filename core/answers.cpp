@@ -13,8 +13,6 @@ namespace quillon {
 
 namespace {
 
-constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
-
 // The message source's text for value of type; nothing when it has none. The system table
 // answers an HRESULT up to 0xFFFF with the Win32 code's text, so such an HRESULT takes none.
 std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
@@ -44,8 +42,7 @@ CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages
 // 0x80070000: the macro keeps 0 as 0); an NTSTATUS of facility 7 (0xC007xxxx) wraps one
 // instead, and any other value is none.
 bool MayBeWin32(std::uint32_t value) {
-  const std::optional<WrappedCode> wrapped = UnwrapCode(ErrorType::Hresult, value);
-  return value <= kLargestWin32Code || (wrapped && wrapped->type == ErrorType::Win32);
+  return value <= kLargestWin32Code || IsHresultFromWin32(value);
 }
 
 std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {
