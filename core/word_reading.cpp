@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "query/text_routines.h"
+
 namespace quillon {
 
 namespace {
@@ -67,29 +69,11 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
   return std::all_of(text.begin(), text.end(), test);
 }
 
-std::uint32_t HexValue(std::string_view digits) {
-  std::uint32_t value = 0;
-  for (const char c : digits) {
-    value = value * 16 + static_cast<std::uint32_t>(IsDigit(c) ? c - '0' : Lower(c) - 'a' + 10);
-  }
-  return value;
-}
+constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
 
-// Leading zeros allowed; nothing above limit.
-std::optional<std::uint32_t> DecimalValue(std::string_view digits, std::uint64_t limit) {
-  const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
-  digits.remove_prefix(first);
-  if (digits.size() > 10) {
-    return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > limit) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(value);
+// One to eight hexadecimal digits, which always fit.
+std::uint32_t HexValue(std::string_view digits) {
+  return ParseDigits(digits, 16, kLargestUnsigned).value_or(0);
 }
 
 bool EqualsLower(std::string_view text, std::string_view lower) {
@@ -148,7 +132,7 @@ std::optional<Candidate> ReadNumber(std::string_view before, std::string_view wo
     if (!AllOf(word, IsDigit) || !(keyword || word.size() == 9 || word.size() == 10)) {
       return std::nullopt;
     }
-    const std::optional<std::uint32_t> magnitude = DecimalValue(word, 0x80000000u);
+    const std::optional<std::uint32_t> magnitude = ParseDigits(word, 10, 0x80000000u);
     if (!magnitude) {
       return std::nullopt;
     }
@@ -166,7 +150,7 @@ std::optional<Candidate> ReadNumber(std::string_view before, std::string_view wo
   if (!keyword || !AllOf(word, IsDigit)) {
     return std::nullopt;
   }
-  const std::optional<std::uint32_t> value = DecimalValue(word, 0xFFFFFFFFu);
+  const std::optional<std::uint32_t> value = ParseDigits(word, 10, kLargestUnsigned);
   if (!value) {
     return std::nullopt;
   }

@@ -32,6 +32,16 @@ std::string_view UpToTerminator(std::string_view text) {
   return text.substr(0, std::min(text.find('\0'), text.size()));
 }
 
+// 36 for a byte that is a digit of no base.
+unsigned DigitValue(char c) {
+  if (c >= '0' && c <= '9')
+    return static_cast<unsigned>(c - '0');
+  const char lower = static_cast<char>(c | 0x20);
+  if (lower >= 'a' && lower <= 'z')
+    return static_cast<unsigned>(lower - 'a' + 10);
+  return 36;
+}
+
 bool IsHexDigit(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -186,6 +196,23 @@ std::uint32_t ParseHex(std::string_view text) {
     value += digit << shift;
   }
   return value;
+}
+
+std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base,
+                                         std::uint32_t limit) {
+  if (digits.empty())
+    return std::nullopt;
+  // Checked after each digit, the value stays below 2^32 * 36 and cannot overflow.
+  std::uint64_t value = 0;
+  for (const char c : digits) {
+    const unsigned digit = DigitValue(c);
+    if (digit >= base)
+      return std::nullopt;
+    value = value * base + digit;
+    if (value > limit)
+      return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace quillon
