@@ -81,11 +81,6 @@ bool EqualsLower(std::string_view text, std::string_view lower) {
                                                    [](char a, char b) { return Lower(a) == b; });
 }
 
-constexpr std::array<std::string_view, 13> kKeywords = {
-    "error", "err",    "code",     "status",    "result",    "hresult",  "hr",
-    "exit",  "return", "returned", "returning", "lasterror", "ntstatus",
-};
-
 // Whether identifier ends in a keyword that starts a part of it: the whole identifier, after
 // '_' or a digit, at a lower-to-upper step (dwError, ExitCode), or after another keyword
 // written in one case (EXITCODE, errorcode). Barcode and Unicode end in no keyword.
@@ -178,10 +173,6 @@ bool EndsWithKeyword(std::string_view text) {
 
 bool MayStartCode(char c) {
   return IsDigit(c) || IsUpper(c) || c == '_' || (c >= 'a' && c <= 'f');
-}
-
-bool MayStandWithoutUnderscore(std::string_view name) {
-  return name.size() > 3 && name.substr(0, 3) == "WSA";
 }
 
 std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,

@@ -20,6 +20,7 @@
 #include "core/word_splitter.h"
 #include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
+#include "query/text_routines.h"
 #include "tests/unit/fake_message_source.h"
 
 namespace quillon {
@@ -732,6 +733,23 @@ TEST(ScanWords, FindsNothingThatIsNoCode) {
     SCOPED_TRACE(std::string(line));
     EXPECT_EQ(std::vector<Seen>{}, Split({line}).tokens);
   }
+}
+
+// The quick test is made from the keyword list: every keyword, in either case and as an
+// identifier's part, lets its number through to be read.
+TEST(ScanWords, EveryKeywordPassesTheQuickTest) {
+  for (const std::string_view keyword : kKeywords) {
+    std::string upper(keyword);
+    ToUpperAscii(upper);
+    for (const std::string& before : {std::string(keyword) + " ", upper + "=", "dw" + upper + ": ",
+                                      std::string(keyword) + "()"}) {
+      SCOPED_TRACE(before);
+      EXPECT_TRUE(WorthReading(before, "1618"));
+      EXPECT_TRUE(ReadWord(before, "1618", "", kNames).has_value());
+    }
+  }
+  EXPECT_FALSE(MayEndKeyword('o', 'x'));
+  EXPECT_FALSE(MayEndKeyword('\xEF', 'r'));
 }
 
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
