@@ -116,7 +116,7 @@ std::optional<Reading> PrefixedHex(std::string_view word) {
   return Reading{ReadingKind::Hex, HexValue(word.substr(2)), {}};
 }
 
-std::optional<Candidate> ReadNumber(std::string_view before, std::string_view word) {
+std::optional<Candidate> ReadNumberWord(std::string_view before, std::string_view word) {
   const bool sign = SignBefore(before);
   if (sign) {
     before.remove_suffix(1);
@@ -190,7 +190,7 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
     if (std::optional<Reading> hex = PrefixedHex(word)) {
       return SignBefore(before) ? std::nullopt : std::optional<Candidate>({*hex, false});
     }
-    return ReadNumber(before, word);
+    return ReadNumberWord(before, word);
   }
   if (!(IsUpper(word[0]) || word[0] == '_') || word.size() < 2 || IsLower(word[1]) ||
       JoinedBefore(before) ||
