@@ -20,8 +20,16 @@ std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
   if (type == ErrorType::Hresult && value <= kLargestWin32Code) {
     return std::nullopt;
   }
-  std::string text(TrimTrailingSpace(
-      Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string())));
+  // It answers any failure of facility 7 with its low word's text too; that text is an
+  // HRESULT's own only in HRESULT_FROM_WIN32's form (0x80070000, a failure, is not Win32 0's
+  // success).
+  const bool systemReadsWin32 =
+      type == ErrorType::Hresult && SystemTableReadsAsWin32(value) && !IsHresultFromWin32(value);
+  std::string text;
+  if (!systemReadsWin32) {
+    text = TrimTrailingSpace(
+        Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string()));
+  }
   if (text.empty()) {
     // Another family's module, or the user's own, where the kind's own table has none.
     const std::uint32_t code = PlanLookup(type, value).code;  // Win32's reduced code

@@ -281,6 +281,30 @@ TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
   EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), hresult["wraps"]["names"]);
 }
 
+// The system table reads every failure of facility 7 as its low word's Win32 code; only
+// HRESULT_FROM_WIN32's form takes that text as its own.
+TEST_F(CommandTest, AnHresultTakesAWin32CodesTextOnlyInTheMacrosForm) {
+  messages_.Add(MessageSourceId::System, 0x80070000, "The operation completed successfully.");
+  for (const std::uint32_t value : {0x80070005u, 0xA0070005u, 0xC0070005u}) {
+    messages_.Add(MessageSourceId::System, value, "Access is denied.");
+  }
+  struct Case {
+    const char* query;
+    std::vector<std::string> types;
+  };
+  const Case cases[] = {
+      {"0x80070000", {}},  // no failure is Win32 0's success
+      {"0xA0070005", {}},
+      {"0xC0070005", {"NTSTATUS"}},  // which wraps Win32 5
+      {"0x80070005", {"Win32", "HRESULT"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    EXPECT_EQ(c.types, Types(Ask({c.query}).lines.at(0)));
+  }
+  EXPECT_EQ("Access is denied.", Ask({"0x80070005"}).lines[0]["matches"][1]["description"]);
+}
+
 TEST_F(CommandTest, EachMatchShowsItsRelativesOfOtherKinds) {
   messages_.Add(MessageSourceId::System, 998, "Invalid access to memory location.");
   const Json status = Ask({"0xC0000005"}).lines[0]["matches"][0];
