@@ -29,6 +29,7 @@ class AnswerTest : public testing::Test {
     defines_.Add(ErrorType::Win32, 998, "ERROR_NOACCESS");
     defines_.Add(ErrorType::Win32, 0x12345, "BIG_WIN32");  // no Win32 code can be this
     defines_.Add(ErrorType::Hresult, 1, "S_FALSE");
+    defines_.Add(ErrorType::Hresult, 0xFFFF, "HRESULT_AT_THE_WIN32_LIMIT");
     defines_.Add(ErrorType::Hresult, Signed(0x80070005), "E_ACCESSDENIED", "winerror.h");
     defines_.Add(ErrorType::Hresult, Signed(0x80070005), "DIERR_HANDLEEXISTS", "dinput.h");
     defines_.Add(ErrorType::Hresult, Signed(0x80040207), "CO_E_TWICE", "winerror.h");
@@ -52,6 +53,8 @@ class AnswerTest : public testing::Test {
     messages_.Add(kSystem, 5, "Access is denied.\r\n");
     messages_.Add(kSystem, 998, "Invalid access to memory location. \r\n");
     messages_.Add(kSystem, 0x1234, "Text of an unnamed code.");
+    messages_.Add(kSystem, 0xFFFF, "Text of 0xFFFF.");
+    messages_.Add(kSystem, 0x10000, "Text of 0x10000.");
     messages_.Add(MessageSourceId::Ntdll, 0xC0000022, "{Access Denied}\r\n");
     messages_.Add(MessageSourceId::Ntoskrnl, 0x0A, "IRQL_NOT_LESS_OR_EQUAL text");
     messages_.AddFurther(ErrorType::Hresult, 0x887A0005, "The GPU device was removed.\r\n");
@@ -97,6 +100,9 @@ TEST_F(AnswerTest, ANumberIsAnsweredByEveryKindThatKnowsIt) {
       // An HRESULT up to 0xFFFF only by name: S_FALSE is 1, nothing holds HRESULT 5.
       {1, {"Win32 0x00000001", "HRESULT 0x00000001"}},
       {5, {"Win32 0x00000005"}},
+      // The largest Win32 code, and the first number above it that only an HRESULT can be.
+      {0xFFFF, {"Win32 0x0000FFFF", "HRESULT 0x0000FFFF"}},
+      {0x10000, {"HRESULT 0x00010000"}},
       // HRESULT_FROM_WIN32: the Win32 code it carries, reduced, and the HRESULT itself.
       {0x80070005, {"Win32 0x00000005", "HRESULT 0x80070005"}},
       // Win32 0 is wrapped by nothing; facility 7 without 0x8007 is no Win32 code.
@@ -153,6 +159,8 @@ TEST_F(AnswerTest, DescriptionsComeFromTheKindsTableElseAFurtherOneTrimmed) {
       {ErrorType::Win32, 0x80070005, "Access is denied."},
       // The system table's text for HRESULT 1 is Win32 1's: not shown as the HRESULT's.
       {ErrorType::Hresult, 1, std::nullopt},
+      {ErrorType::Hresult, 0xFFFF, std::nullopt},
+      {ErrorType::Hresult, 0x10000, "Text of 0x10000."},
       {ErrorType::Hresult, 0x887A0005, "The GPU device was removed."},
       {ErrorType::NtStatus, 0xC0000005, std::nullopt},
       {ErrorType::Stop, 0x0A, "IRQL_NOT_LESS_OR_EQUAL text"},
