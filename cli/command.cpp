@@ -7,16 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "base/define_schema.h"
-#include "core/answers.h"
 #include "cli/line_reader.h"
-#include "core/readings.h"
-#include "core/report.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
-#include "core/terminal_text.h"
 #include "cli/text_search.h"
-#include "lookup/define_file_check.h"
+#include "core/answers.h"
+#include "core/readings.h"
+#include "core/report.h"
+#include "core/terminal_text.h"
+#include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
 #include "lookup/language_names.h"
@@ -358,54 +357,22 @@ int RunQueries(const Options& options, MessageSource& messages, DefineRows& defi
 
 }  // namespace
 
-std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& option,
-                                            const std::filesystem::path& programPath) {
-  if (option) {
-    return *option;
-  }
-  if (programPath.empty()) {
-    return {};
-  }
-  const std::filesystem::path bin = programPath.parent_path();
-  const std::filesystem::path candidates[] = {
-      bin / kDefinesFileName, bin.parent_path() / "share" / "quillon" / kDefinesFileName};
-  std::error_code ignored;
-  for (const std::filesystem::path& candidate : candidates) {
-    if (std::filesystem::is_regular_file(candidate, ignored)) {
-      return candidate;
-    }
-  }
-  return {};
-}
-
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err) {
-  const std::filesystem::path databasePath =
-      ChooseCommandDatabase(options.database, platform.programPath);
-  // Checked before it is asked: a file that is no definitions database is named with the
-  // reason, and a view with endless rows is never asked.
-  const DefineFileOpening file =
-      databasePath.empty() ? DefineFileOpening{} : CheckDefineFile(databasePath);
-  std::optional<std::string> problem = file.problem;
-  auto opened = std::make_unique<DefineRows>(file.openName);
-  if (!problem && !databasePath.empty()) {
-    problem = opened->SchemaProblem();
-    if (problem) {
-      opened = std::make_unique<DefineRows>(std::string());
-    }
-  }
-  DefineRows& defines = *opened;
-  const std::string databaseName = TerminalText(databasePath.string());
-  if (problem && options.database) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << '\n';
+  const OpenedDefines opened = OpenDefines(
+      CommandDefinePlaces(options.database, platform.programPath), DefineCheck::FileAndSchema);
+  DefineRows& defines = *opened.rows;
+  const std::string databaseName = TerminalText(opened.path.string());
+  if (opened.problem && options.database) {
+    err << "quillon-cli: cannot use the database " << databaseName << ": "
+        << TerminalText(*opened.problem) << '\n';
     return 2;
   }
-  if (databasePath.empty()) {
+  if (opened.path.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
-  } else if (problem) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << "; descriptions only, no names\n";
+  } else if (opened.problem) {
+    err << "quillon-cli: cannot use the database " << databaseName << ": "
+        << TerminalText(*opened.problem) << "; descriptions only, no names\n";
   }
   const bool color =
       !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);

@@ -42,7 +42,7 @@ std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
 }
 
 CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages,
-                    const DefineRows& defines) {
+                    const DefineSource& defines) {
   return {type, value, defines.NamesOfValue(type, value), DescriptionText(type, value, messages)};
 }
 
@@ -53,7 +53,7 @@ bool MayBeWin32(std::uint32_t value) {
   return value <= kLargestWin32Code || IsHresultFromWin32(value);
 }
 
-std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {
+std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineSource& defines) {
   const std::string_view known = FacilityText(type, code);
   if (known == kUnknownText && (type == ErrorType::Hresult || type == ErrorType::NtStatus)) {
     if (std::optional<std::string> named = defines.FacilityName(type, CodeFacility(code))) {
@@ -64,7 +64,7 @@ std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& def
 }
 
 std::vector<RelatedAnswer> RelativesOf(ErrorType type, std::uint32_t code, MessageSource& messages,
-                                       const DefineRows& defines) {
+                                       const DefineSource& defines) {
   std::vector<RelatedAnswer> related;
   if (type == ErrorType::NtStatus) {
     if (const std::optional<std::uint32_t> win32 = defines.Win32OfStatus(code)) {
@@ -85,7 +85,7 @@ std::vector<RelatedAnswer> RelativesOf(ErrorType type, std::uint32_t code, Messa
 // cannot hold (a Win32 value above 0xFFFF outside facility 7) is known only when its table
 // holds a name for it (held), and then has no description.
 std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool held,
-                                     MessageSource& messages, const DefineRows& defines) {
+                                     MessageSource& messages, const DefineSource& defines) {
   const LookupPlan plan = PlanLookup(type, value);
   const bool applicable = plan.applicable && (type != ErrorType::Win32 || MayBeWin32(value));
   if (!applicable && !held) {
@@ -129,7 +129,7 @@ std::string CodeLabel(const CodeAnswer& code) {
 
 }  // namespace
 
-ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines) {
+ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineSource& defines) {
   ReadingAnswer answer{reading, {}};
   for (const ErrorType type : kErrorTypes) {
     if (reading.kind != ReadingKind::Name) {
