@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "base/define_schema.h"
-#include "core/answers.h"
 #include "cli/line_reader.h"
-#include "core/readings.h"
-#include "core/report.h"
+#include "cli/run_parts.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
-#include "core/terminal_text.h"
 #include "cli/text_search.h"
+#include "core/answers.h"
+#include "core/output_writer.h"
+#include "core/readings.h"
+#include "core/report.h"
+#include "core/terminal_text.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
 #include "lookup/file_message_source.h"
@@ -146,72 +148,58 @@ void Flush(std::string& buffer, std::ostream& out) {
   buffer.clear();
 }
 
-// Writes what a search found as JSON Lines or as text; the exit status is 1 when it found none.
-template <typename Row, typename WriteJson, typename WriteText>
-int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, WriteText writeText,
-               std::ostream& out) {
+// Writes what a search found; the exit status is 1 when it found none.
+template <typename Row, typename Write>
+int WriteFound(const std::vector<Row>& rows, Write write, std::ostream& out) {
   std::string buffer;
-  if (json) {
-    writeJson(buffer, rows);
-  } else {
-    writeText(buffer, rows);
-  }
+  write(buffer, rows);
   Flush(buffer, out);
   return rows.empty() ? 1 : 0;
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, const std::string& databaseName,
-              bool color, std::ostream& out, std::ostream& err) {
-  const std::vector<DefineRow> found = defines.SearchNames(*options.search);
-  if (defines.Failure()) {
-    err << DatabaseFailureLine(databaseName, defines);
+int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutput& output) {
+  const std::vector<DefineRow> found = tables.defines.SearchNames(part);
+  if (tables.defines.Failure()) {
+    output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
   return WriteFound(
-      options.json, found, WriteJsonSearch,
-      [color](std::string& text, const std::vector<DefineRow>& rows) {
-        WriteTextSearch(text, rows, color);
+      found,
+      [&output](std::string& text, const std::vector<DefineRow>& rows) {
+        output.writer.Defines(text, rows);
       },
-      out);
+      output.out);
 }
 
-int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
-                  const std::string& databaseName, std::ostream& out, std::ostream& err) {
-  if (messages == nullptr) {
-    err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
-           "--module FILE)\n";
+int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTables& tables,
+                  const RunOutput& output) {
+  if (files == nullptr) {
+    output.err << "quillon-cli: --search-text needs message tables to read (--windows DIR, "
+                  "--wine or --module FILE)\n";
     return 2;
   }
-  const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
-  if (defines.Failure()) {
-    err << DatabaseFailureLine(databaseName, defines);
+  const std::vector<KindAnswer> found = SearchDescriptions(*files, tables.defines, text);
+  if (tables.defines.Failure()) {
+    output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
-  return WriteFound(options.json, found, WriteJsonDescriptions, WriteTextDescriptions, out);
-}
-
-// The message on one line: the window's messages may hold a line break.
-std::string OneLine(std::string_view message) {
-  std::string line(message);
-  for (char& c : line) {
-    if (c == '\n') {
-      c = ' ';
-    }
-  }
-  return line;
+  return WriteFound(
+      found,
+      [&output](std::string& buffer, const std::vector<KindAnswer>& rows) {
+        output.writer.Descriptions(buffer, rows);
+      },
+      output.out);
 }
 
 class QueryRun {
  public:
-  QueryRun(const Options& options, MessageSource& messages, DefineRows& defines,
-           const std::string& databaseName, bool color, std::ostream& out, std::ostream& err)
-      : options_(options),
-        messages_(messages),
-        defines_(defines),
-        databaseName_(databaseName),
-        color_(color),
-        out_(out),
-        err_(err) {}
+  QueryRun(RunTables& tables, const RunOutput& output)
+      : messages_(tables.messages),
+        defines_(tables.defines),
+        databaseName_(tables.databaseName),
+        writer_(output.writer),
+        out_(output.out),
+        err_(output.err) {}
 
   void Ask(const std::string& query) {
     // A long run of queries (a list fed on standard input) pays for reading the tables' values
@@ -222,11 +210,9 @@ class QueryRun {
     const QueryReadings readings = ReadQuery(query);
     if (readings.readings.empty()) {
       status_ = 2;
-      if (options_.json) {
-        WriteJsonRejection(buffer_, query, readings.rejection);
-      } else {
+      if (!writer_.Rejection(buffer_, query, readings.rejection)) {
         WriteOut();
-        err_ << "quillon-cli: " << TerminalText(query) << ": " << OneLine(readings.rejection)
+        err_ << "quillon-cli: " << TerminalText(query) << ": " << OnOneLine(readings.rejection)
              << '\n';
       }
       return;
@@ -247,11 +233,7 @@ class QueryRun {
     bool found = false;
     for (const ReadingAnswer& answer : answers) {
       found = found || !answer.matches.empty();
-      if (options_.json) {
-        WriteJsonAnswer(buffer_, query, answer);
-      } else {
-        WriteTextAnswer(buffer_, query, answer, color_);
-      }
+      writer_.Answer(buffer_, query, answer);
     }
     if (!found && status_ == 0) {
       status_ = 1;
@@ -280,11 +262,10 @@ class QueryRun {
  private:
   static constexpr std::uint64_t kQueriesBeforeIndex = 64;
 
-  const Options& options_;
   MessageSource& messages_;
   DefineRows& defines_;
   const std::string& databaseName_;
-  const bool color_;
+  const OutputWriter& writer_;
   std::ostream& out_;
   std::ostream& err_;
   std::string buffer_;
@@ -327,14 +308,20 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
   return run.Status();
 }
 
-int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines,
-               const std::string& databaseName, bool color, const CommandPlatform& platform,
-               ByteSource& input, std::ostream& out, std::ostream& err) {
-  QueryRun run(options, messages, defines, databaseName, color, out, err);
-  if (!options.queries.empty()) {
+// Where queries typed or piped come from.
+struct QueryInput {
+  ByteSource& bytes;
+  bool isTerminal = false;
+  std::string_view endKeys;  // what ends typed input at a terminal
+};
+
+int RunQueries(const std::vector<std::string>& queries, RunTables& tables, const RunOutput& output,
+               const QueryInput& input) {
+  QueryRun run(tables, output);
+  if (!queries.empty()) {
     // "-" stands for the lines of standard input, read where it stands (once).
     bool inputRead = false;
-    for (const std::string& query : options.queries) {
+    for (const std::string& query : queries) {
       if (run.Stopped()) {
         break;
       }
@@ -342,17 +329,69 @@ int RunQueries(const Options& options, MessageSource& messages, DefineRows& defi
         run.Ask(std::string(TrimSpace(query)));
       } else if (!inputRead) {
         inputRead = true;
-        RunInputQueries(run, input);
+        RunInputQueries(run, input.bytes);
       }
     }
     run.WriteOut();
     return run.Status();
   }
-  if (platform.inputIsTerminal) {
-    err << "quillon-cli: reading queries from the terminal, one per line; "
-        << platform.endOfInputKeys << " ends them\n";
+  if (input.isTerminal) {
+    output.err << "quillon-cli: reading queries from the terminal, one per line; " << input.endKeys
+               << " ends them\n";
   }
-  return RunInputQueries(run, input);
+  return RunInputQueries(run, input.bytes);
+}
+
+// The database a run reads, opened and checked; without one (none found, or one that cannot be
+// used when the user named none) rows that find nothing.
+struct ChosenDatabase {
+  std::unique_ptr<DefineRows> defines;
+  std::string name;  // escaped for a terminal
+};
+
+// Nothing when the database the user named cannot be used: that is trouble, said on err.
+std::optional<ChosenDatabase> ChooseDatabase(const std::optional<std::string>& option,
+                                             const std::filesystem::path& programPath,
+                                             std::ostream& err) {
+  const std::filesystem::path path = ChooseCommandDatabase(option, programPath);
+  // Checked before it is asked: a file that is no definitions database is named with the
+  // reason, and a view with endless rows is never asked.
+  const DefineFileOpening file = path.empty() ? DefineFileOpening{} : CheckDefineFile(path);
+  std::optional<std::string> problem = file.problem;
+  auto opened = std::make_unique<DefineRows>(file.openName);
+  if (!problem && !path.empty()) {
+    problem = opened->SchemaProblem();
+    if (problem) {
+      opened = std::make_unique<DefineRows>(std::string());
+    }
+  }
+  const std::string name = TerminalText(path.string());
+  if (problem && option) {
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*problem)
+        << '\n';
+    return std::nullopt;
+  }
+  if (path.empty()) {
+    err << "quillon-cli: no definitions database found; descriptions only, no names\n";
+  } else if (problem) {
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*problem)
+        << "; descriptions only, no names\n";
+  }
+  return ChosenDatabase{std::move(opened), name};
+}
+
+// The message options that name files: false, said on err, when a --module or --windows folder
+// cannot be read.
+bool CheckMessageOptions(const Options& options, std::ostream& err) {
+  if (!CheckModules(options.modules, err)) {
+    return false;
+  }
+  if (const std::optional<std::string> unreadable = WindowsFolderProblem(options)) {
+    err << "quillon-cli: cannot read " << TerminalText(options.windowsDirectory) << ": "
+        << *unreadable << '\n';
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -379,60 +418,35 @@ std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& op
 
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err) {
-  const std::filesystem::path databasePath =
-      ChooseCommandDatabase(options.database, platform.programPath);
-  // Checked before it is asked: a file that is no definitions database is named with the
-  // reason, and a view with endless rows is never asked.
-  const DefineFileOpening file =
-      databasePath.empty() ? DefineFileOpening{} : CheckDefineFile(databasePath);
-  std::optional<std::string> problem = file.problem;
-  auto opened = std::make_unique<DefineRows>(file.openName);
-  if (!problem && !databasePath.empty()) {
-    problem = opened->SchemaProblem();
-    if (problem) {
-      opened = std::make_unique<DefineRows>(std::string());
-    }
-  }
-  DefineRows& defines = *opened;
-  const std::string databaseName = TerminalText(databasePath.string());
-  if (problem && options.database) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << '\n';
+  std::optional<ChosenDatabase> database =
+      ChooseDatabase(options.database, platform.programPath, err);
+  if (!database) {
     return 2;
   }
-  if (databasePath.empty()) {
-    err << "quillon-cli: no definitions database found; descriptions only, no names\n";
-  } else if (problem) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << "; descriptions only, no names\n";
-  }
-  const bool color =
-      !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
+  const TextStyle style{UseColor(options.color, platform.outputIsTerminal, platform.noColor)};
+  const std::unique_ptr<OutputWriter> writer = MakeOutputWriter(options.format, style);
+  const RunOutput output{*writer, out, err};
   if (options.search) {
-    return RunSearch(options, defines, databaseName, color, out, err);
+    NoMessages none;
+    return RunNameSearch(*options.search, {none, *database->defines, database->name}, output);
   }
-  if (!CheckModules(options.modules, err)) {
-    return 2;
-  }
-  if (const std::optional<std::string> unreadable = WindowsFolderProblem(options)) {
-    err << "quillon-cli: cannot read " << TerminalText(options.windowsDirectory) << ": "
-        << *unreadable << '\n';
+  if (!CheckMessageOptions(options, err)) {
     return 2;
   }
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
   const ChosenMessages messages = ChooseMessages(options, platform, language, err);
+  RunTables tables{*messages.source, *database->defines, database->name};
   if (options.searchText) {
-    return RunSearchText(options, messages.files, defines, databaseName, out, err);
+    return RunTextSearch(*options.searchText, messages.files, tables, output);
   }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color, databaseName},
-                   *messages.source, defines, input, out, err);
+    return RunScan({options.queries, options.scanLayout}, tables, output, input);
   }
-  return RunQueries(options, *messages.source, defines, databaseName, color, platform, input, out,
-                    err);
+  return RunQueries(options.queries, tables, output,
+                    {input, platform.inputIsTerminal, platform.endOfInputKeys});
 }
 
 }  // namespace quillon

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/output_format.h"
+#include "core/scan_writers.h"
 #include "core/terminal_text.h"
 
 namespace quillon {
@@ -19,9 +21,9 @@ enum class MessageChoice {
 struct Options {
   std::vector<std::string> queries;  // none: one query per line of standard input
   std::optional<std::string> search;
-  bool scan = false;  // the queries are files to scan ("-" standard input)
-  bool summary = false;
-  bool json = false;
+  bool scan = false;                          // the queries are files to scan ("-" standard input)
+  ScanLayout scanLayout = ScanLayout::Lines;  // --summary: each code once
+  OutputFormat format = OutputFormat::Text;   // --json: JSON Lines
   ColorChoice color = ColorChoice::Auto;
   std::optional<std::string> database;
   MessageChoice messages = MessageChoice::Default;

@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cli/system_reason.h"
 #include "core/answers.h"
 #include "core/report.h"
 #include "core/scan_writers.h"
-#include "cli/system_reason.h"
 #include "core/terminal_text.h"
 #include "core/text_decoder.h"
 #include "core/word_reading.h"
@@ -52,8 +52,8 @@ class UnknownNumbers {
 // database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
-      : messages_(messages), defines_(defines), color_(color) {}
+  AnswerCache(MessageSource& messages, const DefineRows& defines, const ScanWriter& writer)
+      : messages_(messages), defines_(defines), writer_(writer) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -73,8 +73,7 @@ class AnswerCache {
     std::shared_ptr<ScanAnswer> made;
     if (!answer.matches.empty()) {
       made = std::make_shared<ScanAnswer>();
-      made->shortLine = ShortAnswerLine(answer, color_);
-      made->jsonMembers = JsonCodeMembers(answer);
+      made->text = writer_.AnswerText(answer);
       made->answer = std::move(answer);
     }
     if (byName) {
@@ -90,7 +89,7 @@ class AnswerCache {
  private:
   MessageSource& messages_;
   const DefineRows& defines_;
-  const bool color_;
+  const ScanWriter& writer_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
@@ -194,10 +193,13 @@ bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& w
 
 }  // namespace
 
-int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
-            ByteSource& input, std::ostream& out, std::ostream& err) {
-  const auto databaseFailed = [&defines, &request, &err] {
-    err << DatabaseFailureLine(request.databaseName, defines);
+int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
+            ByteSource& input) {
+  DefineRows& defines = tables.defines;
+  std::ostream& out = output.out;
+  std::ostream& err = output.err;
+  const auto databaseFailed = [&defines, &tables, &err] {
+    err << DatabaseFailureLine(tables.databaseName, defines);
     return 2;
   };
   defines.IndexValues();
@@ -206,9 +208,8 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
     return databaseFailed();
   }
   const NameSet names(allNames.begin(), allNames.end());
-  AnswerCache answers(messages, defines, request.color);
-  const std::unique_ptr<ScanWriter> writer =
-      MakeScanWriter(request.json, request.summary, request.color);
+  const std::unique_ptr<ScanWriter> writer = output.writer.Scan(request.layout);
+  AnswerCache answers(tables.messages, defines, *writer);
   FindingSink sink(names, answers, *writer, out);
   std::vector<std::string> files = request.files;
   if (files.empty()) {

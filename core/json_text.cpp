@@ -131,6 +131,15 @@ JsonMembers& JsonMembers::Null(std::string_view key) {
   return *this;
 }
 
+JsonMembers& JsonMembers::Members(std::string_view members) {
+  if (!members.empty()) {
+    out_ += first_ ? "" : ",";
+    out_ += members;
+    first_ = false;
+  }
+  return *this;
+}
+
 JsonMembers& JsonMembers::Raw(std::string_view key, std::string_view value) {
   Key(key) += value;
   return *this;

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "core/answers.h"
+#include "core/output_format.h"
 
 namespace quillon {
 
-// A code's answer with its texts, made once for every line that holds the code.
+// A code's answer with the writer's text of it, made once for every line that holds the code.
 struct ScanAnswer {
   ReadingAnswer answer;
-  std::string shortLine;    // ShortAnswerLine
-  std::string jsonMembers;  // JsonCodeMembers
+  std::string text;  // ScanWriter::AnswerText
 };
 using ScanAnswerPointer = std::shared_ptr<const ScanAnswer>;
 
@@ -40,6 +40,8 @@ class ScanWriter {
   // At the end of each line that held a finding.
   virtual void LineEnd(std::uint64_t line, std::string_view shown, bool cut) = 0;
   virtual void Finish() {}
+  // What the writer writes of an answer wherever the code is found, made once per code.
+  virtual std::string AnswerText(const ReadingAnswer&) const { return {}; }
 
   // Writes out what is made; a writer holds at most about kFlushSize between flushes.
   void Flush(std::ostream& out);
@@ -50,7 +52,11 @@ class ScanWriter {
   std::string text_;
 };
 
-// color: the text writers' kinds, names and found codes coloured.
-std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary, bool color = false);
+enum class ScanLayout {
+  Lines,    // each line that holds a code, with its codes
+  Summary,  // each code once, most frequent first
+};
+
+std::unique_ptr<ScanWriter> MakeScanWriter(OutputFormat format, ScanLayout layout, TextStyle style);
 
 }  // namespace quillon

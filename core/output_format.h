@@ -1,0 +1,17 @@
+// What a run's output is made as: a format and, for people, a style.
+#pragma once
+
+namespace quillon {
+
+enum class OutputFormat {
+  Text,  // aligned lines for people
+  Json,  // JSON Lines for programs
+};
+
+// How text for people looks. Control characters are always shown escaped there; JSON has its
+// own escapes and no colour.
+struct TextStyle {
+  bool color = false;  // kinds, names and found codes coloured
+};
+
+}  // namespace quillon

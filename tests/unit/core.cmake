@@ -1,0 +1,2 @@
+# The core's writers, over answers made by hand; JSON is read back with nlohmann-json.
+quillon_unit_test(writers_test SOURCES writers_test.cpp LIBS quillon_core nlohmann_json::nlohmann_json)
