@@ -1,7 +1,8 @@
 // JSON text written straight into a buffer: every JSON line the program writes is made here, so
-// every string is escaped one way. Faster than building a document of nodes for each answer
-// (most of a long run's time) and than RapidJSON's Writer, which would refuse or pass through
-// bytes that are not UTF-8 where this writes U+FFFD (tests/bench/json_writer_bench).
+// every string is escaped one way. tests/bench/json_writer_bench writes one answer (two kinds,
+// eleven names) in 1.8 us, RapidJSON's validating Writer in 2.2 us and a document of
+// nlohmann-json in 13.5 us; and RapidJSON refuses a string that is not UTF-8 (a table's 8-bit
+// text), where this writes U+FFFD for each bad run.
 #pragma once
 
 #include <cstdint>
