@@ -3,17 +3,17 @@
 #include <array>
 #include <utility>
 
-#include "about/about_window_win.h"
+#include "app/about_window_win.h"
 #include "app/app_state_win.h"
 #include "app/command_routing.h"
+#include "app/flash_win.h"
+#include "app/query_edit_win.h"
+#include "app/result_panel_win.h"
+#include "app/search_flow_win.h"
 #include "app/settings_win.h"
 #include "base/scoped_win.h"
-#include "display/flash_win.h"
-#include "display/result_panel_win.h"
 #include "display/type_views.h"
-#include "lookup/search_flow_win.h"
 #include "query/classify_query.h"
-#include "query/query_edit_win.h"
 #include "res/resource_ids.h"
 
 namespace quillon {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "about/about_window_win.h"
+#include "app/about_window_win.h"
 #include "app/app_state_win.h"
 #include "app/main_window_win.h"
 #include "res/resource_ids.h"

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a file includes a project header of a library that its target does not link.
+"""Fails when a file includes a project header of a library that its target does not link, or
+a header of a folder that is not below its own.
 
 Usage: tools/check_layers.py BUILD_TREE [--graph]
 
@@ -10,7 +11,10 @@ lists the source file of the same name beside it. Every quoted include of a targ
 resolved as the compiler would (the including file's folder, then the source root, then the
 generated folder) and must belong to the target itself or to one it depends on. A header of the
 project that no target owns is an error too, except under tests/, whose helpers belong to no
-library. With --graph, prints each library and executable with what it depends on.
+library. Whatever the targets link, a file may include headers of its own folder and of the
+folders on lower rows of FOLDER_LAYERS only; a folder the rows do not name is an error, so a new
+folder is placed before it is used. With --graph, prints each library and executable with what
+it depends on.
 """
 
 import json
@@ -23,6 +27,20 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 SOURCE_SUFFIXES = {".c", ".cpp", ".h", ".hpp", ".rc"}
 HEADER_SUFFIXES = {".h", ".hpp"}
 COMPANION_SUFFIXES = (".cpp", ".c")
+
+# The project's folders from the bottom up. A target may gather files of several folders, so
+# the link graph alone cannot see a file of a lower folder reaching up; this order can. Folders
+# on one row stand beside each other and include nothing of each other.
+FOLDER_LAYERS = [
+    ("base", "res"),  # shared vocabulary; resource ids and the generated version
+    ("query",),  # query rules, text and number routines
+    ("lookup",),  # search, message sources, the definitions database
+    ("display", "about"),  # views, facility and status names; the About window's logic
+    ("core",),  # what every front end asks: readings, answers, the scan and its writers
+    ("app", "cli", "tools"),  # the window (its glue too), the command line, build-time tools
+    ("tests",),
+]
+FOLDER_ROW = {folder: row for row, folders in enumerate(FOLDER_LAYERS) for folder in folders}
 
 
 def read_codemodel(tree):
@@ -77,14 +95,43 @@ def is_inside(path, folder):
         return False
 
 
+def folder_of(path, source_root, generated, tree):
+    """The project folder that holds path: its first part under the generated folder or the
+    source root; None for the rest of the build tree and for files at the root itself."""
+    if is_inside(path, generated):
+        parts = path.relative_to(generated).parts
+    elif is_inside(path, tree) or not is_inside(path, source_root):
+        return None
+    else:
+        parts = path.relative_to(source_root).parts
+    return parts[0] if len(parts) > 1 else None
+
+
+def folder_problem(shown, included, own, other):
+    """(key, complaint) about an include from folder own of folder other, or None. An unplaced
+    folder is one complaint however many files meet it, so its key is the folder."""
+    if own == other or other is None:
+        return None
+    for folder in (own, other):
+        if folder not in FOLDER_ROW:
+            return folder, (f"folder {folder}/ has no row in FOLDER_LAYERS of "
+                            f"tools/check_layers.py ({shown} includes {included})")
+    if FOLDER_ROW[other] < FOLDER_ROW[own]:
+        return None
+    text = f"{shown} includes {included}: folder {other}/ is not below {own}/"
+    return text, text
+
+
 def check(tree):
     """The list of violations, one text each."""
     source_root, targets = read_codemodel(tree)
+    tree = tree.resolve()
     search_roots = [source_root, (tree / "generated").resolve()]
     owners = owners_of_headers(targets)
     third_party = source_root / "third_party"
     tests = source_root / "tests"
     problems = []
+    folder_problems = {}
     owned = {}
     for header, holders in owners.items():
         for holder in holders:
@@ -105,6 +152,12 @@ def check(tree):
                 if not inside:
                     continue
                 shown = source.relative_to(source_root)
+                own = folder_of(source, source_root, search_roots[1], tree)
+                if own is not None:
+                    other = folder_of(found, source_root, search_roots[1], tree)
+                    problem = folder_problem(shown, included, own, other)
+                    if problem:
+                        folder_problems.setdefault(*problem)
                 holders = owners.get(found)
                 if not holders:
                     if not is_inside(found, tests):
@@ -114,7 +167,7 @@ def check(tree):
                 if not holders & allowed:
                     problems.append(f"{shown} (target {name}) includes {included} of "
                                     f"{', '.join(sorted(holders))}, which {name} does not link")
-    return problems, targets
+    return problems + list(folder_problems.values()), targets
 
 
 def print_graph(targets):

@@ -7,6 +7,7 @@
 #include "base/define_schema.h"
 #include "base/error_type.h"
 #include "lookup/sqlite_handles.h"
+#include "tools/make_defines/setup_tables.h"
 
 namespace quillon::make_defines {
 namespace {
@@ -147,6 +148,8 @@ std::string WriteFile(const DatabaseContent& content, const std::string& path) {
     error = InsertRows(c, content.rows);
   if (error.empty())
     error = InsertExtraRows(c, content);
+  if (error.empty() && content.setup != nullptr)
+    error = WriteSetupTables(c, *content.setup);
   if (error.empty())
     error = CreateIndexes(c);
   if (error.empty())

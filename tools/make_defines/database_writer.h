@@ -7,6 +7,7 @@
 
 #include "tools/make_defines/define_catalog.h"
 #include "tools/make_defines/listed_codes.h"
+#include "tools/make_defines/setup_codes.h"
 
 namespace quillon::make_defines {
 
@@ -21,6 +22,7 @@ struct DatabaseContent {
   const std::vector<DefineRow>& rows;
   const std::vector<FacilityRow>& facilities;
   const std::vector<StatusMapping>& statusMap;
+  const SetupCodes* setup = nullptr;  // setup's tables (setup_tables.h), when read
 };
 std::string WriteDefinesDatabase(const DatabaseContent& content, const std::filesystem::path& path);
 

@@ -119,6 +119,18 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     generation.headersRead.push_back(sources.statusMap);
   }
 
+  if (!sources.supportDocs.empty()) {
+    generation.support = ReadSupportPages(sources.supportDocs);
+    generation.setup = ReadSetupCodes(sources.supportDocs);
+    const std::string& error =
+        generation.support.error.empty() ? generation.setup.error : generation.support.error;
+    if (!error.empty()) {
+      generation.error = error;
+      return generation;
+    }
+    generation.headersRead.push_back(sources.supportDocs / "SOURCES.tsv");
+  }
+
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
   for (const ErrorType type : kErrorTypes) {
     if (counts[static_cast<std::size_t>(type)] == 0) {
@@ -127,13 +139,15 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     }
   }
   generation.error = WriteDefinesDatabase(
-      {generation.catalog.rows, generation.catalog.facilities, generation.statusMap}, output);
+      {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
+       sources.supportDocs.empty() ? nullptr : &generation.setup},
+      output);
   return generation;
 }
 
 Generation GenerateDefines(const std::vector<HeaderSet>& sets,
                            const std::filesystem::path& output) {
-  return GenerateDefines(Sources{sets, {}, {}}, output);
+  return GenerateDefines(Sources{sets, {}, {}, {}}, output);
 }
 
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
@@ -183,7 +197,13 @@ std::string SummaryText(const Generation& generation) {
   text += Line("  dropped   %6zu names the newer SDK headers dropped, kept from the older",
                generation.droppedByNewer.size());
   for (const std::string& name : generation.droppedByNewer) text += Line("    %s", name.c_str());
+  if (!generation.support.pages.empty())
+    text += SupportTotalsText(generation.support) + SetupReportText(generation.setup);
   return text;
+}
+
+std::string DetailsText(const Generation& generation) {
+  return generation.support.pages.empty() ? std::string() : SupportReportText(generation.support);
 }
 
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements) {

@@ -9,6 +9,8 @@
 
 #include "tools/make_defines/define_catalog.h"
 #include "tools/make_defines/listed_codes.h"
+#include "tools/make_defines/setup_codes.h"
+#include "tools/make_defines/support_pages.h"
 
 namespace quillon::make_defines {
 
@@ -28,6 +30,7 @@ struct Sources {
   std::vector<HeaderSet> headerSets;
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
+  std::filesystem::path supportDocs{};  // the unpacked support pages (SOURCES.tsv and the pages)
 };
 
 struct Generation {
@@ -38,6 +41,9 @@ struct Generation {
   // Names of the first header set that its older release lacks, and the other way round.
   std::vector<std::string> addedByNewer;
   std::vector<std::string> droppedByNewer;
+  // The support pages' codes (for the merge of documented codes) and setup's tables.
+  SupportReading support;
+  SetupCodes setup;
 };
 
 // Reads every header of every set and writes output. Each set is worked out on its own and
@@ -55,6 +61,10 @@ std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows);
 // disagreements and of facility names, the mapped NTSTATUS values and what the newer
 // headers added and dropped, as the tool prints them.
 std::string SummaryText(const Generation& generation);
+
+// What the report file adds to the summary: the support pages one by one, what they say
+// differently and what could not be used.
+std::string DetailsText(const Generation& generation);
 
 // Every disagreement, one a line: table, name, and each set's value with its header.
 std::string DisagreementsText(const std::vector<Disagreement>& disagreements);

@@ -19,11 +19,12 @@ constexpr char kUsage[] =
     "                    [--older-sdk <include-directory>] [--wine <wine-include-directory>]\n"
     "                    [--bug-checks <file>] [--status-map <file>] [--core]\n"
     "                    [--depfile <file>] [--disagreements <file>] [--report <file>]\n"
-    "                    [--verbose]\n"
+    "                    [--support-docs <directory>] [--verbose]\n"
     "  --older-sdk      an older release of the SDK headers; names the newer lacks are kept\n"
     "  --wine           also read Wine's headers; names only they have are added\n"
     "  --bug-checks     the published bug checks (code TAB name), merged after the headers\n"
     "  --status-map     the Win32 code of each NTSTATUS value (value TAB code)\n"
+    "  --support-docs   the unpacked support pages: setup's tables, and their codes in the report\n"
     "  --core           read only the nine headers the database was first made from\n"
     "  --disagreements  write the names the two sets give different codes to <file>\n"
     "  --report         write the rows per table and per header to <file>\n";
@@ -38,6 +39,7 @@ struct Options {
   std::filesystem::path depfile;
   std::filesystem::path disagreements;
   std::filesystem::path report;
+  std::filesystem::path supportDocs;
   bool core = false;
   bool verbose = false;
 };
@@ -62,6 +64,8 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
       options.depfile = args[++i];
     } else if (args[i] == "--disagreements" && hasValue) {
       options.disagreements = args[++i];
+    } else if (args[i] == "--support-docs" && hasValue) {
+      options.supportDocs = args[++i];
     } else if (args[i] == "--report" && hasValue) {
       options.report = args[++i];
     } else if (args[i].starts_with("--")) {
@@ -80,8 +84,10 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
 md::Sources SourcesOf(const Options& options) {
   const std::vector<md::HeaderRule> sdkRules =
       options.core ? md::CoreSdkHeaderRules() : md::SdkHeaderRules();
-  md::Sources sources{
-      {{options.includeDirectory, "", sdkRules}}, options.bugChecks, options.statusMap};
+  md::Sources sources{{{options.includeDirectory, "", sdkRules}},
+                      options.bugChecks,
+                      options.statusMap,
+                      options.supportDocs};
   if (!options.olderSdkDirectory.empty())
     sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
   if (!options.wineDirectory.empty())
@@ -138,7 +144,7 @@ int main(int argc, char** argv) {
   if (!options.disagreements.empty())
     written = WriteText(options.disagreements, disagreements) && written;
   if (!options.report.empty())
-    written = WriteText(options.report, summary) && written;
+    written = WriteText(options.report, summary + md::DetailsText(generation)) && written;
   if (!options.depfile.empty())
     written = WriteText(options.depfile, md::DepfileText(options.output, generation.headersRead)) &&
               written;

@@ -1,4 +1,4 @@
-#include "lookup/search_flow_win.h"
+#include "app/search_flow_win.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/app_state_win.h"
-#include "display/flash_win.h"
-#include "display/result_panel_win.h"
+#include "app/flash_win.h"
+#include "app/result_panel_win.h"
 #include "display/window_text.h"
 #include "lookup/search.h"
 #include "query/classify_query.h"

@@ -1,4 +1,4 @@
-#include "display/result_panel_win.h"
+#include "app/result_panel_win.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
-#include "query/query_edit_win.h"
+#include "app/query_edit_win.h"
 
 #include <cstring>
 #include <optional>
 #include <string>
 
 #include "app/app_state_win.h"
+#include "app/search_flow_win.h"
 #include "base/scoped_win.h"
-#include "lookup/search_flow_win.h"
 #include "query/paste_rules.h"
 
 namespace quillon {

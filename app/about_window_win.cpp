@@ -1,4 +1,4 @@
-#include "about/about_window_win.h"
+#include "app/about_window_win.h"
 
 #include <array>
 #include <optional>

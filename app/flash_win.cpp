@@ -1,4 +1,4 @@
-#include "display/flash_win.h"
+#include "app/flash_win.h"
 
 #include <atomic>
 
