@@ -1,197 +1,19 @@
 #include "cli/scan.h"
 #include "cli/file_source.h"
 
-#include <istream>
 #include <memory>
 #include <ostream>
-#include <unordered_map>
 #include <vector>
 
 #include "cli/system_reason.h"
 #include "core/answers.h"
 #include "core/report.h"
+#include "core/scan.h"
 #include "core/scan_writers.h"
 #include "core/terminal_text.h"
-#include "core/text_decoder.h"
 #include "core/word_reading.h"
-#include "core/word_splitter.h"
 
 namespace quillon {
-
-namespace {
-
-// Numbers nothing knows, remembered in kUnknownSlots slots by a hash of the value: a lookup is
-// a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
-// memory.
-constexpr std::size_t kUnknownSlots = 1 << 12;
-
-// Thrown when the database fails mid-scan: an answer read from it may be incomplete.
-struct DatabaseFailed {};
-
-class UnknownNumbers {
- public:
-  UnknownNumbers() : slots_(kUnknownSlots) {}
-  bool Holds(std::uint32_t value) const {
-    const Slot& slot = slots_[SlotOf(value)];
-    return slot.used && slot.value == value;
-  }
-  void Put(std::uint32_t value) { slots_[SlotOf(value)] = {true, value}; }
-
- private:
-  struct Slot {
-    bool used = false;
-    std::uint32_t value = 0;
-  };
-  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
-  std::vector<Slot> slots_;
-};
-
-// Answers each distinct code once per run, with its texts: logs repeat the same few codes on
-// many lines, written in more than one way (5 after a keyword, 0x5), so what is kept holds
-// nothing of how it was read. What is kept of known codes and names is bounded by what the
-// database and the message tables know; of other numbers, by kUnknownSlots.
-class AnswerCache {
- public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines, const ScanWriter& writer)
-      : messages_(messages), defines_(defines), writer_(writer) {}
-  // Null when nothing knows the code: such a number gets no texts.
-  ScanAnswerPointer Answer(const Reading& reading) {
-    const bool byName = reading.kind == ReadingKind::Name;
-    if (byName) {
-      if (const auto it = names_.find(reading.name); it != names_.end()) {
-        return it->second;
-      }
-    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
-      return it->second;
-    } else if (unknown_.Holds(reading.value)) {
-      return nullptr;
-    }
-    ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    if (defines_.Failure()) {
-      throw DatabaseFailed{};
-    }
-    std::shared_ptr<ScanAnswer> made;
-    if (!answer.matches.empty()) {
-      made = std::make_shared<ScanAnswer>();
-      made->text = writer_.AnswerText(answer);
-      made->answer = std::move(answer);
-    }
-    if (byName) {
-      names_.emplace(reading.name, made);  // only names the database holds are read
-    } else if (made) {
-      numbers_.emplace(reading.value, made);
-    } else {
-      unknown_.Put(reading.value);
-    }
-    return made;
-  }
-
- private:
-  MessageSource& messages_;
-  const DefineRows& defines_;
-  const ScanWriter& writer_;
-  std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
-  UnknownNumbers unknown_;
-  std::unordered_map<std::string, ScanAnswerPointer> names_;
-};
-
-// Between the splitter and the writer: reads each word, answers the codes. The writer's text
-// goes out whenever it fills, so a read full of codes never holds all of its output.
-class FindingSink {
- public:
-  FindingSink(const NameSet& names, AnswerCache& answers, ScanWriter& writer, std::ostream& out)
-      : names_(names), answers_(answers), writer_(writer), out_(out) {}
-
-  // Asked of most words of a log: inlined.
-  [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
-    return WorthReading(before, text);
-  }
-  bool Word(const SplitWord& word) {
-    const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
-    if (!candidate) {
-      return false;
-    }
-    ScanAnswerPointer answer = answers_.Answer(candidate->reading);
-    if (!answer) {
-      return false;
-    }
-    foundAny_ = true;
-    // A sign is the byte before the word, in the same buffer.
-    const std::size_t sign = candidate->negative ? 1 : 0;
-    const std::string_view text(word.text.data() - sign, word.text.size() + sign);
-    writer_.Finding(
-        {word.line, word.column - sign, text, candidate->reading.kind, std::move(answer)});
-    FlushWhenFull();
-    return true;
-  }
-  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
-    writer_.LineEnd(line, shown, cut);
-    FlushWhenFull();
-  }
-  bool FoundAny() const { return foundAny_; }
-
- private:
-  void FlushWhenFull() {
-    if (writer_.Full()) {
-      writer_.Flush(out_);
-    }
-  }
-
-  const NameSet& names_;
-  AnswerCache& answers_;
-  ScanWriter& writer_;
-  std::ostream& out_;
-  bool foundAny_ = false;
-};
-
-// Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
-// known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.
-constexpr std::size_t kDecodedChunkSize = 1 << 16;
-
-// Scans one input to its end. Before each wait for input the output so far is written out, so
-// a line read from a pipe that stays open is explained as soon as it is whole.
-void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::ostream& out) {
-  WordSplitter splitter(MayStartCode, kWordContext, kLongestWord);
-  TextDecoder decoder;
-  std::unique_ptr<char[]> raw;
-  for (;;) {
-    writer.Flush(out);
-    if (!out) {
-      return;  // nothing more can be written: the caller says so
-    }
-    if (decoder.PassesThrough()) {
-      const std::size_t count = source.Read(splitter.Space());
-      if (count == 0) {
-        break;
-      }
-      splitter.Commit(count, sink);
-      continue;
-    }
-    if (!raw) {
-      raw.reset(new char[kDecodedChunkSize]);
-    }
-    const std::size_t count = source.Read({raw.get(), kDecodedChunkSize});
-    if (count == 0) {
-      break;
-    }
-    splitter.Feed(decoder.Decode({raw.get(), count}), sink);
-  }
-  splitter.Feed(decoder.Finish(), sink);
-  splitter.Finish(sink);
-}
-
-// ScanSource; false when the database failed, which ends the scan where it stands.
-bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& writer,
-                            std::ostream& out) {
-  try {
-    ScanSource(source, sink, writer, out);
-  } catch (const DatabaseFailed&) {
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
             ByteSource& input) {
@@ -209,8 +31,20 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   }
   const NameSet names(allNames.begin(), allNames.end());
   const std::unique_ptr<ScanWriter> writer = output.writer.Scan(request.layout);
-  AnswerCache answers(tables.messages, defines, *writer);
-  FindingSink sink(names, answers, *writer, out);
+  Scanner scanner(names, [&tables](const Reading& reading) -> std::optional<ReadingAnswer> {
+    ReadingAnswer answer = Answer(reading, tables.messages, tables.defines);
+    if (tables.defines.Failure()) {
+      return std::nullopt;
+    }
+    return answer;
+  });
+  // Each piece of output goes to the reader at once: a scan of a pipe explains each line as
+  // soon as it is whole.
+  const EmitText emit = [&out](std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    return static_cast<bool>(out);
+  };
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
@@ -218,47 +52,38 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   // Lines are named by file only when there are several.
   const bool nameFiles = files.size() > 1;
   bool unreadable = false;
+  const auto unreadableFile = [&](const std::string& name, int error) {
+    writer->Flush(emit);
+    err << "quillon-cli: cannot read " << name << ": " << SystemReason(error) << '\n';
+    unreadable = true;
+  };
   for (const std::string& file : files) {
     writer->StartFile(nameFiles ? file : std::string());
-    if (file == "-") {
-      if (!ScanUntilDatabaseFails(input, sink, *writer, out)) {
-        writer->Flush(out);
-        return databaseFailed();
-      }
-      if (input.Failed()) {
-        writer->Flush(out);
-        err << "quillon-cli: cannot read standard input: " << SystemReason(input.ErrorNumber())
-            << '\n';
-        unreadable = true;
-      }
-      continue;
-    }
+    std::unique_ptr<ByteSource> opened;
     int error = 0;
-    const std::unique_ptr<ByteSource> source = OpenFileSource(file, error);
-    if (!source) {
-      writer->Flush(out);
-      err << "quillon-cli: cannot read " << TerminalText(file) << ": " << SystemReason(error)
-          << '\n';
-      unreadable = true;
-      continue;
+    if (file != "-") {
+      opened = OpenFileSource(file, error);
+      if (!opened) {
+        unreadableFile(TerminalText(file), error);
+        continue;
+      }
     }
-    if (!ScanUntilDatabaseFails(*source, sink, *writer, out)) {
-      writer->Flush(out);
+    ByteSource& source = opened ? *opened : input;
+    const ScanEnd end = scanner.Scan(source, *writer, emit);
+    if (end == ScanEnd::TablesFailed) {
+      writer->Flush(emit);
       return databaseFailed();
     }
-    if (source->Failed()) {
-      writer->Flush(out);
-      err << "quillon-cli: cannot read " << TerminalText(file) << ": "
-          << SystemReason(source->ErrorNumber()) << '\n';
-      unreadable = true;
+    if (source.Failed()) {
+      unreadableFile(opened ? TerminalText(file) : "standard input", source.ErrorNumber());
     }
   }
   writer->Finish();
-  writer->Flush(out);
+  writer->Flush(emit);
   if (unreadable) {
     return 2;
   }
-  return sink.FoundAny() ? 0 : 1;
+  return scanner.FoundAny() ? 0 : 1;
 }
 
 }  // namespace quillon

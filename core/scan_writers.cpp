@@ -220,12 +220,10 @@ class SummaryWriter final : public ScanWriter {
 
 }  // namespace
 
-void ScanWriter::Flush(std::ostream& out) {
-  if (!text_.empty()) {
-    out.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-    text_.clear();
-  }
-  out.flush();
+bool ScanWriter::Flush(const EmitText& emit) {
+  const bool written = emit(text_);
+  text_.clear();
+  return written;
 }
 
 std::unique_ptr<ScanWriter> MakeScanWriter(OutputFormat format, ScanLayout layout,

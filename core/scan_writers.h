@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,6 +31,9 @@ struct ScanFinding {
   ScanAnswerPointer answer;
 };
 
+// Takes a writer's text on its way out; false when nothing more can be written.
+using EmitText = std::function<bool(std::string_view text)>;
+
 class ScanWriter {
  public:
   virtual ~ScanWriter() = default;
@@ -43,8 +46,9 @@ class ScanWriter {
   // What the writer writes of an answer wherever the code is found, made once per code.
   virtual std::string AnswerText(const ReadingAnswer&) const { return {}; }
 
-  // Writes out what is made; a writer holds at most about kFlushSize between flushes.
-  void Flush(std::ostream& out);
+  // Hands what is made to emit (also when nothing is, so that emit can push out what it holds)
+  // and returns what emit returns; a writer holds at most about kFlushSize between flushes.
+  bool Flush(const EmitText& emit);
   bool Full() const { return text_.size() >= kFlushSize; }
 
  protected:

@@ -1,2 +1,3 @@
-# The core's writers, over answers made by hand; JSON is read back with nlohmann-json.
+# The core's writers and scan, over answers made by hand; JSON is read back with nlohmann-json.
 quillon_unit_test(writers_test SOURCES writers_test.cpp LIBS quillon_core nlohmann_json::nlohmann_json)
+quillon_unit_test(scan_test SOURCES scan_test.cpp LIBS quillon_core)

@@ -43,6 +43,16 @@ ReadingAnswer Answered(std::string text) {
   return {{ReadingKind::Hex, 0x80070005u, {}}, {Match(std::move(text))}};
 }
 
+// What the writer made so far.
+std::string Taken(ScanWriter& writer) {
+  std::string text;
+  writer.Flush([&text](std::string_view made) {
+    text += made;
+    return true;
+  });
+  return text;
+}
+
 std::shared_ptr<ScanAnswer> ScanAnswerFor(const ScanWriter& writer, const ReadingAnswer& answer) {
   auto made = std::make_shared<ScanAnswer>();
   made->answer = answer;
@@ -58,9 +68,7 @@ std::string ScanOutput(OutputFormat format, ScanLayout layout, TextStyle style,
   writer->Finding({1, 1, text, ReadingKind::Name, ScanAnswerFor(*writer, Answered(text))});
   writer->LineEnd(1, text, false);
   writer->Finish();
-  std::ostringstream out;
-  writer->Flush(out);
-  return out.str();
+  return Taken(*writer);
 }
 
 using Make = std::function<std::string(OutputFormat, TextStyle, const std::string&)>;
@@ -179,10 +187,8 @@ std::vector<Json> Summary(const std::vector<std::pair<std::string, ReadingAnswer
     writer->Finding({++line, 1, text, ReadingKind::Hex, ScanAnswerFor(*writer, answer)});
   }
   writer->Finish();
-  std::ostringstream out;
-  writer->Flush(out);
   std::vector<Json> rows;
-  std::istringstream lines(out.str());
+  std::istringstream lines(Taken(*writer));
   for (std::string text; std::getline(lines, text);) {
     rows.push_back(Json::parse(text));
   }
@@ -222,9 +228,7 @@ TEST(ScanLines, AHostileLineKeepsAtMost256FindingsAndSaysHowManyMore) {
     writer->Finding({7, 2 * i + 1, "5", ReadingKind::Decimal, answer});
   }
   writer->LineEnd(7, "5 5 5", true);
-  std::ostringstream out;
-  writer->Flush(out);
-  const std::string text = out.str();
+  const std::string text = Taken(*writer);
   EXPECT_EQ(0u, text.find("7: 5 5 5 [...]\n"));
   EXPECT_EQ(256, std::count(text.begin(), text.end(), '\n') - 2);
   EXPECT_TRUE(text.ends_with("    and 44 more on this line\n")) << text;
