@@ -9,6 +9,7 @@
 
 #include "base/define_schema.h"
 #include "cli/line_reader.h"
+#include "cli/message_choice.h"
 #include "cli/run_parts.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
@@ -20,10 +21,7 @@
 #include "core/terminal_text.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
-#include "lookup/file_message_source.h"
 #include "lookup/language_names.h"
-#include "lookup/message_file_locator.h"
-#include "lookup/pe_resources.h"
 
 namespace quillon {
 
@@ -31,130 +29,9 @@ namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
 
-class NoMessages final : public MessageSource {
- public:
-  std::optional<std::string> Message(MessageSourceId, std::uint32_t) override {
-    return std::nullopt;
-  }
-};
-
-// The platform's own tables first, then the user's modules read from their files.
-class PlatformAndModules final : public MessageSource {
- public:
-  PlatformAndModules(std::unique_ptr<MessageSource> platform, const MessageFiles& modules,
-                     std::uint16_t language)
-      : platform_(std::move(platform)), modules_(modules, language) {}
-  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
-    return platform_->Message(source, code);
-  }
-  std::optional<std::string> FurtherMessage(ErrorType type, std::uint32_t code) override {
-    if (std::optional<std::string> text = platform_->FurtherMessage(type, code)) {
-      return text;
-    }
-    return modules_.FurtherMessage(type, code);
-  }
-
- private:
-  std::unique_ptr<MessageSource> platform_;
-  FileMessageSource modules_;
-};
-
-struct ChosenMessages {
-  std::unique_ptr<MessageSource> source;
-  FileMessageSource* files = nullptr;  // source itself when it reads files; else null
-};
-
-ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
-                              const Language& language, std::ostream& err) {
-  if (options.messages == MessageChoice::None) {
-    return {std::make_unique<NoMessages>(), nullptr};
-  }
-  MessageFiles files;
-  const FileList modules(options.modules.begin(), options.modules.end());
-  const bool platformOwn =
-      options.messages == MessageChoice::Default && platform.ownMessages != nullptr;
-  // A search reads whole tables, which the platform's own lookups cannot list: it reads the
-  // running system's files instead.
-  if (platformOwn && !options.searchText) {
-    if (modules.empty()) {
-      return {std::move(platform.ownMessages), nullptr};
-    }
-    files.own = modules;
-    return {
-        std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files, language.id),
-        nullptr};
-  }
-  std::string where;
-  if (options.messages == MessageChoice::Windows || platformOwn) {
-    where = options.messages == MessageChoice::Windows ? options.windowsDirectory
-                                                       : platform.windowsDirectory.string();
-    files = LocateWindowsFiles(where, language.name);
-  } else if (options.messages == MessageChoice::Wine) {
-    where = "Wine's DLL folders";
-    files = LocateWineFiles().value_or(MessageFiles{});
-  } else {
-    where = "a Windows directory (/mnt/c/Windows) or Wine's DLL folders";
-    files = DefaultLinuxFiles(language.name).files;
-  }
-  if (HasNoFiles(files)) {
-    err << "quillon-cli: no message tables in " << TerminalText(where) << "; no descriptions"
-        << (modules.empty() ? ", names only" : " but from --module") << '\n';
-  }
-  files.own = modules;
-  if (HasNoFiles(files)) {
-    return {std::make_unique<NoMessages>(), nullptr};
-  }
-  auto source = std::make_unique<FileMessageSource>(files, language.id);
-  FileMessageSource* const reader = source.get();
-  return {std::move(source), reader};
-}
-
-// Why --windows DIR cannot be read (it is no folder, or cannot be listed); nothing when it can.
-// A typing error must not pass as a Windows without message tables.
-std::optional<std::string> WindowsFolderProblem(const Options& options) {
-  if (options.messages != MessageChoice::Windows) {
-    return std::nullopt;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
-    return (error ? error : std::make_error_code(std::errc::not_a_directory)).message();
-  }
-  std::filesystem::directory_iterator(options.windowsDirectory, error);
-  if (error) {
-    return error.message();
-  }
-  return std::nullopt;
-}
-
-// Every --module must be a file with a message table: a typing error would otherwise go unseen.
-bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
-  for (const std::string& module : modules) {
-    const std::optional<FileBytes> file = ReadFileParts(
-        module, kPeHeadSize, [](std::string_view bytes) { return MessageTableParts(bytes); });
-    if (!file) {
-      err << "quillon-cli: --module " << TerminalText(module) << ": cannot be read\n";
-      return false;
-    }
-    if (!FindMessageTableResource(file->bytes)) {
-      err << "quillon-cli: --module " << TerminalText(module) << ": holds no message table\n";
-      return false;
-    }
-  }
-  return true;
-}
-
 void Flush(std::string& buffer, std::ostream& out) {
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   buffer.clear();
-}
-
-// Writes what a search found; the exit status is 1 when it found none.
-template <typename Row, typename Write>
-int WriteFound(const std::vector<Row>& rows, Write write, std::ostream& out) {
-  std::string buffer;
-  write(buffer, rows);
-  Flush(buffer, out);
-  return rows.empty() ? 1 : 0;
 }
 
 int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutput& output) {
@@ -163,12 +40,10 @@ int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutpu
     output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
-  return WriteFound(
-      found,
-      [&output](std::string& text, const std::vector<DefineRow>& rows) {
-        output.writer.Defines(text, rows);
-      },
-      output.out);
+  std::string buffer;
+  output.writer.Defines(buffer, found);
+  Flush(buffer, output.out);
+  return found.empty() ? 1 : 0;
 }
 
 int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTables& tables,
@@ -183,12 +58,10 @@ int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTabl
     output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
-  return WriteFound(
-      found,
-      [&output](std::string& buffer, const std::vector<KindAnswer>& rows) {
-        output.writer.Descriptions(buffer, rows);
-      },
-      output.out);
+  std::string buffer;
+  output.writer.Descriptions(buffer, found);
+  Flush(buffer, output.out);
+  return found.empty() ? 1 : 0;
 }
 
 class QueryRun {
@@ -380,20 +253,6 @@ std::optional<ChosenDatabase> ChooseDatabase(const std::optional<std::string>& o
   return ChosenDatabase{std::move(opened), name};
 }
 
-// The message options that name files: false, said on err, when a --module or --windows folder
-// cannot be read.
-bool CheckMessageOptions(const Options& options, std::ostream& err) {
-  if (!CheckModules(options.modules, err)) {
-    return false;
-  }
-  if (const std::optional<std::string> unreadable = WindowsFolderProblem(options)) {
-    err << "quillon-cli: cannot read " << TerminalText(options.windowsDirectory) << ": "
-        << *unreadable << '\n';
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& option,
@@ -435,7 +294,8 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   }
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
-  const ChosenMessages messages = ChooseMessages(options, platform, language, err);
+  const ChosenMessages messages = ChooseMessages(
+      options, {std::move(platform.ownMessages), platform.windowsDirectory}, language, err);
   RunTables tables{*messages.source, *database->defines, database->name};
   if (options.searchText) {
     return RunTextSearch(*options.searchText, messages.files, tables, output);
