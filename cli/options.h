@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/output_format.h"
-#include "core/scan_writers.h"
 #include "core/terminal_text.h"
 
 namespace quillon {

@@ -7,7 +7,7 @@
 
 #include "cli/run_parts.h"
 #include "core/byte_source.h"
-#include "core/scan_writers.h"
+#include "core/output_format.h"
 
 namespace quillon {
 

@@ -1,4 +1,4 @@
-// What a run's output is made as: a format and, for people, a style.
+// What a run's output is made as: a format, a scan's layout and, for people, a style.
 #pragma once
 
 namespace quillon {
@@ -6,6 +6,12 @@ namespace quillon {
 enum class OutputFormat {
   Text,  // aligned lines for people
   Json,  // JSON Lines for programs
+};
+
+// What a scan writes, in either format.
+enum class ScanLayout {
+  Lines,    // each line that holds a code, with its codes
+  Summary,  // each code once, most frequent first
 };
 
 // How text for people looks. Control characters are always shown escaped there; JSON has its

@@ -56,11 +56,6 @@ class ScanWriter {
   std::string text_;
 };
 
-enum class ScanLayout {
-  Lines,    // each line that holds a code, with its codes
-  Summary,  // each code once, most frequent first
-};
-
 std::unique_ptr<ScanWriter> MakeScanWriter(OutputFormat format, ScanLayout layout, TextStyle style);
 
 }  // namespace quillon
