@@ -303,7 +303,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.scanLayout}, tables, output, input);
+    return RunScan({options.queries, options.scanLayout, options.jobs}, tables, output, input);
   }
   return RunQueries(options.queries, tables, output,
                     {input, platform.inputIsTerminal, platform.endOfInputKeys});

@@ -22,6 +22,7 @@ struct Options {
   std::optional<std::string> search;
   bool scan = false;                          // the queries are files to scan ("-" standard input)
   ScanLayout scanLayout = ScanLayout::Lines;  // --summary: each code once
+  unsigned jobs = 0;                          // --jobs: files scanned at once; 0: one per core
   OutputFormat format = OutputFormat::Text;   // --json: JSON Lines
   ColorChoice color = ColorChoice::Auto;
   std::optional<std::string> database;

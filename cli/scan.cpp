@@ -5,18 +5,83 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/scan_inputs.h"
+#include "cli/scan_pool.h"
 #include "cli/system_reason.h"
 #include "core/answers.h"
 #include "core/report.h"
-#include "core/scan.h"
 #include "core/scan_writers.h"
 #include "core/terminal_text.h"
 #include "core/word_reading.h"
 
 namespace quillon {
 
+namespace {
+
+InputOutcome Outcome(bool found, std::string problem = {}) {
+  InputOutcome outcome;
+  outcome.found = found;
+  outcome.problem = std::move(problem);
+  return outcome;
+}
+
+}  // namespace
+
+EmitText EmitTo(std::ostream& out) {
+  return [&out](std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    return static_cast<bool>(out);
+  };
+}
+
+InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInput,
+                                ScanWriter& writer, std::ostream& out) {
+  using Kind = ScanInput::Kind;
+  const std::string shown = TerminalText(input.path);
+  if (input.kind == Kind::Unreadable) {
+    return Outcome(false, "cannot read " + shown + ": " + input.reason);
+  }
+  if (input.kind == Kind::LinkLoop) {
+    InputOutcome loop;
+    loop.note = shown + " leads back to " + TerminalText(input.reason) +
+                ", a folder it is in; not followed";
+    return loop;
+  }
+  if (input.kind == Kind::StandardInput) {
+    ScanInputSource source(standardInput);
+    scanner_.Scan(source, writer, EmitTo(out));
+    if (source.Failed()) {
+      return Outcome(scanner_.FoundAny(), "cannot read standard input: " + source.FailureReason());
+    }
+    return Outcome(scanner_.FoundAny());
+  }
+  if (IsStandardOutput(input.path)) {
+    InputOutcome output;
+    output.note = shown + " is where the findings are written; not read";
+    return output;
+  }
+  int error = 0;
+  const std::unique_ptr<ByteSource> raw = OpenFileSource(input.path, error);
+  if (!raw) {
+    return Outcome(false, "cannot read " + shown + ": " + SystemReason(error));
+  }
+  ScanInputSource source(*raw);
+  if (input.inFolder && source.LooksBinary()) {
+    InputOutcome binary;
+    binary.binary = true;
+    return binary;
+  }
+  scanner_.Scan(source, writer, EmitTo(out));
+  if (source.Failed()) {
+    return Outcome(scanner_.FoundAny(), "cannot read " + shown + ": " + source.FailureReason());
+  }
+  return Outcome(scanner_.FoundAny());
+}
+
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
             ByteSource& input) {
+  MessageSource& messages = tables.messages;
   DefineRows& defines = tables.defines;
   std::ostream& out = output.out;
   std::ostream& err = output.err;
@@ -30,60 +95,63 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
     return databaseFailed();
   }
   const NameSet names(allNames.begin(), allNames.end());
-  const std::unique_ptr<ScanWriter> writer = output.writer.Scan(request.layout);
-  Scanner scanner(names, [&tables](const Reading& reading) -> std::optional<ReadingAnswer> {
-    ReadingAnswer answer = Answer(reading, tables.messages, tables.defines);
-    if (tables.defines.Failure()) {
-      return std::nullopt;
-    }
-    return answer;
-  });
-  // Each piece of output goes to the reader at once: a scan of a pipe explains each line as
-  // soon as it is whole.
-  const EmitText emit = [&out](std::string_view text) {
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    return static_cast<bool>(out);
+  // A database that fails mid-scan answers nothing more: an answer read from it may be
+  // incomplete. The scan then ends, and says why.
+  const AskAnswer ask = [&messages, &defines](const Reading& reading) {
+    ReadingAnswer answer = Answer(reading, messages, defines);
+    return defines.Failure() ? std::nullopt : std::optional<ReadingAnswer>(std::move(answer));
   };
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
   }
-  // Lines are named by file only when there are several.
-  const bool nameFiles = files.size() > 1;
+  const ScanInputs listed = ListScanInputs(files);
+  // Lines are named by file only when there may be several.
+  const bool nameFiles = files.size() > 1 || listed.anyFolder;
+  const std::unique_ptr<ScanWriter> writer = output.writer.Scan(request.layout);
+  const EmitText emit = EmitTo(out);
+  bool found = false;
   bool unreadable = false;
-  const auto unreadableFile = [&](const std::string& name, int error) {
-    writer->Flush(emit);
-    err << "quillon-cli: cannot read " << name << ": " << SystemReason(error) << '\n';
-    unreadable = true;
+  std::vector<std::string> skipped;
+  const auto report = [&](const ScanInput& scanned, const InputOutcome& outcome) {
+    found = found || outcome.found;
+    if (outcome.binary) {
+      skipped.push_back(scanned.path);
+    }
+    if (!outcome.problem.empty() || !outcome.note.empty()) {
+      writer->Flush(emit);
+      err << "quillon-cli: " << outcome.problem << outcome.note << '\n';
+      unreadable = unreadable || !outcome.problem.empty();
+    }
   };
-  for (const std::string& file : files) {
-    writer->StartFile(nameFiles ? file : std::string());
-    std::unique_ptr<ByteSource> opened;
-    int error = 0;
-    if (file != "-") {
-      opened = OpenFileSource(file, error);
-      if (!opened) {
-        unreadableFile(TerminalText(file), error);
-        continue;
+  if (!ScanInParallel({listed.inputs, nameFiles, request, output.writer, names, ask}, *writer, out,
+                      report)) {
+    InputScanner scanner(names, ask);
+    for (const ScanInput& scanned : listed.inputs) {
+      writer->StartFile(nameFiles ? scanned.path : std::string());
+      report(scanned, scanner.Scan(scanned, input, *writer, out));
+      if (!out || defines.Failure()) {
+        break;
       }
     }
-    ByteSource& source = opened ? *opened : input;
-    const ScanEnd end = scanner.Scan(source, *writer, emit);
-    if (end == ScanEnd::TablesFailed) {
-      writer->Flush(emit);
-      return databaseFailed();
-    }
-    if (source.Failed()) {
-      unreadableFile(opened ? TerminalText(file) : "standard input", source.ErrorNumber());
-    }
+  }
+  if (defines.Failure()) {
+    writer->Flush(emit);
+    return databaseFailed();
   }
   writer->Finish();
   writer->Flush(emit);
+  if (request.layout == ScanLayout::Summary) {
+    std::string text;
+    for (const std::string& path : skipped) {
+      output.writer.SkippedFile(text, path);
+    }
+    emit(text);
+  }
   if (unreadable) {
     return 2;
   }
-  return scanner.FoundAny() ? 0 : 1;
+  return found ? 0 : 1;
 }
 
 }  // namespace quillon

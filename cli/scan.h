@@ -1,24 +1,55 @@
-// quillon-cli --scan: explains every code in a text, a log above all.
+// quillon-cli --scan: explains every code in the files, folders and standard input it is given.
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/run_parts.h"
+#include "cli/scan_inputs.h"
 #include "core/byte_source.h"
 #include "core/output_format.h"
+#include "core/scan.h"
 
 namespace quillon {
 
 struct ScanRequest {
-  std::vector<std::string> files;  // none, or "-": standard input
+  std::vector<std::string> files;  // none, or "-": standard input; a folder: the files under it
   ScanLayout layout = ScanLayout::Lines;
+  unsigned jobs = 0;  // files scanned at once; 0: one per core
 };
 
 // Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the
 // others are still scanned) or the database failed (the scan ends there).
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
             ByteSource& input);
+
+// What became of one input.
+struct InputOutcome {
+  bool found = false;
+  bool binary = false;  // under a folder, and left unread
+  std::string problem;  // it could not be read (all or part): one line, said as trouble
+  std::string note;     // one line said, but no trouble
+};
+
+// The writer's text on its way to out, flushed at once.
+EmitText EmitTo(std::ostream& out);
+
+// Opens inputs, one after another, for the core's scanner, which remembers the answers to the
+// codes it met.
+class InputScanner {
+ public:
+  InputScanner(const NameSet& names, AskAnswer ask) : scanner_(names, std::move(ask)) {}
+
+  // Scans input into writer (whose StartFile the caller called), writing out the writer's text
+  // before each wait for input. The scan of an input ends early when the tables fail: the
+  // caller asks them.
+  InputOutcome Scan(const ScanInput& input, ByteSource& standardInput, ScanWriter& writer,
+                    std::ostream& out);
+
+ private:
+  Scanner scanner_;
+};
 
 }  // namespace quillon

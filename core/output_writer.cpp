@@ -1,7 +1,9 @@
 #include "core/output_writer.h"
 
 #include "core/json_report.h"
+#include "core/json_text.h"
 #include "core/report.h"
+#include "core/terminal_text.h"
 
 namespace quillon {
 
@@ -23,6 +25,11 @@ class TextOutput final : public OutputWriter {
   }
   std::unique_ptr<ScanWriter> Scan(ScanLayout layout) const override {
     return MakeScanWriter(OutputFormat::Text, layout, style_);
+  }
+  void SkippedFile(std::string& out, std::string_view path) const override {
+    out += "skipped binary file ";
+    AppendTerminalText(out, path);
+    out += '\n';
   }
 
  private:
@@ -48,6 +55,11 @@ class JsonOutput final : public OutputWriter {
   }
   std::unique_ptr<ScanWriter> Scan(ScanLayout layout) const override {
     return MakeScanWriter(OutputFormat::Json, layout, {});
+  }
+  void SkippedFile(std::string& out, std::string_view path) const override {
+    out += '{';
+    JsonMembers(out).String("skipped", path).String("reason", "binary");
+    out += "}\n";
   }
 };
 

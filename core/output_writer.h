@@ -27,6 +27,8 @@ class OutputWriter {
   virtual void Defines(std::string& out, const std::vector<DefineRow>& rows) const = 0;
   virtual void Descriptions(std::string& out, const std::vector<KindAnswer>& found) const = 0;
   virtual std::unique_ptr<ScanWriter> Scan(ScanLayout layout) const = 0;
+  // After a scan's summary: a file under a folder left unread because it is binary.
+  virtual void SkippedFile(std::string& out, std::string_view path) const = 0;
 };
 
 std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, TextStyle style);

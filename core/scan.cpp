@@ -82,15 +82,12 @@ class Scanner::Answers {
     }
     return made;
   }
-  bool FoundAny() const { return foundAny_; }
-  void Found() { foundAny_ = true; }
 
  private:
   const AskAnswer ask_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
-  bool foundAny_ = false;
 };
 
 // One input: its decoder and splitter, and the sink between the splitter and the writer that
@@ -118,7 +115,7 @@ class Scanner::Input {
     if (!answer) {
       return false;
     }
-    answers_.Found();
+    found_ = true;
     // A sign is the byte before the word, in the same buffer.
     const std::size_t sign = candidate->negative ? 1 : 0;
     const std::string_view text(word.text.data() - sign, word.text.size() + sign);
@@ -170,6 +167,8 @@ class Scanner::Input {
     splitter_.Finish(*this);
   }
 
+  bool Found() const { return found_; }
+
  private:
   void EmitWhenFull() {
     if (writer_.Full()) {
@@ -184,6 +183,7 @@ class Scanner::Input {
   ScanWriter& writer_;
   const EmitText emit_;
   bool writable_ = true;
+  bool found_ = false;
 };
 
 namespace {
@@ -230,12 +230,13 @@ ScanEnd Scanner::End() {
     input_->Finish();
     return input_->Emit();
   });
+  foundInLast_ = input_->Found();
   input_.reset();
   return end;
 }
 
 bool Scanner::FoundAny() const {
-  return answers_->FoundAny();
+  return input_ ? input_->Found() : foundInLast_;
 }
 
 }  // namespace quillon

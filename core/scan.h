@@ -48,7 +48,7 @@ class Scanner {
   ScanEnd Feed(std::string_view bytes);
   ScanEnd End();
 
-  // Whether any input so far held a code that something knows.
+  // Whether the input scanned last (or being scanned) held a code that something knows.
   bool FoundAny() const;
 
  private:
@@ -57,6 +57,7 @@ class Scanner {
   const NameSet& names_;
   std::unique_ptr<Answers> answers_;
   std::unique_ptr<Input> input_;  // the input being scanned
+  bool foundInLast_ = false;      // in the input before it, once it ended
 };
 
 }  // namespace quillon

@@ -7,9 +7,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 #include <nlohmann/json.hpp>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -164,13 +163,14 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   const std::string log = "'" + (dir_ / "install.log").string() + "'";
   const Outcome scan = Execute("--wine --scan " + log);
   EXPECT_EQ(0, scan.status) << scan.err;
-  // Per kind the well-known name first, and how many others the families have.
+  // Per kind the well-known name first, and how many others the families have (the
+  // documentation adds WINCODEC_ERR_ACCESSDENIED to the headers' nine).
   const std::string expected =
       "3: MSI (s) (A4:B8) [10:22:35:100]: Product: Contoso -- Error 1603. Fatal error.\n"
       "    1603  Win32 ERROR_INSTALL_FAILURE: Installation failure.\n"
       "4: CreateFile failed: hr=0x80070005 (E_ACCESSDENIED), exit code: 1618\n"
-      "    0x80070005  Win32 ERROR_ACCESS_DENIED; HRESULT E_ACCESSDENIED +9: Access denied.\n"
-      "    E_ACCESSDENIED  HRESULT E_ACCESSDENIED +9: Access denied.\n"
+      "    0x80070005  Win32 ERROR_ACCESS_DENIED; HRESULT E_ACCESSDENIED +10: Access denied.\n"
+      "    E_ACCESSDENIED  HRESULT E_ACCESSDENIED +10: Access denied.\n"
       "    1618  Win32 ERROR_INSTALL_ALREADY_RUNNING: Installation already running.\n"
       "5: Crash: exception C0000005 at 0x00401000\n"
       "    C0000005  NTSTATUS STATUS_ACCESS_VIOLATION +1: (Win32 ERROR_NOACCESS) No access to "
@@ -199,7 +199,7 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(1u, counted["matches"].size());
   const std::string text = Execute("--wine --scan --summary " + log).out;
   EXPECT_EQ(0u, text.find("       2  0x80070005, E_ACCESSDENIED  first at 4  HRESULT "
-                          "E_ACCESSDENIED +9: Access denied.\n"))
+                          "E_ACCESSDENIED +10: Access denied.\n"))
       << text;
   EXPECT_NE(
       std::string::npos,
@@ -356,11 +356,12 @@ TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
 
 TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
   const std::string dir = "'" + dir_.string() + "'";
-  const Outcome scan = Execute("--no-messages --scan " + dir + " /nonexistent.log");
+  fs::create_symlink(dir_ / "missing", dir_ / "dangling.log");
+  const Outcome scan = Execute("--no-messages --scan " + dir + "/dangling.log /nonexistent.log");
   EXPECT_EQ(2, scan.status);
   EXPECT_EQ("quillon-cli: cannot read " + dir_.string() +
-                ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
-                "directory\n",
+                "/dangling.log: No such file or directory\nquillon-cli: cannot read "
+                "/nonexistent.log: No such file or directory\n",
             scan.err);
   // Standard input that cannot be read, in both modes.
   for (const char* args : {"--no-messages", "--no-messages --scan"}) {
@@ -500,6 +501,93 @@ TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
   const std::string err = ReadFile(dir_ / "err");
   EXPECT_EQ(0u, err.find("quillon-cli: cannot read the database " + copy.string() + ": ")) << err;
   EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
+}
+
+TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) {
+  const fs::path logs = dir_ / "logs";
+  fs::create_directories(logs / "b");
+  std::vector<std::string> files;  // the text files, in path order
+  // Sizes that make workers finish out of order: the first files are the longest.
+  for (int i = 0; i < 24; ++i) {
+    const std::string name = (i % 2 == 0 ? "b/" : "") + std::string("f") + char('a' + i) + ".log";
+    std::ofstream log(logs / name);
+    for (int line = 0; line < (24 - i) * 10; ++line) {
+      log << "line " << line << " of " << name << ": error " << (line % 300) << ", hr=0x8007000"
+          << (line % 9) << '\n';
+    }
+  }
+  {
+    // Two files side by side with more findings than a worker holds in memory for a file that
+    // is not yet written out: the second one's go to a temporary file meanwhile.
+    for (const char* name : {"big1.log", "big2.log"}) {
+      std::ofstream big(logs / "b" / name);
+      for (int line = 0; line < 10000; ++line) {
+        big << "error " << (line % 200) << " and E_FAIL\n";
+      }
+    }
+  }
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(logs)) {
+    if (entry.is_regular_file()) {
+      files.push_back(entry.path().string());
+    }
+  }
+  const std::string text = "gzip: C0000005\nexit code: 1603\n";
+  for (const auto& [name, bytes] : {std::pair{"b/z.log.gz", text.size()}, {"b/cut.gz", 9ul}}) {
+    gzFile gz = gzopen((logs / name).c_str(), "wb");
+    gzwrite(gz, text.data(), static_cast<unsigned>(text.size()));
+    gzclose(gz);
+    fs::resize_file(logs / name,
+                    name == std::string("b/cut.gz") ? bytes : fs::file_size(logs / name));
+    files.push_back((logs / name).string());
+  }
+  std::ofstream(logs / "b" / "tool.exe", std::ios::binary) << std::string("MZ\0\0 0x80070005", 16);
+  fs::create_directory_symlink("..", logs / "b" / "up");
+  std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+    // Path order as a walk gives it: "b/" (a folder) before "fa.log" at the same depth.
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return (x == '/' ? '\1' : x) < (y == '/' ? '\1' : y);
+    });
+  });
+
+  std::string named;
+  for (const std::string& file : files) {
+    named += " '" + file + "'";
+  }
+  const std::string folder = " '" + logs.string() + "'";
+  const Outcome oneByOne = Execute("--no-messages --scan" + named);
+  for (const char* mode : {"", " --summary --json"}) {
+    SCOPED_TRACE(mode);
+    const Outcome alone = Execute(std::string("--no-messages --scan -j 1") + mode + folder);
+    EXPECT_EQ(2, alone.status);
+    const std::string skippedBinary = alone.err;
+    for (const char* jobs : {" -j 2", " -j 7"}) {
+      SCOPED_TRACE(jobs);
+      const Outcome together = Execute(std::string("--no-messages --scan") + jobs + mode + folder);
+      EXPECT_EQ(alone.out, together.out);
+      EXPECT_EQ(alone.err, together.err);
+      EXPECT_EQ(2, together.status);
+    }
+    if (*mode == '\0') {
+      EXPECT_EQ(oneByOne.out, alone.out);
+      EXPECT_EQ(std::string::npos, alone.out.find("tool.exe"));
+    }
+  }
+  // The cut file and the loop are named, in their places; the binary file is said in a summary.
+  const Outcome scan = Execute("--no-messages --scan -j 3" + folder);
+  EXPECT_EQ("quillon-cli: cannot read " + logs.string() +
+                "/b/cut.gz: compressed data cut short\nquillon-cli: " + logs.string() +
+                "/b/up leads back to " + logs.string() + ", a folder it is in; not followed\n",
+            scan.err);
+  const Outcome summary = Execute("--no-messages --scan --summary" + folder);
+  EXPECT_NE(std::string::npos,
+            summary.out.find("skipped binary file " + logs.string() + "/b/tool.exe\n"));
+  EXPECT_NE(std::string::npos,
+            summary.out.find("C0000005  first at " + logs.string() + "/b/z.log.gz:1"));
+  // Compressed standard input; and the file the findings go to is never read.
+  EXPECT_EQ(0, Redirected("--no-messages --scan", logs / "b" / "z.log.gz", dir_ / "out").status);
+  EXPECT_EQ("1: gzip: C0000005\n", ReadFile(dir_ / "out").substr(0, 18));
+  const Outcome own = Redirected("--no-messages --scan" + folder, dir_ / "in", logs / "out.log");
+  EXPECT_NE(std::string::npos, own.err.find("out.log is where the findings are written; not read"));
 }
 
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {

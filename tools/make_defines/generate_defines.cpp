@@ -12,6 +12,7 @@
 #include "base/error_type.h"
 #include "tools/make_defines/database_writer.h"
 #include "tools/make_defines/define_scanner.h"
+#include "tools/make_defines/documentation_sources.h"
 
 namespace quillon::make_defines {
 namespace {
@@ -131,6 +132,20 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     generation.headersRead.push_back(sources.supportDocs / "SOURCES.tsv");
   }
 
+  if (!sources.documentation.empty()) {
+    DocumentationSources documentation = ReadDocumentation(sources.documentation);
+    if (!documentation.error.empty()) {
+      generation.error = documentation.error;
+      return generation;
+    }
+    // Every page's codes in one merge: the Win32 and bug-check pages and the support pages.
+    std::vector<DocumentedPage> pages = std::move(documentation.pages);
+    pages.insert(pages.end(), generation.support.pages.begin(), generation.support.pages.end());
+    generation.documentation =
+        MergeDocumentation(generation.catalog, pages, documentation.bugChecks);
+    generation.pagesLeftOut = std::move(documentation.leftOut);
+  }
+
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
   for (const ErrorType type : kErrorTypes) {
     if (counts[static_cast<std::size_t>(type)] == 0) {
@@ -140,14 +155,14 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
   }
   generation.error = WriteDefinesDatabase(
       {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
-       sources.supportDocs.empty() ? nullptr : &generation.setup},
+       sources.supportDocs.empty() ? nullptr : &generation.setup, &generation.documentation},
       output);
   return generation;
 }
 
 Generation GenerateDefines(const std::vector<HeaderSet>& sets,
                            const std::filesystem::path& output) {
-  return GenerateDefines(Sources{sets, {}, {}, {}}, output);
+  return GenerateDefines(Sources{sets, {}, {}, {}, {}}, output);
 }
 
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/documentation_merge.h"
 #include "tools/make_defines/listed_codes.h"
 #include "tools/make_defines/setup_codes.h"
 #include "tools/make_defines/support_pages.h"
@@ -31,6 +32,8 @@ struct Sources {
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
   std::filesystem::path supportDocs{};  // the unpacked support pages (SOURCES.tsv and the pages)
+  // The unpacked documentation archives (ReadDocumentation), merged after everything else.
+  std::filesystem::path documentation;
 };
 
 struct Generation {
@@ -44,6 +47,8 @@ struct Generation {
   // The support pages' codes (for the merge of documented codes) and setup's tables.
   SupportReading support;
   SetupCodes setup;
+  Documentation documentation;
+  std::vector<std::string> pagesLeftOut;  // of other numbering schemes
 };
 
 // Reads every header of every set and writes output. Each set is worked out on its own and
