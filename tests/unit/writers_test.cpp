@@ -112,6 +112,11 @@ TEST(JsonLines, EveryStringOfEveryLineIsEscapedOneWay) {
                      EXPECT_TRUE(MakeOutputWriter(f, s)->Rejection(out, t, t));
                      return out;
                    }});
+  lines.push_back({"skipped file", [](OutputFormat f, TextStyle s, const std::string& t) {
+                     std::string out;
+                     MakeOutputWriter(f, s)->SkippedFile(out, t);
+                     return out;
+                   }});
   for (const Line& line : lines) {
     SCOPED_TRACE(line.name);
     const std::string out = line.make(OutputFormat::Json, {}, kHostile);
