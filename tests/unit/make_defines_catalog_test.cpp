@@ -32,7 +32,7 @@ struct Row {
 
 std::vector<Row> Rows(const Catalog& catalog) {
   std::vector<Row> rows;
-  for (const DefineRow& row : catalog.rows) rows.push_back({row.table, row.code, row.name});
+  for (const CatalogRow& row : catalog.rows) rows.push_back({row.table, row.code, row.name});
   return rows;
 }
 
@@ -43,7 +43,7 @@ void PrintTo(const Row& row, std::ostream* out) {
 // "NAME header" of each row, in database order.
 std::vector<std::string> NamesAndHeaders(const Catalog& catalog) {
   std::vector<std::string> rows;
-  for (const DefineRow& row : catalog.rows) rows.push_back(row.name + " " + row.header);
+  for (const CatalogRow& row : catalog.rows) rows.push_back(row.name + " " + row.header);
   return rows;
 }
 
@@ -153,7 +153,7 @@ TEST(BuildCatalog, ReportsCyclesAndUnknownNamesWithoutHanging) {
   EXPECT_EQ(4, catalog.skipped[3].line);
   // The end of an over-long chain still resolves.
   EXPECT_TRUE(std::any_of(catalog.rows.begin(), catalog.rows.end(),
-                          [](const DefineRow& row) { return row.name == "ERROR_N999"; }));
+                          [](const CatalogRow& row) { return row.name == "ERROR_N999"; }));
 }
 
 TEST(BuildCatalog, UsesTheFirstDefinitionOfANameAndReportsDifferingOnes) {
@@ -282,7 +282,7 @@ class DefinesDatabaseTest : public ::testing::Test {
 };
 
 TEST_F(DefinesDatabaseTest, AnswersTheProgramsStatements) {
-  const std::vector<DefineRow> rows = {
+  const std::vector<CatalogRow> rows = {
       {ErrorType::Win32, 0, "ERROR_SUCCESS", NameRank::Preferred, "winerror.h", 0},
       {ErrorType::Win32, 0, "NO_ERROR", NameRank::Own, "winerror.h", 0},
       {ErrorType::Win32, 2102, "NERR_NetNotStarted", NameRank::Own, "lmerr.h", 1},
@@ -306,7 +306,7 @@ TEST_F(DefinesDatabaseTest, AnswersTheProgramsStatements) {
 }
 
 TEST_F(DefinesDatabaseTest, ReplacesTheFileWithIdenticalBytesForIdenticalRows) {
-  const std::vector<DefineRow> rows = {
+  const std::vector<CatalogRow> rows = {
       {ErrorType::Win32, 5, "ERROR_ACCESS_DENIED", NameRank::Own, "winerror.h", 0}};
   const std::filesystem::path first = directory_ / "first.db3";
   const std::filesystem::path second = directory_ / "second.db3";

@@ -401,7 +401,7 @@ TEST(SetupCodes, WrittenAsTablesOfTheDatabase) {
                  {0x80070002, 0x20009, "", "", {}}};
   const fs::path path =
       fs::temp_directory_path() / ("quillon_setup_" + std::to_string(::getpid()) + ".db3");
-  const std::vector<DefineRow> rows = {{ErrorType::Hresult, -1, "E_X", NameRank::Own, "h", 0}};
+  const std::vector<CatalogRow> rows = {{ErrorType::Hresult, -1, "E_X", NameRank::Own, "h", 0}};
   ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}, &codes}, path));
   sqlite3* db = nullptr;
   ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));

@@ -203,7 +203,7 @@ std::string CreateIndexes(sqlite3* connection) {
   return {};
 }
 
-std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) {
+std::string InsertRows(sqlite3* connection, const std::vector<CatalogRow>& rows) {
   for (const ErrorType type : kErrorTypes) {
     const std::string sql = "INSERT INTO " + std::string(ErrorTypeName(type)) + " (" +
                             std::string(kCodeColumn) + ", " + std::string(kNameColumn) + ", " +
@@ -212,7 +212,7 @@ std::string InsertRows(sqlite3* connection, const std::vector<DefineRow>& rows) 
     if (insert == nullptr) {
       return ErrorText(connection, sql);
     }
-    for (const DefineRow& row : rows) {
+    for (const CatalogRow& row : rows) {
       if (row.table != type)
         continue;
       sqlite3_reset(insert.get());

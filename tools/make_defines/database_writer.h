@@ -20,7 +20,7 @@ namespace quillon::make_defines {
 // Beside them, the facility names (Facility: Kind, Number, Name, Header, in the order given)
 // and the Win32 code of each mapped NTSTATUS value (NtStatusWin32: NtStatus, Win32).
 struct DatabaseContent {
-  const std::vector<DefineRow>& rows;
+  const std::vector<CatalogRow>& rows;
   const std::vector<FacilityRow>& facilities;
   const std::vector<StatusMapping>& statusMap;
   const SetupCodes* setup = nullptr;  // setup's tables (setup_tables.h), when read

@@ -182,15 +182,15 @@ std::optional<ErrorType> TableFor(const MacroValue& value, const HeaderRule& rul
   return rule.plainTable;
 }
 
-void SortRows(std::vector<DefineRow>& rows) {
+void SortRows(std::vector<CatalogRow>& rows) {
   // The well-known name first: the preferred names, then by the authority of the header,
   // then names of their own before aliases.
-  const auto key = [](const DefineRow& row) {
+  const auto key = [](const CatalogRow& row) {
     return std::make_tuple(row.table, row.code, row.rank != NameRank::Preferred, row.authority,
                            row.rank, std::string_view(row.name));
   };
   std::sort(rows.begin(), rows.end(),
-            [&key](const DefineRow& a, const DefineRow& b) { return key(a) < key(b); });
+            [&key](const CatalogRow& a, const CatalogRow& b) { return key(a) < key(b); });
 }
 
 // Facility numbers: FACILITY_* and the families' own _FAC* (dxgi.h's _FACDXGI). Those of
@@ -280,33 +280,33 @@ Catalog BuildCatalog(const std::vector<ParsedHeader>& headers) {
 
   const std::set<std::string, std::less<>> bases = resolver.Bases();
   std::erase_if(catalog.rows,
-                [&bases](const DefineRow& row) { return bases.count(row.name) != 0; });
+                [&bases](const CatalogRow& row) { return bases.count(row.name) != 0; });
   SortRows(catalog.rows);
   SortFacilities(catalog.facilities);
   return catalog;
 }
 
 Catalog MergeCatalogs(Catalog first, const Catalog& second) {
-  std::map<std::string_view, std::vector<const DefineRow*>> firstRows;
+  std::map<std::string_view, std::vector<const CatalogRow*>> firstRows;
   std::size_t firstHeaders = 0;
-  for (const DefineRow& row : first.rows) {
+  for (const CatalogRow& row : first.rows) {
     firstRows[row.name].push_back(&row);
     firstHeaders = std::max(firstHeaders, row.authority + 1);
   }
-  std::vector<DefineRow> added;
-  for (const DefineRow& row : second.rows) {
-    DefineRow kept = row;
+  std::vector<CatalogRow> added;
+  for (const CatalogRow& row : second.rows) {
+    CatalogRow kept = row;
     kept.authority += firstHeaders;
     // first's rows of this name in this table, if any.
-    std::vector<const DefineRow*> same;
+    std::vector<const CatalogRow*> same;
     if (const auto known = firstRows.find(row.name); known != firstRows.end()) {
       std::copy_if(known->second.begin(), known->second.end(), std::back_inserter(same),
-                   [&row](const DefineRow* other) { return other->table == row.table; });
+                   [&row](const CatalogRow* other) { return other->table == row.table; });
     }
     if (same.empty()) {
       added.push_back(std::move(kept));
     } else if (std::none_of(same.begin(), same.end(),
-                            [&row](const DefineRow* other) { return other->code == row.code; })) {
+                            [&row](const CatalogRow* other) { return other->code == row.code; })) {
       first.disagreements.push_back({row.name, *same.front(), kept});
       added.push_back(std::move(kept));
     }

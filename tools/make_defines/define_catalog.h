@@ -40,7 +40,7 @@ enum class NameRank {
   Alias,      // declared as another code's name
 };
 
-struct DefineRow {
+struct CatalogRow {
   ErrorType table = ErrorType::Win32;
   std::int32_t code = 0;
   std::string name;
@@ -52,8 +52,8 @@ struct DefineRow {
 // A name that two sets of headers give different codes of one kind.
 struct Disagreement {
   std::string name;
-  DefineRow first;   // the row of the set read first, which stays the one found first
-  DefineRow second;  // the other set's row, kept after it
+  CatalogRow first;   // the row of the set read first, which stays the one found first
+  CatalogRow second;  // the other set's row, kept after it
 };
 
 // A facility number that a header names (FACILITY_DXGI, _FACDXGI), for the facilities the
@@ -74,7 +74,7 @@ struct SkippedDefine {
 };
 
 struct Catalog {
-  std::vector<DefineRow> rows;           // in database order
+  std::vector<CatalogRow> rows;           // in database order
   std::vector<SkippedDefine> skipped;    // code names whose value could not be worked out
   std::vector<SkippedDefine> redefined;  // later definitions with other text, not used
   std::vector<Disagreement> disagreements;

@@ -239,7 +239,7 @@ std::string DocumentationHeader(const std::string& family) {
 Documentation MergeDocumentation(Catalog& catalog, const std::vector<DocumentedPage>& pages,
                                  const std::vector<DocumentedBugCheck>& bugChecks) {
   Merger merger;
-  for (const DefineRow& row : catalog.rows)
+  for (const CatalogRow& row : catalog.rows)
     merger.known[Upper(row.name)].push_back({row.table, row.code});
   // The principal pages, then the longer pages first: a family's own reference before a page
   // that quotes a few of its codes, so that the family names the codes it adds.

@@ -53,7 +53,7 @@ std::string Line(const char* format, Args... args) {
 // The names of a catalog's rows, each once.
 std::set<std::string> NamesOf(const Catalog& catalog) {
   std::set<std::string> names;
-  for (const DefineRow& row : catalog.rows) names.insert(row.name);
+  for (const CatalogRow& row : catalog.rows) names.insert(row.name);
   return names;
 }
 
@@ -165,9 +165,9 @@ Generation GenerateDefines(const std::vector<HeaderSet>& sets,
   return GenerateDefines(Sources{sets, {}, {}, {}, {}}, output);
 }
 
-std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {
+std::array<std::size_t, 4> CountRows(const std::vector<CatalogRow>& rows) {
   std::array<std::size_t, 4> counts{};
-  for (const DefineRow& row : rows) ++counts[static_cast<std::size_t>(row.table)];
+  for (const CatalogRow& row : rows) ++counts[static_cast<std::size_t>(row.table)];
   return counts;
 }
 
@@ -183,7 +183,7 @@ std::string SummaryText(const Generation& generation) {
 
   // Per header, in the order of authority first so that ties stay in a fixed order.
   std::map<std::size_t, std::pair<std::string, std::array<std::size_t, 4>>> byHeader;
-  for (const DefineRow& row : catalog.rows) {
+  for (const CatalogRow& row : catalog.rows) {
     auto& [header, perTable] = byHeader[row.authority];
     header = row.header;
     ++perTable[static_cast<std::size_t>(row.table)];

@@ -60,7 +60,7 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
 Generation GenerateDefines(const std::vector<HeaderSet>& sets, const std::filesystem::path& output);
 
 // Rows per table, in ErrorType order.
-std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows);
+std::array<std::size_t, 4> CountRows(const std::vector<CatalogRow>& rows);
 
 // Rows per table and per header (most rows first), the names left out, the number of
 // disagreements and of facility names, the mapped NTSTATUS values and what the newer
