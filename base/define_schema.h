@@ -27,6 +27,49 @@ inline constexpr std::string_view kStatusMapTable = "NtStatusWin32";
 inline constexpr std::string_view kStatusMapStatusColumn = "NtStatus";
 inline constexpr std::string_view kStatusMapWin32Column = "Win32";
 
+// The published documentation's texts, for codes whose system tables are out of reach (no
+// Windows, no Wine) or hold no text. Kind is ErrorTypeName ("Win32", "HRESULT", "NTSTATUS",
+// "STOP"), ErrNum signed 32-bit like the kinds' tables, Lang a tag like "en-US" or "de-DE".
+// One row per (Kind, ErrNum, Lang), its primary key: a lookup's text is
+//   SELECT Text FROM Description WHERE Kind = ? AND ErrNum = ? AND Lang = ?
+// Where pages disagree, the system error code and COM pages' text is the one kept. Page is the
+// page's path inside its published repository (desktop-src/Debug/system-error-codes--0-499-.md).
+inline constexpr std::string_view kDescriptionTable = "Description";
+inline constexpr std::string_view kDocKindColumn = "Kind";
+inline constexpr std::string_view kDocLanguageColumn = "Lang";
+inline constexpr std::string_view kDocTextColumn = "Text";
+inline constexpr std::string_view kDocPageColumn = "Page";
+
+// What to do about a code, in the page's order: Seq counts from 1 within (Kind, ErrNum, Lang),
+// the primary key with it; Text is a paragraph or one step.
+inline constexpr std::string_view kRemedyTable = "Remedy";
+inline constexpr std::string_view kDocSeqColumn = "Seq";
+
+// What each of a bug check's four parameters means: ErrNum (the STOP code), Lang, Number (1-4),
+// Meaning, Page; primary key (ErrNum, Lang, Number). The bug check's description is in
+// Description (Kind "STOP").
+inline constexpr std::string_view kBugCheckParameterTable = "BugCheckParameter";
+inline constexpr std::string_view kBugCheckNumberColumn = "Number";
+inline constexpr std::string_view kBugCheckMeaningColumn = "Meaning";
+
+// A bug check's table of causes: when parameter Parameter (1-4) holds Value, the cause is
+// Cause, and the parameters mean Parameter1..Parameter4 (NULL: as BugCheckParameter says, and
+// always NULL for the selecting one). Value is NULL where the page gives no number for a row
+// ("Other values"); ValueText is the key as the page writes it. Primary key (ErrNum, Lang, Seq),
+// Seq the page's order from 1. The row a value selects:
+//   SELECT ... FROM BugCheckCase WHERE ErrNum = ? AND Lang = ? AND Parameter = ? AND Value = ?
+inline constexpr std::string_view kBugCheckCaseTable = "BugCheckCase";
+inline constexpr std::string_view kBugCheckParameterColumn = "Parameter";
+inline constexpr std::string_view kBugCheckValueColumn = "Value";
+inline constexpr std::string_view kBugCheckValueTextColumn = "ValueText";
+inline constexpr std::string_view kBugCheckCauseColumn = "Cause";
+// Parameter1 .. Parameter4: the column names of the per-case meanings.
+inline constexpr std::string_view kBugCheckCaseMeaningPrefix = "Parameter";
+
+// The documentation's languages (the pages' own): the bug checks also have zh-CN and ja-JP.
+// Rows the documentation adds to the kinds' tables have the Header "documentation: FAMILY".
+inline constexpr std::string_view kDocumentationHeaderPrefix = "documentation: ";
+
 }  // namespace quillon
 
 namespace quillon {

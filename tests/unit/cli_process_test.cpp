@@ -164,13 +164,14 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   const std::string log = "'" + (dir_ / "install.log").string() + "'";
   const Outcome scan = Execute("--wine --scan " + log);
   EXPECT_EQ(0, scan.status) << scan.err;
-  // Per kind the well-known name first, and how many others the families have.
+  // Per kind the well-known name first, and how many others the families have (the
+  // documentation adds WINCODEC_ERR_ACCESSDENIED to the headers' nine).
   const std::string expected =
       "3: MSI (s) (A4:B8) [10:22:35:100]: Product: Contoso -- Error 1603. Fatal error.\n"
       "    1603  Win32 ERROR_INSTALL_FAILURE: Installation failure.\n"
       "4: CreateFile failed: hr=0x80070005 (E_ACCESSDENIED), exit code: 1618\n"
-      "    0x80070005  Win32 ERROR_ACCESS_DENIED; HRESULT E_ACCESSDENIED +9: Access denied.\n"
-      "    E_ACCESSDENIED  HRESULT E_ACCESSDENIED +9: Access denied.\n"
+      "    0x80070005  Win32 ERROR_ACCESS_DENIED; HRESULT E_ACCESSDENIED +10: Access denied.\n"
+      "    E_ACCESSDENIED  HRESULT E_ACCESSDENIED +10: Access denied.\n"
       "    1618  Win32 ERROR_INSTALL_ALREADY_RUNNING: Installation already running.\n"
       "5: Crash: exception C0000005 at 0x00401000\n"
       "    C0000005  NTSTATUS STATUS_ACCESS_VIOLATION +1: (Win32 ERROR_NOACCESS) No access to "

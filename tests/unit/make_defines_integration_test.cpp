@@ -25,7 +25,8 @@ namespace fs = std::filesystem;
 Sources BuildSources() {
   Sources sources{{{QUILLON_SDK_INCLUDE_DIR, "", SdkHeaderRules()}},
                   QUILLON_BUG_CHECK_LIST,
-                  QUILLON_STATUS_MAP};
+                  QUILLON_STATUS_MAP,
+                  QUILLON_DOCS_DIR};
   if (!std::string_view(QUILLON_OLDER_SDK_INCLUDE_DIR).empty())
     sources.headerSets.push_back({QUILLON_OLDER_SDK_INCLUDE_DIR, "", SdkHeaderRules(), true});
   sources.headerSets.push_back({QUILLON_WINE_INCLUDE_DIR, "wine/", WineHeaderRules()});
@@ -67,15 +68,15 @@ class SdkDefinesTest : public ::testing::Test {
 
   static fs::path Database() { return *directory_ / "defines.db3"; }
 
-  // Column 0 of the first row as text; "-" when there is no row.
-  static std::string Query(const std::string& sql) {
+  // A column of the first row as text; "-" when there is no row.
+  static std::string Query(const std::string& sql, int column = 0) {
     sqlite3* connection = nullptr;
     sqlite3_open_v2(Database().c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr);
     std::string value = "-";
     if (sqlite3_step(statement) == SQLITE_ROW) {
-      const auto* text = sqlite3_column_text(statement, 0);
+      const auto* text = sqlite3_column_text(statement, column);
       value = text != nullptr ? reinterpret_cast<const char*>(text) : "NULL";
     }
     sqlite3_finalize(statement);
@@ -158,7 +159,7 @@ TEST_F(SdkDefinesTest, HoldsOneCodeOfEveryFamilyWhereItsHeaderDeclaresIt) {
 TEST_F(SdkDefinesTest, KeepsEveryRowInItsKindsRangeAndTheWellKnownNameFirst) {
   EXPECT_EQ("0", Query("SELECT count(*) FROM Win32 WHERE ErrNum < 0 OR ErrNum > 65535"));
   EXPECT_EQ("0", Query("SELECT count(*) FROM STOP WHERE Header NOT IN ('bugcodes.h', "
-                       "'Bug Check Code Reference')"));
+                       "'Bug Check Code Reference', 'documentation: bug checks')"));
   // The program's by-number statement yields the first row of a code.
   EXPECT_EQ("E_ACCESSDENIED", Query("SELECT HRESULT.Define FROM HRESULT WHERE "
                                     "(HRESULT.ErrNum = -2147024891)"));
@@ -232,6 +233,45 @@ TEST_F(SdkDefinesTest, KeepsWhatTheOlderHeadersNameAndTheFacilitiesAndTheStatusM
   EXPECT_EQ(std::to_string(generation_->statusMap.size()),
             Query("SELECT count(*) FROM NtStatusWin32"));
   EXPECT_GT(generation_->statusMap.size(), 1000u);
+}
+
+TEST_F(SdkDefinesTest, AddsTheDocumentationsNamesTextsAndBugCheckParameters) {
+  // Names only the pages give, in their family.
+  EXPECT_EQ("documentation: wmi", Query("SELECT Header FROM HRESULT WHERE ErrNum = -2147217403 "
+                                        "AND Define = 'WBEM_E_TYPE_MISMATCH'"));  // 0x80041005
+  EXPECT_EQ("documentation: delivery optimization",
+            Query("SELECT Header FROM HRESULT WHERE Define = 'DO_E_NO_SERVICE'"));
+  // A lookup's text is one search of the primary key, in the language asked for.
+  const std::string lookup =
+      "SELECT Text FROM Description WHERE Kind = 'Win32' AND ErrNum = 5 AND Lang = 'de-DE'";
+  EXPECT_EQ("Zugriff verweigert.", Query(lookup));
+  EXPECT_EQ("SEARCH Description USING PRIMARY KEY (Kind=? AND ErrNum=? AND Lang=?)",
+            Query("EXPLAIN QUERY PLAN " + lookup, 3));
+  EXPECT_EQ(
+      "The requested operation failed. A system reboot is required to roll back changes "
+      "made.",
+      Query("SELECT Text FROM Description WHERE Kind = 'Win32' AND ErrNum = 3017 AND "
+            "Lang = 'en-US'"));
+  // The system error code page's wording wins over other pages'.
+  EXPECT_EQ("desktop-src/Debug/system-error-codes--0-499-.md",
+            Query("SELECT Page FROM Description WHERE Kind = 'Win32' AND ErrNum = 5 AND "
+                  "Lang = 'en-US'"));
+  // DPC_WATCHDOG_VIOLATION: its description and the cause Parameter 1 = 0 selects.
+  EXPECT_NE("-", Query("SELECT Text FROM Description WHERE Kind = 'STOP' AND ErrNum = 307 AND "
+                       "Lang = 'en-US'"));
+  EXPECT_EQ("The DPC time count (in ticks)",
+            Query("SELECT Parameter2 FROM BugCheckCase WHERE ErrNum = 307 AND Lang = 'en-US' "
+                  "AND Parameter = 1 AND Value = 0"));
+  EXPECT_EQ("The exception code that wasn't handled.",
+            Query("SELECT Meaning FROM BugCheckParameter WHERE ErrNum = 30 AND Lang = 'en-US' "
+                  "AND Number = 1"));
+  for (const char* language :
+       {"en-US", "de-DE", "es-ES", "fr-FR", "it-IT", "pt-BR", "ru-RU", "zh-TW", "zh-CN", "ja-JP"}) {
+    SCOPED_TRACE(language);
+    EXPECT_LT(300, std::stoi(Query(std::string("SELECT count(*) FROM Description WHERE Lang = '") +
+                                   language + "'")));
+  }
+  EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
 }
 
 TEST_F(SdkDefinesTest, GivesByteIdenticalFilesFromTheSameHeaders) {

@@ -93,6 +93,102 @@ std::string InsertExtraRows(sqlite3* connection, const DatabaseContent& content)
   return {};
 }
 
+// The documentation's tables: each keyed so that one lookup is one search of its primary key.
+std::string CreateDocumentationTables(sqlite3* connection) {
+  return Execute(connection,
+                 "CREATE TABLE Description (Kind TEXT NOT NULL, ErrNum INTEGER NOT NULL, Lang TEXT "
+                 "NOT NULL, Text TEXT NOT NULL, Page TEXT NOT NULL, PRIMARY KEY (Kind, ErrNum, "
+                 "Lang)) WITHOUT ROWID;"
+                 "CREATE TABLE Remedy (Kind TEXT NOT NULL, ErrNum INTEGER NOT NULL, Lang TEXT NOT "
+                 "NULL, Seq INTEGER NOT NULL, Text TEXT NOT NULL, Page TEXT NOT NULL, PRIMARY KEY "
+                 "(Kind, ErrNum, Lang, Seq)) WITHOUT ROWID;"
+                 "CREATE TABLE BugCheckParameter (ErrNum INTEGER NOT NULL, Lang TEXT NOT NULL, "
+                 "Number INTEGER NOT NULL, Meaning TEXT NOT NULL, Page TEXT NOT NULL, PRIMARY KEY "
+                 "(ErrNum, Lang, Number)) WITHOUT ROWID;"
+                 "CREATE TABLE BugCheckCase (ErrNum INTEGER NOT NULL, Lang TEXT NOT NULL, Seq "
+                 "INTEGER NOT NULL, Parameter INTEGER NOT NULL, Value INTEGER, ValueText TEXT NOT "
+                 "NULL, Cause TEXT NOT NULL, Parameter1 TEXT, Parameter2 TEXT, Parameter3 TEXT, "
+                 "Parameter4 TEXT, Page TEXT NOT NULL, PRIMARY KEY (ErrNum, Lang, Seq)) WITHOUT "
+                 "ROWID;");
+}
+
+void BindText(sqlite3_stmt* statement, int index, std::string_view text) {
+  sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+// Binds the values, steps once; false when the row could not be written.
+template <typename Bind>
+bool InsertOne(sqlite3_stmt* statement, Bind bind) {
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  bind(statement);
+  return sqlite3_step(statement) == SQLITE_DONE;
+}
+
+std::string InsertDocumentation(sqlite3* connection, const Documentation& documentation) {
+  const SqliteStatement description =
+      PrepareStatement(connection, "INSERT INTO Description VALUES (?, ?, ?, ?, ?);");
+  const SqliteStatement remedy =
+      PrepareStatement(connection, "INSERT INTO Remedy VALUES (?, ?, ?, ?, ?, ?);");
+  const SqliteStatement parameter =
+      PrepareStatement(connection, "INSERT INTO BugCheckParameter VALUES (?, ?, ?, ?, ?);");
+  const SqliteStatement bugCase = PrepareStatement(
+      connection, "INSERT INTO BugCheckCase VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?);");
+  if (description == nullptr || remedy == nullptr || parameter == nullptr || bugCase == nullptr)
+    return ErrorText(connection, "preparing the documentation's statements");
+  for (const DescriptionRow& row : documentation.descriptions) {
+    if (!InsertOne(description.get(), [&row](sqlite3_stmt* s) {
+          BindText(s, 1, ErrorTypeName(row.kind));
+          sqlite3_bind_int(s, 2, row.code);
+          BindText(s, 3, row.language);
+          BindText(s, 4, row.text);
+          BindText(s, 5, row.page);
+        }))
+      return ErrorText(connection, "inserting the description of " + std::to_string(row.code));
+  }
+  for (const RemedyRow& row : documentation.remedies) {
+    if (!InsertOne(remedy.get(), [&row](sqlite3_stmt* s) {
+          BindText(s, 1, ErrorTypeName(row.kind));
+          sqlite3_bind_int(s, 2, row.code);
+          BindText(s, 3, row.language);
+          sqlite3_bind_int(s, 4, row.seq);
+          BindText(s, 5, row.text);
+          BindText(s, 6, row.page);
+        }))
+      return ErrorText(connection, "inserting a remedy of " + std::to_string(row.code));
+  }
+  for (const BugCheckParameterRow& row : documentation.parameters) {
+    if (!InsertOne(parameter.get(), [&row](sqlite3_stmt* s) {
+          sqlite3_bind_int(s, 1, row.code);
+          BindText(s, 2, row.language);
+          sqlite3_bind_int(s, 3, row.number);
+          BindText(s, 4, row.meaning);
+          BindText(s, 5, row.page);
+        }))
+      return ErrorText(connection, "inserting a parameter of bug check " + row.page);
+  }
+  for (const BugCheckCaseRow& row : documentation.cases) {
+    if (!InsertOne(bugCase.get(), [&row](sqlite3_stmt* s) {
+          sqlite3_bind_int(s, 1, row.code);
+          BindText(s, 2, row.language);
+          sqlite3_bind_int(s, 3, row.seq);
+          sqlite3_bind_int(s, 4, row.parameter);
+          if (row.value)
+            sqlite3_bind_int64(s, 5, *row.value);
+          BindText(s, 6, row.valueText);
+          BindText(s, 7, row.cause);
+          for (int i = 0; i < 4; ++i) {
+            const std::string& meaning = row.meanings[static_cast<std::size_t>(i)];
+            if (!meaning.empty())
+              BindText(s, 8 + i, meaning);
+          }
+          BindText(s, 12, row.page);
+        }))
+      return ErrorText(connection, "inserting a case of bug check " + row.page);
+  }
+  return {};
+}
+
 std::string CreateIndexes(sqlite3* connection) {
   for (const ErrorType type : kErrorTypes) {
     const std::string table(ErrorTypeName(type));
@@ -145,7 +241,11 @@ std::string WriteFile(const DatabaseContent& content, const std::string& path) {
   if (error.empty())
     error = CreateExtraTables(c);
   if (error.empty())
+    error = CreateDocumentationTables(c);
+  if (error.empty())
     error = InsertRows(c, content.rows);
+  if (error.empty() && content.documentation != nullptr)
+    error = InsertDocumentation(c, *content.documentation);
   if (error.empty())
     error = InsertExtraRows(c, content);
   if (error.empty() && content.setup != nullptr)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/documentation_merge.h"
 #include "tools/make_defines/listed_codes.h"
 #include "tools/make_defines/setup_codes.h"
 
@@ -22,6 +23,8 @@ struct DatabaseContent {
   const std::vector<DefineRow>& rows;
   const std::vector<FacilityRow>& facilities;
   const std::vector<StatusMapping>& statusMap;
+  // The documentation's tables (base/define_schema.h), written empty when there is none.
+  const Documentation* documentation = nullptr;
   const SetupCodes* setup = nullptr;  // setup's tables (setup_tables.h), when read
 };
 std::string WriteDefinesDatabase(const DatabaseContent& content, const std::filesystem::path& path);

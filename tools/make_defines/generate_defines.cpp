@@ -12,6 +12,7 @@
 #include "base/error_type.h"
 #include "tools/make_defines/database_writer.h"
 #include "tools/make_defines/define_scanner.h"
+#include "tools/make_defines/documentation_sources.h"
 
 namespace quillon::make_defines {
 namespace {
@@ -119,6 +120,18 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     generation.headersRead.push_back(sources.statusMap);
   }
 
+  std::vector<DocumentedPage> pages;
+  std::vector<DocumentedBugCheck> bugChecks;
+  if (!sources.documentation.empty()) {
+    DocumentationSources documentation = ReadDocumentation(sources.documentation);
+    if (!documentation.error.empty()) {
+      generation.error = documentation.error;
+      return generation;
+    }
+    pages = std::move(documentation.pages);
+    bugChecks = std::move(documentation.bugChecks);
+    generation.pagesLeftOut = std::move(documentation.leftOut);
+  }
   if (!sources.supportDocs.empty()) {
     generation.support = ReadSupportPages(sources.supportDocs);
     generation.setup = ReadSetupCodes(sources.supportDocs);
@@ -129,7 +142,11 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
       return generation;
     }
     generation.headersRead.push_back(sources.supportDocs / "SOURCES.tsv");
+    // Their codes, texts and remedies join the other pages' under the same rules.
+    pages.insert(pages.end(), generation.support.pages.begin(), generation.support.pages.end());
   }
+  if (!pages.empty() || !bugChecks.empty())
+    generation.documentation = MergeDocumentation(generation.catalog, pages, bugChecks);
 
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
   for (const ErrorType type : kErrorTypes) {
@@ -140,14 +157,14 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
   }
   generation.error = WriteDefinesDatabase(
       {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
-       sources.supportDocs.empty() ? nullptr : &generation.setup},
+       &generation.documentation, sources.supportDocs.empty() ? nullptr : &generation.setup},
       output);
   return generation;
 }
 
 Generation GenerateDefines(const std::vector<HeaderSet>& sets,
                            const std::filesystem::path& output) {
-  return GenerateDefines(Sources{sets, {}, {}, {}}, output);
+  return GenerateDefines(Sources{sets, {}, {}, {}, {}}, output);
 }
 
 std::array<std::size_t, 4> CountRows(const std::vector<DefineRow>& rows) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/make_defines/define_catalog.h"
+#include "tools/make_defines/documentation_merge.h"
 #include "tools/make_defines/listed_codes.h"
 #include "tools/make_defines/setup_codes.h"
 #include "tools/make_defines/support_pages.h"
@@ -30,6 +31,8 @@ struct Sources {
   std::vector<HeaderSet> headerSets;
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
+  // The unpacked documentation archives (ReadDocumentation), merged after everything else.
+  std::filesystem::path documentation{};
   std::filesystem::path supportDocs{};  // the unpacked support pages (SOURCES.tsv and the pages)
 };
 
@@ -41,6 +44,8 @@ struct Generation {
   // Names of the first header set that its older release lacks, and the other way round.
   std::vector<std::string> addedByNewer;
   std::vector<std::string> droppedByNewer;
+  Documentation documentation;
+  std::vector<std::string> pagesLeftOut;  // of other numbering schemes
   // The support pages' codes (for the merge of documented codes) and setup's tables.
   SupportReading support;
   SetupCodes setup;

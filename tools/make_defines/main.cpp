@@ -18,12 +18,15 @@ constexpr char kUsage[] =
     "usage: make_defines <mingw-w64-include-directory> <output.db3>\n"
     "                    [--older-sdk <include-directory>] [--wine <wine-include-directory>]\n"
     "                    [--bug-checks <file>] [--status-map <file>] [--core]\n"
+    "                    [--docs <directory>] [--docs-report <file>]\n"
     "                    [--depfile <file>] [--disagreements <file>] [--report <file>]\n"
     "                    [--support-docs <directory>] [--verbose]\n"
     "  --older-sdk      an older release of the SDK headers; names the newer lacks are kept\n"
     "  --wine           also read Wine's headers; names only they have are added\n"
     "  --bug-checks     the published bug checks (code TAB name), merged after the headers\n"
     "  --status-map     the Win32 code of each NTSTATUS value (value TAB code)\n"
+    "  --docs           the unpacked documentation archives, merged after everything else\n"
+    "  --docs-report    write what was read of each documentation page to <file>\n"
     "  --support-docs   the unpacked support pages: setup's tables, and their codes in the report\n"
     "  --core           read only the nine headers the database was first made from\n"
     "  --disagreements  write the names the two sets give different codes to <file>\n"
@@ -39,6 +42,8 @@ struct Options {
   std::filesystem::path depfile;
   std::filesystem::path disagreements;
   std::filesystem::path report;
+  std::filesystem::path docs;
+  std::filesystem::path docsReport;
   std::filesystem::path supportDocs;
   bool core = false;
   bool verbose = false;
@@ -60,6 +65,10 @@ bool ParseOptions(const std::vector<std::string_view>& args, Options& options) {
       options.bugChecks = args[++i];
     } else if (args[i] == "--status-map" && hasValue) {
       options.statusMap = args[++i];
+    } else if (args[i] == "--docs" && hasValue) {
+      options.docs = args[++i];
+    } else if (args[i] == "--docs-report" && hasValue) {
+      options.docsReport = args[++i];
     } else if (args[i] == "--depfile" && hasValue) {
       options.depfile = args[++i];
     } else if (args[i] == "--disagreements" && hasValue) {
@@ -87,6 +96,7 @@ md::Sources SourcesOf(const Options& options) {
   md::Sources sources{{{options.includeDirectory, "", sdkRules}},
                       options.bugChecks,
                       options.statusMap,
+                      options.docs,
                       options.supportDocs};
   if (!options.olderSdkDirectory.empty())
     sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
@@ -145,6 +155,11 @@ int main(int argc, char** argv) {
     written = WriteText(options.disagreements, disagreements) && written;
   if (!options.report.empty())
     written = WriteText(options.report, summary + md::DetailsText(generation)) && written;
+  if (!options.docsReport.empty()) {
+    written = WriteText(options.docsReport, md::DocumentationReport(generation.documentation,
+                                                                    generation.pagesLeftOut)) &&
+              written;
+  }
   if (!options.depfile.empty())
     written = WriteText(options.depfile, md::DepfileText(options.output, generation.headersRead)) &&
               written;
