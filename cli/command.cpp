@@ -1,5 +1,6 @@
 #include "cli/command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <istream>
 #include <optional>
@@ -9,6 +10,8 @@
 
 #include "base/define_schema.h"
 #include "core/answers.h"
+#include "core/bug_check_arguments.h"
+#include "core/documentation.h"
 #include "cli/line_reader.h"
 #include "core/readings.h"
 #include "core/report.h"
@@ -18,10 +21,12 @@
 #include "cli/text_search.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
 #include "lookup/file_message_source.h"
 #include "lookup/language_names.h"
 #include "lookup/message_file_locator.h"
 #include "lookup/pe_resources.h"
+#include "query/setup_pair.h"
 
 namespace quillon {
 
@@ -63,7 +68,7 @@ struct ChosenMessages {
 };
 
 ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
-                              const Language& language, std::ostream& err) {
+                              const Language& language, bool documented, std::ostream& err) {
   if (options.messages == MessageChoice::None) {
     return {std::make_unique<NoMessages>(), nullptr};
   }
@@ -96,7 +101,10 @@ ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
   }
   if (HasNoFiles(files)) {
     err << "quillon-cli: no message tables in " << TerminalText(where) << "; no descriptions"
-        << (modules.empty() ? ", names only" : " but from --module") << '\n';
+        << (!modules.empty() ? " but from --module"
+            : documented     ? " but the documentation's"
+                             : ", names only")
+        << '\n';
   }
   files.own = modules;
   if (HasNoFiles(files)) {
@@ -175,14 +183,47 @@ int RunSearch(const Options& options, const DefineRows& defines, const std::stri
       out);
 }
 
-int RunSearchText(const Options& options, FileMessageSource* messages, const DefineRows& defines,
-                  const std::string& databaseName, std::ostream& out, std::ostream& err) {
-  if (messages == nullptr) {
+// The codes whose documentation text holds the needle that the tables' search did not find,
+// answered as a lookup answers them.
+void AddDocumentedFinds(std::vector<KindAnswer>& found, const DocumentationRows& documentation,
+                        MessageSource& source, const DefineRows& defines, std::string_view needle) {
+  const std::size_t before = found.size();
+  for (const DocumentedCodeRef& code : documentation.SearchTexts(needle)) {
+    const auto same = [&code](const KindAnswer& match) {
+      return match.type == code.type && match.value == code.value;
+    };
+    if (std::any_of(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(before), same)) {
+      continue;
+    }
+    ReadingAnswer answer = Answer(Reading{ReadingKind::Hex, code.value, {}}, source, defines);
+    for (KindAnswer& match : answer.matches) {
+      if (same(match) && match.description) {
+        found.push_back(std::move(match));
+        break;
+      }
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const KindAnswer& a, const KindAnswer& b) {
+    return std::pair(a.type, a.value) < std::pair(b.type, b.value);
+  });
+}
+
+int RunSearchText(const Options& options, FileMessageSource* messages,
+                  const DocumentationRows* documentation, MessageSource& source,
+                  const DefineRows& defines, const std::string& databaseName, std::ostream& out,
+                  std::ostream& err) {
+  if (messages == nullptr && documentation == nullptr) {
     err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
            "--module FILE)\n";
     return 2;
   }
-  const std::vector<KindAnswer> found = SearchDescriptions(*messages, defines, *options.searchText);
+  std::vector<KindAnswer> found;
+  if (messages != nullptr) {
+    found = SearchDescriptions(*messages, defines, *options.searchText);
+  }
+  if (documentation != nullptr) {
+    AddDocumentedFinds(found, *documentation, source, defines, TrimSpace(*options.searchText));
+  }
   if (defines.Failure()) {
     err << DatabaseFailureLine(databaseName, defines);
     return 2;
@@ -201,13 +242,33 @@ std::string OneLine(std::string_view message) {
   return line;
 }
 
+// A query that is a bug check with its arguments, or setup's result and extend code, is read
+// as the code it names; what it adds is kept beside the answer.
+struct PastedQuery {
+  QueryReadings readings;
+  std::optional<BugCheckArguments> bugCheck;
+  std::optional<SetupPair> pair;
+};
+
+PastedQuery ReadPastedQuery(std::string_view query) {
+  if (std::optional<BugCheckArguments> bugCheck = ReadBugCheckArguments(query)) {
+    return {{{Reading{ReadingKind::Hex, bugCheck->code, {}}}, {}}, bugCheck, std::nullopt};
+  }
+  if (std::optional<SetupPair> pair = ReadSetupPair(query)) {
+    return {{{Reading{ReadingKind::Hex, pair->result, {}}}, {}}, std::nullopt, pair};
+  }
+  return {ReadQuery(query), std::nullopt, std::nullopt};
+}
+
 class QueryRun {
  public:
   QueryRun(const Options& options, MessageSource& messages, DefineRows& defines,
-           const std::string& databaseName, bool color, std::ostream& out, std::ostream& err)
+           const DocumentationRows& documentation, const std::string& databaseName, bool color,
+           std::ostream& out, std::ostream& err)
       : options_(options),
         messages_(messages),
         defines_(defines),
+        documentation_(documentation),
         databaseName_(databaseName),
         color_(color),
         out_(out),
@@ -219,7 +280,8 @@ class QueryRun {
     if (++asked_ == kQueriesBeforeIndex) {
       defines_.IndexValues();
     }
-    const QueryReadings readings = ReadQuery(query);
+    const PastedQuery pasted = ReadPastedQuery(query);
+    const QueryReadings& readings = pasted.readings;
     if (readings.readings.empty()) {
       status_ = 2;
       if (options_.json) {
@@ -234,6 +296,7 @@ class QueryRun {
     std::vector<ReadingAnswer> answers;
     for (const Reading& reading : readings.readings) {
       answers.push_back(Answer(reading, messages_, defines_));
+      AddPasted(pasted, answers.back());
     }
     // An answer read from a failing database may lack what the failed statement would have
     // found: none is written, and no query after it is asked.
@@ -278,11 +341,34 @@ class QueryRun {
   bool Stopped() const { return stopped_; }
 
  private:
+  // The documentation's part of the answer, and what was pasted with the code: a bug check's
+  // arguments (the code is then only a bug check), setup's extend code.
+  void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) const {
+    if (options_.documentation) {
+      AddDocumentation(answer, documentation_);
+    }
+    if (pasted.bugCheck) {
+      std::erase_if(answer.matches,
+                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
+      for (KindAnswer& match : answer.matches) {
+        match.documentation.arguments = pasted.bugCheck->arguments;
+      }
+    }
+    if (pasted.pair) {
+      answer.documentation.extend =
+          ReadExtend(pasted.pair->result, pasted.pair->extend, documentation_);
+      if (!options_.documentation) {
+        answer.documentation.extend->pair.reset();
+      }
+    }
+  }
+
   static constexpr std::uint64_t kQueriesBeforeIndex = 64;
 
   const Options& options_;
   MessageSource& messages_;
   DefineRows& defines_;
+  const DocumentationRows& documentation_;
   const std::string& databaseName_;
   const bool color_;
   std::ostream& out_;
@@ -328,9 +414,10 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
 }
 
 int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines,
-               const std::string& databaseName, bool color, const CommandPlatform& platform,
-               ByteSource& input, std::ostream& out, std::ostream& err) {
-  QueryRun run(options, messages, defines, databaseName, color, out, err);
+               const DocumentationRows& documentation, const std::string& databaseName,
+               bool color, const CommandPlatform& platform, ByteSource& input, std::ostream& out,
+               std::ostream& err) {
+  QueryRun run(options, messages, defines, documentation, databaseName, color, out, err);
   if (!options.queries.empty()) {
     // "-" stands for the lines of standard input, read where it stands (once).
     bool inputRead = false;
@@ -421,18 +508,26 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   }
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
-  const ChosenMessages messages = ChooseMessages(options, platform, language, err);
+  // The documentation's rows, for setup's extend codes even when its texts are left out.
+  const DocumentationRows documentation(problem ? std::string() : file.openName, language.name);
+  const bool documented = options.documentation && documentation.HasDescriptions();
+  const ChosenMessages messages = ChooseMessages(options, platform, language, documented, err);
+  DocumentedMessages withDocumentation(*messages.source, documentation);
+  MessageSource& source =
+      documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
   if (options.searchText) {
-    return RunSearchText(options, messages.files, defines, databaseName, out, err);
+    return RunSearchText(options, messages.files, documented ? &documentation : nullptr, source,
+                         defines, databaseName, out, err);
   }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    return RunScan({options.queries, options.json, options.summary, color, databaseName},
-                   *messages.source, defines, input, out, err);
+    return RunScan({options.queries, options.json, options.summary, color, databaseName,
+                    &documentation, options.documentation},
+                   source, defines, input, out, err);
   }
-  return RunQueries(options, *messages.source, defines, databaseName, color, platform, input, out,
-                    err);
+  return RunQueries(options, source, defines, documentation, databaseName, color, platform, input,
+                    out, err);
 }
 
 }  // namespace quillon

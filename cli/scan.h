@@ -7,6 +7,7 @@
 
 #include "core/byte_source.h"
 #include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
@@ -17,6 +18,9 @@ struct ScanRequest {
   bool summary = false;      // each distinct code once, most frequent first
   bool color = false;        // of the text output
   std::string databaseName;  // as the line that says the database failed names it
+  // Setup's extend codes, and with documentation on, its remedies and bug-check parameters.
+  const DocumentationRows* documentation = nullptr;
+  bool withDocumentation = false;
 };
 
 // Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the

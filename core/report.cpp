@@ -1,6 +1,7 @@
 #include "core/report.h"
 
 #include "core/json_text.h"
+#include "core/documentation_report.h"
 
 #include <nlohmann/json.hpp>
 
@@ -80,7 +81,7 @@ std::string CodeLine(const CodeAnswer& code, std::string_view note = {}) {
     line += " (" + std::string(note) + ")";
   }
   if (code.description) {
-    line += ": " + OnOneLine(*code.description);
+    line += ": " + OnOneLine(MarkedDescription(*code.description, code.source));
   }
   return line;
 }
@@ -125,9 +126,10 @@ void AppendDefineList(std::string& out, const std::vector<NamedDefine>& defines,
   out += ']';
 }
 
-void AddDescription(JsonMembers& members, const std::optional<std::string>& description) {
+void AddDescription(JsonMembers& members, const std::optional<std::string>& description,
+                    DescriptionSource source) {
   if (description) {
-    members.String("description", *description);
+    members.String("description", *description).String("source", DescriptionSourceName(source));
   } else {
     members.Null("description");
   }
@@ -142,7 +144,7 @@ void AppendWrapped(std::string& out, const CodeAnswer& code, std::string_view ma
       .String("hex", HexText(code.value));
   AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
   AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
-  AddDescription(members, code.description);
+  AddDescription(members, code.description, code.source);
   members.String("macro", macro);
   out += '}';
 }
@@ -155,7 +157,7 @@ void AppendRelated(std::string& out, const RelatedAnswer& relative) {
       .Number("value", relative.code.value)
       .String("hex", HexText(relative.code.value));
   AppendDefineList(members.Key("names"), relative.code.names, &NamedDefine::name);
-  AddDescription(members, relative.code.description);
+  AddDescription(members, relative.code.description, relative.code.source);
   out += '}';
 }
 
@@ -170,7 +172,7 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
       .String("facility", match.facility);
   AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
   AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
-  AddDescription(members, match.description);
+  AddDescription(members, match.description, match.source);
   if (match.wraps) {
     AppendWrapped(members.Key("wraps"), *match.wraps, match.wrapper);
   }
@@ -183,6 +185,7 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
     }
     related += ']';
   }
+  AddDocumentationMembers(members, match);
   out += '}';
 }
 
@@ -202,6 +205,9 @@ void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
     AppendMatch(matches, answer.matches[i]);
   }
   matches += ']';
+  if (answer.documentation.extend) {
+    AddExtendMember(members, *answer.documentation.extend);
+  }
 }
 
 }  // namespace
@@ -230,13 +236,18 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
     for (const NamedDefine& define : match.names) {
       AppendDefineField(out, define, color);
     }
-    AppendField(out, "Description", match.description.value_or("(none)"));
+    AppendField(out, "Description",
+                match.description ? MarkedDescription(*match.description, match.source) : "(none)");
+    AppendDocumentationText(out, match);
     if (match.wraps) {
       AppendField(out, "Wraps", CodeLine(*match.wraps, match.wrapper));
     }
     for (const RelatedAnswer& relative : match.related) {
       AppendField(out, RelationLabel(relative.relation), CodeLine(relative.code));
     }
+  }
+  if (answer.documentation.extend) {
+    AppendExtendText(out, *answer.documentation.extend);
   }
 }
 
@@ -294,7 +305,7 @@ void AppendShortDescription(std::string& line, const DescriptionOf& description)
     AppendTerminalText(line, description.owner);
     line += ") ";
   }
-  AppendTerminalText(line, OnOneLine(*description.text));
+  AppendTerminalText(line, OnOneLine(MarkedDescription(*description.text, description.source)));
 }
 
 }  // namespace

@@ -1,0 +1,234 @@
+#include "lookup/documentation_rows.h"
+
+#include <sqlite3.h>
+
+namespace quillon {
+
+namespace {
+
+// The rank of a row's language, and the rows of no chosen language left out: ?1 the tag named,
+// ?2 any region of its language, then US English.
+constexpr std::string_view kLanguageRank =
+    "CASE WHEN Lang = ?1 THEN 0 WHEN Lang LIKE ?2 THEN 1 ELSE 2 END";
+constexpr std::string_view kLanguageChosen = "(Lang = ?1 OR Lang LIKE ?2 OR Lang = 'en-US')";
+
+std::string Text(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr ? std::string(text) : std::string();
+}
+
+void BindKind(sqlite3_stmt* statement, int index, ErrorType type, std::uint32_t value) {
+  const std::string_view kind = ErrorTypeName(type);
+  sqlite3_bind_text(statement, index, kind.data(), static_cast<int>(kind.size()), SQLITE_STATIC);
+  sqlite3_bind_int(statement, index + 1, static_cast<std::int32_t>(value));
+}
+
+// "de-DE" -> "de-%": the language's other regions.
+std::string LanguagePattern(std::string_view tag) {
+  const std::size_t dash = tag.find('-');
+  return std::string(tag.substr(0, dash)) + "-%";
+}
+
+}  // namespace
+
+DocumentationRows::DocumentationRows(const std::string& path, std::string_view language)
+    : language_(language), languagePattern_(LanguagePattern(language)) {
+  if (path.empty()) {
+    return;
+  }
+  sqlite3* connection = nullptr;
+  const int opened =
+      sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  connection_.reset(connection);
+  if (opened != SQLITE_OK) {
+    connection_.reset();
+  }
+}
+
+SqliteStatement DocumentationRows::Prepare(const std::string& text) const {
+  SqliteStatement statement = PrepareStatement(connection_.get(), text);
+  if (statement) {
+    sqlite3_bind_text(statement.get(), 1, language_.data(), static_cast<int>(language_.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(statement.get(), 2, languagePattern_.data(),
+                      static_cast<int>(languagePattern_.size()), SQLITE_STATIC);
+  }
+  return statement;
+}
+
+std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
+                                                             std::uint32_t value) const {
+  const SqliteStatement statement =
+      Prepare("SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
+              ", Lang LIMIT 1");
+  if (!statement) {
+    return std::nullopt;
+  }
+  BindKind(statement.get(), 3, type, value);
+  if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return DocumentedText{Text(statement.get(), 0), Text(statement.get(), 1)};
+}
+
+std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type,
+                                                        std::uint32_t value) const {
+  std::vector<DocumentedText> remedies;
+  const SqliteStatement statement =
+      Prepare("SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
+              ", Lang, Seq");
+  if (!statement) {
+    return remedies;
+  }
+  BindKind(statement.get(), 3, type, value);
+  std::string language;  // the best one that has any: its rows alone
+  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement.get(), 2);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    remedies.push_back({Text(statement.get(), 0), Text(statement.get(), 1)});
+  }
+  return remedies;
+}
+
+std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t stop) const {
+  std::vector<BugCheckParameterText> parameters;
+  const SqliteStatement statement = Prepare(
+      "SELECT Number, Meaning, Lang FROM BugCheckParameter WHERE ErrNum = ?3 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Number");
+  if (!statement) {
+    return parameters;
+  }
+  sqlite3_bind_int(statement.get(), 3, static_cast<std::int32_t>(stop));
+  std::string language;
+  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement.get(), 2);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    parameters.push_back({sqlite3_column_int(statement.get(), 0), Text(statement.get(), 1)});
+  }
+  return parameters;
+}
+
+std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const {
+  std::vector<BugCheckCaseText> cases;
+  const SqliteStatement statement =
+      Prepare("SELECT Parameter, Value, ValueText, Cause, Parameter1, Parameter2, Parameter3, "
+              "Parameter4, Lang FROM BugCheckCase WHERE ErrNum = ?3 AND " +
+              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
+              ", Lang, Seq");
+  if (!statement) {
+    return cases;
+  }
+  sqlite3_bind_int(statement.get(), 3, static_cast<std::int32_t>(stop));
+  std::string language;
+  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement.get(), 8);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    BugCheckCaseText row;
+    row.parameter = sqlite3_column_int(statement.get(), 0);
+    if (sqlite3_column_type(statement.get(), 1) != SQLITE_NULL) {
+      row.value = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
+    }
+    row.valueText = Text(statement.get(), 2);
+    row.cause = Text(statement.get(), 3);
+    for (int i = 0; i < 4; ++i) {
+      row.meanings[static_cast<std::size_t>(i)] = Text(statement.get(), 4 + i);
+    }
+    cases.push_back(std::move(row));
+  }
+  return cases;
+}
+
+namespace {
+
+std::optional<SetupStepName> StepName(sqlite3* connection, const char* table, unsigned number) {
+  const SqliteStatement statement = PrepareStatement(
+      connection, std::string("SELECT Name, Text FROM ") + table + " WHERE Number = ?1");
+  if (!statement) {
+    return std::nullopt;
+  }
+  sqlite3_bind_int(statement.get(), 1, static_cast<int>(number));
+  if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return SetupStepName{number, Text(statement.get(), 0), Text(statement.get(), 1)};
+}
+
+}  // namespace
+
+std::optional<SetupStepName> DocumentationRows::SetupPhase(unsigned number) const {
+  return StepName(connection_.get(), "SetupPhase", number);
+}
+
+std::optional<SetupStepName> DocumentationRows::SetupOperation(unsigned number) const {
+  return StepName(connection_.get(), "SetupOperation", number);
+}
+
+std::optional<SetupPairText> DocumentationRows::SetupPair(std::uint32_t result,
+                                                          std::uint32_t extend) const {
+  const SqliteStatement pair = PrepareStatement(
+      connection_.get(), "SELECT Cause FROM SetupPair WHERE Result = ?1 AND Extend = ?2");
+  const SqliteStatement remedies =
+      PrepareStatement(connection_.get(),
+                       "SELECT Text, Page FROM SetupPairRemedy WHERE Result = ?1 AND Extend = ?2 "
+                       "ORDER BY Seq");
+  if (!pair || !remedies) {
+    return std::nullopt;
+  }
+  for (sqlite3_stmt* statement : {pair.get(), remedies.get()}) {
+    sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(result));
+    sqlite3_bind_int(statement, 2, static_cast<std::int32_t>(extend));
+  }
+  if (sqlite3_step(pair.get()) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  SetupPairText text{Text(pair.get(), 0), {}};
+  while (sqlite3_step(remedies.get()) == SQLITE_ROW) {
+    text.remedies.push_back({Text(remedies.get(), 0), Text(remedies.get(), 1)});
+  }
+  return text;
+}
+
+std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view part) const {
+  std::vector<DocumentedCodeRef> found;
+  const SqliteStatement statement =
+      Prepare("SELECT DISTINCT Kind, ErrNum FROM Description WHERE " +
+              std::string(kLanguageChosen) + " AND instr(lower(Text), lower(?3)) > 0 " +
+              "ORDER BY Kind, ErrNum & 0xFFFFFFFF");
+  if (!statement) {
+    return found;
+  }
+  sqlite3_bind_text(statement.get(), 3, part.data(), static_cast<int>(part.size()),
+                    SQLITE_TRANSIENT);
+  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const std::string kind = Text(statement.get(), 0);
+    for (const ErrorType type : kErrorTypes) {
+      if (ErrorTypeName(type) == kind) {
+        found.push_back(
+            {type, static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1))});
+      }
+    }
+  }
+  return found;
+}
+
+bool DocumentationRows::HasDescriptions() const {
+  const SqliteStatement statement =
+      PrepareStatement(connection_.get(), "SELECT 1 FROM Description LIMIT 1");
+  return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
+}
+
+}  // namespace quillon
