@@ -1,6 +1,7 @@
 #include "cli/scan.h"
 #include "cli/file_source.h"
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -8,6 +9,9 @@
 #include <vector>
 
 #include "core/answers.h"
+#include "core/bug_check_arguments.h"
+#include "core/documentation.h"
+#include "core/documentation_report.h"
 #include "core/report.h"
 #include "core/scan_writers.h"
 #include "cli/system_reason.h"
@@ -15,6 +19,7 @@
 #include "core/text_decoder.h"
 #include "core/word_reading.h"
 #include "core/word_splitter.h"
+#include "query/setup_pair.h"
 
 namespace quillon {
 
@@ -52,8 +57,13 @@ class UnknownNumbers {
 // database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color)
-      : messages_(messages), defines_(defines), color_(color) {}
+  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color,
+              const DocumentationRows* documentation, bool withDocumentation)
+      : messages_(messages),
+        defines_(defines),
+        color_(color),
+        documentation_(documentation),
+        withDocumentation_(withDocumentation && documentation != nullptr) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -66,17 +76,7 @@ class AnswerCache {
     } else if (unknown_.Holds(reading.value)) {
       return nullptr;
     }
-    ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    if (defines_.Failure()) {
-      throw DatabaseFailed{};
-    }
-    std::shared_ptr<ScanAnswer> made;
-    if (!answer.matches.empty()) {
-      made = std::make_shared<ScanAnswer>();
-      made->shortLine = ShortAnswerLine(answer, color_);
-      made->jsonMembers = JsonCodeMembers(answer);
-      made->answer = std::move(answer);
-    }
+    std::shared_ptr<ScanAnswer> made = Made(Documented(reading));
     if (byName) {
       names_.emplace(reading.name, made);  // only names the database holds are read
     } else if (made) {
@@ -87,10 +87,59 @@ class AnswerCache {
     return made;
   }
 
+  // A bug check with its arguments, or a result code with setup's extend code: made for the
+  // line, not kept. Null when nothing knows the code.
+  ScanAnswerPointer Pasted(const Reading& reading, const BugCheckArguments* bugCheck,
+                           const SetupPair* pair) {
+    ReadingAnswer answer = Documented(reading);
+    if (bugCheck != nullptr) {
+      std::erase_if(answer.matches,
+                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
+      for (KindAnswer& match : answer.matches) {
+        match.documentation.arguments = bugCheck->arguments;
+      }
+    }
+    if (pair != nullptr && documentation_ != nullptr) {
+      answer.documentation.extend = ReadExtend(pair->result, pair->extend, *documentation_);
+      if (!withDocumentation_) {
+        answer.documentation.extend->pair.reset();
+      }
+    }
+    std::shared_ptr<ScanAnswer> made = Made(std::move(answer));
+    if (made) {
+      made->shortLine += PastedShortText(made->answer);
+    }
+    return made;
+  }
+
  private:
+  ReadingAnswer Documented(const Reading& reading) {
+    ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
+    if (defines_.Failure()) {
+      throw DatabaseFailed{};
+    }
+    if (withDocumentation_) {
+      AddDocumentation(answer, *documentation_);
+    }
+    return answer;
+  }
+
+  std::shared_ptr<ScanAnswer> Made(ReadingAnswer answer) const {
+    if (answer.matches.empty()) {
+      return nullptr;
+    }
+    auto made = std::make_shared<ScanAnswer>();
+    made->shortLine = ShortAnswerLine(answer, color_);
+    made->jsonMembers = JsonCodeMembers(answer);
+    made->answer = std::move(answer);
+    return made;
+  }
+
   MessageSource& messages_;
   const DefineRows& defines_;
   const bool color_;
+  const DocumentationRows* documentation_;
+  const bool withDocumentation_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
@@ -108,7 +157,26 @@ class FindingSink {
     return WorthReading(before, text);
   }
   bool Word(const SplitWord& word) {
+    if (word.line != formLine_) {
+      formLine_ = 0;
+      deferred_.clear();
+    }
+    // "BugCheck 133, {...}", "The bugcheck was: 0x..."; its line is read whole at its end.
+    if (IsBugCheckWord(word.text)) {
+      formLine_ = word.line;
+      bugCheckPending_ = true;
+      return true;
+    }
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
+    // The code after a bug check's keyword, or a result code that setup's extend code may
+    // follow, waits for the line's end: the whole of it tells what it is.
+    const bool bugCheckCode = formLine_ == word.line && bugCheckPending_ && candidate;
+    if (bugCheckCode || MayStartSetupPair(word)) {
+      formLine_ = word.line;
+      bugCheckPending_ = false;
+      deferred_.push_back({word.column, std::string(word.text), candidate});
+      return true;
+    }
     if (!candidate) {
       return false;
     }
@@ -126,6 +194,12 @@ class FindingSink {
     return true;
   }
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    if (formLine_ == line) {
+      PastedFindings(line, shown);
+    }
+    formLine_ = 0;
+    bugCheckPending_ = false;
+    deferred_.clear();
     writer_.LineEnd(line, shown, cut);
     FlushWhenFull();
   }
@@ -138,11 +212,82 @@ class FindingSink {
     }
   }
 
+  struct Deferred {
+    std::uint64_t column;
+    std::string text;
+    std::optional<Candidate> candidate;
+  };
+
+  static bool IsBugCheckWord(std::string_view text) {
+    constexpr std::string_view kKeyword = "bugcheck";
+    if (text.size() != kKeyword.size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (static_cast<char>(text[i] | 0x20) != kKeyword[i]) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // "0xC1900101" with a blank or '-' after it.
+  static bool MayStartSetupPair(const SplitWord& word) {
+    return word.text.size() == 10 && word.text[0] == '0' && (word.text[1] | 0x20) == 'x' &&
+           !word.after.empty() && (word.after[0] == ' ' || word.after[0] == '-');
+  }
+
+  void Emit(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
+            ScanAnswerPointer answer) {
+    foundAny_ = true;
+    writer_.Finding({line, column, text, kind, std::move(answer)});
+  }
+
+  // The bug check and setup's pairs of the line as shown; each deferred code that is none of
+  // them is found as any other.
+  void PastedFindings(std::uint64_t line, std::string_view shown) {
+    const std::optional<BugCheckArguments> bugCheck = FindBugCheckArguments(shown);
+    if (bugCheck) {
+      const std::string_view text = shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin);
+      if (ScanAnswerPointer answer =
+              answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr)) {
+        Emit(line, bugCheck->begin + 1, text, ReadingKind::Hex, std::move(answer));
+      }
+    }
+    const std::vector<SetupPair> pairs = FindSetupPairs(shown);
+    for (const Deferred& deferred : deferred_) {
+      const std::size_t start = static_cast<std::size_t>(deferred.column - 1);
+      if (bugCheck && start >= bugCheck->begin && start < bugCheck->end) {
+        continue;
+      }
+      const auto pair = std::find_if(pairs.begin(), pairs.end(),
+                                     [start](const SetupPair& p) { return p.begin == start; });
+      if (pair != pairs.end()) {
+        if (ScanAnswerPointer answer =
+                answers_.Pasted({ReadingKind::Hex, pair->result, {}}, nullptr, &*pair)) {
+          Emit(line, deferred.column, shown.substr(pair->begin, pair->end - pair->begin),
+               ReadingKind::Hex, std::move(answer));
+        }
+        continue;
+      }
+      if (deferred.candidate) {
+        if (ScanAnswerPointer answer = answers_.Answer(deferred.candidate->reading)) {
+          Emit(line, deferred.column, deferred.text, deferred.candidate->reading.kind,
+               std::move(answer));
+        }
+      }
+    }
+  }
+
   const NameSet& names_;
   AnswerCache& answers_;
   ScanWriter& writer_;
   std::ostream& out_;
   bool foundAny_ = false;
+  // The line whose end decides what its deferred words are (0: none).
+  std::uint64_t formLine_ = 0;
+  bool bugCheckPending_ = false;
+  std::vector<Deferred> deferred_;
 };
 
 // Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
@@ -206,7 +351,8 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
     return databaseFailed();
   }
   const NameSet names(allNames.begin(), allNames.end());
-  AnswerCache answers(messages, defines, request.color);
+  AnswerCache answers(messages, defines, request.color, request.documentation,
+                      request.withDocumentation);
   const std::unique_ptr<ScanWriter> writer =
       MakeScanWriter(request.json, request.summary, request.color);
   FindingSink sink(names, answers, *writer, out);

@@ -11,6 +11,8 @@ namespace quillon {
 namespace {
 
 constexpr std::size_t kLabelWidth = 14;
+// A remedy line that gives the page's cause, which is read before what to do.
+constexpr std::string_view kCause = "Cause: ";
 
 void Field(std::string& out, std::string_view label, std::string_view text) {
   out += "    ";
@@ -48,7 +50,6 @@ const std::string* MeaningOf(const KindAnswer& match, const BugCheckCaseText* se
 
 void AppendRemedies(std::string& out, const std::vector<DocumentedText>& remedies) {
   std::string page;
-  constexpr std::string_view kCause = "Cause: ";  // the page's cause, read before what to do
   for (const DocumentedText& remedy : remedies) {
     const std::string_view text = remedy.text;
     if (text.starts_with(kCause)) {
@@ -135,6 +136,50 @@ std::string StepLine(std::string line, const std::optional<SetupStepName>& step)
 }
 
 }  // namespace
+
+std::string PastedShortText(const ReadingAnswer& answer) {
+  std::string text;
+  for (const KindAnswer& match : answer.matches) {
+    if (!match.documentation.arguments) {
+      continue;
+    }
+    if (const BugCheckCaseText* selected =
+            SelectedCase(match.documentation.cases, *match.documentation.arguments)) {
+      text += " | " + CaseKey(*selected) + ": " + selected->cause;
+    }
+  }
+  if (const std::optional<ExtendAnswer>& extend = answer.documentation.extend) {
+    char operation[8];
+    std::snprintf(operation, sizeof operation, "0x%02X", extend->operationNumber);
+    char value[16];
+    std::snprintf(value, sizeof value, "0x%05X", extend->value);
+    text += std::string(" | extend ") + value + ": phase " +
+            StepLine(std::to_string(extend->phaseNumber), extend->phase) + ", operation " +
+            StepLine(operation, extend->operation);
+    if (extend->pair && !extend->pair->cause.empty()) {
+      text += "; cause: " + extend->pair->cause;
+    }
+  }
+  return TerminalText(text);
+}
+
+std::string RemedyLines(const KindAnswer& match, std::string_view indent) {
+  std::string lines;
+  for (const DocumentedText& remedy : match.documentation.remedies) {
+    const bool cause = std::string_view(remedy.text).starts_with(kCause);
+    lines += indent;
+    lines += cause ? "Cause   " : "Remedy  ";
+    AppendTerminalText(lines, std::string_view(remedy.text).substr(cause ? kCause.size() : 0));
+    lines += '\n';
+  }
+  if (!match.documentation.remedies.empty()) {
+    lines += indent;
+    lines += "From    ";
+    AppendTerminalText(lines, match.documentation.remedies.back().page);
+    lines += '\n';
+  }
+  return lines;
+}
 
 std::string MarkedDescription(const std::string& text, DescriptionSource source) {
   if (source != DescriptionSource::Documentation) {

@@ -20,6 +20,13 @@ void AddDocumentationMembers(JsonMembers& members, const KindAnswer& match);
 // The "extend" object.
 void AddExtendMember(JsonMembers& members, const ExtendAnswer& extend);
 
+// What a scan's short line adds for a pasted bug check (the case its arguments select) or
+// setup's extend code (its phase and operation); "" for anything else.
+std::string PastedShortText(const ReadingAnswer& answer);
+
+// The summary's lines of a code's remedies, each after indent.
+std::string RemedyLines(const KindAnswer& match, std::string_view indent);
+
 // "Access is denied. [documentation]": a text is marked unless it is the system's own.
 std::string MarkedDescription(const std::string& text, DescriptionSource source);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/documentation_report.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
 
@@ -186,6 +187,8 @@ class SummaryWriter final : public ScanWriter {
     text_ += "  first at " + (row.file.empty() ? "" : TerminalText(row.file) + ':') +
              std::to_string(row.line) + "  " +
              ShortMatchLine(row.answer->answer.matches[row.match], color_) + '\n';
+    // A summary is where the reader decides what to do: each code's remedies once.
+    text_ += RemedyLines(row.answer->answer.matches[row.match], "          ");
   }
 
   // The first occurrence's place, with how often the code occurred and how it was written.
