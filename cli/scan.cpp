@@ -164,16 +164,17 @@ class FindingSink {
     // "BugCheck 133, {...}", "The bugcheck was: 0x..."; its line is read whole at its end.
     if (IsBugCheckWord(word.text)) {
       formLine_ = word.line;
-      bugCheckPending_ = true;
       return true;
     }
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
     // The code after a bug check's keyword, or a result code that setup's extend code may
-    // follow, waits for the line's end: the whole of it tells what it is.
-    const bool bugCheckCode = formLine_ == word.line && bugCheckPending_ && candidate;
-    if (bugCheckCode || MayStartSetupPair(word)) {
+    // follow, waits for the line's end, where the whole line tells what it is; the line's
+    // findings after it wait too, to keep their order.
+    if (formLine_ == word.line || MayStartSetupPair(word)) {
+      if (!candidate && !MayStartSetupPair(word)) {
+        return false;
+      }
       formLine_ = word.line;
-      bugCheckPending_ = false;
       deferred_.push_back({word.column, std::string(word.text), candidate});
       return true;
     }
@@ -198,7 +199,6 @@ class FindingSink {
       PastedFindings(line, shown);
     }
     formLine_ = 0;
-    bugCheckPending_ = false;
     deferred_.clear();
     writer_.LineEnd(line, shown, cut);
     FlushWhenFull();
@@ -231,10 +231,10 @@ class FindingSink {
     return true;
   }
 
-  // "0xC1900101" with a blank or '-' after it.
+  // "0xC1900101" before " -", " 0" or "-0": setup's extend code may follow.
   static bool MayStartSetupPair(const SplitWord& word) {
     return word.text.size() == 10 && word.text[0] == '0' && (word.text[1] | 0x20) == 'x' &&
-           !word.after.empty() && (word.after[0] == ' ' || word.after[0] == '-');
+           (word.after == " -" || word.after == " 0" || word.after == "-0");
   }
 
   void Emit(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
@@ -247,16 +247,20 @@ class FindingSink {
   // them is found as any other.
   void PastedFindings(std::uint64_t line, std::string_view shown) {
     const std::optional<BugCheckArguments> bugCheck = FindBugCheckArguments(shown);
+    ScanAnswerPointer bugCheckAnswer;
+    std::string_view bugCheckText;
     if (bugCheck) {
-      const std::string_view text = shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin);
-      if (ScanAnswerPointer answer =
-              answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr)) {
-        Emit(line, bugCheck->begin + 1, text, ReadingKind::Hex, std::move(answer));
-      }
+      bugCheckText = shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin);
+      bugCheckAnswer =
+          answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr);
     }
     const std::vector<SetupPair> pairs = FindSetupPairs(shown);
     for (const Deferred& deferred : deferred_) {
       const std::size_t start = static_cast<std::size_t>(deferred.column - 1);
+      if (bugCheckAnswer && start >= bugCheck->begin) {
+        Emit(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+        bugCheckAnswer = nullptr;
+      }
       if (bugCheck && start >= bugCheck->begin && start < bugCheck->end) {
         continue;
       }
@@ -277,6 +281,9 @@ class FindingSink {
         }
       }
     }
+    if (bugCheckAnswer) {
+      Emit(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+    }
   }
 
   const NameSet& names_;
@@ -286,7 +293,6 @@ class FindingSink {
   bool foundAny_ = false;
   // The line whose end decides what its deferred words are (0: none).
   std::uint64_t formLine_ = 0;
-  bool bugCheckPending_ = false;
   std::vector<Deferred> deferred_;
 };
 

@@ -212,8 +212,14 @@ void AppendDocumentationText(std::string& out, const KindAnswer& match) {
   if (selected != nullptr) {
     Field(out, "Case", CaseKey(*selected) + ": " + selected->cause);
   } else if (!doc.arguments) {
+    // Each case with what the other parameters mean in it.
     for (const BugCheckCaseText& row : doc.cases) {
       Field(out, "Case", CaseKey(row) + ": " + row.cause);
+      for (std::size_t i = 0; i < row.meanings.size(); ++i) {
+        if (!row.meanings[i].empty()) {
+          Field(out, "", "  Parameter " + std::to_string(i + 1) + ": " + row.meanings[i]);
+        }
+      }
     }
   }
   AppendRemedies(out, doc.remedies);

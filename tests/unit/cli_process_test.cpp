@@ -200,7 +200,7 @@ TEST_F(CliProcessTest, ScanExplainsAnInstallerLog) {
   EXPECT_EQ(1u, counted["matches"].size());
   const std::string text = Execute("--wine --scan --summary " + log).out;
   EXPECT_EQ(0u, text.find("       2  0x80070005, E_ACCESSDENIED  first at 4  HRESULT "
-                          "E_ACCESSDENIED +9: Access denied.\n"))
+                          "E_ACCESSDENIED +10: Access denied.\n"))
       << text;
   EXPECT_NE(
       std::string::npos,
@@ -800,7 +800,7 @@ TEST_F(DocumentationTest, ABugChecksArgumentsSelectTheirCauseInQueryAndScan) {
   }());
   // Without arguments: one line per parameter, and the causes.
   const std::string plain = Text("0x133");
-  EXPECT_NE(std::string::npos, plain.find("Parameter 2   The DPC time count"));
+  EXPECT_NE(std::string::npos, plain.find("                    Parameter 2: The DPC time count"));
   EXPECT_NE(std::string::npos, plain.find("Case          Parameter 1 = 0x1: "));
 }
 
