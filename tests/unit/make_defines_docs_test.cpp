@@ -206,6 +206,15 @@ TEST(BugCheckPage, ReadsDescriptionParametersAndCasesKeyedByAParameter) {
   EXPECT_EQ(2, html.cases[0].parameter);
   EXPECT_EQ(1u, html.cases[0].value);
 
+  // A Markdown table whose rows do not start with a pipe; a number cell that says more.
+  const DocumentedBugCheck pipeless = ReadBugCheckPage(
+      "# Bug Check 0x1D2: X\n\nText.\n\n## X Parameters\n\nParameter | Description\n"
+      "|---|---|\n1 | Type of failure\n2 - Depends on the type | The thread\n\nNot a row.\n",
+      {"debugger/bug-check-0x1d2--x.md", "en-US", "b"}, error);
+  const std::vector<BugCheckParameter> both = {{1, "Type of failure"},
+                                               {2, "Depends on the type The thread"}};
+  EXPECT_EQ(both, pipeless.parameters);
+
   ReadBugCheckPage("# Bug Check\n", {"debugger/bug-check-code-reference2.md", "en-US", "b"}, error);
   EXPECT_NE("", error);
 }

@@ -26,6 +26,7 @@ Sources BuildSources() {
   Sources sources{{{QUILLON_SDK_INCLUDE_DIR, "", SdkHeaderRules()}},
                   QUILLON_BUG_CHECK_LIST,
                   QUILLON_STATUS_MAP,
+                  QUILLON_SUPPORT_DOCS_DIR,
                   QUILLON_DOCS_DIR};
   if (!std::string_view(QUILLON_OLDER_SDK_INCLUDE_DIR).empty())
     sources.headerSets.push_back({QUILLON_OLDER_SDK_INCLUDE_DIR, "", SdkHeaderRules(), true});

@@ -402,7 +402,7 @@ TEST(SetupCodes, WrittenAsTablesOfTheDatabase) {
   const fs::path path =
       fs::temp_directory_path() / ("quillon_setup_" + std::to_string(::getpid()) + ".db3");
   const std::vector<DefineRow> rows = {{ErrorType::Hresult, -1, "E_X", NameRank::Own, "h", 0}};
-  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}, nullptr, &codes}, path));
+  ASSERT_EQ("", WriteDefinesDatabase({rows, {}, {}, &codes}, path));
   sqlite3* db = nullptr;
   ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
   const auto answer = [&](const char* sql) {

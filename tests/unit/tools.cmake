@@ -1,7 +1,7 @@
 quillon_unit_test(make_defines_test
                   SOURCES make_defines_parse_test.cpp make_defines_catalog_test.cpp
-                          make_defines_integration_test.cpp make_defines_docs_test.cpp
-                          make_defines_support_test.cpp
+                          make_defines_integration_test.cpp make_defines_support_test.cpp
+                          make_defines_docs_test.cpp
                   LIBS quillon_make_defines)
 target_compile_definitions(make_defines_test
                            PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}"
@@ -9,7 +9,7 @@ target_compile_definitions(make_defines_test
                                    QUILLON_WINE_INCLUDE_DIR="${QUILLON_WINE_INCLUDE_DIR}"
                                    QUILLON_BUG_CHECK_LIST="${QUILLON_BUG_CHECK_LIST}"
                                    QUILLON_STATUS_MAP="${QUILLON_STATUS_MAP}"
-                                   QUILLON_DOCS_DIR="${CMAKE_BINARY_DIR}/tools/make_defines/docs"
-                                   QUILLON_SUPPORT_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/support-docs/support-en-us")
-# The integration test reads the documentation pages the build unpacks.
-add_dependencies(make_defines_test defines_db)
+                                   QUILLON_SUPPORT_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/docs/support-en-us"
+                                   QUILLON_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/pages")
+# The integration test reads the pages the build unpacks.
+add_dependencies(make_defines_test support_docs defines_db)

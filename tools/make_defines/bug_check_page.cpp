@@ -25,7 +25,7 @@ std::optional<std::uint32_t> CodeOfFileName(const std::string& path) {
 
 // The parameter a heading cell names: "Parameter 2", "参数 2" (a short cell ending in 1 to 4).
 std::optional<int> ParameterOfHeading(const std::string& cell) {
-  const std::string text = OneLine(PlainText(cell));
+  const std::string text = OneLine(MarkupText(cell));
   if (text.empty() || text.size() > 24)
     return std::nullopt;
   const char last = text.back();
@@ -37,17 +37,21 @@ std::optional<int> ParameterOfHeading(const std::string& cell) {
 }
 
 std::string CellText(const std::string& cell) {
-  return OneLine(PlainText(cell));
+  return OneLine(MarkupText(cell));
 }
 
 // A table of "1 | meaning" rows, one per parameter.
 bool ReadParameterTable(const MarkupTable& table, std::vector<BugCheckParameter>& parameters) {
   std::vector<BugCheckParameter> read;
   for (const std::vector<std::string>& row : table.rows) {
+    // "1", or "2 - Depends on UniqueValue": the number, and what the cell says beside it.
     const std::string number = row.empty() ? "" : CellText(row[0]);
-    if (row.size() < 2 || number.size() != 1 || number[0] < '1' || number[0] > '4')
+    if (row.size() < 2 || number.empty() || number[0] < '1' || number[0] > '4' ||
+        (number.size() > 1 && number[1] != ' '))
       return false;
-    std::string meaning;
+    std::string meaning = OneLine(number.substr(1));
+    while (!meaning.empty() && (meaning[0] == '-' || meaning[0] == ':' || meaning[0] == ' '))
+      meaning.erase(0, 1);
     for (std::size_t c = 1; c < row.size(); ++c) {
       const std::string text = CellText(row[c]);
       if (!text.empty())
@@ -151,7 +155,7 @@ DocumentedBugCheck ReadBugCheckPage(std::string_view text, const DocumentPage& p
       break;
     }
   }
-  bugCheck.description = OneLine(PlainText(paragraph));
+  bugCheck.description = OneLine(MarkupText(paragraph));
 
   // The parameters: the tables of the first section after the description.
   while (i < lines.size() && !IsLevel2(lines[i])) ++i;

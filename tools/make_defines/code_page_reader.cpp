@@ -73,7 +73,7 @@ std::optional<DocumentedCode> ReadRow(const std::vector<std::string>& cells, con
   for (std::size_t column = 0; column < cells.size(); ++column) {
     const std::string& cell = cells[column];
     const std::vector<std::string> anchors = AnchorIds(cell);
-    const std::string plain = PlainText(cell);
+    const std::string plain = MarkupText(cell);
     const std::vector<std::string> lines = Lines(plain);
     if (!anchors.empty()) {
       if (code.name.empty())
@@ -115,7 +115,7 @@ bool IsBoldName(std::string_view line) {
   while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   if (line.size() < 5 || !line.starts_with("**") || !line.ends_with("**"))
     return false;
-  std::string name = OneLine(PlainText(line));
+  std::string name = OneLine(MarkupText(line));
   std::erase(name, ' ');
   return IsCodeName(name);
 }
@@ -127,7 +127,7 @@ bool StartsEntry(std::string_view line) {
   if (anchor == std::string_view::npos)
     return IsBoldName(line);
   const std::size_t last = line.rfind("</span>");
-  return last != std::string_view::npos && !OneLine(PlainText(line.substr(last + 7))).empty();
+  return last != std::string_view::npos && !OneLine(MarkupText(line.substr(last + 7))).empty();
 }
 
 // "#define NAME VALUE" as some pages quote the header: the name and the value.
@@ -154,9 +154,9 @@ DocumentedCode ReadEntry(std::string_view nameLine, const std::vector<std::strin
   if (!anchors.empty())
     code.name = anchors.front();
   else if (reading.english)
-    code.name = OneLine(PlainText(nameLine));
+    code.name = OneLine(MarkupText(nameLine));
   // "NAME (0x00200017)": the value beside the name.
-  if (const std::optional<ValueAndName> both = ParseValueAndName(OneLine(PlainText(nameLine))))
+  if (const std::optional<ValueAndName> both = ParseValueAndName(OneLine(MarkupText(nameLine))))
     code.value = both->value;
   std::string markup;
   for (const std::string_view line : body) {
@@ -164,7 +164,7 @@ DocumentedCode ReadEntry(std::string_view nameLine, const std::vector<std::strin
     markup += '\n';
   }
   std::vector<std::string> text;
-  for (const std::string& paragraph : Paragraphs(PlainText(markup))) {
+  for (const std::string& paragraph : Paragraphs(MarkupText(markup))) {
     if (const std::optional<ValueAndName> define = DefineLine(paragraph)) {
       if (code.name.empty())
         code.name = define->name;
@@ -203,7 +203,7 @@ TableReading ReadTable(const MarkupTable& table, const Reading& reader,
       std::optional<DocumentedCode> code = english->rows[r];
       if (code) {
         const std::size_t column = *english->textColumn;
-        code->text = column < cells.size() ? OneLine(PlainText(cells[column])) : "";
+        code->text = column < cells.size() ? OneLine(MarkupText(cells[column])) : "";
       }
       reading.rows.push_back(std::move(code));
       continue;

@@ -23,9 +23,9 @@ struct DatabaseContent {
   const std::vector<DefineRow>& rows;
   const std::vector<FacilityRow>& facilities;
   const std::vector<StatusMapping>& statusMap;
+  const SetupCodes* setup = nullptr;  // setup's tables (setup_tables.h), when read
   // The documentation's tables (base/define_schema.h), written empty when there is none.
   const Documentation* documentation = nullptr;
-  const SetupCodes* setup = nullptr;  // setup's tables (setup_tables.h), when read
 };
 std::string WriteDefinesDatabase(const DatabaseContent& content, const std::filesystem::path& path);
 

@@ -347,7 +347,7 @@ std::vector<std::string> AnchorIds(std::string_view text) {
   return ids;
 }
 
-std::string PlainText(std::string_view markup) {
+std::string MarkupText(std::string_view markup) {
   const std::string text = WithoutMarkdown(WithoutTags(markup));
   std::string plain;
   bool blank = false;
@@ -433,12 +433,17 @@ std::vector<TableSpan> FindTables(const std::vector<std::string_view>& lines) {
       tables.push_back(std::move(span));
       continue;
     }
-    if (IsMarkdownRow(line)) {
+    // A row starts with a pipe, or, in a table whose heading is followed by the delimiter
+    // row, only holds one ("1 | Type of failure").
+    const bool pipeless = !IsMarkdownRow(line) && line.find('|') != std::string_view::npos &&
+                          i + 1 < lines.size() && IsDelimiterRow(lines[i + 1]);
+    if (IsMarkdownRow(line) || pipeless) {
       TableSpan span;
       span.first = i;
       std::vector<std::vector<std::string>> rows;
       std::size_t delimiter = 0;
-      while (i < lines.size() && IsMarkdownRow(lines[i])) {
+      while (i < lines.size() && (IsMarkdownRow(lines[i]) ||
+                                  (pipeless && lines[i].find('|') != std::string_view::npos))) {
         if (IsDelimiterRow(lines[i]) && delimiter == 0)
           delimiter = rows.size() + 1;
         else

@@ -35,7 +35,7 @@ std::vector<std::string> AnchorIds(std::string_view text);
 // Markup reduced to text: tags, links, emphasis and escapes removed, entities decoded.
 // Line-breaking tags (<br/>, <dt>, <p>, <li>, ...) become line ends; runs of blanks within a
 // line become one. Lines are kept so that callers can tell paragraphs apart.
-std::string PlainText(std::string_view markup);
+std::string MarkupText(std::string_view markup);
 
 // Text joined onto one line: every run of blanks and line ends becomes one blank; trimmed.
 std::string OneLine(std::string_view text);

@@ -120,18 +120,6 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
     generation.headersRead.push_back(sources.statusMap);
   }
 
-  std::vector<DocumentedPage> pages;
-  std::vector<DocumentedBugCheck> bugChecks;
-  if (!sources.documentation.empty()) {
-    DocumentationSources documentation = ReadDocumentation(sources.documentation);
-    if (!documentation.error.empty()) {
-      generation.error = documentation.error;
-      return generation;
-    }
-    pages = std::move(documentation.pages);
-    bugChecks = std::move(documentation.bugChecks);
-    generation.pagesLeftOut = std::move(documentation.leftOut);
-  }
   if (!sources.supportDocs.empty()) {
     generation.support = ReadSupportPages(sources.supportDocs);
     generation.setup = ReadSetupCodes(sources.supportDocs);
@@ -142,11 +130,21 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
       return generation;
     }
     generation.headersRead.push_back(sources.supportDocs / "SOURCES.tsv");
-    // Their codes, texts and remedies join the other pages' under the same rules.
-    pages.insert(pages.end(), generation.support.pages.begin(), generation.support.pages.end());
   }
-  if (!pages.empty() || !bugChecks.empty())
-    generation.documentation = MergeDocumentation(generation.catalog, pages, bugChecks);
+
+  if (!sources.documentation.empty()) {
+    DocumentationSources documentation = ReadDocumentation(sources.documentation);
+    if (!documentation.error.empty()) {
+      generation.error = documentation.error;
+      return generation;
+    }
+    // Every page's codes in one merge: the Win32 and bug-check pages and the support pages.
+    std::vector<DocumentedPage> pages = std::move(documentation.pages);
+    pages.insert(pages.end(), generation.support.pages.begin(), generation.support.pages.end());
+    generation.documentation =
+        MergeDocumentation(generation.catalog, pages, documentation.bugChecks);
+    generation.pagesLeftOut = std::move(documentation.leftOut);
+  }
 
   const std::array<std::size_t, 4> counts = CountRows(generation.catalog.rows);
   for (const ErrorType type : kErrorTypes) {
@@ -157,7 +155,7 @@ Generation GenerateDefines(const Sources& sources, const std::filesystem::path& 
   }
   generation.error = WriteDefinesDatabase(
       {generation.catalog.rows, generation.catalog.facilities, generation.statusMap,
-       &generation.documentation, sources.supportDocs.empty() ? nullptr : &generation.setup},
+       sources.supportDocs.empty() ? nullptr : &generation.setup, &generation.documentation},
       output);
   return generation;
 }

@@ -31,9 +31,9 @@ struct Sources {
   std::vector<HeaderSet> headerSets;
   std::filesystem::path bugCheckList;  // merged after the headers
   std::filesystem::path statusMap;
-  // The unpacked documentation archives (ReadDocumentation), merged after everything else.
-  std::filesystem::path documentation{};
   std::filesystem::path supportDocs{};  // the unpacked support pages (SOURCES.tsv and the pages)
+  // The unpacked documentation archives (ReadDocumentation), merged after everything else.
+  std::filesystem::path documentation;
 };
 
 struct Generation {
@@ -44,11 +44,11 @@ struct Generation {
   // Names of the first header set that its older release lacks, and the other way round.
   std::vector<std::string> addedByNewer;
   std::vector<std::string> droppedByNewer;
-  Documentation documentation;
-  std::vector<std::string> pagesLeftOut;  // of other numbering schemes
   // The support pages' codes (for the merge of documented codes) and setup's tables.
   SupportReading support;
   SetupCodes setup;
+  Documentation documentation;
+  std::vector<std::string> pagesLeftOut;  // of other numbering schemes
 };
 
 // Reads every header of every set and writes output. Each set is worked out on its own and

@@ -96,8 +96,8 @@ md::Sources SourcesOf(const Options& options) {
   md::Sources sources{{{options.includeDirectory, "", sdkRules}},
                       options.bugChecks,
                       options.statusMap,
-                      options.docs,
-                      options.supportDocs};
+                      options.supportDocs,
+                      options.docs};
   if (!options.olderSdkDirectory.empty())
     sources.headerSets.push_back({options.olderSdkDirectory, "", sdkRules, true});
   if (!options.wineDirectory.empty())

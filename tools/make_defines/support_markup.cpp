@@ -163,7 +163,7 @@ std::pair<std::size_t, bool> HexRun(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::string SupportPlainText(std::string_view markup) {
+std::string PlainText(std::string_view markup) {
   return CollapseBlanks(DecodeEntities(DropEmphasis(DropTags(DropLinks(markup)))));
 }
 
@@ -171,7 +171,7 @@ std::vector<std::string> PlainLines(std::string_view markup) {
   std::vector<std::string> lines;
   std::string current;
   const auto flush = [&] {
-    std::string line = SupportPlainText(current);
+    std::string line = PlainText(current);
     if (!line.empty())
       lines.push_back(std::move(line));
     current.clear();

@@ -11,7 +11,7 @@ namespace quillon::make_defines {
 
 // One line of plain text: tags dropped, links reduced to their text, Markdown escapes and
 // emphasis undone, the common entities decoded, runs of blanks made one space, trimmed.
-std::string SupportPlainText(std::string_view markup);
+std::string PlainText(std::string_view markup);
 
 // The lines a cell or a paragraph breaks into (at <br>, <p>, <li> and line ends), each plain
 // text, empty ones dropped: a mitigation's steps.

@@ -23,10 +23,10 @@ std::pair<int, std::string> Heading(std::string_view line) {
   std::size_t hashes = 0;
   while (hashes < line.size() && line[hashes] == '#') ++hashes;
   if (hashes >= 1 && hashes <= 6 && hashes < line.size() && line[hashes] == ' ')
-    return {static_cast<int>(hashes), SupportPlainText(line.substr(hashes + 1))};
+    return {static_cast<int>(hashes), PlainText(line.substr(hashes + 1))};
   const std::string lower = LowerCase(line.substr(0, 3));
   if (lower.size() == 3 && lower[0] == '<' && lower[1] == 'h' && lower[2] >= '1' && lower[2] <= '6')
-    return {lower[2] - '0', SupportPlainText(line)};
+    return {lower[2] - '0', PlainText(line)};
   return {0, {}};
 }
 
@@ -43,14 +43,14 @@ Row MarkdownCells(std::string_view line) {
       cell += trimmed[i];
     }
   }
-  if (!SupportPlainText(cell).empty())
+  if (!PlainText(cell).empty())
     cells.push_back(cell);  // a last cell without its closing '|'
   return cells;
 }
 
 bool IsSeparatorRow(const Row& row) {
   return !row.empty() && std::all_of(row.begin(), row.end(), [](const std::string& cell) {
-    const std::string plain = SupportPlainText(cell);
+    const std::string plain = PlainText(cell);
     return !plain.empty() && plain.find_first_not_of(":- ") == std::string::npos;
   });
 }
@@ -118,7 +118,7 @@ std::vector<Section> SplitSections(const std::vector<std::string>& lines) {
 std::vector<std::string> NonEmptyPlain(const Row& row) {
   std::vector<std::string> plain;
   for (const std::string& cell : row) {
-    std::string text = SupportPlainText(cell);
+    std::string text = PlainText(cell);
     if (!text.empty())
       plain.push_back(std::move(text));
   }
@@ -144,7 +144,7 @@ std::vector<Row> LabelledRecords(const std::vector<Row>& rows) {
     if (field < 0 || records.size() == 1)
       continue;
     for (const std::string& cell : row) {
-      if (!SupportPlainText(cell).empty())
+      if (!PlainText(cell).empty())
         records.back()[static_cast<std::size_t>(field)] += cell + "\n";
     }
   }
@@ -223,13 +223,13 @@ std::vector<std::string> Summary(const std::vector<std::string>& body) {
     const bool bullet = line.starts_with("- ") || line.starts_with("* ");
     if ((numbered || bullet) && !indented) {
       if (!paragraph.empty()) {
-        const std::string text = SupportPlainText(paragraph);
+        const std::string text = PlainText(paragraph);
         lines.push_back(text);
         paragraph.clear();
         if (text.empty() || text.back() != ':')
           return lines;
       }
-      std::string item = SupportPlainText(line.substr(numbered ? marker + 2 : 2));
+      std::string item = PlainText(line.substr(numbered ? marker + 2 : 2));
       if (!item.empty())
         lines.push_back(std::move(item));
       inList = true;
@@ -237,7 +237,7 @@ std::vector<std::string> Summary(const std::vector<std::string>& body) {
     }
     if (line.empty()) {
       if (!paragraph.empty()) {
-        lines.push_back(SupportPlainText(paragraph));
+        lines.push_back(PlainText(paragraph));
         paragraph.clear();
         if (lines.back().empty() || lines.back().back() != ':')
           return lines;
@@ -255,7 +255,7 @@ std::vector<std::string> Summary(const std::vector<std::string>& body) {
     paragraph += line;
   }
   if (!paragraph.empty())
-    lines.push_back(SupportPlainText(paragraph));
+    lines.push_back(PlainText(paragraph));
   return lines;
 }
 
@@ -265,7 +265,7 @@ std::vector<std::string> LabelledPart(const std::vector<std::string>& body,
   std::vector<std::string> part;
   bool inside = false;
   for (const std::string& line : body) {
-    const std::string plain = LowerCase(SupportPlainText(line));
+    const std::string plain = LowerCase(PlainText(line));
     const bool label = line.find("**") != std::string::npos && !plain.empty() &&
                        plain.back() == ':' && plain.size() < 16;
     if (label) {

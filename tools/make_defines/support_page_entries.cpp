@@ -43,13 +43,13 @@ std::optional<Role> HeaderRole(std::string_view plain, bool hasCodes) {
 std::optional<std::vector<Role>> HeaderRoles(const Row& row) {
   bool hasCodes = false;
   for (const std::string& cell : row) {
-    const std::string word = LowerCase(SupportPlainText(cell));
+    const std::string word = LowerCase(PlainText(cell));
     hasCodes = hasCodes || word.find("code") != std::string::npos || word == "hex";
   }
   std::vector<Role> roles;
   bool any = false;
   for (const std::string& cell : row) {
-    const std::string plain = SupportPlainText(cell);
+    const std::string plain = PlainText(cell);
     if (plain.empty()) {
       roles.push_back(Role::None);
       continue;
@@ -160,13 +160,13 @@ class PageReader {
     };
     const bool setupTable = !cell(Role::Phase).empty() || !cell(Role::Operation).empty();
     if (setupTable) {
-      ReadSetupRow(SupportPlainText(cell(Role::Codes)), !cell(Role::Phase).empty(),
-                   SupportPlainText(cell(Role::Phase) + cell(Role::Operation)));
+      ReadSetupRow(PlainText(cell(Role::Codes)), !cell(Role::Phase).empty(),
+                   PlainText(cell(Role::Phase) + cell(Role::Operation)));
       return;
     }
     const bool hasCodeColumn = std::find(roles.begin(), roles.end(), Role::Codes) != roles.end();
     PageEntry entry;
-    const std::string codes = SupportPlainText(cell(Role::Codes));
+    const std::string codes = PlainText(cell(Role::Codes));
     if (hasCodeColumn) {
       entry.pairs = FindSetupPairs(codes);
       std::string rest = codes;
@@ -183,10 +183,10 @@ class PageReader {
       Unused("a row that names no code: " + JoinLines(NonEmptyPlain(row)).substr(0, 100));
       return;
     }
-    ReadMessage(SupportPlainText(cell(Role::Name)), WithoutLeadingCode(SupportPlainText(cell(Role::Text))),
+    ReadMessage(PlainText(cell(Role::Name)), WithoutLeadingCode(PlainText(cell(Role::Text))),
                 entry);
     if (!cell(Role::Cause).empty())
-      entry.cause = SupportPlainText(cell(Role::Cause));
+      entry.cause = PlainText(cell(Role::Cause));
     entry.remedies = PlainLines(cell(Role::Remedy));
     result_.entries.push_back(std::move(entry));
   }
@@ -212,7 +212,7 @@ class PageReader {
       entry.text = std::move(description);
       return;
     }
-    entry.text = SupportPlainText(message.substr(semicolon + 1));
+    entry.text = PlainText(message.substr(semicolon + 1));
     entry.cause = std::move(description);
   }
 
