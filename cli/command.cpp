@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "base/define_schema.h"
+#include "cli/line_reader.h"
+#include "cli/scan.h"
+#include "cli/system_reason.h"
+#include "cli/text_search.h"
 #include "core/answers.h"
 #include "core/bug_check_arguments.h"
 #include "core/documentation.h"
-#include "cli/line_reader.h"
 #include "core/readings.h"
 #include "core/report.h"
-#include "cli/scan.h"
-#include "cli/system_reason.h"
 #include "core/terminal_text.h"
-#include "cli/text_search.h"
 #include "lookup/define_file_check.h"
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
@@ -343,7 +343,7 @@ class QueryRun {
  private:
   // The documentation's part of the answer, and what was pasted with the code: a bug check's
   // arguments (the code is then only a bug check), setup's extend code.
-  void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) const {
+  void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) {
     if (options_.documentation) {
       AddDocumentation(answer, documentation_);
     }
@@ -355,11 +355,10 @@ class QueryRun {
       }
     }
     if (pasted.pair) {
-      answer.documentation.extend =
-          ReadExtend(pasted.pair->result, pasted.pair->extend, documentation_);
-      if (!options_.documentation) {
-        answer.documentation.extend->pair.reset();
+      if (!setup_) {
+        setup_ = documentation_.ReadSetupTables(options_.documentation);
       }
+      answer.documentation.extend = ReadExtend(pasted.pair->result, pasted.pair->extend, *setup_);
     }
   }
 
@@ -369,6 +368,7 @@ class QueryRun {
   MessageSource& messages_;
   DefineRows& defines_;
   const DocumentationRows& documentation_;
+  std::optional<SetupTables> setup_;  // read at the first pair asked
   const std::string& databaseName_;
   const bool color_;
   std::ostream& out_;
@@ -414,8 +414,8 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
 }
 
 int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines,
-               const DocumentationRows& documentation, const std::string& databaseName,
-               bool color, const CommandPlatform& platform, ByteSource& input, std::ostream& out,
+               const DocumentationRows& documentation, const std::string& databaseName, bool color,
+               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
                std::ostream& err) {
   QueryRun run(options, messages, defines, documentation, databaseName, color, out, err);
   if (!options.queries.empty()) {
@@ -522,8 +522,9 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
+    const SetupTables setup = documentation.ReadSetupTables(options.documentation);
     return RunScan({options.queries, options.json, options.summary, color, databaseName,
-                    &documentation, options.documentation},
+                    options.jobs, &setup, options.documentation ? &documentation : nullptr},
                    source, defines, input, out, err);
   }
   return RunQueries(options, source, defines, documentation, databaseName, color, platform, input,

@@ -47,9 +47,20 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
           ->type_name("TEXT");
   auto* scanOption = app.add_flag(
       "--scan", options.scan,
-      "Explain every code in the files named in place of queries (standard input by default)");
+      "Explain every code in the files (gzip ones too) and folders named in place of queries "
+      "(standard input by default)");
   app.add_flag("--summary", options.summary,
                "With --scan: each code once, with how often it occurred, most frequent first")
+      ->needs(scanOption);
+  app.add_option("-j,--jobs", options.jobs,
+#if QUILLON_SCAN_THREADS
+                 "With --scan: scan N files at once (default: one per core)"
+#else
+                 "With --scan: accepted, but this program scans one file at a time"
+#endif
+                 )
+      ->type_name("N")
+      ->check(CLI::Range(1u, 1024u))
       ->needs(scanOption);
   app.add_flag("--json", options.json, "Write one JSON object per line");
   std::string color = "auto";

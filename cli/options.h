@@ -21,6 +21,7 @@ struct Options {
   std::optional<std::string> search;
   bool scan = false;  // the queries are files to scan ("-" standard input)
   bool summary = false;
+  unsigned jobs = 0;  // --jobs: files scanned at once; 0: one per core
   bool json = false;
   ColorChoice color = ColorChoice::Auto;
   std::optional<std::string> database;

@@ -8,13 +8,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cli/scan_inputs.h"
+#include "cli/scan_pool.h"
+#include "cli/system_reason.h"
 #include "core/answers.h"
 #include "core/bug_check_arguments.h"
 #include "core/documentation.h"
 #include "core/documentation_report.h"
+#include "core/json_text.h"
 #include "core/report.h"
 #include "core/scan_writers.h"
-#include "cli/system_reason.h"
 #include "core/terminal_text.h"
 #include "core/text_decoder.h"
 #include "core/word_reading.h"
@@ -29,9 +32,6 @@ namespace {
 // a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
 // memory.
 constexpr std::size_t kUnknownSlots = 1 << 12;
-
-// Thrown when the database fails mid-scan: an answer read from it may be incomplete.
-struct DatabaseFailed {};
 
 class UnknownNumbers {
  public:
@@ -51,19 +51,16 @@ class UnknownNumbers {
   std::vector<Slot> slots_;
 };
 
-// Answers each distinct code once per run, with its texts: logs repeat the same few codes on
-// many lines, written in more than one way (5 after a keyword, 0x5), so what is kept holds
-// nothing of how it was read. What is kept of known codes and names is bounded by what the
+}  // namespace
+
+// Answers each distinct code once per run (per worker), with its texts: logs repeat the same few
+// codes on many lines, written in more than one way (5 after a keyword, 0x5), so what is kept
+// holds nothing of how it was read. What is kept of known codes and names is bounded by what the
 // database and the message tables know; of other numbers, by kUnknownSlots.
 class AnswerCache {
  public:
-  AnswerCache(MessageSource& messages, const DefineRows& defines, bool color,
-              const DocumentationRows* documentation, bool withDocumentation)
-      : messages_(messages),
-        defines_(defines),
-        color_(color),
-        documentation_(documentation),
-        withDocumentation_(withDocumentation && documentation != nullptr) {}
+  AnswerCache(AskAnswer ask, bool color, const SetupTables* setup)
+      : ask_(std::move(ask)), color_(color), setup_(setup) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -76,7 +73,7 @@ class AnswerCache {
     } else if (unknown_.Holds(reading.value)) {
       return nullptr;
     }
-    std::shared_ptr<ScanAnswer> made = Made(Documented(reading));
+    std::shared_ptr<ScanAnswer> made = Made(ask_(reading));
     if (byName) {
       names_.emplace(reading.name, made);  // only names the database holds are read
     } else if (made) {
@@ -91,7 +88,7 @@ class AnswerCache {
   // line, not kept. Null when nothing knows the code.
   ScanAnswerPointer Pasted(const Reading& reading, const BugCheckArguments* bugCheck,
                            const SetupPair* pair) {
-    ReadingAnswer answer = Documented(reading);
+    ReadingAnswer answer = ask_(reading);
     if (bugCheck != nullptr) {
       std::erase_if(answer.matches,
                     [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
@@ -99,11 +96,8 @@ class AnswerCache {
         match.documentation.arguments = bugCheck->arguments;
       }
     }
-    if (pair != nullptr && documentation_ != nullptr) {
-      answer.documentation.extend = ReadExtend(pair->result, pair->extend, *documentation_);
-      if (!withDocumentation_) {
-        answer.documentation.extend->pair.reset();
-      }
+    if (pair != nullptr && setup_ != nullptr) {
+      answer.documentation.extend = ReadExtend(pair->result, pair->extend, *setup_);
     }
     std::shared_ptr<ScanAnswer> made = Made(std::move(answer));
     if (made) {
@@ -113,17 +107,6 @@ class AnswerCache {
   }
 
  private:
-  ReadingAnswer Documented(const Reading& reading) {
-    ReadingAnswer answer = quillon::Answer(reading, messages_, defines_);
-    if (defines_.Failure()) {
-      throw DatabaseFailed{};
-    }
-    if (withDocumentation_) {
-      AddDocumentation(answer, *documentation_);
-    }
-    return answer;
-  }
-
   std::shared_ptr<ScanAnswer> Made(ReadingAnswer answer) const {
     if (answer.matches.empty()) {
       return nullptr;
@@ -135,15 +118,15 @@ class AnswerCache {
     return made;
   }
 
-  MessageSource& messages_;
-  const DefineRows& defines_;
+  const AskAnswer ask_;
   const bool color_;
-  const DocumentationRows* documentation_;
-  const bool withDocumentation_;
+  const SetupTables* setup_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
+
+namespace {
 
 // Between the splitter and the writer: reads each word, answers the codes. The writer's text
 // goes out whenever it fills, so a read full of codes never holds all of its output.
@@ -251,8 +234,7 @@ class FindingSink {
     std::string_view bugCheckText;
     if (bugCheck) {
       bugCheckText = shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin);
-      bugCheckAnswer =
-          answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr);
+      bugCheckAnswer = answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr);
     }
     const std::vector<SetupPair> pairs = FindSetupPairs(shown);
     for (const Deferred& deferred : deferred_) {
@@ -332,18 +314,78 @@ void ScanSource(ByteSource& source, FindingSink& sink, ScanWriter& writer, std::
   splitter.Finish(sink);
 }
 
-// ScanSource; false when the database failed, which ends the scan where it stands.
-bool ScanUntilDatabaseFails(ByteSource& source, FindingSink& sink, ScanWriter& writer,
-                            std::ostream& out) {
-  try {
-    ScanSource(source, sink, writer, out);
-  } catch (const DatabaseFailed&) {
-    return false;
+// After a summary: the files under folders left unread because they are binary.
+void WriteSkipped(const std::vector<std::string>& skipped, bool json, std::ostream& out) {
+  for (const std::string& path : skipped) {
+    if (json) {
+      std::string line = "{\"skipped\":";
+      AppendJsonString(line, path);
+      out << line << ",\"reason\":\"binary\"}\n";
+    } else {
+      out << "skipped binary file " << TerminalText(path) << '\n';
+    }
   }
-  return true;
+}
+
+InputOutcome Outcome(bool found, std::string problem = {}) {
+  InputOutcome outcome;
+  outcome.found = found;
+  outcome.problem = std::move(problem);
+  return outcome;
 }
 
 }  // namespace
+
+InputScanner::InputScanner(const NameSet& names, AskAnswer ask, bool color,
+                           const SetupTables* setup)
+    : names_(names), answers_(std::make_unique<AnswerCache>(std::move(ask), color, setup)) {}
+
+InputScanner::~InputScanner() = default;
+
+InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInput,
+                                ScanWriter& writer, std::ostream& out) {
+  using Kind = ScanInput::Kind;
+  const std::string shown = TerminalText(input.path);
+  if (input.kind == Kind::Unreadable) {
+    return Outcome(false, "cannot read " + shown + ": " + input.reason);
+  }
+  if (input.kind == Kind::LinkLoop) {
+    InputOutcome loop;
+    loop.note = shown + " leads back to " + TerminalText(input.reason) +
+                ", a folder it is in; not followed";
+    return loop;
+  }
+  FindingSink sink(names_, *answers_, writer, out);
+  if (input.kind == Kind::StandardInput) {
+    ScanInputSource source(standardInput);
+    ScanSource(source, sink, writer, out);
+    if (source.Failed()) {
+      return Outcome(sink.FoundAny(), "cannot read standard input: " + source.FailureReason());
+    }
+    return Outcome(sink.FoundAny());
+  }
+  if (IsStandardOutput(input.path)) {
+    InputOutcome output;
+    output.note = shown + " is where the findings are written; not read";
+    return output;
+  }
+  int error = 0;
+  const std::unique_ptr<ByteSource> raw = OpenFileSource(input.path, error);
+  if (!raw) {
+    return Outcome(false, "cannot read " + shown + ": " + SystemReason(error));
+  }
+  ScanInputSource source(*raw);
+  if (input.inFolder && source.LooksBinary()) {
+    InputOutcome binary;
+    binary.binary = true;
+    return binary;
+  }
+  ScanSource(source, sink, writer, out);
+  if (source.Failed()) {
+    return Outcome(sink.FoundAny(), "cannot read " + shown + ": " + source.FailureReason());
+  }
+  return Outcome(sink.FoundAny());
+}
 
 int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& defines,
             ByteSource& input, std::ostream& out, std::ostream& err) {
@@ -357,59 +399,66 @@ int RunScan(const ScanRequest& request, MessageSource& messages, DefineRows& def
     return databaseFailed();
   }
   const NameSet names(allNames.begin(), allNames.end());
-  AnswerCache answers(messages, defines, request.color, request.documentation,
-                      request.withDocumentation);
-  const std::unique_ptr<ScanWriter> writer =
-      MakeScanWriter(request.json, request.summary, request.color);
-  FindingSink sink(names, answers, *writer, out);
+  // A database that fails mid-scan answers nothing more: an answer read from it may be
+  // incomplete. The scan then ends at the next input, and says why.
+  const DocumentationRows* documentation = request.documentation;
+  const AskAnswer ask = [&messages, &defines, documentation](const Reading& reading) {
+    ReadingAnswer answer = Answer(reading, messages, defines);
+    if (documentation != nullptr) {
+      AddDocumentation(answer, *documentation);
+    }
+    if (defines.Failure()) {
+      answer.matches.clear();
+    }
+    return answer;
+  };
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
   }
-  // Lines are named by file only when there are several.
-  const bool nameFiles = files.size() > 1;
+  const ScanInputs listed = ListScanInputs(files);
+  // Lines are named by file only when there may be several.
+  const bool nameFiles = files.size() > 1 || listed.anyFolder;
+  const std::unique_ptr<ScanWriter> writer =
+      MakeScanWriter(request.json, request.summary, request.color);
+  bool found = false;
   bool unreadable = false;
-  for (const std::string& file : files) {
-    writer->StartFile(nameFiles ? file : std::string());
-    if (file == "-") {
-      if (!ScanUntilDatabaseFails(input, sink, *writer, out)) {
-        writer->Flush(out);
-        return databaseFailed();
+  std::vector<std::string> skipped;
+  const auto report = [&](const ScanInput& scanned, const InputOutcome& outcome) {
+    found = found || outcome.found;
+    if (outcome.binary) {
+      skipped.push_back(scanned.path);
+    }
+    if (!outcome.problem.empty() || !outcome.note.empty()) {
+      writer->Flush(out);
+      err << "quillon-cli: " << outcome.problem << outcome.note << '\n';
+      unreadable = unreadable || !outcome.problem.empty();
+    }
+  };
+  if (!ScanInParallel({listed.inputs, nameFiles, request, names, ask}, *writer, out, report)) {
+    InputScanner scanner(names, ask, request.color, request.setup);
+    for (const ScanInput& scanned : listed.inputs) {
+      writer->StartFile(nameFiles ? scanned.path : std::string());
+      report(scanned, scanner.Scan(scanned, input, *writer, out));
+      if (!out || defines.Failure()) {
+        break;
       }
-      if (input.Failed()) {
-        writer->Flush(out);
-        err << "quillon-cli: cannot read standard input: " << SystemReason(input.ErrorNumber())
-            << '\n';
-        unreadable = true;
-      }
-      continue;
     }
-    int error = 0;
-    const std::unique_ptr<ByteSource> source = OpenFileSource(file, error);
-    if (!source) {
-      writer->Flush(out);
-      err << "quillon-cli: cannot read " << TerminalText(file) << ": " << SystemReason(error)
-          << '\n';
-      unreadable = true;
-      continue;
-    }
-    if (!ScanUntilDatabaseFails(*source, sink, *writer, out)) {
-      writer->Flush(out);
-      return databaseFailed();
-    }
-    if (source->Failed()) {
-      writer->Flush(out);
-      err << "quillon-cli: cannot read " << TerminalText(file) << ": "
-          << SystemReason(source->ErrorNumber()) << '\n';
-      unreadable = true;
-    }
+  }
+  if (defines.Failure()) {
+    writer->Flush(out);
+    return databaseFailed();
   }
   writer->Finish();
   writer->Flush(out);
+  if (request.summary) {
+    WriteSkipped(skipped, request.json, out);
+    out.flush();
+  }
   if (unreadable) {
     return 2;
   }
-  return sink.FoundAny() ? 0 : 1;
+  return found ? 0 : 1;
 }
 
 }  // namespace quillon

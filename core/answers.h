@@ -52,15 +52,15 @@ struct KindAnswer {
   std::vector<NamedDefine> names;          // every name the kind's table holds for value
   std::optional<std::string> description;  // nothing when no source has a text
   DescriptionSource source = DescriptionSource::System;
-  MatchDocumentation documentation;        // what the pages add: remedies, parameters
-  std::optional<CodeAnswer> wraps;         // the code an SDK macro made this one of
-  std::string_view wrapper;                // that macro, when wraps holds a code
+  MatchDocumentation documentation;  // what the pages add: remedies, parameters
+  std::optional<CodeAnswer> wraps;   // the code an SDK macro made this one of
+  std::string_view wrapper;          // that macro, when wraps holds a code
   std::vector<RelatedAnswer> related;
 };
 
 struct ReadingAnswer {
   Reading reading;
-  std::vector<KindAnswer> matches;  // in ErrorType order; empty when nothing knows it
+  std::vector<KindAnswer> matches;     // in ErrorType order; empty when nothing knows it
   ReadingDocumentation documentation;  // a bug check's arguments, setup's extend code
 };
 

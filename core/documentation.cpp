@@ -22,15 +22,24 @@ void AddDocumentation(ReadingAnswer& answer, const DocumentationRows& documentat
   }
 }
 
-ExtendAnswer ReadExtend(std::uint32_t result, std::uint32_t extend,
-                        const DocumentationRows& documentation) {
+namespace {
+
+template <typename Key, typename Value>
+std::optional<Value> Find(const std::map<Key, Value>& map, const Key& key) {
+  const auto found = map.find(key);
+  return found == map.end() ? std::nullopt : std::optional<Value>(found->second);
+}
+
+}  // namespace
+
+ExtendAnswer ReadExtend(std::uint32_t result, std::uint32_t extend, const SetupTables& setup) {
   ExtendAnswer answer;
   answer.value = extend;
   answer.phaseNumber = SetupPhase(extend);
   answer.operationNumber = SetupOperation(extend);
-  answer.phase = documentation.SetupPhase(answer.phaseNumber);
-  answer.operation = documentation.SetupOperation(answer.operationNumber);
-  answer.pair = documentation.SetupPair(result, extend);
+  answer.phase = Find(setup.phases, answer.phaseNumber);
+  answer.operation = Find(setup.operations, answer.operationNumber);
+  answer.pair = Find(setup.pairs, std::pair(result, extend));
   return answer;
 }
 

@@ -34,9 +34,8 @@ class DocumentedMessages final : public MessageSource {
 // Adds each match's remedies, and a bug check's parameters and table of causes.
 void AddDocumentation(ReadingAnswer& answer, const DocumentationRows& documentation);
 
-// The extend code beside a result code, named and explained as far as the pages go.
-ExtendAnswer ReadExtend(std::uint32_t result, std::uint32_t extend,
-                        const DocumentationRows& documentation);
+// The extend code beside a result code, named and explained as far as the tables go.
+ExtendAnswer ReadExtend(std::uint32_t result, std::uint32_t extend, const SetupTables& setup);
 
 // The case of a table of causes that the arguments select: the first whose parameter holds
 // its value, else the "other values" row of a parameter some row keys; null when none.

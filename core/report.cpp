@@ -1,7 +1,7 @@
 #include "core/report.h"
 
-#include "core/json_text.h"
 #include "core/documentation_report.h"
+#include "core/json_text.h"
 
 #include <nlohmann/json.hpp>
 

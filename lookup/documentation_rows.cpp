@@ -58,10 +58,9 @@ SqliteStatement DocumentationRows::Prepare(const std::string& text) const {
 
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
-  const SqliteStatement statement =
-      Prepare("SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
-              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
-              ", Lang LIMIT 1");
+  const SqliteStatement statement = Prepare(
+      "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
   if (!statement) {
     return std::nullopt;
   }
@@ -72,13 +71,11 @@ std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
   return DocumentedText{Text(statement.get(), 0), Text(statement.get(), 1)};
 }
 
-std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type,
-                                                        std::uint32_t value) const {
+std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {
   std::vector<DocumentedText> remedies;
-  const SqliteStatement statement =
-      Prepare("SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
-              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
-              ", Lang, Seq");
+  const SqliteStatement statement = Prepare(
+      "SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
   if (!statement) {
     return remedies;
   }
@@ -120,11 +117,10 @@ std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t s
 
 std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const {
   std::vector<BugCheckCaseText> cases;
-  const SqliteStatement statement =
-      Prepare("SELECT Parameter, Value, ValueText, Cause, Parameter1, Parameter2, Parameter3, "
-              "Parameter4, Lang FROM BugCheckCase WHERE ErrNum = ?3 AND " +
-              std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) +
-              ", Lang, Seq");
+  const SqliteStatement statement = Prepare(
+      "SELECT Parameter, Value, ValueText, Cause, Parameter1, Parameter2, Parameter3, "
+      "Parameter4, Lang FROM BugCheckCase WHERE ErrNum = ?3 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
   if (!statement) {
     return cases;
   }
@@ -154,60 +150,48 @@ std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const
 
 namespace {
 
-std::optional<SetupStepName> StepName(sqlite3* connection, const char* table, unsigned number) {
-  const SqliteStatement statement = PrepareStatement(
-      connection, std::string("SELECT Name, Text FROM ") + table + " WHERE Number = ?1");
-  if (!statement) {
-    return std::nullopt;
+void ReadSteps(sqlite3* connection, const char* table, std::map<unsigned, SetupStepName>& steps) {
+  const SqliteStatement statement =
+      PrepareStatement(connection, std::string("SELECT Number, Name, Text FROM ") + table);
+  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const auto number = static_cast<unsigned>(sqlite3_column_int(statement.get(), 0));
+    steps[number] = {number, Text(statement.get(), 1), Text(statement.get(), 2)};
   }
-  sqlite3_bind_int(statement.get(), 1, static_cast<int>(number));
-  if (sqlite3_step(statement.get()) != SQLITE_ROW) {
-    return std::nullopt;
-  }
-  return SetupStepName{number, Text(statement.get(), 0), Text(statement.get(), 1)};
 }
 
 }  // namespace
 
-std::optional<SetupStepName> DocumentationRows::SetupPhase(unsigned number) const {
-  return StepName(connection_.get(), "SetupPhase", number);
-}
-
-std::optional<SetupStepName> DocumentationRows::SetupOperation(unsigned number) const {
-  return StepName(connection_.get(), "SetupOperation", number);
-}
-
-std::optional<SetupPairText> DocumentationRows::SetupPair(std::uint32_t result,
-                                                          std::uint32_t extend) const {
-  const SqliteStatement pair = PrepareStatement(
-      connection_.get(), "SELECT Cause FROM SetupPair WHERE Result = ?1 AND Extend = ?2");
-  const SqliteStatement remedies =
-      PrepareStatement(connection_.get(),
-                       "SELECT Text, Page FROM SetupPairRemedy WHERE Result = ?1 AND Extend = ?2 "
-                       "ORDER BY Seq");
-  if (!pair || !remedies) {
-    return std::nullopt;
+SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
+  SetupTables tables;
+  ReadSteps(connection_.get(), "SetupPhase", tables.phases);
+  ReadSteps(connection_.get(), "SetupOperation", tables.operations);
+  if (!withPairs) {
+    return tables;
   }
-  for (sqlite3_stmt* statement : {pair.get(), remedies.get()}) {
-    sqlite3_bind_int(statement, 1, static_cast<std::int32_t>(result));
-    sqlite3_bind_int(statement, 2, static_cast<std::int32_t>(extend));
+  const auto key = [](sqlite3_stmt* statement) {
+    return std::pair(static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0)),
+                     static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1)));
+  };
+  const SqliteStatement pairs =
+      PrepareStatement(connection_.get(), "SELECT Result, Extend, Cause FROM SetupPair");
+  while (pairs && sqlite3_step(pairs.get()) == SQLITE_ROW) {
+    tables.pairs[key(pairs.get())].cause = Text(pairs.get(), 2);
   }
-  if (sqlite3_step(pair.get()) != SQLITE_ROW) {
-    return std::nullopt;
+  const SqliteStatement remedies = PrepareStatement(
+      connection_.get(),
+      "SELECT Result, Extend, Text, Page FROM SetupPairRemedy ORDER BY Result, Extend, Seq");
+  while (remedies && sqlite3_step(remedies.get()) == SQLITE_ROW) {
+    tables.pairs[key(remedies.get())].remedies.push_back(
+        {Text(remedies.get(), 2), Text(remedies.get(), 3)});
   }
-  SetupPairText text{Text(pair.get(), 0), {}};
-  while (sqlite3_step(remedies.get()) == SQLITE_ROW) {
-    text.remedies.push_back({Text(remedies.get(), 0), Text(remedies.get(), 1)});
-  }
-  return text;
+  return tables;
 }
 
 std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view part) const {
   std::vector<DocumentedCodeRef> found;
-  const SqliteStatement statement =
-      Prepare("SELECT DISTINCT Kind, ErrNum FROM Description WHERE " +
-              std::string(kLanguageChosen) + " AND instr(lower(Text), lower(?3)) > 0 " +
-              "ORDER BY Kind, ErrNum & 0xFFFFFFFF");
+  const SqliteStatement statement = Prepare(
+      "SELECT DISTINCT Kind, ErrNum FROM Description WHERE " + std::string(kLanguageChosen) +
+      " AND instr(lower(Text), lower(?3)) > 0 " + "ORDER BY Kind, ErrNum & 0xFFFFFFFF");
   if (!statement) {
     return found;
   }

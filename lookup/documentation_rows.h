@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/error_type.h"
@@ -50,6 +52,13 @@ struct SetupPairText {
   std::vector<DocumentedText> remedies;
 };
 
+// Setup's tables whole, read once: a few hundred rows, asked by any scan worker.
+struct SetupTables {
+  std::map<unsigned, SetupStepName> phases;
+  std::map<unsigned, SetupStepName> operations;
+  std::map<std::pair<std::uint32_t, std::uint32_t>, SetupPairText> pairs;  // result, extend
+};
+
 struct DocumentedCodeRef {
   ErrorType type = ErrorType::Win32;
   std::uint32_t value = 0;
@@ -65,9 +74,8 @@ class DocumentationRows {
   std::vector<DocumentedText> Remedies(ErrorType type, std::uint32_t value) const;
   std::vector<BugCheckParameterText> Parameters(std::uint32_t stop) const;
   std::vector<BugCheckCaseText> Cases(std::uint32_t stop) const;
-  std::optional<SetupStepName> SetupPhase(unsigned number) const;
-  std::optional<SetupStepName> SetupOperation(unsigned number) const;
-  std::optional<SetupPairText> SetupPair(std::uint32_t result, std::uint32_t extend) const;
+  // The phases' and operations' names, and with withPairs the pairs' causes and remedies.
+  SetupTables ReadSetupTables(bool withPairs) const;
   // The codes whose text in the chosen language (or English) holds part, without regard to
   // ASCII case, ordered by kind and value.
   std::vector<DocumentedCodeRef> SearchTexts(std::string_view part) const;

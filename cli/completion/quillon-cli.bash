@@ -25,7 +25,7 @@ _quillon_cli() {
     --color)
       mapfile -t COMPREPLY < <(compgen -W 'auto always never' -- "$cur")
       return ;;
-    --search | --search-text | --lang)
+    --search | --search-text | --lang | -j | --jobs)
       return ;;
   esac
   # Without '=' among the word breaks the word is whole, and so is what replaces it.
@@ -35,8 +35,8 @@ _quillon_cli() {
   fi
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W '--help --version --json --color= --search
-      --search-text --scan --summary --db --windows --wine --no-messages --no-docs --lang
-      --module' \
+      --search-text --scan --summary --jobs --db --windows --wine --no-messages --no-docs
+      --lang --module' \
       -- "$cur")
     [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace
     return

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 #include <nlohmann/json.hpp>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -357,11 +356,12 @@ TEST_F(CliProcessTest, AFailedWriteEndsTheRunWithOneLineAndStatusTwo) {
 
 TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
   const std::string dir = "'" + dir_.string() + "'";
-  const Outcome scan = Execute("--no-messages --scan " + dir + " /nonexistent.log");
+  fs::create_symlink(dir_ / "missing", dir_ / "dangling.log");
+  const Outcome scan = Execute("--no-messages --scan " + dir + "/dangling.log /nonexistent.log");
   EXPECT_EQ(2, scan.status);
   EXPECT_EQ("quillon-cli: cannot read " + dir_.string() +
-                ": Is a directory\nquillon-cli: cannot read /nonexistent.log: No such file or "
-                "directory\n",
+                "/dangling.log: No such file or directory\nquillon-cli: cannot read "
+                "/nonexistent.log: No such file or directory\n",
             scan.err);
   // Standard input that cannot be read, in both modes.
   for (const char* args : {"--no-messages", "--no-messages --scan"}) {
@@ -501,6 +501,93 @@ TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
   const std::string err = ReadFile(dir_ / "err");
   EXPECT_EQ(0u, err.find("quillon-cli: cannot read the database " + copy.string() + ": ")) << err;
   EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
+}
+
+TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) {
+  const fs::path logs = dir_ / "logs";
+  fs::create_directories(logs / "b");
+  std::vector<std::string> files;  // the text files, in path order
+  // Sizes that make workers finish out of order: the first files are the longest.
+  for (int i = 0; i < 24; ++i) {
+    const std::string name = (i % 2 == 0 ? "b/" : "") + std::string("f") + char('a' + i) + ".log";
+    std::ofstream log(logs / name);
+    for (int line = 0; line < (24 - i) * 10; ++line) {
+      log << "line " << line << " of " << name << ": error " << (line % 300) << ", hr=0x8007000"
+          << (line % 9) << '\n';
+    }
+  }
+  {
+    // Two files side by side with more findings than a worker holds in memory for a file that
+    // is not yet written out: the second one's go to a temporary file meanwhile.
+    for (const char* name : {"big1.log", "big2.log"}) {
+      std::ofstream big(logs / "b" / name);
+      for (int line = 0; line < 10000; ++line) {
+        big << "error " << (line % 200) << " and E_FAIL\n";
+      }
+    }
+  }
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(logs)) {
+    if (entry.is_regular_file()) {
+      files.push_back(entry.path().string());
+    }
+  }
+  const std::string text = "gzip: C0000005\nexit code: 1603\n";
+  for (const auto& [name, bytes] : {std::pair{"b/z.log.gz", text.size()}, {"b/cut.gz", 9ul}}) {
+    gzFile gz = gzopen((logs / name).c_str(), "wb");
+    gzwrite(gz, text.data(), static_cast<unsigned>(text.size()));
+    gzclose(gz);
+    fs::resize_file(logs / name,
+                    name == std::string("b/cut.gz") ? bytes : fs::file_size(logs / name));
+    files.push_back((logs / name).string());
+  }
+  std::ofstream(logs / "b" / "tool.exe", std::ios::binary) << std::string("MZ\0\0 0x80070005", 16);
+  fs::create_directory_symlink("..", logs / "b" / "up");
+  std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+    // Path order as a walk gives it: "b/" (a folder) before "fa.log" at the same depth.
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return (x == '/' ? '\1' : x) < (y == '/' ? '\1' : y);
+    });
+  });
+
+  std::string named;
+  for (const std::string& file : files) {
+    named += " '" + file + "'";
+  }
+  const std::string folder = " '" + logs.string() + "'";
+  const Outcome oneByOne = Execute("--no-messages --scan" + named);
+  for (const char* mode : {"", " --summary --json"}) {
+    SCOPED_TRACE(mode);
+    const Outcome alone = Execute(std::string("--no-messages --scan -j 1") + mode + folder);
+    EXPECT_EQ(2, alone.status);
+    const std::string skippedBinary = alone.err;
+    for (const char* jobs : {" -j 2", " -j 7"}) {
+      SCOPED_TRACE(jobs);
+      const Outcome together = Execute(std::string("--no-messages --scan") + jobs + mode + folder);
+      EXPECT_EQ(alone.out, together.out);
+      EXPECT_EQ(alone.err, together.err);
+      EXPECT_EQ(2, together.status);
+    }
+    if (*mode == '\0') {
+      EXPECT_EQ(oneByOne.out, alone.out);
+      EXPECT_EQ(std::string::npos, alone.out.find("tool.exe"));
+    }
+  }
+  // The cut file and the loop are named, in their places; the binary file is said in a summary.
+  const Outcome scan = Execute("--no-messages --scan -j 3" + folder);
+  EXPECT_EQ("quillon-cli: cannot read " + logs.string() +
+                "/b/cut.gz: compressed data cut short\nquillon-cli: " + logs.string() +
+                "/b/up leads back to " + logs.string() + ", a folder it is in; not followed\n",
+            scan.err);
+  const Outcome summary = Execute("--no-messages --scan --summary" + folder);
+  EXPECT_NE(std::string::npos,
+            summary.out.find("skipped binary file " + logs.string() + "/b/tool.exe\n"));
+  EXPECT_NE(std::string::npos,
+            summary.out.find("C0000005  first at " + logs.string() + "/b/z.log.gz:1"));
+  // Compressed standard input; and the file the findings go to is never read.
+  EXPECT_EQ(0, Redirected("--no-messages --scan", logs / "b" / "z.log.gz", dir_ / "out").status);
+  EXPECT_EQ("1: gzip: C0000005\n", ReadFile(dir_ / "out").substr(0, 18));
+  const Outcome own = Redirected("--no-messages --scan" + folder, dir_ / "in", logs / "out.log");
+  EXPECT_NE(std::string::npos, own.err.find("out.log is where the findings are written; not read"));
 }
 
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
@@ -712,8 +799,8 @@ class DocumentationTest : public CliProcessTest {
     fs::create_directories(dir_ / "empty");
   }
   nlohmann::json Json(const std::string& args, const std::string& input = "") {
-    const Outcome outcome = Execute("--windows '" + (dir_ / "empty").string() + "' --json " + args,
-                                    input);
+    const Outcome outcome =
+        Execute("--windows '" + (dir_ / "empty").string() + "' --json " + args, input);
     EXPECT_EQ(0, outcome.status) << outcome.err;
     return nlohmann::json::parse(outcome.out.substr(0, outcome.out.find('\n')));
   }
@@ -838,14 +925,15 @@ TEST_F(DocumentationTest, TheServicingLogsSpellingsAreFoundWithTheirRemedies) {
       "files could not be found. [HRESULT = 0x800f081f - CBS_E_SOURCE_MISSING]\n"
       "2026-12-08 10:00:02, Info CBS FATAL: CBS called Error with 0x80070002,\n"
       "2026-12-08 10:00:03, Error CSI Error: 0x80070005 [gle=0x80070005]\n";
-  const Outcome summary = Execute(
-      "--windows '" + (dir_ / "empty").string() + "' --scan --summary", dism);
+  const Outcome summary =
+      Execute("--windows '" + (dir_ / "empty").string() + "' --scan --summary", dism);
   EXPECT_EQ(0, summary.status) << summary.err;
   EXPECT_NE(std::string::npos, summary.out.find("CBS_E_SOURCE_MISSING"));
   EXPECT_NE(std::string::npos, summary.out.find("ERROR_FILE_NOT_FOUND"));
   EXPECT_NE(std::string::npos, summary.out.find("E_ACCESSDENIED"));
   // Each code's remedies once, in the summary.
-  const std::size_t first = summary.out.find("Remedy  Dism.exe /Online /Cleanup-Image /Restorehealth");
+  const std::size_t first =
+      summary.out.find("Remedy  Dism.exe /Online /Cleanup-Image /Restorehealth");
   EXPECT_NE(std::string::npos, first) << summary.out;
   EXPECT_EQ(std::string::npos,
             summary.out.find("Remedy  Dism.exe /Online /Cleanup-Image /Restorehealth", first + 1));

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "core/byte_source.h"
 #include "cli/command.h"
 #include "cli/options.h"
+#include "cli/text_search.h"
+#include "cli/utf8_prefix.h"
+#include "core/byte_source.h"
 #include "core/readings.h"
 #include "core/text_decoder.h"
-#include "cli/text_search.h"
 #include "core/word_reading.h"
 #include "core/word_splitter.h"
-#include "cli/utf8_prefix.h"
 #include "query/classify_query.h"
 #include "tests/unit/fake_message_source.h"
 
