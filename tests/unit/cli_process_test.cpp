@@ -828,6 +828,11 @@ TEST_F(DocumentationTest, TheUsersTablesComeFirstThenTheDocumentation) {
   // A language the pages hold, and one they do not: English.
   EXPECT_EQ("Zugriff verweigert.", Json("--lang de-DE 5")["matches"][0]["description"]);
   EXPECT_EQ("Access is denied.", Json("--lang mi-NZ 5")["matches"][0]["description"]);
+  // --search-text finds the documentation's texts, and not with --no-docs.
+  EXPECT_NE(std::string::npos,
+            Text("--search-text 'No Key Management Service (KMS) could be contacted'")
+                .find("HRESULT   0xC004F074"));
+  EXPECT_EQ("", Text("--no-docs --search-text 'No Key Management Service (KMS) could be'"));
 }
 
 TEST_F(DocumentationTest, NoDocsLeavesTextsParametersAndRemediesOut) {
