@@ -42,7 +42,11 @@ DocumentationRows::DocumentationRows(const std::string& path, std::string_view l
   connection_.reset(connection);
   if (opened != SQLITE_OK) {
     connection_.reset();
+    return;
   }
+  // As the definitions' reader does: the read lock and the page cache kept from the first
+  // statement on, not taken, re-read and dropped by every statement.
+  sqlite3_exec(connection, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
 }
 
 SqliteStatement DocumentationRows::Prepare(const std::string& text) const {
