@@ -49,12 +49,19 @@ DocumentationRows::DocumentationRows(const std::string& path, std::string_view l
   sqlite3_exec(connection, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
 }
 
-SqliteStatement DocumentationRows::Prepare(const std::string& text) const {
-  SqliteStatement statement = PrepareStatement(connection_.get(), text);
-  if (statement) {
-    sqlite3_bind_text(statement.get(), 1, language_.data(), static_cast<int>(language_.size()),
+sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
+  SqliteStatement& slot = statements_[text];
+  if (slot) {
+    sqlite3_reset(slot.get());
+    sqlite3_clear_bindings(slot.get());
+  } else {
+    slot = PrepareStatement(connection_.get(), text);
+  }
+  sqlite3_stmt* const statement = slot.get();
+  if (statement != nullptr) {
+    sqlite3_bind_text(statement, 1, language_.data(), static_cast<int>(language_.size()),
                       SQLITE_STATIC);
-    sqlite3_bind_text(statement.get(), 2, languagePattern_.data(),
+    sqlite3_bind_text(statement, 2, languagePattern_.data(),
                       static_cast<int>(languagePattern_.size()), SQLITE_STATIC);
   }
   return statement;
@@ -62,90 +69,90 @@ SqliteStatement DocumentationRows::Prepare(const std::string& text) const {
 
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
-  const SqliteStatement statement = Prepare(
+  sqlite3_stmt* const statement = Prepare(
       "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
       std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
   if (!statement) {
     return std::nullopt;
   }
-  BindKind(statement.get(), 3, type, value);
-  if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+  BindKind(statement, 3, type, value);
+  if (sqlite3_step(statement) != SQLITE_ROW) {
     return std::nullopt;
   }
-  return DocumentedText{Text(statement.get(), 0), Text(statement.get(), 1)};
+  return DocumentedText{Text(statement, 0), Text(statement, 1)};
 }
 
 std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {
   std::vector<DocumentedText> remedies;
-  const SqliteStatement statement = Prepare(
+  sqlite3_stmt* const statement = Prepare(
       "SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
       std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
   if (!statement) {
     return remedies;
   }
-  BindKind(statement.get(), 3, type, value);
+  BindKind(statement, 3, type, value);
   std::string language;  // the best one that has any: its rows alone
-  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement.get(), 2);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 2);
     if (language.empty()) {
       language = rowLanguage;
     } else if (rowLanguage != language) {
       break;
     }
-    remedies.push_back({Text(statement.get(), 0), Text(statement.get(), 1)});
+    remedies.push_back({Text(statement, 0), Text(statement, 1)});
   }
   return remedies;
 }
 
 std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t stop) const {
   std::vector<BugCheckParameterText> parameters;
-  const SqliteStatement statement = Prepare(
+  sqlite3_stmt* const statement = Prepare(
       "SELECT Number, Meaning, Lang FROM BugCheckParameter WHERE ErrNum = ?3 AND " +
       std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Number");
   if (!statement) {
     return parameters;
   }
-  sqlite3_bind_int(statement.get(), 3, static_cast<std::int32_t>(stop));
+  sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
   std::string language;
-  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement.get(), 2);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 2);
     if (language.empty()) {
       language = rowLanguage;
     } else if (rowLanguage != language) {
       break;
     }
-    parameters.push_back({sqlite3_column_int(statement.get(), 0), Text(statement.get(), 1)});
+    parameters.push_back({sqlite3_column_int(statement, 0), Text(statement, 1)});
   }
   return parameters;
 }
 
 std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const {
   std::vector<BugCheckCaseText> cases;
-  const SqliteStatement statement = Prepare(
+  sqlite3_stmt* const statement = Prepare(
       "SELECT Parameter, Value, ValueText, Cause, Parameter1, Parameter2, Parameter3, "
       "Parameter4, Lang FROM BugCheckCase WHERE ErrNum = ?3 AND " +
       std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
   if (!statement) {
     return cases;
   }
-  sqlite3_bind_int(statement.get(), 3, static_cast<std::int32_t>(stop));
+  sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
   std::string language;
-  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement.get(), 8);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 8);
     if (language.empty()) {
       language = rowLanguage;
     } else if (rowLanguage != language) {
       break;
     }
     BugCheckCaseText row;
-    row.parameter = sqlite3_column_int(statement.get(), 0);
-    if (sqlite3_column_type(statement.get(), 1) != SQLITE_NULL) {
-      row.value = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
+    row.parameter = sqlite3_column_int(statement, 0);
+    if (sqlite3_column_type(statement, 1) != SQLITE_NULL) {
+      row.value = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1));
     }
-    row.valueText = Text(statement.get(), 2);
-    row.cause = Text(statement.get(), 3);
+    row.valueText = Text(statement, 2);
+    row.cause = Text(statement, 3);
     for (int i = 0; i < 4; ++i) {
-      row.meanings[static_cast<std::size_t>(i)] = Text(statement.get(), 4 + i);
+      row.meanings[static_cast<std::size_t>(i)] = Text(statement, 4 + i);
     }
     cases.push_back(std::move(row));
   }
@@ -193,20 +200,18 @@ SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
 
 std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view part) const {
   std::vector<DocumentedCodeRef> found;
-  const SqliteStatement statement = Prepare(
+  sqlite3_stmt* const statement = Prepare(
       "SELECT DISTINCT Kind, ErrNum FROM Description WHERE " + std::string(kLanguageChosen) +
       " AND instr(lower(Text), lower(?3)) > 0 " + "ORDER BY Kind, ErrNum & 0xFFFFFFFF");
   if (!statement) {
     return found;
   }
-  sqlite3_bind_text(statement.get(), 3, part.data(), static_cast<int>(part.size()),
-                    SQLITE_TRANSIENT);
-  while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const std::string kind = Text(statement.get(), 0);
+  sqlite3_bind_text(statement, 3, part.data(), static_cast<int>(part.size()), SQLITE_TRANSIENT);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string kind = Text(statement, 0);
     for (const ErrorType type : kErrorTypes) {
       if (ErrorTypeName(type) == kind) {
-        found.push_back(
-            {type, static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1))});
+        found.push_back({type, static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1))});
       }
     }
   }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -83,12 +84,14 @@ class DocumentationRows {
   bool HasDescriptions() const;
 
  private:
-  // The statement with the language bound as ?1 (the tag) and ?2 (its language's pattern).
-  SqliteStatement Prepare(const std::string& text) const;
+  // The statement of text, prepared once and kept, reset, with the language bound as ?1 (the
+  // tag) and ?2 (its language's pattern); null when it cannot be prepared.
+  sqlite3_stmt* Prepare(const std::string& text) const;
 
   SqliteConnection connection_;
   std::string language_;
   std::string languagePattern_;  // "de-%"
+  mutable std::unordered_map<std::string, SqliteStatement> statements_;
 };
 
 }  // namespace quillon
