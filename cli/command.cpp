@@ -168,8 +168,9 @@ int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, Wri
   return rows.empty() ? 1 : 0;
 }
 
-int RunSearch(const Options& options, const DefineRows& defines, const std::string& databaseName,
-              bool color, std::ostream& out, std::ostream& err) {
+int RunNameSearch(const Options& options, const DefineRows& defines,
+                  const std::string& databaseName, bool color, std::ostream& out,
+                  std::ostream& err) {
   const std::vector<DefineRow> found = defines.SearchNames(*options.search);
   if (defines.Failure()) {
     err << DatabaseFailureLine(databaseName, defines);
@@ -496,7 +497,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   const bool color =
       !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
   if (options.search) {
-    return RunSearch(options, defines, databaseName, color, out, err);
+    return RunNameSearch(options, defines, databaseName, color, out, err);
   }
   if (!CheckModules(options.modules, err)) {
     return 2;

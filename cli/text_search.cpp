@@ -18,17 +18,14 @@ namespace quillon {
 namespace {
 
 using Json = nlohmann::ordered_json;
-using Candidate = std::pair<ErrorType, std::uint32_t>;
+using KindAndCode = std::pair<ErrorType, std::uint32_t>;
 
-constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
-constexpr std::uint32_t kWrappedWin32 = 0x80070000u;  // an HRESULT of facility 7
-
-bool IsBlank(char c) {
+bool IsSpaceOrLineEnd(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // The kinds that a text of the table origin answers id for, as a lookup asks them.
-void AddCandidates(const TableOrigin& origin, std::uint32_t id, std::set<Candidate>& candidates) {
+void AddCandidates(const TableOrigin& origin, std::uint32_t id, std::set<KindAndCode>& candidates) {
   switch (origin.kind) {
     case TableOrigin::Kind::Source:
       switch (origin.source) {
@@ -81,7 +78,7 @@ std::string FoldForSearch(std::string_view text) {
   folded.reserve(cased.size());
   bool blank = false;
   for (const char c : cased) {
-    if (IsBlank(c)) {
+    if (IsSpaceOrLineEnd(c)) {
       blank = !folded.empty();
       continue;
     }
@@ -97,18 +94,18 @@ std::string FoldForSearch(std::string_view text) {
 std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const DefineRows& defines,
                                            std::string_view needle) {
   const std::string folded = FoldForSearch(needle);
-  std::set<Candidate> candidates;
+  std::set<KindAndCode> candidates;
   for (const OriginMessage& found : messages.AllMessages()) {
     if (FoldForSearch(found.message.text).find(folded) != std::string::npos) {
       AddCandidates(found.origin, found.message.id, candidates);
     }
   }
   // The HRESULTs that carry a found Win32 code under a name of their own (E_ACCESSDENIED).
-  std::vector<Candidate> wrapped;
+  std::vector<KindAndCode> wrapped;
   for (const auto& [type, value] : candidates) {
-    if (type == ErrorType::Win32 &&
-        !defines.NamesOfValue(ErrorType::Hresult, kWrappedWin32 | value).empty()) {
-      wrapped.push_back({ErrorType::Hresult, kWrappedWin32 | value});
+    if (type == ErrorType::Win32 && value != 0 &&
+        !defines.NamesOfValue(ErrorType::Hresult, HresultFromWin32(value)).empty()) {
+      wrapped.push_back({ErrorType::Hresult, HresultFromWin32(value)});
     }
   }
   candidates.insert(wrapped.begin(), wrapped.end());

@@ -13,8 +13,6 @@ namespace quillon {
 
 namespace {
 
-constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
-
 struct SourcedText {
   std::optional<std::string> text;
   DescriptionSource source = DescriptionSource::System;
@@ -27,9 +25,17 @@ SourcedText DescriptionText(ErrorType type, std::uint32_t value, MessageSource& 
   if (type == ErrorType::Hresult && value <= kLargestWin32Code) {
     return {};
   }
+  // It answers any failure of facility 7 with its low word's text too; that text is an
+  // HRESULT's own only in HRESULT_FROM_WIN32's form (0x80070000, a failure, is not Win32 0's
+  // success).
+  const bool systemReadsWin32 =
+      type == ErrorType::Hresult && SystemTableReadsAsWin32(value) && !IsHresultFromWin32(value);
   DescriptionSource source = DescriptionSource::System;
-  std::string text(TrimTrailingSpace(
-      Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string())));
+  std::string text;
+  if (!systemReadsWin32) {
+    text = TrimTrailingSpace(
+        Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string()));
+  }
   const std::uint32_t code = PlanLookup(type, value).code;  // Win32's reduced code
   if (text.empty()) {
     // Another family's module, or the user's own, where the kind's own table has none.
@@ -56,8 +62,7 @@ CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages
 // 0x80070000: the macro keeps 0 as 0); an NTSTATUS of facility 7 (0xC007xxxx) wraps one
 // instead, and any other value is none.
 bool MayBeWin32(std::uint32_t value) {
-  const std::optional<WrappedCode> wrapped = UnwrapCode(ErrorType::Hresult, value);
-  return value <= kLargestWin32Code || (wrapped && wrapped->type == ErrorType::Win32);
+  return value <= kLargestWin32Code || IsHresultFromWin32(value);
 }
 
 std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {

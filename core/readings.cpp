@@ -24,24 +24,7 @@ bool HasLetter(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c > '9'; });
 }
 
-std::string_view WithoutLeadingZeros(std::string_view digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string_view::npos ? std::string_view() : digits.substr(first);
-}
-
-// Digits of one base, any number of leading zeros, up to 32 bits; nothing when larger.
-std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base) {
-  std::uint64_t value = 0;
-  for (const char c : WithoutLeadingZeros(digits)) {
-    const unsigned digit =
-        c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
-    value = value * base + digit;
-    if (value > 0xFFFFFFFFu) {
-      return std::nullopt;
-    }
-  }
-  return static_cast<std::uint32_t>(value);
-}
+constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
 
 QueryReadings Rejected(std::string_view message) {
   return {{}, message};
@@ -55,8 +38,8 @@ QueryReadings Accepted(std::vector<Reading> readings) {
 // when they differ. Zero-padded digits (00000050, as crash reports print bug checks) are read
 // as hexadecimal first.
 QueryReadings ReadDigits(std::string_view digits) {
-  const std::optional<std::uint32_t> decimal = ParseDigits(digits, 10);
-  const std::optional<std::uint32_t> hex = ParseDigits(digits, 16);
+  const std::optional<std::uint32_t> decimal = ParseDigits(digits, 10, kLargestUnsigned);
+  const std::optional<std::uint32_t> hex = ParseDigits(digits, 16, kLargestUnsigned);
   std::vector<Reading> readings;
   if (decimal) {
     readings.push_back({ReadingKind::Decimal, *decimal, {}});
@@ -72,7 +55,7 @@ QueryReadings ReadDigits(std::string_view digits) {
 }
 
 QueryReadings ReadHex(std::string_view digits) {
-  const std::optional<std::uint32_t> value = ParseDigits(digits, 16);
+  const std::optional<std::uint32_t> value = ParseDigits(digits, 16, kLargestUnsigned);
   if (!value) {
     return Rejected(kHexTooBigMessage);
   }
@@ -80,9 +63,9 @@ QueryReadings ReadHex(std::string_view digits) {
 }
 
 QueryReadings ReadNegative(std::string_view digits) {
-  const std::optional<std::uint32_t> magnitude = ParseDigits(digits, 10);
   constexpr std::uint32_t kLargestMagnitude = 0x80000000u;
-  if (!magnitude || *magnitude > kLargestMagnitude) {
+  const std::optional<std::uint32_t> magnitude = ParseDigits(digits, 10, kLargestMagnitude);
+  if (!magnitude) {
     return Rejected(kUnsignedTooBigMessage);
   }
   return Accepted({{ReadingKind::Negative, 0u - *magnitude, {}}});

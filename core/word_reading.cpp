@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "query/text_routines.h"
+
 namespace quillon {
 
 namespace {
@@ -67,40 +69,17 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
   return std::all_of(text.begin(), text.end(), test);
 }
 
-std::uint32_t HexValue(std::string_view digits) {
-  std::uint32_t value = 0;
-  for (const char c : digits) {
-    value = value * 16 + static_cast<std::uint32_t>(IsDigit(c) ? c - '0' : Lower(c) - 'a' + 10);
-  }
-  return value;
-}
+constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
 
-// Leading zeros allowed; nothing above limit.
-std::optional<std::uint32_t> DecimalValue(std::string_view digits, std::uint64_t limit) {
-  const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
-  digits.remove_prefix(first);
-  if (digits.size() > 10) {
-    return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > limit) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(value);
+// One to eight hexadecimal digits, which always fit.
+std::uint32_t HexValue(std::string_view digits) {
+  return ParseDigits(digits, 16, kLargestUnsigned).value_or(0);
 }
 
 bool EqualsLower(std::string_view text, std::string_view lower) {
   return text.size() == lower.size() && std::equal(text.begin(), text.end(), lower.begin(),
                                                    [](char a, char b) { return Lower(a) == b; });
 }
-
-constexpr std::array<std::string_view, 13> kKeywords = {
-    "error", "err",    "code",     "status",    "result",    "hresult",  "hr",
-    "exit",  "return", "returned", "returning", "lasterror", "ntstatus",
-};
 
 // Whether identifier ends in a keyword that starts a part of it: the whole identifier, after
 // '_' or a digit, at a lower-to-upper step (dwError, ExitCode), or after another keyword
@@ -137,7 +116,7 @@ std::optional<Reading> PrefixedHex(std::string_view word) {
   return Reading{ReadingKind::Hex, HexValue(word.substr(2)), {}};
 }
 
-std::optional<Candidate> ReadNumber(std::string_view before, std::string_view word) {
+std::optional<Candidate> ReadNumberWord(std::string_view before, std::string_view word) {
   const bool sign = SignBefore(before);
   if (sign) {
     before.remove_suffix(1);
@@ -148,7 +127,7 @@ std::optional<Candidate> ReadNumber(std::string_view before, std::string_view wo
     if (!AllOf(word, IsDigit) || !(keyword || word.size() == 9 || word.size() == 10)) {
       return std::nullopt;
     }
-    const std::optional<std::uint32_t> magnitude = DecimalValue(word, 0x80000000u);
+    const std::optional<std::uint32_t> magnitude = ParseDigits(word, 10, 0x80000000u);
     if (!magnitude) {
       return std::nullopt;
     }
@@ -166,7 +145,7 @@ std::optional<Candidate> ReadNumber(std::string_view before, std::string_view wo
   if (!keyword || !AllOf(word, IsDigit)) {
     return std::nullopt;
   }
-  const std::optional<std::uint32_t> value = DecimalValue(word, 0xFFFFFFFFu);
+  const std::optional<std::uint32_t> value = ParseDigits(word, 10, kLargestUnsigned);
   if (!value) {
     return std::nullopt;
   }
@@ -196,10 +175,6 @@ bool MayStartCode(char c) {
   return IsDigit(c) || IsUpper(c) || c == '_' || (c >= 'a' && c <= 'f');
 }
 
-bool MayStandWithoutUnderscore(std::string_view name) {
-  return name.size() > 3 && name.substr(0, 3) == "WSA";
-}
-
 std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,
                                   std::string_view after, const NameSet& names) {
   if (word.empty() || word.size() > kLongestWord || JoinedAfter(after)) {
@@ -215,7 +190,7 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
     if (std::optional<Reading> hex = PrefixedHex(word)) {
       return SignBefore(before) ? std::nullopt : std::optional<Candidate>({*hex, false});
     }
-    return ReadNumber(before, word);
+    return ReadNumberWord(before, word);
   }
   if (!(IsUpper(word[0]) || word[0] == '_') || word.size() < 2 || IsLower(word[1]) ||
       JoinedBefore(before) ||

@@ -2,7 +2,9 @@
 // (where a keyword and a sign may stand) and the two bytes after it.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,6 +29,40 @@ inline constexpr std::size_t kLongestWord = 128;
 // Bytes of the line before a word's gap that its reading looks at: a keyword is the end of an
 // identifier, which is no keyword when longer than kLongestWord; one byte more tells.
 inline constexpr std::size_t kWordContext = kLongestWord + 1;
+
+// The words after which a decimal is a code, in lower case; any case matches.
+inline constexpr std::array<std::string_view, 13> kKeywords = {
+    "error", "err",    "code",     "status",    "result",    "hresult",  "hr",
+    "exit",  "return", "returned", "returning", "lasterror", "ntstatus",
+};
+
+// For each letter that ends a keyword, a bit for each letter that stands before it there: the
+// quick test's view of the keywords, made from them.
+inline constexpr std::array<std::uint32_t, 26> kKeywordEndings = [] {
+  std::array<std::uint32_t, 26> endings{};
+  for (const std::string_view keyword : kKeywords) {
+    const std::size_t n = keyword.size();
+    endings[static_cast<std::size_t>(keyword[n - 1] - 'a')] |= 1u << (keyword[n - 2] - 'a');
+  }
+  return endings;
+}();
+
+// Whether a keyword ends in the two letters a, b (any case).
+constexpr bool MayEndKeyword(char a, char b) {
+  const auto letter = [](char c) { return static_cast<char>(c | 0x20) - 'a'; };
+  const int first = letter(a);
+  const int last = letter(b);
+  if (first < 0 || first >= 26 || last < 0 || last >= 26) {
+    return false;
+  }
+  return ((kKeywordEndings[static_cast<std::size_t>(last)] >> first) & 1u) != 0;
+}
+
+// Whether a define name with no underscore may stand for a code in a log: only Winsock's
+// WSA names; the others (PENDING, NOERROR) are ordinary words of logs.
+constexpr bool MayStandWithoutUnderscore(std::string_view name) {
+  return name.size() > 3 && name.substr(0, 3) == "WSA";
+}
 
 struct Candidate {
   Reading reading;
@@ -96,27 +132,7 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
     if (end < 2) {
       return false;
     }
-    // The last two letters of some keyword.
-    const char a = lower(before[end - 2]);
-    const char b = lower(before[end - 1]);
-    switch (b) {
-      case 'r':
-        return a == 'o' || a == 'r' || a == 'h';  // error, err, hr
-      case 'e':
-        return a == 'd';  // code
-      case 's':
-        return a == 'u';  // status
-      case 't':
-        return a == 'l' || a == 'i';  // result, exit
-      case 'n':
-        return a == 'r';  // return
-      case 'd':
-        return a == 'e';  // returned
-      case 'g':
-        return a == 'n';  // returning
-      default:
-        return false;
-    }
+    return MayEndKeyword(before[end - 2], before[end - 1]);
   }
   // A name begins as names are written, in capitals (NERR_Success, not Property).
   if (word.size() < 2 || (word[1] >= 'a' && word[1] <= 'z')) {
@@ -127,11 +143,7 @@ inline bool WorthReading(std::string_view before, std::string_view word) {
       return true;
     }
   }
-  return word.size() > 3 && word[0] == 'W' && word[1] == 'S' && word[2] == 'A';
+  return MayStandWithoutUnderscore(word);
 }
-
-// Whether a define name with no underscore may stand for a code in a log: only Winsock's
-// WSA names; the others (PENDING, NOERROR) are ordinary words of logs.
-bool MayStandWithoutUnderscore(std::string_view name);
 
 }  // namespace quillon

@@ -2,12 +2,14 @@
 
 #include <array>
 
+#include "base/code_bits.h"
+
 namespace quillon {
 
 namespace {
 
 constexpr std::uint32_t kWholeCode = 0xFFFFFFFFu;
-constexpr std::uint32_t kFacilityBits = 0x1FFF0000u;  // bits 16 to 28, as CodeFacility reads
+constexpr std::uint32_t kFacilityBits = kFacilityMask << 16;  // as CodeFacility reads
 
 // FACILITY_MEDIASERVER (13): MF_E_*, MF_S_* of mferror.h.
 constexpr std::array kMediaFoundation{
@@ -24,8 +26,6 @@ constexpr std::array kFamilyModules{
     FamilyModule{"netmsg.dll", "network management", kNetworkManagement},
     FamilyModule{"mprmsg.dll", "remote access and routing", kRemoteAccess},
 };
-
-constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/code_bits.h"
 #include "lookup/family_modules.h"
 
 namespace quillon {
@@ -15,13 +16,6 @@ constexpr std::array<MessageSourceId, 4> kSources{MessageSourceId::System, Messa
 std::size_t IndexOf(MessageSourceId source) {
   return static_cast<std::size_t>(source);
 }
-
-// FormatMessage's system table answers an HRESULT that wraps a Win32 code (severity bit set,
-// facility 7; bits 29 and 30 take no part) with that code's text, on Windows and under Wine.
-bool WrapsWin32Code(std::uint32_t code) {
-  return (code & 0x9FFF0000u) == 0x80070000u;
-}
-constexpr std::uint32_t kWin32CodeMask = 0xFFFF;
 
 }  // namespace
 
@@ -108,8 +102,8 @@ std::optional<std::string> FileMessageSource::Message(MessageSourceId source, st
     return text;
   }
   // A table entry for the whole HRESULT, had one been found above, is the more specific text.
-  if (source == MessageSourceId::System && WrapsWin32Code(code)) {
-    return Message(source, code & kWin32CodeMask);
+  if (source == MessageSourceId::System && SystemTableReadsAsWin32(code)) {
+    return Message(source, CodeLowWord(code));
   }
   return std::nullopt;
 }

@@ -8,19 +8,16 @@ namespace quillon {
 
 namespace {
 
-constexpr std::uint32_t kWin32Facility = 7;
 // wininet's own error numbers; every other Win32 code is in the system table.
 constexpr std::uint32_t kFirstWininetCode = 12000;
 constexpr std::uint32_t kLastWininetCode = 12174;
 
-LookupPlan PlanWin32(std::uint32_t code) {
-  if (code > 0xFFFFu) {
-    // Only an HRESULT that wraps a Win32 code carries one; the top three bits take no part.
-    if (CodeFacility(code) != kWin32Facility) {
-      return LookupPlan{};
-    }
-    code = CodeLowWord(code);
+LookupPlan PlanWin32(std::uint32_t value) {
+  const std::optional<std::uint32_t> win32 = Win32CodeIn(value);
+  if (!win32) {
+    return LookupPlan{};
   }
+  const std::uint32_t code = *win32;
   if (code >= kFirstWininetCode && code <= kLastWininetCode) {
     return {true, code, MessageSourceId::Wininet};
   }

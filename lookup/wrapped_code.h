@@ -23,9 +23,4 @@ struct WrappedCode {
 // wraps no code.
 std::optional<WrappedCode> UnwrapCode(ErrorType type, std::uint32_t value);
 
-// The HRESULT that HRESULT_FROM_WIN32 makes of a Win32 code (0 stays 0).
-constexpr std::uint32_t HresultFromWin32(std::uint32_t code) {
-  return code == 0 ? 0 : 0x80070000u | (code & 0xFFFFu);
-}
-
 }  // namespace quillon

@@ -44,16 +44,14 @@ QueryVerdict ClassifyDefine(std::string_view queryText) {
 QueryVerdict ClassifyHex(std::string_view number) {
   if (number.size() <= 2)
     return Reject(kMissingHexDigitsMessage);
-  const std::string_view digits = SkipZeros(number.substr(2));
+  const std::string_view digits = number.substr(2);
   if (!IsHexDigits(digits))
     return Reject(kInvalidHexMessage);
-  const std::uint32_t value = ParseHex(digits);
-  // Formatting back and comparing over the user's digits catches every value past 32 bits.
-  const std::string check = FormatHex8(value);
-  if (CompareNoCase(digits, SkipZeros(check), digits.size()) != 0) {
+  // Leading zeros of any count: 0x0 and 0x000000000001 are numbers.
+  const std::optional<std::uint32_t> value = ParseDigits(digits, 16, 0xFFFFFFFFu);
+  if (!value)
     return Reject(kHexTooBigMessage);
-  }
-  return Number(value);
+  return Number(*value);
 }
 
 QueryVerdict ClassifyDecimal(std::string_view number) {
@@ -69,13 +67,18 @@ QueryVerdict ClassifyDecimal(std::string_view number) {
   } else if (!IsDecimalDigits(number)) {
     return Reject(kInvalidDwordMessage);
   }
-  const std::uint32_t value = ParseDecimal(number);
-  // The text must be exactly what the value formats to: this rejects leading zeros, "-0",
-  // 2147483648 and above, and everything that wrapped past 32 bits.
-  if (CompareNoCase(number, FormatSigned(value), number.size()) != 0) {
+  // The text must be a signed 32-bit value as it is written back: no leading zeros, no "-0",
+  // from -2147483648 to 2147483647.
+  const bool negative = lastDash == 1;
+  const std::string_view digits = number.substr(negative ? 1 : 0);
+  const bool written = digits.size() == 1 ? !(negative && digits == "0") : digits.front() != '0';
+  constexpr std::uint32_t kLargestPositive = 0x7FFFFFFFu;
+  const std::optional<std::uint32_t> magnitude =
+      written ? ParseDigits(digits, 10, negative ? kLargestPositive + 1 : kLargestPositive)
+              : std::nullopt;
+  if (!magnitude)
     return Reject(kNumberTooBigMessage);
-  }
-  return Number(value);
+  return Number(negative ? 0u - *magnitude : *magnitude);
 }
 
 }  // namespace

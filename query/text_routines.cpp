@@ -32,6 +32,20 @@ std::string_view UpToTerminator(std::string_view text) {
   return text.substr(0, std::min(text.find('\0'), text.size()));
 }
 
+// Each byte's value as a digit, 36 for a byte that is a digit of no base: one load per digit,
+// as the scan parses many.
+constexpr std::array<unsigned char, 256> kDigitValues = [] {
+  std::array<unsigned char, 256> values{};
+  values.fill(36);
+  for (int c = '0'; c <= '9'; ++c)
+    values[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - '0');
+  for (int c = 'a'; c <= 'z'; ++c) {
+    values[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
+    values[static_cast<std::size_t>(c - 'a' + 'A')] = static_cast<unsigned char>(c - 'a' + 10);
+  }
+  return values;
+}();
+
 bool IsHexDigit(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -186,6 +200,23 @@ std::uint32_t ParseHex(std::string_view text) {
     value += digit << shift;
   }
   return value;
+}
+
+std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base,
+                                         std::uint32_t limit) {
+  if (digits.empty())
+    return std::nullopt;
+  // Checked after each digit, the value stays below 2^32 * 36 and cannot overflow.
+  std::uint64_t value = 0;
+  for (const char c : digits) {
+    const unsigned digit = kDigitValues[static_cast<unsigned char>(c)];
+    if (digit >= base)
+      return std::nullopt;
+    value = value * base + digit;
+    if (value > limit)
+      return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,5 +55,12 @@ int CompareNoCase(std::string_view a, std::string_view b, std::size_t n);
 std::uint32_t ParseDecimal(std::string_view text);
 // Hexadecimal digits of either case, no prefix; shifts taken modulo 32 past eight digits.
 std::uint32_t ParseHex(std::string_view text);
+
+// The one checked number parser that the query rules, the command line's readings and the
+// scan share: digits of base (2 to 36; letters of either case above 9), any number of leading
+// zeros, no sign. Nothing for an empty text, a byte that is no digit of base, or a value above
+// limit.
+std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base,
+                                         std::uint32_t limit);
 
 }  // namespace quillon

@@ -20,6 +20,7 @@
 #include "core/word_reading.h"
 #include "core/word_splitter.h"
 #include "query/classify_query.h"
+#include "query/text_routines.h"
 #include "tests/unit/fake_message_source.h"
 
 namespace quillon {
@@ -278,6 +279,30 @@ TEST_F(CommandTest, AWrapperSaysWhatItWrapsAndIsFoundThroughIt) {
   EXPECT_EQ("Win32", hresult["wraps"]["type"]);
   EXPECT_EQ("Access is denied.", hresult["wraps"]["description"]);
   EXPECT_EQ((std::vector<std::string>{"ERROR_ACCESS_DENIED"}), hresult["wraps"]["names"]);
+}
+
+// The system table reads every failure of facility 7 as its low word's Win32 code; only
+// HRESULT_FROM_WIN32's form takes that text as its own.
+TEST_F(CommandTest, AnHresultTakesAWin32CodesTextOnlyInTheMacrosForm) {
+  messages_.Add(MessageSourceId::System, 0x80070000, "The operation completed successfully.");
+  for (const std::uint32_t value : {0x80070005u, 0xA0070005u, 0xC0070005u}) {
+    messages_.Add(MessageSourceId::System, value, "Access is denied.");
+  }
+  struct Case {
+    const char* query;
+    std::vector<std::string> types;
+  };
+  const Case cases[] = {
+      {"0x80070000", {}},  // no failure is Win32 0's success
+      {"0xA0070005", {}},
+      {"0xC0070005", {"NTSTATUS"}},  // which wraps Win32 5
+      {"0x80070005", {"Win32", "HRESULT"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    EXPECT_EQ(c.types, Types(Ask({c.query}).lines.at(0)));
+  }
+  EXPECT_EQ("Access is denied.", Ask({"0x80070005"}).lines[0]["matches"][1]["description"]);
 }
 
 TEST_F(CommandTest, EachMatchShowsItsRelativesOfOtherKinds) {
@@ -734,6 +759,23 @@ TEST(ScanWords, FindsNothingThatIsNoCode) {
     SCOPED_TRACE(std::string(line));
     EXPECT_EQ(std::vector<Seen>{}, Split({line}).tokens);
   }
+}
+
+// The quick test is made from the keyword list: every keyword, in either case and as an
+// identifier's part, lets its number through to be read.
+TEST(ScanWords, EveryKeywordPassesTheQuickTest) {
+  for (const std::string_view keyword : kKeywords) {
+    std::string upper(keyword);
+    ToUpperAscii(upper);
+    for (const std::string& before : {std::string(keyword) + " ", upper + "=", "dw" + upper + ": ",
+                                      std::string(keyword) + "()"}) {
+      SCOPED_TRACE(before);
+      EXPECT_TRUE(WorthReading(before, "1618"));
+      EXPECT_TRUE(ReadWord(before, "1618", "", kNames).has_value());
+    }
+  }
+  EXPECT_FALSE(MayEndKeyword('o', 'x'));
+  EXPECT_FALSE(MayEndKeyword('\xEF', 'r'));
 }
 
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -282,6 +283,36 @@ TEST(TextRoutines, ParsesHexWithShiftsWrappingPastEightDigits) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
     EXPECT_EQ(row.expected, ParseHex(row.text));
+  }
+}
+
+TEST(TextRoutines, ParsesDigitsOfABaseUpToALimit) {
+  struct Row {
+    std::string_view text;
+    unsigned base;
+    std::uint32_t limit;
+    std::optional<std::uint32_t> expected;
+  };
+  constexpr std::uint32_t kAll = 0xFFFFFFFFu;
+  const std::vector<Row> rows = {
+      {"", 10, kAll, std::nullopt},
+      {"0", 10, kAll, 0u},
+      {"0000000000000000000000007", 10, kAll, 7u},  // leading zeros of any count
+      {"4294967295", 10, kAll, kAll},
+      {"4294967296", 10, kAll, std::nullopt},
+      {"18446744073709551617", 10, kAll, std::nullopt},  // would wrap a 64-bit sum
+      {"2147483648", 10, 0x7FFFFFFFu, std::nullopt},
+      {"2147483648", 10, 0x80000000u, 0x80000000u},
+      {"12a", 10, kAll, std::nullopt},
+      {"-1", 10, kAll, std::nullopt},
+      {"FfFfFfFf", 16, kAll, kAll},
+      {"00000000100000000", 16, kAll, std::nullopt},
+      {"1g", 16, kAll, std::nullopt},
+      {"7B", 16, 0x7A, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.text << " base " << row.base);
+    EXPECT_EQ(row.expected, ParseDigits(row.text, row.base, row.limit));
   }
 }
 

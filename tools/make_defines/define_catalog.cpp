@@ -9,6 +9,8 @@
 #include <tuple>
 #include <utility>
 
+#include "base/code_bits.h"
+
 namespace quillon::make_defines {
 namespace {
 
@@ -168,7 +170,6 @@ std::optional<ErrorType> TableFor(const MacroValue& value, const HeaderRule& rul
     case DeclaredKind::Plain:
       break;
   }
-  constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
   if (rule.plainTable == ErrorType::Win32 && value.value > kLargestWin32Code)
     return ErrorType::Hresult;
   // The bug-check header also numbers the texts of the stop screen and the boot banner as

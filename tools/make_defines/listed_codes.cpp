@@ -3,6 +3,8 @@
 #include <charconv>
 #include <optional>
 
+#include "base/code_bits.h"
+
 namespace quillon::make_defines {
 namespace {
 
@@ -86,7 +88,6 @@ std::vector<StatusMapping> ReadStatusMap(std::string_view text, std::string& err
     const auto fields = Fields(line);
     const std::optional<std::uint32_t> status = fields ? ReadNumber(fields->first) : std::nullopt;
     const std::optional<std::uint32_t> win32 = fields ? ReadNumber(fields->second) : std::nullopt;
-    constexpr std::uint32_t kLargestWin32Code = 0xFFFF;
     if (!status || !win32 || *win32 > kLargestWin32Code) {
       error = LineError(number, line);
       return false;
