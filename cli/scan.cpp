@@ -220,6 +220,14 @@ class FindingSink {
            (word.after == " -" || word.after == " 0" || word.after == "-0");
   }
 
+  // A pasted form's text with its tabs as blanks: the writers take a finding's text as one
+  // that needs no escapes.
+  static std::string AsOneText(std::string_view text) {
+    std::string one(text);
+    std::replace(one.begin(), one.end(), '\t', ' ');
+    return one;
+  }
+
   void Emit(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
             ScanAnswerPointer answer) {
     foundAny_ = true;
@@ -231,9 +239,9 @@ class FindingSink {
   void PastedFindings(std::uint64_t line, std::string_view shown) {
     const std::optional<BugCheckArguments> bugCheck = FindBugCheckArguments(shown);
     ScanAnswerPointer bugCheckAnswer;
-    std::string_view bugCheckText;
+    std::string bugCheckText;
     if (bugCheck) {
-      bugCheckText = shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin);
+      bugCheckText = AsOneText(shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin));
       bugCheckAnswer = answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr);
     }
     const std::vector<SetupPair> pairs = FindSetupPairs(shown);
@@ -251,7 +259,7 @@ class FindingSink {
       if (pair != pairs.end()) {
         if (ScanAnswerPointer answer =
                 answers_.Pasted({ReadingKind::Hex, pair->result, {}}, nullptr, &*pair)) {
-          Emit(line, deferred.column, shown.substr(pair->begin, pair->end - pair->begin),
+          Emit(line, deferred.column, AsOneText(shown.substr(pair->begin, pair->end - pair->begin)),
                ReadingKind::Hex, std::move(answer));
         }
         continue;

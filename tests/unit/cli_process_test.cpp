@@ -890,6 +890,15 @@ TEST_F(DocumentationTest, ABugChecksArgumentsSelectTheirCauseInQueryAndScan) {
     }
     return count;
   }());
+  // Its JSON lines parse back, a tab inside the form included.
+  const Outcome json = Execute("--windows '" + (dir_ / "empty").string() + "' --scan --json",
+                               "BugCheck 133,\t{0, 501, 500, 1}\n0xC1900101\t- 0x4000D\n");
+  std::istringstream lines(json.out);
+  std::size_t parsed = 0;
+  for (std::string line; std::getline(lines, line); ++parsed) {
+    EXPECT_NO_THROW(nlohmann::json::parse(line)) << line;
+  }
+  EXPECT_EQ(2u, parsed) << json.out;
   // Without arguments: one line per parameter, and the causes.
   const std::string plain = Text("0x133");
   EXPECT_NE(std::string::npos, plain.find("                    Parameter 2: The DPC time count"));
