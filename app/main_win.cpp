@@ -15,8 +15,7 @@
 #include "app/settings_values.h"
 #include "app/settings_win.h"
 #include "app/window_classes_win.h"
-#include "base/define_schema.h"
-#include "lookup/define_rows.h"
+#include "lookup/define_opener.h"
 #include "lookup/message_source_win.h"
 
 namespace quillon {
@@ -54,11 +53,6 @@ std::string AnsiToUtf8(const std::string& text) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
                       nullptr);
   return utf8;
-}
-
-bool CurrentDirectoryHasDatabase() {
-  const DWORD attributes = GetFileAttributesA(std::string(kDefinesFileName).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 HFONT CreateVerdana(LOGFONTA& font, LONG weight) {
@@ -101,8 +95,8 @@ bool StartUp() {
   AppState& app = App();
   const std::string exePath = ExecutablePath();
   // Read-only, so a missing file is never created; the executable's directory is the fallback.
-  app.database = std::make_unique<DefineRows>(
-      ChooseDatabasePath(CurrentDirectoryHasDatabase(), AnsiToUtf8(ModuleDirectory(exePath))));
+  app.database =
+      OpenDefines(WindowDefinePlaces(AnsiToUtf8(ModuleDirectory(exePath))), DefineCheck::None).rows;
   app.messages = std::make_unique<WindowsMessageSource>();
 
   INITCOMMONCONTROLSEX controls{};

@@ -19,7 +19,7 @@
 #include "core/readings.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
-#include "lookup/define_file_check.h"
+#include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
 #include "lookup/file_message_source.h"
@@ -445,54 +445,22 @@ int RunQueries(const Options& options, MessageSource& messages, DefineRows& defi
 
 }  // namespace
 
-std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& option,
-                                            const std::filesystem::path& programPath) {
-  if (option) {
-    return *option;
-  }
-  if (programPath.empty()) {
-    return {};
-  }
-  const std::filesystem::path bin = programPath.parent_path();
-  const std::filesystem::path candidates[] = {
-      bin / kDefinesFileName, bin.parent_path() / "share" / "quillon" / kDefinesFileName};
-  std::error_code ignored;
-  for (const std::filesystem::path& candidate : candidates) {
-    if (std::filesystem::is_regular_file(candidate, ignored)) {
-      return candidate;
-    }
-  }
-  return {};
-}
-
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err) {
-  const std::filesystem::path databasePath =
-      ChooseCommandDatabase(options.database, platform.programPath);
-  // Checked before it is asked: a file that is no definitions database is named with the
-  // reason, and a view with endless rows is never asked.
-  const DefineFileOpening file =
-      databasePath.empty() ? DefineFileOpening{} : CheckDefineFile(databasePath);
-  std::optional<std::string> problem = file.problem;
-  auto opened = std::make_unique<DefineRows>(file.openName);
-  if (!problem && !databasePath.empty()) {
-    problem = opened->SchemaProblem();
-    if (problem) {
-      opened = std::make_unique<DefineRows>(std::string());
-    }
-  }
-  DefineRows& defines = *opened;
-  const std::string databaseName = TerminalText(databasePath.string());
-  if (problem && options.database) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << '\n';
+  const OpenedDefines opened = OpenDefines(
+      CommandDefinePlaces(options.database, platform.programPath), DefineCheck::FileAndSchema);
+  DefineRows& defines = *opened.rows;
+  const std::string databaseName = TerminalText(opened.path.string());
+  if (opened.problem && options.database) {
+    err << "quillon-cli: cannot use the database " << databaseName << ": "
+        << TerminalText(*opened.problem) << '\n';
     return 2;
   }
-  if (databasePath.empty()) {
+  if (opened.path.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
-  } else if (problem) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": " << TerminalText(*problem)
-        << "; descriptions only, no names\n";
+  } else if (opened.problem) {
+    err << "quillon-cli: cannot use the database " << databaseName << ": "
+        << TerminalText(*opened.problem) << "; descriptions only, no names\n";
   }
   const bool color =
       !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
@@ -510,7 +478,8 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
   // The documentation's rows, for setup's extend codes even when its texts are left out.
-  const DocumentationRows documentation(problem ? std::string() : file.openName, language.name);
+  const DocumentationRows documentation(opened.problem ? std::string() : opened.path.string(),
+                                        language.name);
   const bool documented = options.documentation && documentation.HasDescriptions();
   const ChosenMessages messages = ChooseMessages(options, platform, language, documented, err);
   DocumentedMessages withDocumentation(*messages.source, documentation);

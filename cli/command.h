@@ -6,8 +6,8 @@
 #include <memory>
 #include <string_view>
 
-#include "core/byte_source.h"
 #include "cli/options.h"
+#include "core/byte_source.h"
 #include "lookup/language_names.h"
 #include "lookup/message_source.h"
 
@@ -36,10 +36,5 @@ struct CommandPlatform {
 // file could not be opened. Throws what out throws when a write fails.
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err);
-
-// The database to open: --db, else defines.db3 beside the program, else the installed copy in
-// share/quillon beside the program's bin folder; empty when none of them exists.
-std::filesystem::path ChooseCommandDatabase(const std::optional<std::string>& option,
-                                            const std::filesystem::path& programPath);
 
 }  // namespace quillon

@@ -53,7 +53,7 @@ SourcedText DescriptionText(ErrorType type, std::uint32_t value, MessageSource& 
 }
 
 CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages,
-                    const DefineRows& defines) {
+                    const DefineSource& defines) {
   SourcedText text = DescriptionText(type, value, messages);
   return {type, value, defines.NamesOfValue(type, value), std::move(text.text), text.source};
 }
@@ -65,7 +65,7 @@ bool MayBeWin32(std::uint32_t value) {
   return value <= kLargestWin32Code || IsHresultFromWin32(value);
 }
 
-std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& defines) {
+std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineSource& defines) {
   const std::string_view known = FacilityText(type, code);
   if (known == kUnknownText && (type == ErrorType::Hresult || type == ErrorType::NtStatus)) {
     if (std::optional<std::string> named = defines.FacilityName(type, CodeFacility(code))) {
@@ -76,7 +76,7 @@ std::string FacilityOf(ErrorType type, std::uint32_t code, const DefineRows& def
 }
 
 std::vector<RelatedAnswer> RelativesOf(ErrorType type, std::uint32_t code, MessageSource& messages,
-                                       const DefineRows& defines) {
+                                       const DefineSource& defines) {
   std::vector<RelatedAnswer> related;
   if (type == ErrorType::NtStatus) {
     if (const std::optional<std::uint32_t> win32 = defines.Win32OfStatus(code)) {
@@ -97,7 +97,7 @@ std::vector<RelatedAnswer> RelativesOf(ErrorType type, std::uint32_t code, Messa
 // cannot hold (a Win32 value above 0xFFFF outside facility 7) is known only when its table
 // holds a name for it (held), and then has no description.
 std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool held,
-                                     MessageSource& messages, const DefineRows& defines) {
+                                     MessageSource& messages, const DefineSource& defines) {
   const LookupPlan plan = PlanLookup(type, value);
   const bool applicable = plan.applicable && (type != ErrorType::Win32 || MayBeWin32(value));
   if (!applicable && !held) {
@@ -142,7 +142,7 @@ std::string CodeLabel(const CodeAnswer& code) {
 
 }  // namespace
 
-ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines) {
+ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineSource& defines) {
   ReadingAnswer answer{reading, {}, {}};
   for (const ErrorType type : kErrorTypes) {
     if (reading.kind != ReadingKind::Name) {

@@ -11,7 +11,7 @@
 #include "base/error_type.h"
 #include "core/documentation_types.h"
 #include "core/readings.h"
-#include "lookup/define_rows.h"
+#include "lookup/define_source.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
@@ -72,7 +72,7 @@ struct ReadingAnswer {
 // the Win32 code's. A name is answered by every kind whose table holds it, with each value
 // that table holds for it (a few names stand for two). Each NTSTATUS match shows the Win32 code it
 // becomes; each Win32 match its HRESULT form and every NTSTATUS value that becomes it.
-ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineRows& defines);
+ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineSource& defines);
 
 // "win32", "ntstatus" or "hresult".
 std::string_view RelationName(Relation relation);

@@ -24,11 +24,6 @@ namespace {
 constexpr std::size_t kHeaderSize = 100;
 constexpr std::string_view kMagic{"SQLite format 3\0", 16};
 
-std::string Utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
 std::string ErrnoText(int error) {
   return std::generic_category().message(error != 0 ? error : EIO);
 }
@@ -163,13 +158,18 @@ std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
   return std::nullopt;
 }
 
+std::string Utf8Name(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
 DefineFileOpening CheckDefineFile(const std::filesystem::path& path) {
   std::array<char, kHeaderSize> header{};
   if (auto problem = ReadHeader(path, header)) {
     return {std::move(problem), {}};
   }
   if (!IsWal(header)) {
-    return {std::nullopt, Utf8(path)};
+    return {std::nullopt, Utf8Name(path)};
   }
   // Opened as immutable, the database would be read without what its -wal file holds.
   std::filesystem::path wal = path;
@@ -181,7 +181,7 @@ DefineFileOpening CheckDefineFile(const std::filesystem::path& path) {
                 " (a checkpoint writes them into the database)",
             {}};
   }
-  return {std::nullopt, "file:" + UriPath(Utf8(path)) + "?immutable=1"};
+  return {std::nullopt, "file:" + UriPath(Utf8Name(path)) + "?immutable=1"};
 }
 
 }  // namespace quillon

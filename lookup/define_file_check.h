@@ -22,6 +22,9 @@ struct DefineFileOpening {
 };
 DefineFileOpening CheckDefineFile(const std::filesystem::path& path);
 
+// path's text in UTF-8, as SQLite takes file names on every platform.
+std::string Utf8Name(const std::filesystem::path& path);
+
 // Why the database open on connection cannot serve ("Win32 is a view, not a table", "no such
 // column: Define", "Win32 has no rowid (a WITHOUT ROWID table)"); nothing when it can. Every
 // table the program reads (the four kinds' and, when present, the status map and the

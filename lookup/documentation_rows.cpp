@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "lookup/define_opener.h"
+
 namespace quillon {
 
 namespace {
@@ -31,23 +33,11 @@ std::string LanguagePattern(std::string_view tag) {
 
 }  // namespace
 
+// Opened as the definitions are, by the one opener: read-only, its read lock kept.
 DocumentationRows::DocumentationRows(const std::string& path, std::string_view language)
-    : language_(language), languagePattern_(LanguagePattern(language)) {
-  if (path.empty()) {
-    return;
-  }
-  sqlite3* connection = nullptr;
-  const int opened =
-      sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-  connection_.reset(connection);
-  if (opened != SQLITE_OK) {
-    connection_.reset();
-    return;
-  }
-  // As the definitions' reader does: the read lock and the page cache kept from the first
-  // statement on, not taken, re-read and dropped by every statement.
-  sqlite3_exec(connection, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
-}
+    : connection_(OpenDefinesReadOnly(path)),
+      language_(language),
+      languagePattern_(LanguagePattern(language)) {}
 
 sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   SqliteStatement& slot = statements_[text];

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
 #include "query/text_routines.h"
 
@@ -245,9 +246,9 @@ int main(int argc, char** argv) {
   const Workload coreWorkload = corePath.empty() ? Workload{} : MakeWorkload(corePath);
   std::printf("workload: %zu names, %zu codes\n", workload.names.size(), workload.numbers.size());
   {
-    const DefineRows indexed(indexedPath.string());
-    const DefineRows plain(plainPath.string());
-    const DefineRows core(corePath.string());
+    const DefineRows indexed(quillon::OpenDefinesReadOnly(indexedPath.string()));
+    const DefineRows plain(quillon::OpenDefinesReadOnly(plainPath.string()));
+    const DefineRows core(quillon::OpenDefinesReadOnly(corePath.string()));
     const auto add = [](const char* name, auto function, const DefineRows* db,
                         const Workload* load) {
       benchmark::RegisterBenchmark(name, function, db, load)

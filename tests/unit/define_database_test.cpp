@@ -1,4 +1,7 @@
+#include "lookup/define_index.h"
+#include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
+#include "lookup/define_statements.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -48,8 +51,44 @@ TEST(DefineStatements, ByNameAndByNumberTextsForEveryTable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ErrorTypeName(c.table));
-    EXPECT_EQ(c.byName, ByNameStatement(c.table));
-    EXPECT_EQ(c.byNumber, ByNumberStatement(c.table));
+    for (const bool hasHeaders : {false, true}) {
+      EXPECT_EQ(c.byName, DefineStatementText(DefineStatement::ByName, c.table, hasHeaders));
+      EXPECT_EQ(c.byNumber, DefineStatementText(DefineStatement::ByNumber, c.table, hasHeaders));
+    }
+  }
+}
+
+// ---- the index of values and names ----
+
+TEST(DefineIndex, HoldsExactlyEachKindsValuesAndNamesInAnyAsciiCase) {
+  PerKind<std::uint32_t> values;
+  PerKind<std::string> names;
+  values[0] = {7, 0x80070005, 5, 5};
+  names[0] = {"SHARED_NAME", "error_access_denied", ""};  // "": a row whose name is NULL
+  values[1] = {0xFFFFFFFF};
+  names[1] = {"E_FAIL"};
+  const DefineIndex index(values, names);
+  struct Case {
+    ErrorType type;
+    std::uint32_t value;
+    bool holdsValue;
+    const char* name;
+    bool holdsName;
+  };
+  const Case cases[] = {
+      {ErrorType::Win32, 5, true, "ERROR_ACCESS_DENIED", true},
+      {ErrorType::Win32, 0x80070005, true, "Shared_Name", true},
+      {ErrorType::Win32, 6, false, "ERROR_ACCESS_DENIE", false},
+      {ErrorType::Win32, 0, false, "", true},
+      {ErrorType::Hresult, 0xFFFFFFFF, true, "e_fail", true},
+      // Each kind alone: HRESULT holds none of Win32's.
+      {ErrorType::Hresult, 5, false, "SHARED_NAME", false},
+      {ErrorType::Stop, 0, false, "E_FAIL", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(ErrorTypeName(c.type)) + " " + c.name);
+    EXPECT_EQ(c.holdsValue, index.HoldsValue(c.type, c.value));
+    EXPECT_EQ(c.holdsName, index.HoldsName(c.type, c.name));
   }
 }
 
@@ -133,7 +172,7 @@ class DefineRowsTest : public testing::Test {
 };
 
 TEST_F(DefineRowsTest, SearchDefineReturnsEachTableThatHoldsTheNameInKindOrder) {
-  const DefineRows db(path_.string());
+  const DefineRows db(OpenDefinesReadOnly(path_.string()));
   struct Case {
     const char* name;
     std::vector<DefineMatch> expected;
@@ -157,7 +196,7 @@ TEST_F(DefineRowsTest, SearchDefineReturnsEachTableThatHoldsTheNameInKindOrder) 
 }
 
 TEST_F(DefineRowsTest, NameOfValueGivesTheFirstNameOrEmptyForNull) {
-  const DefineRows db(path_.string());
+  const DefineRows db(OpenDefinesReadOnly(path_.string()));
   struct Case {
     ErrorType table;
     std::uint32_t number;
@@ -180,7 +219,7 @@ TEST_F(DefineRowsTest, NameOfValueGivesTheFirstNameOrEmptyForNull) {
 }
 
 TEST_F(DefineRowsTest, InputThatCannotBeADefineOrNumberFindsNothingWithoutHarm) {
-  const DefineRows db(path_.string());
+  const DefineRows db(OpenDefinesReadOnly(path_.string()));
   for (const std::string& name :
        {std::string(), std::string("X' OR '1'='1"), std::string("O'BRIEN"), std::string("A B"),
         std::string("A;B"), std::string("NAME\0X", 6), std::string("ERROR_ACCESS_DENIED'--"),
@@ -194,7 +233,7 @@ TEST_F(DefineRowsTest, InputThatCannotBeADefineOrNumberFindsNothingWithoutHarm) 
 
 TEST_F(DefineRowsTest, AMissingTableDoesNotStopTheOthers) {
   Execute(path_, "DROP TABLE Win32;");
-  const DefineRows db(path_.string());
+  const DefineRows db(OpenDefinesReadOnly(path_.string()));
   EXPECT_EQ((std::vector<DefineMatch>{{ErrorType::Hresult, -2147024891}}),
             SearchDefine(db, "SHARED_NAME"));
   EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
@@ -203,7 +242,7 @@ TEST_F(DefineRowsTest, AMissingTableDoesNotStopTheOthers) {
 TEST_F(DefineRowsTest, ReadingNeverChangesTheFile) {
   const std::string before = ReadAll(path_);
   {
-    const DefineRows db(path_.string());
+    const DefineRows db(OpenDefinesReadOnly(path_.string()));
     SearchDefine(db, "SHARED_NAME");
     Shown(db, ErrorType::Win32, 5);
   }
@@ -213,8 +252,8 @@ TEST_F(DefineRowsTest, ReadingNeverChangesTheFile) {
 
 TEST_F(DefineRowsTest, TwoRunningCopiesBothRead) {
   // Each connection keeps its read lock for the whole run; readers must not exclude readers.
-  const DefineRows first(path_.string());
-  const DefineRows second(path_.string());
+  const DefineRows first(OpenDefinesReadOnly(path_.string()));
+  const DefineRows second(OpenDefinesReadOnly(path_.string()));
   for (int round = 0; round < 2; ++round) {
     EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(first, ErrorType::Win32, 5));
     EXPECT_EQ("ERROR_ACCESS_DENIED", Shown(second, ErrorType::Win32, 5));
@@ -222,7 +261,7 @@ TEST_F(DefineRowsTest, TwoRunningCopiesBothRead) {
 }
 
 TEST_F(DefineRowsTest, RowsGiveEveryNameInTableOrderAndSearchByPartInKindAndValueOrder) {
-  const DefineRows rows(path_.string());
+  const DefineRows rows(OpenDefinesReadOnly(path_.string()));
   EXPECT_EQ((std::vector<NamedDefine>{{"FIRST_OF_100", ""}, {"SECOND_OF_100", ""}}),
             rows.NamesOfValue(ErrorType::Win32, 100));
   EXPECT_TRUE(rows.NamesOfValue(ErrorType::Win32, 999).empty());
@@ -249,7 +288,7 @@ TEST_F(DefineRowsTest, RowsReadTheHeaderColumnWhenTheDatabaseHasOne) {
     Execute(path_, ("ALTER TABLE " + std::string(table) + " ADD COLUMN Header TEXT").c_str());
   }
   Execute(path_, "UPDATE Win32 SET Header = 'winerror.h' WHERE ErrNum = 5");
-  const DefineRows rows(path_.string());
+  const DefineRows rows(OpenDefinesReadOnly(path_.string()));
   EXPECT_EQ((std::vector<NamedDefine>{{"ERROR_ACCESS_DENIED", "winerror.h"}}),
             rows.NamesOfValue(ErrorType::Win32, 5));
   EXPECT_EQ((std::vector<NamedDefine>{{"SHARED_NAME", ""}}),
@@ -258,7 +297,7 @@ TEST_F(DefineRowsTest, RowsReadTheHeaderColumnWhenTheDatabaseHasOne) {
 
 TEST(DefineRowsBroken, NoFileFindsNothing) {
   for (const std::string& path : {std::string(), std::string("/nonexistent/defines.db3")}) {
-    const DefineRows rows(path);
+    const DefineRows rows(OpenDefinesReadOnly(path));
     EXPECT_FALSE(rows.IsOpen());
     EXPECT_FALSE(rows.RowCount(ErrorType::Win32).has_value());
     EXPECT_TRUE(rows.SearchNames("E").empty());
@@ -324,7 +363,7 @@ TEST(DefineRowsBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
     }
     const std::string before = c.make ? ReadAll(path) : std::string();
     {
-      const DefineRows db(path.string());
+      const DefineRows db(OpenDefinesReadOnly(path.string()));
       EXPECT_TRUE(SearchDefine(db, "ERROR_ACCESS_DENIED").empty());
       EXPECT_TRUE(SearchDefine(db, "ONLY_IN_STOP").empty());
       EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
@@ -342,29 +381,89 @@ TEST(DefineRowsBroken, UnusableFilesFindNothingAndAreLeftAsTheyWere) {
 
 TEST(DefineRowsBroken, ADirectoryInsteadOfAFileFindsNothing) {
   TempDirectory dir;
-  const DefineRows db(dir.File("").string());
+  const DefineRows db(OpenDefinesReadOnly(dir.File("").string()));
   EXPECT_TRUE(SearchDefine(db, "ERROR_ACCESS_DENIED").empty());
   EXPECT_EQ("*** Unknown ***", Shown(db, ErrorType::Win32, 5));
 }
 
 // ---- where the file is looked for ----
 
-TEST(ChooseDatabasePath, CurrentDirectoryWinsElseTheExecutablesDirectory) {
+using Places = std::vector<std::pair<std::string, bool>>;  // each path and whether given
+
+Places Shown(const std::vector<DefinePlace>& places) {
+  Places shown;
+  for (const DefinePlace& place : places) {
+    shown.emplace_back(place.path.string(), place.given);
+  }
+  return shown;
+}
+
+TEST(DefinePlaces, EachFrontEndHandsItsOwnOrder) {
+  // The window: the current directory's file, else the one beside the executable.
+  EXPECT_EQ((Places{{"defines.db3", false}, {"C:\\Program Files\\Quillon\\defines.db3", false}}),
+            Shown(WindowDefinePlaces("C:\\Program Files\\Quillon\\")));
+  EXPECT_EQ((Places{{"defines.db3", false}, {"defines.db3", false}}),
+            Shown(WindowDefinePlaces("")));
+  // The command line: --db alone, else beside the program, else the installed copy.
+  EXPECT_EQ((Places{{"/tmp/mine.db3", true}}),
+            Shown(CommandDefinePlaces("/tmp/mine.db3", "/usr/bin/quillon-cli")));
+  EXPECT_EQ((Places{{"/usr/bin/defines.db3", false}, {"/usr/share/quillon/defines.db3", false}}),
+            Shown(CommandDefinePlaces(std::nullopt, "/usr/bin/quillon-cli")));
+  EXPECT_TRUE(CommandDefinePlaces(std::nullopt, "").empty());
+}
+
+TEST(OpenDefines, TakesTheFirstPlaceWithAFileAndChecksItOnlyWhenAsked) {
+  TempDirectory dir;
+  const fs::path good = dir.File("good.db3");
+  Execute(good, kSchema);
+  Execute(good, kRows);
+  const fs::path view = dir.File("view.db3");
+  Execute(view, kSchema);
+  Execute(view, "DROP TABLE STOP; CREATE VIEW STOP AS SELECT 10 AS ErrNum, 'IN_VIEW' AS Define;");
+  const fs::path missing = dir.File("missing.db3");
+  const fs::path folder = dir.File("folder.db3");
+  fs::create_directory(folder);
   struct Case {
     const char* name;
-    bool inCurrentDirectory;
-    std::string_view exeDirectory;
-    const char* expected;
+    std::vector<DefinePlace> places;
+    DefineCheck check;
+    fs::path taken;
+    std::optional<std::string> problem;
+    bool reads;  // the rows find what the file holds
   };
   const Case cases[] = {
-      {"current directory", true, "C:\\Program Files\\Quillon\\", "defines.db3"},
-      {"beside the executable", false, "C:\\Program Files\\Quillon\\",
-       "C:\\Program Files\\Quillon\\defines.db3"},
-      {"unknown executable directory", false, "", "defines.db3"},
+      {"missing and a folder are passed by",
+       {{missing}, {folder}, {good}},
+       DefineCheck::None,
+       good,
+       std::nullopt,
+       true},
+      {"nothing anywhere", {{missing}, {folder}}, DefineCheck::None, {}, std::nullopt, false},
+      {"a given place is taken as it is",
+       {{missing, true}, {good}},
+       DefineCheck::FileAndSchema,
+       missing,
+       "No such file or directory",
+       false},
+      {"checked and sound", {{good}}, DefineCheck::FileAndSchema, good, std::nullopt, true},
+      // The window reads what opens; the command line refuses a view, which may never end.
+      {"unchecked view", {{view}}, DefineCheck::None, view, std::nullopt, true},
+      {"checked view",
+       {{view}},
+       DefineCheck::FileAndSchema,
+       view,
+       "STOP is a view, not a table",
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.expected, ChooseDatabasePath(c.inCurrentDirectory, c.exeDirectory));
+    const OpenedDefines opened = OpenDefines(c.places, c.check);
+    EXPECT_EQ(c.taken, opened.path);
+    EXPECT_EQ(c.problem, opened.problem);
+    ASSERT_NE(nullptr, opened.rows);
+    EXPECT_EQ(c.reads, opened.rows->IsOpen());
+    const char* const name = c.taken == view ? "IN_VIEW" : "ONLY_IN_STOP";
+    EXPECT_EQ(c.reads, opened.rows->ValueOfName(ErrorType::Stop, name).has_value());
   }
 }
 
