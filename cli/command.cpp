@@ -8,24 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "base/define_schema.h"
 #include "cli/line_reader.h"
+#include "cli/message_choice.h"
+#include "cli/run_parts.h"
 #include "cli/scan.h"
 #include "cli/system_reason.h"
 #include "cli/text_search.h"
 #include "core/answers.h"
 #include "core/bug_check_arguments.h"
 #include "core/documentation.h"
+#include "core/output_writer.h"
 #include "core/readings.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
 #include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
-#include "lookup/file_message_source.h"
 #include "lookup/language_names.h"
-#include "lookup/message_file_locator.h"
-#include "lookup/pe_resources.h"
 #include "query/setup_pair.h"
 
 namespace quillon {
@@ -34,154 +33,21 @@ namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
 
-class NoMessages final : public MessageSource {
- public:
-  std::optional<std::string> Message(MessageSourceId, std::uint32_t) override {
-    return std::nullopt;
-  }
-};
-
-// The platform's own tables first, then the user's modules read from their files.
-class PlatformAndModules final : public MessageSource {
- public:
-  PlatformAndModules(std::unique_ptr<MessageSource> platform, const MessageFiles& modules,
-                     std::uint16_t language)
-      : platform_(std::move(platform)), modules_(modules, language) {}
-  std::optional<std::string> Message(MessageSourceId source, std::uint32_t code) override {
-    return platform_->Message(source, code);
-  }
-  std::optional<std::string> FurtherMessage(ErrorType type, std::uint32_t code) override {
-    if (std::optional<std::string> text = platform_->FurtherMessage(type, code)) {
-      return text;
-    }
-    return modules_.FurtherMessage(type, code);
-  }
-
- private:
-  std::unique_ptr<MessageSource> platform_;
-  FileMessageSource modules_;
-};
-
-struct ChosenMessages {
-  std::unique_ptr<MessageSource> source;
-  FileMessageSource* files = nullptr;  // source itself when it reads files; else null
-};
-
-ChosenMessages ChooseMessages(const Options& options, CommandPlatform& platform,
-                              const Language& language, bool documented, std::ostream& err) {
-  if (options.messages == MessageChoice::None) {
-    return {std::make_unique<NoMessages>(), nullptr};
-  }
-  MessageFiles files;
-  const FileList modules(options.modules.begin(), options.modules.end());
-  const bool platformOwn =
-      options.messages == MessageChoice::Default && platform.ownMessages != nullptr;
-  // A search reads whole tables, which the platform's own lookups cannot list: it reads the
-  // running system's files instead.
-  if (platformOwn && !options.searchText) {
-    if (modules.empty()) {
-      return {std::move(platform.ownMessages), nullptr};
-    }
-    files.own = modules;
-    return {
-        std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files, language.id),
-        nullptr};
-  }
-  std::string where;
-  if (options.messages == MessageChoice::Windows || platformOwn) {
-    where = options.messages == MessageChoice::Windows ? options.windowsDirectory
-                                                       : platform.windowsDirectory.string();
-    files = LocateWindowsFiles(where, language.name);
-  } else if (options.messages == MessageChoice::Wine) {
-    where = "Wine's DLL folders";
-    files = LocateWineFiles().value_or(MessageFiles{});
-  } else {
-    where = "a Windows directory (/mnt/c/Windows) or Wine's DLL folders";
-    files = DefaultLinuxFiles(language.name).files;
-  }
-  if (HasNoFiles(files)) {
-    err << "quillon-cli: no message tables in " << TerminalText(where) << "; no descriptions"
-        << (!modules.empty() ? " but from --module"
-            : documented     ? " but the documentation's"
-                             : ", names only")
-        << '\n';
-  }
-  files.own = modules;
-  if (HasNoFiles(files)) {
-    return {std::make_unique<NoMessages>(), nullptr};
-  }
-  auto source = std::make_unique<FileMessageSource>(files, language.id);
-  FileMessageSource* const reader = source.get();
-  return {std::move(source), reader};
-}
-
-// Why --windows DIR cannot be read (it is no folder, or cannot be listed); nothing when it can.
-// A typing error must not pass as a Windows without message tables.
-std::optional<std::string> WindowsFolderProblem(const Options& options) {
-  if (options.messages != MessageChoice::Windows) {
-    return std::nullopt;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_directory(options.windowsDirectory, error)) {
-    return (error ? error : std::make_error_code(std::errc::not_a_directory)).message();
-  }
-  std::filesystem::directory_iterator(options.windowsDirectory, error);
-  if (error) {
-    return error.message();
-  }
-  return std::nullopt;
-}
-
-// Every --module must be a file with a message table: a typing error would otherwise go unseen.
-bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
-  for (const std::string& module : modules) {
-    const std::optional<FileBytes> file = ReadFileParts(
-        module, kPeHeadSize, [](std::string_view bytes) { return MessageTableParts(bytes); });
-    if (!file) {
-      err << "quillon-cli: --module " << TerminalText(module) << ": cannot be read\n";
-      return false;
-    }
-    if (!FindMessageTableResource(file->bytes)) {
-      err << "quillon-cli: --module " << TerminalText(module) << ": holds no message table\n";
-      return false;
-    }
-  }
-  return true;
-}
-
 void Flush(std::string& buffer, std::ostream& out) {
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   buffer.clear();
 }
 
-// Writes what a search found as JSON Lines or as text; the exit status is 1 when it found none.
-template <typename Row, typename WriteJson, typename WriteText>
-int WriteFound(bool json, const std::vector<Row>& rows, WriteJson writeJson, WriteText writeText,
-               std::ostream& out) {
-  std::string buffer;
-  if (json) {
-    writeJson(buffer, rows);
-  } else {
-    writeText(buffer, rows);
-  }
-  Flush(buffer, out);
-  return rows.empty() ? 1 : 0;
-}
-
-int RunNameSearch(const Options& options, const DefineRows& defines,
-                  const std::string& databaseName, bool color, std::ostream& out,
-                  std::ostream& err) {
-  const std::vector<DefineRow> found = defines.SearchNames(*options.search);
-  if (defines.Failure()) {
-    err << DatabaseFailureLine(databaseName, defines);
+int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutput& output) {
+  const std::vector<DefineRow> found = tables.defines.SearchNames(part);
+  if (tables.defines.Failure()) {
+    output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
-  return WriteFound(
-      options.json, found, WriteJsonSearch,
-      [color](std::string& text, const std::vector<DefineRow>& rows) {
-        WriteTextSearch(text, rows, color);
-      },
-      out);
+  std::string buffer;
+  output.writer.Defines(buffer, found);
+  Flush(buffer, output.out);
+  return found.empty() ? 1 : 0;
 }
 
 // The codes whose documentation text holds the needle that the tables' search did not find,
@@ -209,38 +75,29 @@ void AddDocumentedFinds(std::vector<KindAnswer>& found, const DocumentationRows&
   });
 }
 
-int RunSearchText(const Options& options, FileMessageSource* messages,
-                  const DocumentationRows* documentation, MessageSource& source,
-                  const DefineRows& defines, const std::string& databaseName, std::ostream& out,
-                  std::ostream& err) {
-  if (messages == nullptr && documentation == nullptr) {
-    err << "quillon-cli: --search-text needs message tables to read (--windows DIR, --wine or "
-           "--module FILE)\n";
+int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTables& tables,
+                  const RunOutput& output) {
+  if (files == nullptr && tables.documentation == nullptr) {
+    output.err << "quillon-cli: --search-text needs message tables to read (--windows DIR, "
+                  "--wine or --module FILE)\n";
     return 2;
   }
   std::vector<KindAnswer> found;
-  if (messages != nullptr) {
-    found = SearchDescriptions(*messages, defines, *options.searchText);
+  if (files != nullptr) {
+    found = SearchDescriptions(*files, tables.defines, text);
   }
-  if (documentation != nullptr) {
-    AddDocumentedFinds(found, *documentation, source, defines, TrimSpace(*options.searchText));
+  if (tables.documentation != nullptr) {
+    AddDocumentedFinds(found, *tables.documentation, tables.messages, tables.defines,
+                       TrimSpace(text));
   }
-  if (defines.Failure()) {
-    err << DatabaseFailureLine(databaseName, defines);
+  if (tables.defines.Failure()) {
+    output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
   }
-  return WriteFound(options.json, found, WriteJsonDescriptions, WriteTextDescriptions, out);
-}
-
-// The message on one line: the window's messages may hold a line break.
-std::string OneLine(std::string_view message) {
-  std::string line(message);
-  for (char& c : line) {
-    if (c == '\n') {
-      c = ' ';
-    }
-  }
-  return line;
+  std::string buffer;
+  output.writer.Descriptions(buffer, found);
+  Flush(buffer, output.out);
+  return found.empty() ? 1 : 0;
 }
 
 // A query that is a bug check with its arguments, or setup's result and extend code, is read
@@ -263,17 +120,15 @@ PastedQuery ReadPastedQuery(std::string_view query) {
 
 class QueryRun {
  public:
-  QueryRun(const Options& options, MessageSource& messages, DefineRows& defines,
-           const DocumentationRows& documentation, const std::string& databaseName, bool color,
-           std::ostream& out, std::ostream& err)
-      : options_(options),
-        messages_(messages),
-        defines_(defines),
-        documentation_(documentation),
-        databaseName_(databaseName),
-        color_(color),
-        out_(out),
-        err_(err) {}
+  QueryRun(RunTables& tables, const RunOutput& output)
+      : messages_(tables.messages),
+        defines_(tables.defines),
+        documentation_(tables.documentation),
+        setupRows_(tables.setupRows),
+        databaseName_(tables.databaseName),
+        writer_(output.writer),
+        out_(output.out),
+        err_(output.err) {}
 
   void Ask(const std::string& query) {
     // A long run of queries (a list fed on standard input) pays for reading the tables' values
@@ -285,11 +140,9 @@ class QueryRun {
     const QueryReadings& readings = pasted.readings;
     if (readings.readings.empty()) {
       status_ = 2;
-      if (options_.json) {
-        WriteJsonRejection(buffer_, query, readings.rejection);
-      } else {
+      if (!writer_.Rejection(buffer_, query, readings.rejection)) {
         WriteOut();
-        err_ << "quillon-cli: " << TerminalText(query) << ": " << OneLine(readings.rejection)
+        err_ << "quillon-cli: " << TerminalText(query) << ": " << OnOneLine(readings.rejection)
              << '\n';
       }
       return;
@@ -311,11 +164,7 @@ class QueryRun {
     bool found = false;
     for (const ReadingAnswer& answer : answers) {
       found = found || !answer.matches.empty();
-      if (options_.json) {
-        WriteJsonAnswer(buffer_, query, answer);
-      } else {
-        WriteTextAnswer(buffer_, query, answer, color_);
-      }
+      writer_.Answer(buffer_, query, answer);
     }
     if (!found && status_ == 0) {
       status_ = 1;
@@ -345,8 +194,8 @@ class QueryRun {
   // The documentation's part of the answer, and what was pasted with the code: a bug check's
   // arguments (the code is then only a bug check), setup's extend code.
   void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) {
-    if (options_.documentation) {
-      AddDocumentation(answer, documentation_);
+    if (documentation_ != nullptr) {
+      AddDocumentation(answer, *documentation_);
     }
     if (pasted.bugCheck) {
       std::erase_if(answer.matches,
@@ -355,9 +204,9 @@ class QueryRun {
         match.documentation.arguments = pasted.bugCheck->arguments;
       }
     }
-    if (pasted.pair) {
+    if (pasted.pair && setupRows_ != nullptr) {
       if (!setup_) {
-        setup_ = documentation_.ReadSetupTables(options_.documentation);
+        setup_ = setupRows_->ReadSetupTables(documentation_ != nullptr);
       }
       answer.documentation.extend = ReadExtend(pasted.pair->result, pasted.pair->extend, *setup_);
     }
@@ -365,13 +214,13 @@ class QueryRun {
 
   static constexpr std::uint64_t kQueriesBeforeIndex = 64;
 
-  const Options& options_;
   MessageSource& messages_;
   DefineRows& defines_;
-  const DocumentationRows& documentation_;
+  const DocumentationRows* documentation_;
+  const DocumentationRows* setupRows_;
   std::optional<SetupTables> setup_;  // read at the first pair asked
   const std::string& databaseName_;
-  const bool color_;
+  const OutputWriter& writer_;
   std::ostream& out_;
   std::ostream& err_;
   std::string buffer_;
@@ -414,15 +263,20 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
   return run.Status();
 }
 
-int RunQueries(const Options& options, MessageSource& messages, DefineRows& defines,
-               const DocumentationRows& documentation, const std::string& databaseName, bool color,
-               const CommandPlatform& platform, ByteSource& input, std::ostream& out,
-               std::ostream& err) {
-  QueryRun run(options, messages, defines, documentation, databaseName, color, out, err);
-  if (!options.queries.empty()) {
+// Where queries typed or piped come from.
+struct QueryInput {
+  ByteSource& bytes;
+  bool isTerminal = false;
+  std::string_view endKeys;  // what ends typed input at a terminal
+};
+
+int RunQueries(const std::vector<std::string>& queries, RunTables& tables, const RunOutput& output,
+               const QueryInput& input) {
+  QueryRun run(tables, output);
+  if (!queries.empty()) {
     // "-" stands for the lines of standard input, read where it stands (once).
     bool inputRead = false;
-    for (const std::string& query : options.queries) {
+    for (const std::string& query : queries) {
       if (run.Stopped()) {
         break;
       }
@@ -430,75 +284,93 @@ int RunQueries(const Options& options, MessageSource& messages, DefineRows& defi
         run.Ask(std::string(TrimSpace(query)));
       } else if (!inputRead) {
         inputRead = true;
-        RunInputQueries(run, input);
+        RunInputQueries(run, input.bytes);
       }
     }
     run.WriteOut();
     return run.Status();
   }
-  if (platform.inputIsTerminal) {
-    err << "quillon-cli: reading queries from the terminal, one per line; "
-        << platform.endOfInputKeys << " ends them\n";
+  if (input.isTerminal) {
+    output.err << "quillon-cli: reading queries from the terminal, one per line; " << input.endKeys
+               << " ends them\n";
   }
-  return RunInputQueries(run, input);
+  return RunInputQueries(run, input.bytes);
+}
+
+// The database a run reads, opened and checked; without one (none found, or one that cannot be
+// used when the user named none) rows that find nothing.
+struct ChosenDatabase {
+  std::unique_ptr<DefineRows> defines;
+  std::string name;  // escaped for a terminal
+  std::string path;  // of a file that can serve; empty when none
+};
+
+// Nothing when the database the user named cannot be used: that is trouble, said on err.
+// Checked before it is asked: a file that is no definitions database is named with the
+// reason, and a view with endless rows is never asked.
+std::optional<ChosenDatabase> ChooseDatabase(const std::optional<std::string>& option,
+                                             const std::filesystem::path& programPath,
+                                             std::ostream& err) {
+  OpenedDefines opened =
+      OpenDefines(CommandDefinePlaces(option, programPath), DefineCheck::FileAndSchema);
+  const std::string name = TerminalText(opened.path.string());
+  if (opened.problem && option) {
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*opened.problem)
+        << '\n';
+    return std::nullopt;
+  }
+  if (opened.path.empty()) {
+    err << "quillon-cli: no definitions database found; descriptions only, no names\n";
+  } else if (opened.problem) {
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*opened.problem)
+        << "; descriptions only, no names\n";
+  }
+  return ChosenDatabase{std::move(opened.rows), name,
+                        opened.problem ? std::string() : opened.path.string()};
 }
 
 }  // namespace
 
 int RunCommand(const Options& options, CommandPlatform platform, std::istream& in,
                std::ostream& out, std::ostream& err) {
-  const OpenedDefines opened = OpenDefines(
-      CommandDefinePlaces(options.database, platform.programPath), DefineCheck::FileAndSchema);
-  DefineRows& defines = *opened.rows;
-  const std::string databaseName = TerminalText(opened.path.string());
-  if (opened.problem && options.database) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": "
-        << TerminalText(*opened.problem) << '\n';
+  std::optional<ChosenDatabase> database =
+      ChooseDatabase(options.database, platform.programPath, err);
+  if (!database) {
     return 2;
   }
-  if (opened.path.empty()) {
-    err << "quillon-cli: no definitions database found; descriptions only, no names\n";
-  } else if (opened.problem) {
-    err << "quillon-cli: cannot use the database " << databaseName << ": "
-        << TerminalText(*opened.problem) << "; descriptions only, no names\n";
-  }
-  const bool color =
-      !options.json && UseColor(options.color, platform.outputIsTerminal, platform.noColor);
+  const TextStyle style{UseColor(options.color, platform.outputIsTerminal, platform.noColor)};
+  const std::unique_ptr<OutputWriter> writer = MakeOutputWriter(options.format, style);
+  const RunOutput output{*writer, out, err};
   if (options.search) {
-    return RunNameSearch(options, defines, databaseName, color, out, err);
+    NoMessages none;
+    return RunNameSearch(*options.search,
+                         {none, *database->defines, database->name, nullptr, nullptr}, output);
   }
-  if (!CheckModules(options.modules, err)) {
-    return 2;
-  }
-  if (const std::optional<std::string> unreadable = WindowsFolderProblem(options)) {
-    err << "quillon-cli: cannot read " << TerminalText(options.windowsDirectory) << ": "
-        << *unreadable << '\n';
+  if (!CheckMessageOptions(options, err)) {
     return 2;
   }
   const Language language =
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
+  const ChosenMessages messages = ChooseMessages(
+      options, {std::move(platform.ownMessages), platform.windowsDirectory}, language, err);
   // The documentation's rows, for setup's extend codes even when its texts are left out.
-  const DocumentationRows documentation(opened.problem ? std::string() : opened.path.string(),
-                                        language.name);
+  const DocumentationRows documentation(database->path, language.name);
   const bool documented = options.documentation && documentation.HasDescriptions();
-  const ChosenMessages messages = ChooseMessages(options, platform, language, documented, err);
   DocumentedMessages withDocumentation(*messages.source, documentation);
   MessageSource& source =
       documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
+  RunTables tables{source, *database->defines, database->name,
+                   documented ? &documentation : nullptr, &documentation};
   if (options.searchText) {
-    return RunSearchText(options, messages.files, documented ? &documentation : nullptr, source,
-                         defines, databaseName, out, err);
+    return RunTextSearch(*options.searchText, messages.files, tables, output);
   }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
   if (options.scan) {
-    const SetupTables setup = documentation.ReadSetupTables(options.documentation);
-    return RunScan({options.queries, options.json, options.summary, color, databaseName,
-                    options.jobs, &setup, options.documentation ? &documentation : nullptr},
-                   source, defines, input, out, err);
+    return RunScan({options.queries, options.scanLayout, options.jobs}, tables, output, input);
   }
-  return RunQueries(options, source, defines, documentation, databaseName, color, platform, input,
-                    out, err);
+  return RunQueries(options.queries, tables, output,
+                    {input, platform.inputIsTerminal, platform.endOfInputKeys});
 }
 
 }  // namespace quillon

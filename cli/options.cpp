@@ -49,7 +49,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       "--scan", options.scan,
       "Explain every code in the files (gzip ones too) and folders named in place of queries "
       "(standard input by default)");
-  app.add_flag("--summary", options.summary,
+  bool summary = false;
+  bool json = false;
+  app.add_flag("--summary", summary,
                "With --scan: each code once, with how often it occurred, most frequent first")
       ->needs(scanOption);
   app.add_option("-j,--jobs", options.jobs,
@@ -62,7 +64,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u))
       ->needs(scanOption);
-  app.add_flag("--json", options.json, "Write one JSON object per line");
+  app.add_flag("--json", json, "Write one JSON object per line");
   std::string color = "auto";
   app.add_option("--color", color,
                  "Colour the text output: auto (on a terminal, unless NO_COLOR is set), "
@@ -126,6 +128,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     }
     options.search = search;
   }
+  options.scanLayout = summary ? ScanLayout::Summary : ScanLayout::Lines;
+  options.format = json ? OutputFormat::Json : OutputFormat::Text;
   options.color = color == "always"  ? ColorChoice::Always
                   : color == "never" ? ColorChoice::Never
                                      : ColorChoice::Auto;

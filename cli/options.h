@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/output_format.h"
 #include "core/terminal_text.h"
 
 namespace quillon {
@@ -19,10 +20,10 @@ enum class MessageChoice {
 struct Options {
   std::vector<std::string> queries;  // none: one query per line of standard input
   std::optional<std::string> search;
-  bool scan = false;  // the queries are files to scan ("-" standard input)
-  bool summary = false;
-  unsigned jobs = 0;  // --jobs: files scanned at once; 0: one per core
-  bool json = false;
+  bool scan = false;                          // the queries are files to scan ("-" standard input)
+  ScanLayout scanLayout = ScanLayout::Lines;  // --summary: each code once
+  unsigned jobs = 0;                          // --jobs: files scanned at once; 0: one per core
+  OutputFormat format = OutputFormat::Text;   // --json: JSON Lines
   ColorChoice color = ColorChoice::Auto;
   std::optional<std::string> database;
   MessageChoice messages = MessageChoice::Default;

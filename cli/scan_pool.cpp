@@ -185,15 +185,15 @@ class Pool {
       return scan_.ask(reading);
     };
     const ScanRequest& request = scan_.request;
-    InputScanner scanner(scan_.names, ask, request.color, request.setup);
+    InputScanner scanner(scan_.names, ask, scan_.setup);
     FindingTally* tally = nullptr;
     std::unique_ptr<ScanWriter> writer;
-    if (request.summary) {
+    if (request.layout == ScanLayout::Summary) {
       auto made = std::make_unique<FindingTally>();
       tally = made.get();
       writer = std::move(made);
     } else {
-      writer = MakeScanWriter(request.json, false, request.color);
+      writer = scan_.writers.Scan(ScanLayout::Lines);
     }
     SlotBuffer buffer(*this);
     std::ostream out(&buffer);
@@ -203,7 +203,7 @@ class Pool {
       buffer.Use(slot);
       writer->StartFile(scan_.nameFiles ? input.path : std::string());
       InputOutcome outcome = scanner.Scan(input, noInput, *writer, out);
-      writer->Flush(out);
+      writer->Flush(EmitTo(out));
       std::lock_guard lock(mutex_);
       Slot& done = slots_[slot];
       done.outcome = std::move(outcome);
@@ -247,7 +247,7 @@ class Pool {
             writer.Finding(finding);
           }
         }
-        writer.Flush(out);
+        writer.Flush(EmitTo(out));
         report(input, slot.outcome);
         slot = Slot{};
       }

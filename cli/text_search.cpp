@@ -1,23 +1,17 @@
 #include "cli/text_search.h"
 
-#include "core/terminal_text.h"
-
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <set>
 #include <utility>
 
 #include "base/code_bits.h"
 #include "core/case_folding.h"
-#include "core/report.h"
 #include "lookup/family_modules.h"
 
 namespace quillon {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 using KindAndCode = std::pair<ErrorType, std::uint32_t>;
 
 bool IsSpaceOrLineEnd(char c) {
@@ -60,14 +54,6 @@ void AddCandidates(const TableOrigin& origin, std::uint32_t id, std::set<KindAnd
       }
       break;
   }
-}
-
-std::string NamesText(const KindAnswer& answer) {
-  std::string names;
-  for (const NamedDefine& define : answer.names) {
-    names += (names.empty() ? "" : ", ") + define.name;
-  }
-  return names.empty() ? "(no name)" : names;
 }
 
 }  // namespace
@@ -122,45 +108,6 @@ std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const De
     }
   }
   return matches;
-}
-
-void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found) {
-  for (const KindAnswer& answer : found) {
-    std::string line(ErrorTypeName(answer.type));
-    line.resize(10, ' ');
-    line += HexText(answer.value) + "  " + NamesText(answer) + "  ";
-    std::string description;
-    for (const char c : answer.description.value_or("")) {
-      if (c != '\r') {
-        description += c == '\n' ? ' ' : c;
-      }
-    }
-    // A table's text may hold control characters; they are shown escaped.
-    AppendTerminalText(line, description);
-    out += line + '\n';
-  }
-}
-
-void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found) {
-  const auto write = [&out](const KindAnswer& answer, const NamedDefine* define) {
-    Json object;
-    object["type"] = ErrorTypeName(answer.type);
-    object["value"] = answer.value;
-    object["hex"] = HexText(answer.value);
-    object["name"] = define != nullptr ? Json(define->name) : Json(nullptr);
-    object["header"] = define != nullptr ? Json(define->header) : Json(nullptr);
-    object["description"] = answer.description.value_or("");
-    out += object.dump(-1, ' ', false, Json::error_handler_t::replace);
-    out += '\n';
-  };
-  for (const KindAnswer& answer : found) {
-    if (answer.names.empty()) {
-      write(answer, nullptr);
-    }
-    for (const NamedDefine& define : answer.names) {
-      write(answer, &define);
-    }
-  }
 }
 
 }  // namespace quillon

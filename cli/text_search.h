@@ -23,10 +23,4 @@ std::string FoldForSearch(std::string_view text);
 std::vector<KindAnswer> SearchDescriptions(FileMessageSource& messages, const DefineRows& defines,
                                            std::string_view needle);
 
-// One line per code: kind, value, names, description.
-void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found);
-// One JSON object per name of each code (one with a null name for a code without), the keys of
-// --search --json and the description.
-void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found);
-
 }  // namespace quillon

@@ -68,12 +68,27 @@ Lead LeadOf(unsigned char byte) {
   return {0, 0, 0};
 }
 
+bool NeedsNoEscape(unsigned char byte) {
+  return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size() + 2);
   out += '"';
   std::size_t i = 0;
   while (i < text.size()) {
+    // Most text needs no escape: a run of it is appended at once.
+    std::size_t plain = i;
+    while (plain < text.size() && NeedsNoEscape(static_cast<unsigned char>(text[plain]))) {
+      ++plain;
+    }
+    if (plain > i) {
+      out.append(text.substr(i, plain - i));
+      i = plain;
+      continue;
+    }
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x80) {
       AppendEscapedAscii(out, text[i]);
@@ -128,6 +143,15 @@ JsonMembers& JsonMembers::Number(std::string_view key, std::int64_t value) {
 
 JsonMembers& JsonMembers::Null(std::string_view key) {
   Key(key) += "null";
+  return *this;
+}
+
+JsonMembers& JsonMembers::Members(std::string_view members) {
+  if (!members.empty()) {
+    out_ += first_ ? "" : ",";
+    out_ += members;
+    first_ = false;
+  }
   return *this;
 }
 

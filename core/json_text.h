@@ -1,5 +1,8 @@
-// JSON text written straight into a buffer, for the answers a run writes by the thousand:
-// building a document of nodes for each and serialising it took most of a long run's time.
+// JSON text written straight into a buffer: every JSON line the program writes is made here, so
+// every string is escaped one way. tests/bench/json_writer_bench writes one answer (two kinds,
+// eleven names) in 1.8 us, RapidJSON's validating Writer in 2.2 us and a document of
+// nlohmann-json in 13.5 us; and RapidJSON refuses a string that is not UTF-8 (a table's 8-bit
+// text), where this writes U+FFFD for each bad run.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +25,8 @@ class JsonMembers {
   JsonMembers& Null(std::string_view key);
   // value is JSON text already: an object or an array.
   JsonMembers& Raw(std::string_view key, std::string_view value);
+  // members are members already made (JsonCodeMembers), without braces; empty adds none.
+  JsonMembers& Members(std::string_view members);
   // The key alone; the caller appends its value to the buffer before the next member.
   std::string& Key(std::string_view key);
 

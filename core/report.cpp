@@ -1,9 +1,6 @@
 #include "core/report.h"
 
 #include "core/documentation_report.h"
-#include "core/json_text.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 
@@ -13,8 +10,6 @@
 namespace quillon {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kFieldIndent = "    ";
 constexpr std::size_t kLabelWidth = 14;
@@ -54,14 +49,6 @@ std::string ReadingLine(std::string_view query, const Reading& reading) {
       line += " = " + FormatSigned(reading.value);
     }
   }
-  return line;
-}
-
-// text with its line breaks made blanks, for a description shown on one line.
-std::string OnOneLine(std::string_view text) {
-  std::string line(text);
-  std::replace_if(
-      line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
   return line;
 }
 
@@ -109,107 +96,6 @@ void AppendDefineField(std::string& out, const NamedDefine& define, bool color) 
   out += '\n';
 }
 
-// Dumps never throw on bytes that are not UTF-8 (a table's 8-bit texts): they are replaced.
-void AppendJsonLine(std::string& out, const Json& object) {
-  out += object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  out += '\n';
-}
-
-// One field of every define as a JSON array: their names, or their headers.
-void AppendDefineList(std::string& out, const std::vector<NamedDefine>& defines,
-                      std::string NamedDefine::*field) {
-  out += '[';
-  for (std::size_t i = 0; i < defines.size(); ++i) {
-    out += i == 0 ? "" : ",";
-    AppendJsonString(out, defines[i].*field);
-  }
-  out += ']';
-}
-
-void AddDescription(JsonMembers& members, const std::optional<std::string>& description,
-                    DescriptionSource source) {
-  if (description) {
-    members.String("description", *description).String("source", DescriptionSourceName(source));
-  } else {
-    members.Null("description");
-  }
-}
-
-// The wrapped code with the macro that made the match of it, as the text's "Wraps" names it.
-void AppendWrapped(std::string& out, const CodeAnswer& code, std::string_view macro) {
-  out += '{';
-  JsonMembers members(out);
-  members.String("type", ErrorTypeName(code.type))
-      .Number("value", code.value)
-      .String("hex", HexText(code.value));
-  AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
-  AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
-  AddDescription(members, code.description, code.source);
-  members.String("macro", macro);
-  out += '}';
-}
-
-void AppendRelated(std::string& out, const RelatedAnswer& relative) {
-  out += '{';
-  JsonMembers members(out);
-  members.String("relation", RelationName(relative.relation))
-      .String("type", ErrorTypeName(relative.code.type))
-      .Number("value", relative.code.value)
-      .String("hex", HexText(relative.code.value));
-  AppendDefineList(members.Key("names"), relative.code.names, &NamedDefine::name);
-  AddDescription(members, relative.code.description, relative.code.source);
-  out += '}';
-}
-
-void AppendMatch(std::string& out, const KindAnswer& match) {
-  out += '{';
-  JsonMembers members(out);
-  members.String("type", ErrorTypeName(match.type))
-      .Number("value", match.value)
-      .String("hex", HexText(match.value))
-      .String("code", match.code)
-      .String("status", match.status)
-      .String("facility", match.facility);
-  AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
-  AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
-  AddDescription(members, match.description, match.source);
-  if (match.wraps) {
-    AppendWrapped(members.Key("wraps"), *match.wraps, match.wrapper);
-  }
-  if (!match.related.empty()) {
-    std::string& related = members.Key("related");
-    related += '[';
-    for (std::size_t i = 0; i < match.related.size(); ++i) {
-      related += i == 0 ? "" : ",";
-      AppendRelated(related, match.related[i]);
-    }
-    related += ']';
-  }
-  AddDocumentationMembers(members, match);
-  out += '}';
-}
-
-// The name or the value and the matches, after whatever members are already there.
-void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
-  if (answer.reading.kind == ReadingKind::Name) {
-    members.String("name", answer.reading.name);
-  } else {
-    members.Number("value", answer.reading.value)
-        .String("hex", HexText(answer.reading.value))
-        .Number("signed", static_cast<std::int32_t>(answer.reading.value));
-  }
-  std::string& matches = members.Key("matches");
-  matches += '[';
-  for (std::size_t i = 0; i < answer.matches.size(); ++i) {
-    matches += i == 0 ? "" : ",";
-    AppendMatch(matches, answer.matches[i]);
-  }
-  matches += ']';
-  if (answer.documentation.extend) {
-    AddExtendMember(members, *answer.documentation.extend);
-  }
-}
-
 }  // namespace
 
 std::string HexText(std::uint32_t value) {
@@ -251,6 +137,17 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
   }
 }
 
+namespace {
+
+// A list's first column: the kind, padded to ten columns (at least one blank after it).
+void AppendKindColumn(std::string& out, ErrorType type, bool color) {
+  const std::string_view kind = ErrorTypeName(type);
+  AppendTerminalText(out, kind, Paint::Kind, color);
+  out.append(10 - std::min<std::size_t>(9, kind.size()), ' ');
+}
+
+}  // namespace
+
 void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool color) {
   // Aligned by the names as shown, escapes included.
   std::vector<std::string> names;
@@ -261,9 +158,7 @@ void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool 
   }
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const DefineRow& row = rows[i];
-    const std::string_view kind = ErrorTypeName(row.type);
-    AppendTerminalText(out, kind, Paint::Kind, color);
-    out.append(10 - std::min<std::size_t>(9, kind.size()), ' ');
+    AppendKindColumn(out, row.type, color);
     out += HexText(row.value) + "  ";
     AppendTerminalText(out, names[i], Paint::Name, color);
     if (!row.define.header.empty()) {
@@ -310,6 +205,22 @@ void AppendShortDescription(std::string& line, const DescriptionOf& description)
 
 }  // namespace
 
+void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found, bool color) {
+  for (const KindAnswer& answer : found) {
+    std::string line;
+    AppendKindColumn(line, answer.type, color);
+    line += HexText(answer.value) + "  ";
+    // A table's text and the database's names may hold control characters: shown escaped.
+    for (std::size_t i = 0; i < answer.names.size(); ++i) {
+      line += i == 0 ? "" : ", ";
+      AppendTerminalText(line, answer.names[i].name, Paint::Name, color);
+    }
+    line += answer.names.empty() ? "(no name)  " : "  ";
+    AppendTerminalText(line, OnOneLine(answer.description.value_or("")));
+    out += line + '\n';
+  }
+}
+
 std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
   std::string line;
   DescriptionOf description;
@@ -323,6 +234,7 @@ std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
     }
   }
   AppendShortDescription(line, description);
+  line += PastedShortText(answer);  // a pasted bug check's case, setup's extend code
   return line;
 }
 
@@ -331,46 +243,6 @@ std::string ShortMatchLine(const KindAnswer& match, bool color) {
   AppendShortMatch(line, match, color);
   AppendShortDescription(line, FirstDescription(match));
   return line;
-}
-
-std::string JsonMatch(const KindAnswer& match) {
-  std::string text;
-  AppendMatch(text, match);
-  return text;
-}
-
-void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
-  out += '{';
-  JsonMembers members(out);
-  members.String("query", query).String("reading", ReadingName(answer.reading.kind));
-  AddCode(members, answer);
-  out += "}\n";
-}
-
-std::string JsonCodeMembers(const ReadingAnswer& answer) {
-  std::string text;
-  JsonMembers members(text);
-  AddCode(members, answer);
-  return text;
-}
-
-void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message) {
-  Json object;
-  object["query"] = query;
-  object["error"] = message;
-  AppendJsonLine(out, object);
-}
-
-void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows) {
-  for (const DefineRow& row : rows) {
-    Json object;
-    object["type"] = ErrorTypeName(row.type);
-    object["value"] = row.value;
-    object["hex"] = HexText(row.value);
-    object["name"] = row.define.name;
-    object["header"] = row.define.header;
-    AppendJsonLine(out, object);
-  }
 }
 
 std::string DatabaseFailureLine(std::string_view databaseName, const DefineRows& defines) {

@@ -1,4 +1,4 @@
-// The command line's output: aligned plain text for people, JSON Lines for programs.
+// Aligned plain text for people: answers, searches and a scan's short lines.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +16,15 @@ namespace quillon {
 void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer,
                      bool color = false);
 void WriteTextSearch(std::string& out, const std::vector<DefineRow>& rows, bool color = false);
-void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer);
-void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message);
-void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
-
-// The answer's JSON members after "reading" (the name or the value, to "matches") without the
-// braces around them, to be made once and written into many objects, whatever the reading.
-std::string JsonCodeMembers(const ReadingAnswer& answer);
+// One line per code: kind, value, names, description.
+void WriteTextDescriptions(std::string& out, const std::vector<KindAnswer>& found,
+                           bool color = false);
 
 // A scan's short line for the answer: per kind its first name and how many others it has
 // (HRESULT E_ACCESSDENIED +9), then the first description on one line.
 std::string ShortAnswerLine(const ReadingAnswer& answer, bool color = false);
 // The same for one match alone, with its own description.
 std::string ShortMatchLine(const KindAnswer& match, bool color = false);
-// One match as the JSON object of a "matches" list.
-std::string JsonMatch(const KindAnswer& match);
 
 // The line for standard error that says the database failed while it was read, in SQLite's
 // words; databaseName is shown as it is (escaped by the caller).

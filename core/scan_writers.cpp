@@ -1,10 +1,10 @@
 #include "core/scan_writers.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 
 #include "core/documentation_report.h"
+#include "core/json_report.h"
+#include "core/json_text.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
 
@@ -17,10 +17,14 @@ constexpr std::size_t kLineFindingLimit = 256;
 
 class TextWriter final : public ScanWriter {
  public:
-  explicit TextWriter(bool color) : color_(color) {}
+  explicit TextWriter(TextStyle style) : color_(style.color) {}
 
   void StartFile(std::string_view name) override {
     prefix_ = name.empty() ? "" : TerminalText(name) + ':';
+  }
+
+  std::string AnswerText(const ReadingAnswer& answer) const override {
+    return ShortAnswerLine(answer, color_);
   }
 
   void Finding(const ScanFinding& finding) override {
@@ -43,7 +47,7 @@ class TextWriter final : public ScanWriter {
     for (const LineFinding& finding : findings_) {
       std::string head = "    ";
       AppendTerminalText(head, finding.text, Paint::Found, color_);
-      AppendLine(head + "  ", finding.answer->shortLine, "");
+      AppendLine(head + "  ", finding.answer->text, "");
     }
     if (dropped_ > 0) {
       AppendLine("    and " + std::to_string(dropped_) + " more on this line", "", "");
@@ -72,32 +76,29 @@ class TextWriter final : public ScanWriter {
   std::uint64_t dropped_ = 0;
 };
 
-std::string FileMember(std::string_view name) {
-  using Json = nlohmann::json;
-  return name.empty()
-             ? ""
-             : "\"file\":" + Json(name).dump(-1, ' ', false, Json::error_handler_t::replace) + ',';
-}
-
-// "line", "column", "text" and "reading", then the answer's members: the object of a finding
-// without its braces.
-void AppendFindingMembers(std::string& out, const ScanFinding& finding) {
-  out += "\"line\":" + std::to_string(finding.line) +
-         ",\"column\":" + std::to_string(finding.column) + ",\"text\":\"";
-  out += finding.text;  // letters, digits, '_' and '-' need no escapes
-  out += "\",\"reading\":\"";
-  out += ReadingName(finding.reading);
-  out += "\",";
-  out += finding.answer->jsonMembers;
+// "file" when several inputs are scanned, "line", "column", "text" and "reading", then the
+// answer's members: the object of a finding without its braces.
+void AppendFindingMembers(std::string& out, std::string_view file, const ScanFinding& finding) {
+  JsonMembers members(out);
+  if (!file.empty()) {
+    members.String("file", file);
+  }
+  members.Number("line", static_cast<std::int64_t>(finding.line))
+      .Number("column", static_cast<std::int64_t>(finding.column))
+      .String("text", finding.text)
+      .String("reading", ReadingName(finding.reading))
+      .Members(finding.answer->text);
 }
 
 class JsonWriter final : public ScanWriter {
  public:
-  void StartFile(std::string_view name) override { file_ = FileMember(name); }
+  void StartFile(std::string_view name) override { file_ = name; }
+  std::string AnswerText(const ReadingAnswer& answer) const override {
+    return JsonCodeMembers(answer);
+  }
   void Finding(const ScanFinding& finding) override {
     text_ += '{';
-    text_ += file_;
-    AppendFindingMembers(text_, finding);
+    AppendFindingMembers(text_, file_, finding);
     text_ += "}\n";
   }
   void LineEnd(std::uint64_t, std::string_view, bool) override {}
@@ -114,7 +115,7 @@ constexpr std::size_t kSpellingLimit = 16;
 // are one HRESULT, and 0x80070005 is also the Win32 code 5 as error 5 writes it.
 class SummaryWriter final : public ScanWriter {
  public:
-  SummaryWriter(bool json, bool color) : json_(json), color_(color) {}
+  SummaryWriter(OutputFormat format, TextStyle style) : format_(format), style_(style) {}
 
   void StartFile(std::string_view name) override { file_ = std::string(name); }
 
@@ -147,7 +148,7 @@ class SummaryWriter final : public ScanWriter {
       return a->count != b->count ? a->count > b->count : a->order < b->order;
     });
     for (const Row* row : rows) {
-      json_ ? AppendJson(*row) : AppendText(*row);
+      format_ == OutputFormat::Json ? AppendJson(*row) : AppendText(*row);
     }
   }
 
@@ -181,31 +182,39 @@ class SummaryWriter final : public ScanWriter {
     text_ += count + "  ";
     for (std::size_t i = 0; i < row.spellings.size(); ++i) {
       text_ += i == 0 ? "" : ", ";
-      AppendTerminalText(text_, row.spellings[i], Paint::Found, color_);
+      AppendTerminalText(text_, row.spellings[i], Paint::Found, style_.color);
     }
     text_ += row.moreSpellings ? ", ..." : "";
     text_ += "  first at " + (row.file.empty() ? "" : TerminalText(row.file) + ':') +
              std::to_string(row.line) + "  " +
-             ShortMatchLine(row.answer->answer.matches[row.match], color_) + '\n';
+             ShortMatchLine(row.answer->answer.matches[row.match], style_.color) + '\n';
     // A summary is where the reader decides what to do: each code's remedies once.
     text_ += RemedyLines(row.answer->answer.matches[row.match], "          ");
   }
 
   // The first occurrence's place, with how often the code occurred and how it was written.
   void AppendJson(const Row& row) {
-    text_ += "{\"count\":" + std::to_string(row.count) + ",\"spellings\":[";
+    text_ += '{';
+    JsonMembers members(text_);
+    members.Number("count", static_cast<std::int64_t>(row.count));
+    std::string& spellings = members.Key("spellings");
+    spellings += '[';
     for (std::size_t i = 0; i < row.spellings.size(); ++i) {
-      text_ += i == 0 ? "\"" : ",\"";
-      text_ += row.spellings[i];  // letters, digits, '_' and '-' need no escapes
-      text_ += '"';
+      spellings += i == 0 ? "" : ",";
+      AppendJsonString(spellings, row.spellings[i]);
     }
-    text_ += "]," + FileMember(row.file) + "\"line\":" + std::to_string(row.line) +
-             ",\"column\":" + std::to_string(row.column) + ",\"matches\":[" +
-             JsonMatch(row.answer->answer.matches[row.match]) + "]}\n";
+    spellings += ']';
+    if (!row.file.empty()) {
+      members.String("file", row.file);
+    }
+    members.Number("line", static_cast<std::int64_t>(row.line))
+        .Number("column", static_cast<std::int64_t>(row.column))
+        .Raw("matches", "[" + JsonMatch(row.answer->answer.matches[row.match]) + "]");
+    text_ += "}\n";
   }
 
-  bool json_;
-  bool color_;
+  const OutputFormat format_;
+  const TextStyle style_;
   std::string file_;
   // Bounded by the codes that something knows.
   std::unordered_map<std::uint64_t, Row> rows_;
@@ -214,22 +223,21 @@ class SummaryWriter final : public ScanWriter {
 
 }  // namespace
 
-void ScanWriter::Flush(std::ostream& out) {
-  if (!text_.empty()) {
-    out.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-    text_.clear();
-  }
-  out.flush();
+bool ScanWriter::Flush(const EmitText& emit) {
+  const bool written = emit(text_);
+  text_.clear();
+  return written;
 }
 
-std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary, bool color) {
-  if (summary) {
-    return std::make_unique<SummaryWriter>(json, color);
+std::unique_ptr<ScanWriter> MakeScanWriter(OutputFormat format, ScanLayout layout,
+                                           TextStyle style) {
+  if (layout == ScanLayout::Summary) {
+    return std::make_unique<SummaryWriter>(format, style);
   }
-  if (json) {
+  if (format == OutputFormat::Json) {
     return std::make_unique<JsonWriter>();
   }
-  return std::make_unique<TextWriter>(color);
+  return std::make_unique<TextWriter>(style);
 }
 
 }  // namespace quillon

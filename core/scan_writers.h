@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "core/answers.h"
+#include "core/output_format.h"
 
 namespace quillon {
 
-// A code's answer with its texts, made once for every line that holds the code.
+// A code's answer with the writer's text of it, made once for every line that holds the code.
 struct ScanAnswer {
   ReadingAnswer answer;
-  std::string shortLine;    // ShortAnswerLine
-  std::string jsonMembers;  // JsonCodeMembers
+  std::string text;  // ScanWriter::AnswerText
 };
 using ScanAnswerPointer = std::shared_ptr<const ScanAnswer>;
 
@@ -31,6 +31,9 @@ struct ScanFinding {
   ScanAnswerPointer answer;
 };
 
+// Takes a writer's text on its way out; false when nothing more can be written.
+using EmitText = std::function<bool(std::string_view text)>;
+
 class ScanWriter {
  public:
   virtual ~ScanWriter() = default;
@@ -40,9 +43,12 @@ class ScanWriter {
   // At the end of each line that held a finding.
   virtual void LineEnd(std::uint64_t line, std::string_view shown, bool cut) = 0;
   virtual void Finish() {}
+  // What the writer writes of an answer wherever the code is found, made once per code.
+  virtual std::string AnswerText(const ReadingAnswer&) const { return {}; }
 
-  // Writes out what is made; a writer holds at most about kFlushSize between flushes.
-  void Flush(std::ostream& out);
+  // Hands what is made to emit (also when nothing is, so that emit can push out what it holds)
+  // and returns what emit returns; a writer holds at most about kFlushSize between flushes.
+  bool Flush(const EmitText& emit);
   bool Full() const { return text_.size() >= kFlushSize; }
 
  protected:
@@ -50,7 +56,6 @@ class ScanWriter {
   std::string text_;
 };
 
-// color: the text writers' kinds, names and found codes coloured.
-std::unique_ptr<ScanWriter> MakeScanWriter(bool json, bool summary, bool color = false);
+std::unique_ptr<ScanWriter> MakeScanWriter(OutputFormat format, ScanLayout layout, TextStyle style);
 
 }  // namespace quillon

@@ -147,4 +147,16 @@ std::string TerminalText(std::string_view text) {
   return out;
 }
 
+std::string OnOneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;  // the LF after it makes the blank
+    }
+    line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  return line;
+}
+
 }  // namespace quillon

@@ -46,6 +46,9 @@ struct TextSpan {
 void AppendMarkedLine(std::string& out, std::string_view line, const std::vector<TextSpan>& spans,
                       bool color);
 
+// text with each line break (CR LF, LF or CR) made one blank, for a text shown on one line.
+std::string OnOneLine(std::string_view text);
+
 // text escaped as AppendTerminalText does, without colour.
 std::string TerminalText(std::string_view text);
 

@@ -1,0 +1,178 @@
+#include "core/json_report.h"
+
+#include "core/documentation_report.h"
+
+#include "core/json_text.h"
+#include "core/report.h"
+
+namespace quillon {
+
+namespace {
+
+// One field of every define as a JSON array: their names, or their headers.
+void AppendDefineList(std::string& out, const std::vector<NamedDefine>& defines,
+                      std::string NamedDefine::*field) {
+  out += '[';
+  for (std::size_t i = 0; i < defines.size(); ++i) {
+    out += i == 0 ? "" : ",";
+    AppendJsonString(out, defines[i].*field);
+  }
+  out += ']';
+}
+
+void AddDescription(JsonMembers& members, const std::optional<std::string>& description,
+                    DescriptionSource source) {
+  if (description) {
+    members.String("description", *description).String("source", DescriptionSourceName(source));
+  } else {
+    members.Null("description");
+  }
+}
+
+// The wrapped code with the macro that made the match of it, as the text's "Wraps" names it.
+void AppendWrapped(std::string& out, const CodeAnswer& code, std::string_view macro) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("type", ErrorTypeName(code.type))
+      .Number("value", code.value)
+      .String("hex", HexText(code.value));
+  AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
+  AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
+  AddDescription(members, code.description, code.source);
+  members.String("macro", macro);
+  out += '}';
+}
+
+void AppendRelated(std::string& out, const RelatedAnswer& relative) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("relation", RelationName(relative.relation))
+      .String("type", ErrorTypeName(relative.code.type))
+      .Number("value", relative.code.value)
+      .String("hex", HexText(relative.code.value));
+  AppendDefineList(members.Key("names"), relative.code.names, &NamedDefine::name);
+  AddDescription(members, relative.code.description, relative.code.source);
+  out += '}';
+}
+
+void AppendMatch(std::string& out, const KindAnswer& match) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("type", ErrorTypeName(match.type))
+      .Number("value", match.value)
+      .String("hex", HexText(match.value))
+      .String("code", match.code)
+      .String("status", match.status)
+      .String("facility", match.facility);
+  AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
+  AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
+  AddDescription(members, match.description, match.source);
+  if (match.wraps) {
+    AppendWrapped(members.Key("wraps"), *match.wraps, match.wrapper);
+  }
+  if (!match.related.empty()) {
+    std::string& related = members.Key("related");
+    related += '[';
+    for (std::size_t i = 0; i < match.related.size(); ++i) {
+      related += i == 0 ? "" : ",";
+      AppendRelated(related, match.related[i]);
+    }
+    related += ']';
+  }
+  AddDocumentationMembers(members, match);
+  out += '}';
+}
+
+// The name or the value and the matches, after whatever members are already there.
+void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
+  if (answer.reading.kind == ReadingKind::Name) {
+    members.String("name", answer.reading.name);
+  } else {
+    members.Number("value", answer.reading.value)
+        .String("hex", HexText(answer.reading.value))
+        .Number("signed", static_cast<std::int32_t>(answer.reading.value));
+  }
+  std::string& matches = members.Key("matches");
+  matches += '[';
+  for (std::size_t i = 0; i < answer.matches.size(); ++i) {
+    matches += i == 0 ? "" : ",";
+    AppendMatch(matches, answer.matches[i]);
+  }
+  matches += ']';
+  if (answer.documentation.extend) {
+    AddExtendMember(members, *answer.documentation.extend);
+  }
+}
+
+}  // namespace
+
+void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnswer& answer) {
+  out += '{';
+  JsonMembers members(out);
+  members.String("query", query).String("reading", ReadingName(answer.reading.kind));
+  AddCode(members, answer);
+  out += "}\n";
+}
+
+std::string JsonCodeMembers(const ReadingAnswer& answer) {
+  std::string text;
+  JsonMembers members(text);
+  AddCode(members, answer);
+  return text;
+}
+
+std::string JsonMatch(const KindAnswer& match) {
+  std::string text;
+  AppendMatch(text, match);
+  return text;
+}
+
+void WriteJsonRejection(std::string& out, std::string_view query, std::string_view message) {
+  out += '{';
+  JsonMembers(out).String("query", query).String("error", message);
+  out += "}\n";
+}
+
+namespace {
+
+// The keys of a define, or null for both when a code has no name.
+void AddDefine(JsonMembers& members, ErrorType type, std::uint32_t value,
+               const NamedDefine* define) {
+  members.String("type", ErrorTypeName(type)).Number("value", value).String("hex", HexText(value));
+  if (define != nullptr) {
+    members.String("name", define->name).String("header", define->header);
+  } else {
+    members.Null("name").Null("header");
+  }
+}
+
+}  // namespace
+
+void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows) {
+  for (const DefineRow& row : rows) {
+    out += '{';
+    JsonMembers members(out);
+    AddDefine(members, row.type, row.value, &row.define);
+    out += "}\n";
+  }
+}
+
+void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found) {
+  const auto write = [&out](const KindAnswer& answer, const NamedDefine* define) {
+    out += '{';
+    JsonMembers members(out);
+    AddDefine(members, answer.type, answer.value, define);
+    members.String("description", answer.description.value_or(""));
+    out += "}\n";
+  };
+  for (const KindAnswer& answer : found) {
+    if (answer.names.empty()) {
+      write(answer, nullptr);
+    }
+    for (const NamedDefine& define : answer.names) {
+      write(answer, &define);
+    }
+  }
+}
+
+}  // namespace quillon

@@ -1,0 +1,385 @@
+#include "core/scan.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/bug_check_arguments.h"
+#include "core/documentation.h"
+#include "core/text_decoder.h"
+#include "core/word_splitter.h"
+#include "query/setup_pair.h"
+
+namespace quillon {
+
+namespace {
+
+// Numbers nothing knows, remembered in kUnknownSlots slots by a hash of the value: a lookup is
+// a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
+// memory.
+constexpr std::size_t kUnknownSlots = 1 << 12;
+
+// Thrown when the tables fail mid-scan, and caught where the scan was asked.
+struct TablesFailed {};
+
+class UnknownNumbers {
+ public:
+  UnknownNumbers() : slots_(kUnknownSlots) {}
+  bool Holds(std::uint32_t value) const {
+    const Slot& slot = slots_[SlotOf(value)];
+    return slot.used && slot.value == value;
+  }
+  void Put(std::uint32_t value) { slots_[SlotOf(value)] = {true, value}; }
+
+ private:
+  struct Slot {
+    bool used = false;
+    std::uint32_t value = 0;
+  };
+  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<Slot> slots_;
+};
+
+// Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
+// known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.
+constexpr std::size_t kDecodedChunkSize = 1 << 16;
+
+}  // namespace
+
+// Each distinct code once, with its writer's text; what is kept holds nothing of how it was read
+// (5 after a keyword, 0x5). What is kept of known codes and names is bounded by what the
+// database and the message tables know; of other numbers, by kUnknownSlots.
+class Scanner::Answers {
+ public:
+  Answers(AskAnswer ask, const SetupTables* setup) : ask_(std::move(ask)), setup_(setup) {}
+  // Null when nothing knows the code: such a number gets no texts.
+  ScanAnswerPointer Answer(const Reading& reading, const ScanWriter& writer) {
+    const bool byName = reading.kind == ReadingKind::Name;
+    if (byName) {
+      if (const auto it = names_.find(reading.name); it != names_.end()) {
+        return it->second;
+      }
+    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
+      return it->second;
+    } else if (unknown_.Holds(reading.value)) {
+      return nullptr;
+    }
+    std::optional<ReadingAnswer> answer = ask_(reading);
+    if (!answer) {
+      throw TablesFailed{};
+    }
+    std::shared_ptr<ScanAnswer> made;
+    if (!answer->matches.empty()) {
+      made = std::make_shared<ScanAnswer>();
+      made->text = writer.AnswerText(*answer);
+      made->answer = std::move(*answer);
+    }
+    if (byName) {
+      names_.emplace(reading.name, made);  // only names the database holds are read
+    } else if (made) {
+      numbers_.emplace(reading.value, made);
+    } else {
+      unknown_.Put(reading.value);
+    }
+    return made;
+  }
+
+  // A bug check with its arguments, or a result code with setup's extend code: made for the
+  // line, not kept. Null when nothing knows the code.
+  ScanAnswerPointer Pasted(const Reading& reading, const BugCheckArguments* bugCheck,
+                           const SetupPair* pair, const ScanWriter& writer) {
+    std::optional<ReadingAnswer> answer = ask_(reading);
+    if (!answer) {
+      throw TablesFailed{};
+    }
+    if (bugCheck != nullptr) {
+      std::erase_if(answer->matches,
+                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
+      for (KindAnswer& match : answer->matches) {
+        match.documentation.arguments = bugCheck->arguments;
+      }
+    }
+    if (pair != nullptr && setup_ != nullptr) {
+      answer->documentation.extend = ReadExtend(pair->result, pair->extend, *setup_);
+    }
+    if (answer->matches.empty()) {
+      return nullptr;
+    }
+    auto made = std::make_shared<ScanAnswer>();
+    made->text = writer.AnswerText(*answer);
+    made->answer = std::move(*answer);
+    return made;
+  }
+
+ private:
+  const AskAnswer ask_;
+  const SetupTables* setup_;
+  std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
+  UnknownNumbers unknown_;
+  std::unordered_map<std::string, ScanAnswerPointer> names_;
+};
+
+// One input: its decoder and splitter, and the sink between the splitter and the writer that
+// reads each word and answers the codes. The writer's text goes out whenever it fills, so a
+// read full of codes never holds all of its output.
+class Scanner::Input {
+ public:
+  Input(const NameSet& names, Answers& answers, ScanWriter& writer, EmitText emit)
+      : splitter_(MayStartCode, kWordContext, kLongestWord),
+        names_(names),
+        answers_(answers),
+        writer_(writer),
+        emit_(std::move(emit)) {}
+
+  // The splitter's sink. Asked of most words of a log: inlined.
+  [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
+    return WorthReading(before, text);
+  }
+  bool Word(const SplitWord& word) {
+    if (word.line != formLine_) {
+      formLine_ = 0;
+      deferred_.clear();
+    }
+    // "BugCheck 133, {...}", "The bugcheck was: 0x..."; its line is read whole at its end.
+    if (IsBugCheckWord(word.text)) {
+      formLine_ = word.line;
+      return true;
+    }
+    const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
+    // The code after a bug check's keyword, or a result code that setup's extend code may
+    // follow, waits for the line's end, where the whole line tells what it is; the line's
+    // findings after it wait too, to keep their order.
+    if (formLine_ == word.line || MayStartSetupPair(word)) {
+      if (!candidate && !MayStartSetupPair(word)) {
+        return false;
+      }
+      formLine_ = word.line;
+      deferred_.push_back({word.column, std::string(word.text), candidate});
+      return true;
+    }
+    if (!candidate) {
+      return false;
+    }
+    ScanAnswerPointer answer = answers_.Answer(candidate->reading, writer_);
+    if (!answer) {
+      return false;
+    }
+    found_ = true;
+    // A sign is the byte before the word, in the same buffer.
+    const std::size_t sign = candidate->negative ? 1 : 0;
+    const std::string_view text(word.text.data() - sign, word.text.size() + sign);
+    writer_.Finding(
+        {word.line, word.column - sign, text, candidate->reading.kind, std::move(answer)});
+    EmitWhenFull();
+    return true;
+  }
+  void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    if (formLine_ == line) {
+      PastedFindings(line, shown);
+    }
+    formLine_ = 0;
+    deferred_.clear();
+    writer_.LineEnd(line, shown, cut);
+    EmitWhenFull();
+  }
+
+  // False once nothing more can be written.
+  bool Emit() {
+    writable_ = writer_.Flush(emit_) && writable_;
+    return writable_;
+  }
+
+  void Feed(std::string_view bytes) {
+    splitter_.Feed(decoder_.PassesThrough() ? bytes : decoder_.Decode(bytes), *this);
+  }
+
+  // Reads source to its end; before each wait for input the output so far is written out.
+  void ReadAll(ByteSource& source) {
+    std::unique_ptr<char[]> raw;
+    while (Emit()) {
+      if (decoder_.PassesThrough()) {
+        const std::size_t count = source.Read(splitter_.Space());
+        if (count == 0) {
+          break;
+        }
+        splitter_.Commit(count, *this);
+        continue;
+      }
+      if (!raw) {
+        raw.reset(new char[kDecodedChunkSize]);
+      }
+      const std::size_t count = source.Read({raw.get(), kDecodedChunkSize});
+      if (count == 0) {
+        break;
+      }
+      splitter_.Feed(decoder_.Decode({raw.get(), count}), *this);
+    }
+  }
+
+  void Finish() {
+    splitter_.Feed(decoder_.Finish(), *this);
+    splitter_.Finish(*this);
+  }
+
+  bool Found() const { return found_; }
+
+ private:
+  struct Deferred {
+    std::uint64_t column;
+    std::string text;
+    std::optional<Candidate> candidate;
+  };
+
+  static bool IsBugCheckWord(std::string_view text) {
+    constexpr std::string_view kKeyword = "bugcheck";
+    if (text.size() != kKeyword.size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (static_cast<char>(text[i] | 0x20) != kKeyword[i]) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // "0xC1900101" before " -", " 0" or "-0": setup's extend code may follow.
+  static bool MayStartSetupPair(const SplitWord& word) {
+    return word.text.size() == 10 && word.text[0] == '0' && (word.text[1] | 0x20) == 'x' &&
+           (word.after == " -" || word.after == " 0" || word.after == "-0");
+  }
+
+  // A pasted form's text with its tabs as blanks: the writers take a finding's text as one
+  // that needs no escapes.
+  static std::string AsOneText(std::string_view text) {
+    std::string one(text);
+    std::replace(one.begin(), one.end(), '\t', ' ');
+    return one;
+  }
+
+  void Found(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
+             ScanAnswerPointer answer) {
+    found_ = true;
+    writer_.Finding({line, column, text, kind, std::move(answer)});
+  }
+
+  // The bug check and setup's pairs of the line as shown; each deferred code that is none of
+  // them is found as any other.
+  void PastedFindings(std::uint64_t line, std::string_view shown) {
+    const std::optional<BugCheckArguments> bugCheck = FindBugCheckArguments(shown);
+    ScanAnswerPointer bugCheckAnswer;
+    std::string bugCheckText;
+    if (bugCheck) {
+      bugCheckText = AsOneText(shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin));
+      bugCheckAnswer =
+          answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr, writer_);
+    }
+    const std::vector<SetupPair> pairs = FindSetupPairs(shown);
+    for (const Deferred& deferred : deferred_) {
+      const std::size_t start = static_cast<std::size_t>(deferred.column - 1);
+      if (bugCheckAnswer && start >= bugCheck->begin) {
+        Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+        bugCheckAnswer = nullptr;
+      }
+      if (bugCheck && start >= bugCheck->begin && start < bugCheck->end) {
+        continue;
+      }
+      const auto pair = std::find_if(pairs.begin(), pairs.end(),
+                                     [start](const SetupPair& p) { return p.begin == start; });
+      if (pair != pairs.end()) {
+        if (ScanAnswerPointer answer =
+                answers_.Pasted({ReadingKind::Hex, pair->result, {}}, nullptr, &*pair, writer_)) {
+          Found(line, deferred.column,
+                AsOneText(shown.substr(pair->begin, pair->end - pair->begin)), ReadingKind::Hex,
+                std::move(answer));
+        }
+        continue;
+      }
+      if (deferred.candidate) {
+        if (ScanAnswerPointer answer = answers_.Answer(deferred.candidate->reading, writer_)) {
+          Found(line, deferred.column, deferred.text, deferred.candidate->reading.kind,
+                std::move(answer));
+        }
+      }
+    }
+    if (bugCheckAnswer) {
+      Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+    }
+  }
+
+  void EmitWhenFull() {
+    if (writer_.Full()) {
+      Emit();
+    }
+  }
+
+  WordSplitter splitter_;
+  TextDecoder decoder_;
+  const NameSet& names_;
+  Answers& answers_;
+  ScanWriter& writer_;
+  const EmitText emit_;
+  bool writable_ = true;
+  bool found_ = false;
+  // The line whose end decides what its deferred words are (0: none).
+  std::uint64_t formLine_ = 0;
+  std::vector<Deferred> deferred_;
+};
+
+namespace {
+
+// Runs step, and says how the scan ends when it ends there.
+template <typename Step>
+ScanEnd Guarded(Step step) {
+  try {
+    return step() ? ScanEnd::Done : ScanEnd::OutputFailed;
+  } catch (const TablesFailed&) {
+    return ScanEnd::TablesFailed;
+  }
+}
+
+}  // namespace
+
+Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup)
+    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup)) {}
+
+Scanner::~Scanner() = default;
+
+ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit) {
+  Begin(writer, emit);
+  const ScanEnd end = Guarded([this, &source] {
+    input_->ReadAll(source);
+    return input_->Emit();
+  });
+  return end == ScanEnd::Done ? End() : end;
+}
+
+void Scanner::Begin(ScanWriter& writer, EmitText emit) {
+  input_ = std::make_unique<Input>(names_, *answers_, writer, std::move(emit));
+}
+
+ScanEnd Scanner::Feed(std::string_view bytes) {
+  return Guarded([this, bytes] {
+    input_->Feed(bytes);
+    return input_->Emit();
+  });
+}
+
+ScanEnd Scanner::End() {
+  const ScanEnd end = Guarded([this] {
+    input_->Finish();
+    return input_->Emit();
+  });
+  foundInLast_ = input_->Found();
+  input_.reset();
+  return end;
+}
+
+bool Scanner::FoundAny() const {
+  return input_ ? input_->Found() : foundInLast_;
+}
+
+}  // namespace quillon

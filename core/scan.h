@@ -1,0 +1,66 @@
+// The scan of a text: its words read, each code in it answered once, the findings handed to a
+// writer. The caller hands it bytes, from a source it reads or in pieces of any size, and takes
+// the writer's text; no file or console is reached from here.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/answers.h"
+#include "core/byte_source.h"
+#include "core/scan_writers.h"
+#include "core/word_reading.h"
+#include "lookup/documentation_rows.h"
+
+namespace quillon {
+
+// A code's answer from the tables; nothing when they failed while it was read, which ends the
+// scan (an answer from a failing table may lack what it holds).
+using AskAnswer = std::function<std::optional<ReadingAnswer>(const Reading&)>;
+
+enum class ScanEnd {
+  Done,          // the input was read to its end (or to a failed read: the source says so)
+  OutputFailed,  // emit could write no more
+  TablesFailed,  // ask failed
+};
+
+// Scans inputs one after another, remembering the answers to the codes it met: logs repeat the
+// same few codes on many lines, written in more than one way.
+class Scanner {
+ public:
+  // names: the define names a word may be (they outlive the scanner). Each answer's text is
+  // made once by the writer of the first input that finds it: every input's writer must be of
+  // one format and style.
+  // setup names the extend codes of setup's result and extend codes written together (it
+  // outlives the scanner); null: such a pair is only its result code.
+  Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr);
+  ~Scanner();
+  Scanner(const Scanner&) = delete;
+  Scanner& operator=(const Scanner&) = delete;
+
+  // Scans source to its end into writer, whose StartFile the caller called. The writer's text
+  // goes to emit before each wait for input, so a line read from a pipe is explained as soon as
+  // it is whole, and whenever it fills.
+  ScanEnd Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit);
+
+  // The same for a text handed over in pieces: Begin, Feed each piece, then End. A piece may
+  // end anywhere, inside a line, a word or a UTF-16 unit.
+  void Begin(ScanWriter& writer, EmitText emit);
+  ScanEnd Feed(std::string_view bytes);
+  ScanEnd End();
+
+  // Whether the input scanned last (or being scanned) held a code that something knows.
+  bool FoundAny() const;
+
+ private:
+  class Answers;
+  class Input;
+  const NameSet& names_;
+  std::unique_ptr<Answers> answers_;
+  std::unique_ptr<Input> input_;  // the input being scanned
+  bool foundInLast_ = false;      // in the input before it, once it ended
+};
+
+}  // namespace quillon

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/scan.h"
+
+namespace quillon {
+namespace {
+
+const NameSet kNames = {"E_ACCESSDENIED"};
+
+// Knows the Win32 code 5 and E_ACCESSDENIED; counts its questions.
+struct Tables {
+  int asked = 0;
+  bool failing = false;
+  std::optional<ReadingAnswer> Ask(const Reading& reading) {
+    ++asked;
+    if (failing) {
+      return std::nullopt;
+    }
+    ReadingAnswer answer{reading, {}};
+    if (reading.kind == ReadingKind::Name || reading.value == 5) {
+      KindAnswer match;
+      match.names = {{"ERROR_ACCESS_DENIED", "winerror.h"}};
+      answer.matches.push_back(match);
+    }
+    return answer;
+  }
+};
+
+// A source that hands over at most piece bytes per read.
+class PieceSource final : public ByteSource {
+ public:
+  PieceSource(std::string_view text, std::size_t piece) : text_(text), piece_(piece) {}
+  std::size_t Read(std::span<char> space) override {
+    const std::size_t count = std::min({space.size(), piece_, text_.size()});
+    std::copy_n(text_.data(), count, space.data());
+    text_.remove_prefix(count);
+    return count;
+  }
+  bool Failed() const override { return false; }
+
+ private:
+  std::string_view text_;
+  std::size_t piece_;
+};
+
+struct Run {
+  ScanEnd end;
+  std::string out;
+};
+
+// A log in UTF-16 with its mark, codes cut by any piece size.
+std::string Utf16Log() {
+  const std::string text = "error 5 then E_ACCESSDENIED\r\nexit code: 5, error 77\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+TEST(Scanner, OutputDoesNotDependOnHowTheInputIsCut) {
+  const std::string log = Utf16Log();
+  const auto scan = [&log](std::size_t piece, bool pushed) {
+    Tables tables;
+    Scanner scanner(kNames, [&tables](const Reading& r) { return tables.Ask(r); });
+    auto writer = MakeScanWriter(OutputFormat::Json, ScanLayout::Lines, {});
+    std::string out;
+    const EmitText emit = [&out](std::string_view text) {
+      out += text;
+      return true;
+    };
+    ScanEnd end = ScanEnd::Done;
+    if (pushed) {
+      scanner.Begin(*writer, emit);
+      for (std::size_t at = 0; at < log.size() && end == ScanEnd::Done; at += piece) {
+        end = scanner.Feed(std::string_view(log).substr(at, piece));
+      }
+      end = end == ScanEnd::Done ? scanner.End() : end;
+    } else {
+      PieceSource source(log, piece);
+      end = scanner.Scan(source, *writer, emit);
+    }
+    EXPECT_EQ(ScanEnd::Done, end);
+    EXPECT_TRUE(scanner.FoundAny());
+    EXPECT_EQ(3, tables.asked) << "5, E_ACCESSDENIED and 77, each once";
+    return out;
+  };
+  const std::string whole = scan(log.size(), false);
+  EXPECT_EQ(3, std::count(whole.begin(), whole.end(), '\n')) << whole;
+  for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u}) {
+    SCOPED_TRACE(piece);
+    EXPECT_EQ(whole, scan(piece, false));
+    EXPECT_EQ(whole, scan(piece, true));
+  }
+}
+
+TEST(Scanner, EndsWhenTheTablesFailOrTheOutputCannotBeWritten) {
+  Tables tables;
+  Scanner scanner(kNames, [&tables](const Reading& r) { return tables.Ask(r); });
+  auto writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+  const EmitText refused = [](std::string_view) { return false; };
+  PieceSource first("error 5\n", 64);
+  EXPECT_EQ(ScanEnd::OutputFailed, scanner.Scan(first, *writer, refused));
+  tables.failing = true;
+  PieceSource second("error 6\n", 64);
+  EXPECT_EQ(ScanEnd::TablesFailed,
+            scanner.Scan(second, *writer, [](std::string_view) { return true; }));
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/json_report.h"
+#include "core/output_writer.h"
+#include "core/report.h"
+#include "core/scan_writers.h"
+#include "core/terminal_text.h"
+
+namespace quillon {
+namespace {
+
+using Json = nlohmann::json;
+
+// A quote, a backslash, an escape sequence, a line break and a byte that is no UTF-8: what a
+// log, a table or a query may hold.
+const std::string kHostile = "@\"b\\c\x1b[2Jd\ne\xFF";
+const std::string kHostileRead = "@\"b\\c\x1b[2Jd\ne\xEF\xBF\xBD";  // as a JSON reader gets it
+
+KindAnswer Match(std::string text) {
+  KindAnswer match;
+  match.type = ErrorType::Hresult;
+  match.value = 0x80070005u;
+  match.code = "5";
+  match.status = "Failure";
+  match.facility = text;
+  match.names = {{text, text}, {"E_SECOND", "winerror.h"}};
+  match.description = text;
+  match.wraps = CodeAnswer{ErrorType::Win32, 5, {{text, text}}, text};
+  match.wrapper = "HRESULT_FROM_WIN32";
+  match.related = {{Relation::Win32, {ErrorType::Win32, 998, {{text, text}}, text}}};
+  return match;
+}
+
+ReadingAnswer Answered(std::string text) {
+  return {{ReadingKind::Hex, 0x80070005u, {}}, {Match(std::move(text))}};
+}
+
+// What the writer made so far.
+std::string Taken(ScanWriter& writer) {
+  std::string text;
+  writer.Flush([&text](std::string_view made) {
+    text += made;
+    return true;
+  });
+  return text;
+}
+
+std::shared_ptr<ScanAnswer> ScanAnswerFor(const ScanWriter& writer, const ReadingAnswer& answer) {
+  auto made = std::make_shared<ScanAnswer>();
+  made->answer = answer;
+  made->text = writer.AnswerText(answer);
+  return made;
+}
+
+// One finding of text on line 1 of an input named text, through a scan writer.
+std::string ScanOutput(OutputFormat format, ScanLayout layout, TextStyle style,
+                       const std::string& text) {
+  std::unique_ptr<ScanWriter> writer = MakeScanWriter(format, layout, style);
+  writer->StartFile(text);
+  writer->Finding({1, 1, text, ReadingKind::Name, ScanAnswerFor(*writer, Answered(text))});
+  writer->LineEnd(1, text, false);
+  writer->Finish();
+  return Taken(*writer);
+}
+
+using Make = std::function<std::string(OutputFormat, TextStyle, const std::string&)>;
+
+struct Line {
+  const char* name;
+  Make make;
+};
+
+const Line kLines[] = {
+    {"answer",
+     [](OutputFormat f, TextStyle s, const std::string& t) {
+       std::string out;
+       MakeOutputWriter(f, s)->Answer(out, t, Answered(t));
+       return out;
+     }},
+    {"search",
+     [](OutputFormat f, TextStyle s, const std::string& t) {
+       std::string out;
+       MakeOutputWriter(f, s)->Defines(out, {{ErrorType::Win32, 5, {t, t}}});
+       return out;
+     }},
+    {"text search",
+     [](OutputFormat f, TextStyle s, const std::string& t) {
+       std::string out;
+       MakeOutputWriter(f, s)->Descriptions(out, {Match(t)});
+       return out;
+     }},
+    {"scan lines", [](OutputFormat f, TextStyle s,
+                      const std::string& t) { return ScanOutput(f, ScanLayout::Lines, s, t); }},
+    {"scan summary", [](OutputFormat f, TextStyle s,
+                        const std::string& t) { return ScanOutput(f, ScanLayout::Summary, s, t); }},
+};
+
+// Every string of every JSON line, the one written as found in a log among them, reads back as
+// it was given, bytes that are no UTF-8 replaced.
+TEST(JsonLines, EveryStringOfEveryLineIsEscapedOneWay) {
+  std::vector<Line> lines(std::begin(kLines), std::end(kLines));
+  lines.push_back({"rejection", [](OutputFormat f, TextStyle s, const std::string& t) {
+                     std::string out;
+                     EXPECT_TRUE(MakeOutputWriter(f, s)->Rejection(out, t, t));
+                     return out;
+                   }});
+  lines.push_back({"skipped file", [](OutputFormat f, TextStyle s, const std::string& t) {
+                     std::string out;
+                     MakeOutputWriter(f, s)->SkippedFile(out, t);
+                     return out;
+                   }});
+  for (const Line& line : lines) {
+    SCOPED_TRACE(line.name);
+    const std::string out = line.make(OutputFormat::Json, {}, kHostile);
+    ASSERT_FALSE(out.empty());
+    ASSERT_EQ('\n', out.back());
+    // Each string member holding the text at all holds all of it.
+    std::size_t strings = 0;
+    const std::function<void(const Json&)> visit = [&](const Json& value) {
+      if (value.is_string() && value.get<std::string>().find('@') != std::string::npos) {
+        EXPECT_EQ(kHostileRead, value.get<std::string>());
+        ++strings;
+      }
+      for (const Json& item : value.is_structured() ? value : Json::array()) {
+        visit(item);
+      }
+    };
+    std::istringstream objects(out);
+    for (std::string object; std::getline(objects, object);) {
+      Json value;
+      ASSERT_NO_THROW(value = Json::parse(object)) << object;
+      ASSERT_TRUE(value.is_object());
+      visit(value);
+    }
+    EXPECT_GT(strings, 0u);
+  }
+}
+
+// Text for people never carries a control character of its own to the terminal, and colour
+// only when the style asks for it.
+TEST(TextLines, EscapeControlsAndColourOnlyWhenAsked) {
+  for (const Line& line : kLines) {
+    SCOPED_TRACE(line.name);
+    const std::string plain = line.make(OutputFormat::Text, {false}, kHostile);
+    EXPECT_EQ(std::string::npos, plain.find('\x1b')) << plain;
+    EXPECT_NE(std::string::npos, plain.find("\\x1b[2J")) << plain;
+    const std::string colored = line.make(OutputFormat::Text, {true}, kHostile);
+    EXPECT_NE(std::string::npos, colored.find("\x1b[")) << colored;
+    EXPECT_EQ(std::string::npos, colored.find("\x1b[2J")) << colored;
+  }
+}
+
+TEST(TextRejection, IsLeftToStandardError) {
+  std::string out;
+  EXPECT_FALSE(MakeOutputWriter(OutputFormat::Text, {})->Rejection(out, "zz", "Invalid"));
+  EXPECT_EQ("", out);
+}
+
+TEST(OnOneLine, EachLineBreakBecomesOneBlank) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\r\nb", "a b"},   {"a\nb", "a b"}, {"a\rb", "a b"}, {"a\r\n\r\nb", "a  b"},
+      {"end\r\n", "end "}, {"\r", " "},     {"", ""},        {"no break", "no break"},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(expected, OnOneLine(text));
+  }
+}
+
+ReadingAnswer Known(ErrorType type, std::uint32_t value, std::string name) {
+  KindAnswer match;
+  match.type = type;
+  match.value = value;
+  match.names = {{std::move(name), "winerror.h"}};
+  return {{ReadingKind::Hex, value, {}}, {match}};
+}
+
+// Findings on lines, for a summary: each code once, most frequent first, then by first sight.
+std::vector<Json> Summary(const std::vector<std::pair<std::string, ReadingAnswer>>& findings) {
+  std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Json, ScanLayout::Summary, {});
+  writer->StartFile({});
+  std::uint64_t line = 0;
+  for (const auto& [text, answer] : findings) {
+    writer->Finding({++line, 1, text, ReadingKind::Hex, ScanAnswerFor(*writer, answer)});
+  }
+  writer->Finish();
+  std::vector<Json> rows;
+  std::istringstream lines(Taken(*writer));
+  for (std::string text; std::getline(lines, text);) {
+    rows.push_back(Json::parse(text));
+  }
+  return rows;
+}
+
+TEST(ScanSummary, CountsEachCodeOnceMostFrequentFirstWithItsSpellings) {
+  const ReadingAnswer five = Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED");
+  const ReadingAnswer other = Known(ErrorType::Win32, 87, "ERROR_INVALID_PARAMETER");
+  const std::vector<Json> rows =
+      Summary({{"87", other}, {"5", five}, {"0x5", five}, {"5", five}, {"0x57", other}});
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_EQ(3, rows[0]["count"]);
+  EXPECT_EQ(Json::array({"5", "0x5"}), rows[0]["spellings"]);
+  EXPECT_EQ(2, rows[0]["line"]);
+  EXPECT_EQ(2, rows[1]["count"]);
+  EXPECT_EQ(1, rows[1]["line"]);
+  EXPECT_FALSE(rows[0].contains("file"));
+}
+
+TEST(ScanSummary, KeepsSixteenSpellingsOfACode) {
+  const ReadingAnswer five = Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED");
+  std::vector<std::pair<std::string, ReadingAnswer>> findings;
+  for (int zeros = 0; zeros < 20; ++zeros) {
+    findings.push_back({"0x" + std::string(zeros, '0') + "5", five});
+  }
+  const std::vector<Json> rows = Summary(findings);
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ(20, rows[0]["count"]);
+  EXPECT_EQ(16u, rows[0]["spellings"].size());
+}
+
+TEST(ScanLines, AHostileLineKeepsAtMost256FindingsAndSaysHowManyMore) {
+  std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+  const auto answer = ScanAnswerFor(*writer, Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED"));
+  for (std::uint64_t i = 0; i < 300; ++i) {
+    writer->Finding({7, 2 * i + 1, "5", ReadingKind::Decimal, answer});
+  }
+  writer->LineEnd(7, "5 5 5", true);
+  const std::string text = Taken(*writer);
+  EXPECT_EQ(0u, text.find("7: 5 5 5 [...]\n"));
+  EXPECT_EQ(256, std::count(text.begin(), text.end(), '\n') - 2);
+  EXPECT_TRUE(text.ends_with("    and 44 more on this line\n")) << text;
+}
+
+}  // namespace
+}  // namespace quillon
