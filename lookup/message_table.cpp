@@ -1,5 +1,6 @@
 #include "lookup/message_table.h"
 
+#include "base/utf8.h"
 #include "lookup/ansi_code_pages.h"
 #include "lookup/le_bytes.h"
 
@@ -34,25 +35,6 @@ std::optional<std::string_view> EntryAt(std::string_view table, std::uint64_t of
 
 std::string_view UpToZero(std::string_view text) {
   return text.substr(0, text.find('\0'));
-}
-
-void AppendUtf8(std::string& out, std::uint32_t point) {
-  const auto byte = [&out](std::uint32_t value) { out.push_back(static_cast<char>(value)); };
-  if (point < 0x80) {
-    byte(point);
-  } else if (point < 0x800) {
-    byte(0xC0 | (point >> 6));
-    byte(0x80 | (point & 0x3F));
-  } else if (point < 0x10000) {
-    byte(0xE0 | (point >> 12));
-    byte(0x80 | ((point >> 6) & 0x3F));
-    byte(0x80 | (point & 0x3F));
-  } else {
-    byte(0xF0 | (point >> 18));
-    byte(0x80 | ((point >> 12) & 0x3F));
-    byte(0x80 | ((point >> 6) & 0x3F));
-    byte(0x80 | (point & 0x3F));
-  }
 }
 
 bool IsHighSurrogate(std::uint32_t unit) {
