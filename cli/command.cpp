@@ -1,5 +1,6 @@
 #include "cli/command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <istream>
 #include <optional>
@@ -14,13 +15,17 @@
 #include "cli/system_reason.h"
 #include "cli/text_search.h"
 #include "core/answers.h"
+#include "core/bug_check_arguments.h"
+#include "core/documentation.h"
 #include "core/output_writer.h"
 #include "core/readings.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
 #include "lookup/define_opener.h"
 #include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
 #include "lookup/language_names.h"
+#include "query/setup_pair.h"
 
 namespace quillon {
 
@@ -45,14 +50,46 @@ int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutpu
   return found.empty() ? 1 : 0;
 }
 
+// The codes whose documentation text holds the needle that the tables' search did not find,
+// answered as a lookup answers them.
+void AddDocumentedFinds(std::vector<KindAnswer>& found, const DocumentationRows& documentation,
+                        MessageSource& source, const DefineRows& defines, std::string_view needle) {
+  const std::size_t before = found.size();
+  for (const DocumentedCodeRef& code : documentation.SearchTexts(needle)) {
+    const auto same = [&code](const KindAnswer& match) {
+      return match.type == code.type && match.value == code.value;
+    };
+    if (std::any_of(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(before), same)) {
+      continue;
+    }
+    ReadingAnswer answer = Answer(Reading{ReadingKind::Hex, code.value, {}}, source, defines);
+    for (KindAnswer& match : answer.matches) {
+      if (same(match) && match.description) {
+        found.push_back(std::move(match));
+        break;
+      }
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const KindAnswer& a, const KindAnswer& b) {
+    return std::pair(a.type, a.value) < std::pair(b.type, b.value);
+  });
+}
+
 int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTables& tables,
                   const RunOutput& output) {
-  if (files == nullptr) {
+  if (files == nullptr && tables.documentation == nullptr) {
     output.err << "quillon-cli: --search-text needs message tables to read (--windows DIR, "
                   "--wine or --module FILE)\n";
     return 2;
   }
-  const std::vector<KindAnswer> found = SearchDescriptions(*files, tables.defines, text);
+  std::vector<KindAnswer> found;
+  if (files != nullptr) {
+    found = SearchDescriptions(*files, tables.defines, text);
+  }
+  if (tables.documentation != nullptr) {
+    AddDocumentedFinds(found, *tables.documentation, tables.messages, tables.defines,
+                       TrimSpace(text));
+  }
   if (tables.defines.Failure()) {
     output.err << DatabaseFailureLine(tables.databaseName, tables.defines);
     return 2;
@@ -63,11 +100,31 @@ int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTabl
   return found.empty() ? 1 : 0;
 }
 
+// A query that is a bug check with its arguments, or setup's result and extend code, is read
+// as the code it names; what it adds is kept beside the answer.
+struct PastedQuery {
+  QueryReadings readings;
+  std::optional<BugCheckArguments> bugCheck;
+  std::optional<SetupPair> pair;
+};
+
+PastedQuery ReadPastedQuery(std::string_view query) {
+  if (std::optional<BugCheckArguments> bugCheck = ReadBugCheckArguments(query)) {
+    return {{{Reading{ReadingKind::Hex, bugCheck->code, {}}}, {}}, bugCheck, std::nullopt};
+  }
+  if (std::optional<SetupPair> pair = ReadSetupPair(query)) {
+    return {{{Reading{ReadingKind::Hex, pair->result, {}}}, {}}, std::nullopt, pair};
+  }
+  return {ReadQuery(query), std::nullopt, std::nullopt};
+}
+
 class QueryRun {
  public:
   QueryRun(RunTables& tables, const RunOutput& output)
       : messages_(tables.messages),
         defines_(tables.defines),
+        documentation_(tables.documentation),
+        setupRows_(tables.setupRows),
         databaseName_(tables.databaseName),
         writer_(output.writer),
         out_(output.out),
@@ -79,7 +136,8 @@ class QueryRun {
     if (++asked_ == kQueriesBeforeIndex) {
       defines_.IndexValues();
     }
-    const QueryReadings readings = ReadQuery(query);
+    const PastedQuery pasted = ReadPastedQuery(query);
+    const QueryReadings& readings = pasted.readings;
     if (readings.readings.empty()) {
       status_ = 2;
       if (!writer_.Rejection(buffer_, query, readings.rejection)) {
@@ -92,6 +150,7 @@ class QueryRun {
     std::vector<ReadingAnswer> answers;
     for (const Reading& reading : readings.readings) {
       answers.push_back(Answer(reading, messages_, defines_));
+      AddPasted(pasted, answers.back());
     }
     // An answer read from a failing database may lack what the failed statement would have
     // found: none is written, and no query after it is asked.
@@ -132,10 +191,34 @@ class QueryRun {
   bool Stopped() const { return stopped_; }
 
  private:
+  // The documentation's part of the answer, and what was pasted with the code: a bug check's
+  // arguments (the code is then only a bug check), setup's extend code.
+  void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) {
+    if (documentation_ != nullptr) {
+      AddDocumentation(answer, *documentation_);
+    }
+    if (pasted.bugCheck) {
+      std::erase_if(answer.matches,
+                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
+      for (KindAnswer& match : answer.matches) {
+        match.documentation.arguments = pasted.bugCheck->arguments;
+      }
+    }
+    if (pasted.pair && setupRows_ != nullptr) {
+      if (!setup_) {
+        setup_ = setupRows_->ReadSetupTables(documentation_ != nullptr);
+      }
+      answer.documentation.extend = ReadExtend(pasted.pair->result, pasted.pair->extend, *setup_);
+    }
+  }
+
   static constexpr std::uint64_t kQueriesBeforeIndex = 64;
 
   MessageSource& messages_;
   DefineRows& defines_;
+  const DocumentationRows* documentation_;
+  const DocumentationRows* setupRows_;
+  std::optional<SetupTables> setup_;  // read at the first pair asked
   const std::string& databaseName_;
   const OutputWriter& writer_;
   std::ostream& out_;
@@ -219,6 +302,7 @@ int RunQueries(const std::vector<std::string>& queries, RunTables& tables, const
 struct ChosenDatabase {
   std::unique_ptr<DefineRows> defines;
   std::string name;  // escaped for a terminal
+  std::string path;  // of a file that can serve; empty when none
 };
 
 // Nothing when the database the user named cannot be used: that is trouble, said on err.
@@ -231,17 +315,18 @@ std::optional<ChosenDatabase> ChooseDatabase(const std::optional<std::string>& o
       OpenDefines(CommandDefinePlaces(option, programPath), DefineCheck::FileAndSchema);
   const std::string name = TerminalText(opened.path.string());
   if (opened.problem && option) {
-    err << "quillon-cli: cannot use the database " << name << ": "
-        << TerminalText(*opened.problem) << '\n';
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*opened.problem)
+        << '\n';
     return std::nullopt;
   }
   if (opened.path.empty()) {
     err << "quillon-cli: no definitions database found; descriptions only, no names\n";
   } else if (opened.problem) {
-    err << "quillon-cli: cannot use the database " << name << ": "
-        << TerminalText(*opened.problem) << "; descriptions only, no names\n";
+    err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*opened.problem)
+        << "; descriptions only, no names\n";
   }
-  return ChosenDatabase{std::move(opened.rows), name};
+  return ChosenDatabase{std::move(opened.rows), name,
+                        opened.problem ? std::string() : opened.path.string()};
 }
 
 }  // namespace
@@ -258,7 +343,8 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   const RunOutput output{*writer, out, err};
   if (options.search) {
     NoMessages none;
-    return RunNameSearch(*options.search, {none, *database->defines, database->name}, output);
+    return RunNameSearch(*options.search,
+                         {none, *database->defines, database->name, nullptr, nullptr}, output);
   }
   if (!CheckMessageOptions(options, err)) {
     return 2;
@@ -267,7 +353,14 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
       FindLanguage(options.language.value_or(platform.language)).value_or(kUsEnglish);
   const ChosenMessages messages = ChooseMessages(
       options, {std::move(platform.ownMessages), platform.windowsDirectory}, language, err);
-  RunTables tables{*messages.source, *database->defines, database->name};
+  // The documentation's rows, for setup's extend codes even when its texts are left out.
+  const DocumentationRows documentation(database->path, language.name);
+  const bool documented = options.documentation && documentation.HasDescriptions();
+  DocumentedMessages withDocumentation(*messages.source, documentation);
+  MessageSource& source =
+      documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
+  RunTables tables{source, *database->defines, database->name,
+                   documented ? &documentation : nullptr, &documentation};
   if (options.searchText) {
     return RunTextSearch(*options.searchText, messages.files, tables, output);
   }

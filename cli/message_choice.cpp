@@ -101,7 +101,10 @@ ChosenMessages ChooseMessages(const Options& options, PlatformMessages platform,
   }
   if (HasNoFiles(files)) {
     err << "quillon-cli: no message tables in " << TerminalText(where) << "; no descriptions"
-        << (modules.empty() ? ", names only" : " but from --module") << '\n';
+        << (!modules.empty()        ? " but from --module"
+            : options.documentation ? " but the documentation's"
+                                    : ", names only")
+        << '\n';
   }
   files.own = modules;
   if (HasNoFiles(files)) {

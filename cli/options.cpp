@@ -13,9 +13,16 @@ namespace {
 
 constexpr char kDescription[] =
     "Tells what a Windows error code means: which kinds know it (Win32, HRESULT, NTSTATUS,\n"
-    "STOP), its status, facility, define names and the system's description.\n"
+    "STOP), its status, facility, define names and the system's description, else the\n"
+    "documentation's, with what to do about it.\n"
     "QUERY is a number (5, -2147024891, 0x80070005, C0000005) or a define name (E_FAIL).\n"
     "Exit status: 0 every query found, 1 some found nothing, 2 a query rejected or bad usage.";
+
+// Where descriptions come from, as the package's notices name them.
+constexpr char kDescriptionSources[] =
+    "Descriptions: the system's message tables (Windows, --windows, Wine) and --module files,\n"
+    "else the Windows documentation (learn.microsoft.com), (c) Microsoft, CC BY 4.0; extracted,\n"
+    "and for the translated languages machine-translated by the publisher.\n";
 
 }  // namespace
 
@@ -75,6 +82,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   auto* wineOption = app.add_flag("--wine", wine, "Read message tables from Wine's own DLLs");
   auto* noMessagesOption =
       app.add_flag("--no-messages", noMessages, "Show names only, no descriptions");
+  bool noDocs = false;
+  app.add_flag("--no-docs", noDocs,
+               "Leave out the documentation's texts, bug-check parameters and remedies");
   windowsOption->excludes(wineOption)->excludes(noMessagesOption);
   wineOption->excludes(noMessagesOption);
   auto* languageOption =
@@ -107,7 +117,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     return parsed;
   }
   if (version) {
-    parsed.output = std::string(QUILLON_VERSION_TEXT) + "\n";
+    parsed.output = std::string(QUILLON_VERSION_TEXT) + "\n" + kDescriptionSources;
     return parsed;
   }
   if (searchOption->count() > 0) {
@@ -153,6 +163,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   } else if (noMessages) {
     options.messages = MessageChoice::None;
   }
+  options.documentation = !noDocs && !noMessages;
   parsed.options = std::move(options);
   return parsed;
 }

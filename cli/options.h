@@ -32,6 +32,7 @@ struct Options {
   std::optional<std::string> language;
   std::vector<std::string> modules;       // --module: the user's own message-table files
   std::optional<std::string> searchText;  // --search-text
+  bool documentation = true;              // the published pages' texts, remedies, parameters
 };
 
 struct ParsedOptions {

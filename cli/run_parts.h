@@ -7,6 +7,7 @@
 
 #include "core/output_writer.h"
 #include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
@@ -16,6 +17,9 @@ struct RunTables {
   MessageSource& messages;
   DefineRows& defines;
   std::string databaseName;  // escaped for a terminal
+  // The documentation's remedies and bug-check parameters (null: left out), and setup's rows.
+  const DocumentationRows* documentation;
+  const DocumentationRows* setupRows;
 };
 
 // The writer of the run's format, standard output and standard error.

@@ -1,5 +1,7 @@
 #include "cli/scan.h"
+
 #include "cli/file_source.h"
+#include "core/documentation.h"
 
 #include <memory>
 #include <ostream>
@@ -97,10 +99,18 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   const NameSet names(allNames.begin(), allNames.end());
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
-  const AskAnswer ask = [&messages, &defines](const Reading& reading) {
+  const DocumentationRows* documentation = tables.documentation;
+  const AskAnswer ask = [&messages, &defines, documentation](const Reading& reading) {
     ReadingAnswer answer = Answer(reading, messages, defines);
+    if (documentation != nullptr) {
+      AddDocumentation(answer, *documentation);
+    }
     return defines.Failure() ? std::nullopt : std::optional<ReadingAnswer>(std::move(answer));
   };
+  // Setup's tables read whole once, for every worker to name the extend codes it meets.
+  const SetupTables setup = tables.setupRows != nullptr
+                                ? tables.setupRows->ReadSetupTables(documentation != nullptr)
+                                : SetupTables{};
   std::vector<std::string> files = request.files;
   if (files.empty()) {
     files.push_back("-");
@@ -124,9 +134,9 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
       unreadable = unreadable || !outcome.problem.empty();
     }
   };
-  if (!ScanInParallel({listed.inputs, nameFiles, request, output.writer, names, ask}, *writer, out,
-                      report)) {
-    InputScanner scanner(names, ask);
+  if (!ScanInParallel({listed.inputs, nameFiles, request, output.writer, names, ask, &setup},
+                      *writer, out, report)) {
+    InputScanner scanner(names, ask, &setup);
     for (const ScanInput& scanned : listed.inputs) {
       writer->StartFile(nameFiles ? scanned.path : std::string());
       report(scanned, scanner.Scan(scanned, input, *writer, out));

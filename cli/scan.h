@@ -40,7 +40,9 @@ EmitText EmitTo(std::ostream& out);
 // codes it met.
 class InputScanner {
  public:
-  InputScanner(const NameSet& names, AskAnswer ask) : scanner_(names, std::move(ask)) {}
+  // setup names the extend codes of setup's pairs; null: a pair is only its result code.
+  InputScanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr)
+      : scanner_(names, std::move(ask), setup) {}
 
   // Scans input into writer (whose StartFile the caller called), writing out the writer's text
   // before each wait for input. The scan of an input ends early when the tables fail: the

@@ -18,7 +18,8 @@ struct ParallelScan {
   const ScanRequest& request;   // its layout and its jobs
   const OutputWriter& writers;  // of the run's format, for each worker's scan writer
   const NameSet& names;
-  const AskAnswer& ask;  // not thread-safe: asked by one worker at a time
+  const AskAnswer& ask;      // not thread-safe: asked by one worker at a time
+  const SetupTables* setup;  // read only: every worker's
 };
 
 using ReportInput = std::function<void(const ScanInput&, const InputOutcome&)>;

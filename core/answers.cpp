@@ -13,37 +13,49 @@ namespace quillon {
 
 namespace {
 
+struct SourcedText {
+  std::optional<std::string> text;
+  DescriptionSource source = DescriptionSource::System;
+};
+
 // The message source's text for value of type; nothing when it has none. The system table
 // answers an HRESULT up to 0xFFFF with the Win32 code's text, so such an HRESULT takes none.
-std::optional<std::string> DescriptionText(ErrorType type, std::uint32_t value,
-                                           MessageSource& messages) {
+// The user's own tables come before the documentation.
+SourcedText DescriptionText(ErrorType type, std::uint32_t value, MessageSource& messages) {
   if (type == ErrorType::Hresult && value <= kLargestWin32Code) {
-    return std::nullopt;
+    return {};
   }
   // It answers any failure of facility 7 with its low word's text too; that text is an
   // HRESULT's own only in HRESULT_FROM_WIN32's form (0x80070000, a failure, is not Win32 0's
   // success).
   const bool systemReadsWin32 =
       type == ErrorType::Hresult && SystemTableReadsAsWin32(value) && !IsHresultFromWin32(value);
+  DescriptionSource source = DescriptionSource::System;
   std::string text;
   if (!systemReadsWin32) {
     text = TrimTrailingSpace(
         Lookup(type, value, LookupMode::Show, messages).description.value_or(std::string()));
   }
+  const std::uint32_t code = PlanLookup(type, value).code;  // Win32's reduced code
   if (text.empty()) {
     // Another family's module, or the user's own, where the kind's own table has none.
-    const std::uint32_t code = PlanLookup(type, value).code;  // Win32's reduced code
+    source = DescriptionSource::Module;
     text = TrimTrailingSpace(messages.FurtherMessage(type, code).value_or(std::string()));
   }
   if (text.empty()) {
-    return std::nullopt;
+    source = DescriptionSource::Documentation;
+    text = TrimTrailingSpace(messages.DocumentedMessage(type, code).value_or(std::string()));
   }
-  return text;
+  if (text.empty()) {
+    return {};
+  }
+  return {std::move(text), source};
 }
 
 CodeAnswer Describe(ErrorType type, std::uint32_t value, MessageSource& messages,
                     const DefineSource& defines) {
-  return {type, value, defines.NamesOfValue(type, value), DescriptionText(type, value, messages)};
+  SourcedText text = DescriptionText(type, value, messages);
+  return {type, value, defines.NamesOfValue(type, value), std::move(text.text), text.source};
 }
 
 // On the command line a Win32 code above 0xFFFF is only its HRESULT form, 0x8007xxxx (not
@@ -92,8 +104,8 @@ std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool h
     return std::nullopt;
   }
   const std::uint32_t code = applicable ? plan.code : value;
-  CodeAnswer own{type, code, defines.NamesOfValue(type, code),
-                 applicable ? DescriptionText(type, code, messages) : std::nullopt};
+  SourcedText text = applicable ? DescriptionText(type, code, messages) : SourcedText{};
+  CodeAnswer own{type, code, defines.NamesOfValue(type, code), std::move(text.text), text.source};
   std::optional<CodeAnswer> wraps;
   std::string_view wrapper;
   if (const std::optional<WrappedCode> wrapped = UnwrapCode(type, code)) {
@@ -114,6 +126,7 @@ std::optional<KindAnswer> AnswerKind(ErrorType type, std::uint32_t value, bool h
   answer.facility = FacilityOf(type, code, defines);
   answer.names = std::move(own.names);
   answer.description = std::move(own.description);
+  answer.source = own.source;
   answer.wraps = std::move(wraps);
   answer.wrapper = wrapper;
   answer.related = RelativesOf(type, code, messages, defines);
@@ -130,7 +143,7 @@ std::string CodeLabel(const CodeAnswer& code) {
 }  // namespace
 
 ReadingAnswer Answer(const Reading& reading, MessageSource& messages, const DefineSource& defines) {
-  ReadingAnswer answer{reading, {}};
+  ReadingAnswer answer{reading, {}, {}};
   for (const ErrorType type : kErrorTypes) {
     if (reading.kind != ReadingKind::Name) {
       if (std::optional<KindAnswer> kind =
@@ -164,17 +177,29 @@ std::string_view RelationName(Relation relation) {
 
 DescriptionOf FirstDescription(const KindAnswer& match) {
   if (match.description) {
-    return {&*match.description, {}};
+    return {&*match.description, {}, match.source};
   }
   if (match.wraps && match.wraps->description) {
-    return {&*match.wraps->description, CodeLabel(*match.wraps)};
+    return {&*match.wraps->description, CodeLabel(*match.wraps), match.wraps->source};
   }
   for (const RelatedAnswer& relative : match.related) {
     if (relative.code.description) {
-      return {&*relative.code.description, CodeLabel(relative.code)};
+      return {&*relative.code.description, CodeLabel(relative.code), relative.code.source};
     }
   }
   return {};
+}
+
+std::string_view DescriptionSourceName(DescriptionSource source) {
+  switch (source) {
+    case DescriptionSource::Module:
+      return "module";
+    case DescriptionSource::Documentation:
+      return "documentation";
+    case DescriptionSource::System:
+      break;
+  }
+  return "system";
 }
 
 std::string_view TrimTrailingSpace(std::string_view text) {

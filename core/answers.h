@@ -9,11 +9,19 @@
 #include <vector>
 
 #include "base/error_type.h"
+#include "core/documentation_types.h"
 #include "core/readings.h"
 #include "lookup/define_source.h"
 #include "lookup/message_source.h"
 
 namespace quillon {
+
+// Where a description comes from: the system's own tables (on Windows, under --windows, or
+// Wine's), another family's module or the user's own, or the published documentation.
+enum class DescriptionSource { System, Module, Documentation };
+
+// "system", "module" or "documentation".
+std::string_view DescriptionSourceName(DescriptionSource source);
 
 // A code of some kind with what the database and the message source say of it.
 struct CodeAnswer {
@@ -21,6 +29,7 @@ struct CodeAnswer {
   std::uint32_t value = 0;
   std::vector<NamedDefine> names;
   std::optional<std::string> description;  // nothing when no source has a text
+  DescriptionSource source = DescriptionSource::System;
 
   bool Known() const { return !names.empty() || description.has_value(); }
 };
@@ -42,14 +51,17 @@ struct KindAnswer {
   std::string facility;
   std::vector<NamedDefine> names;          // every name the kind's table holds for value
   std::optional<std::string> description;  // nothing when no source has a text
-  std::optional<CodeAnswer> wraps;         // the code an SDK macro made this one of
-  std::string_view wrapper;                // that macro, when wraps holds a code
+  DescriptionSource source = DescriptionSource::System;
+  MatchDocumentation documentation;  // what the pages add: remedies, parameters
+  std::optional<CodeAnswer> wraps;   // the code an SDK macro made this one of
+  std::string_view wrapper;          // that macro, when wraps holds a code
   std::vector<RelatedAnswer> related;
 };
 
 struct ReadingAnswer {
   Reading reading;
-  std::vector<KindAnswer> matches;  // in ErrorType order; empty when nothing knows it
+  std::vector<KindAnswer> matches;     // in ErrorType order; empty when nothing knows it
+  ReadingDocumentation documentation;  // a bug check's arguments, setup's extend code
 };
 
 // A number is answered by every kind whose message source (or, failing it, a further table
@@ -70,6 +82,7 @@ std::string_view RelationName(Relation relation);
 struct DescriptionOf {
   const std::string* text = nullptr;
   std::string owner;
+  DescriptionSource source = DescriptionSource::System;
 };
 DescriptionOf FirstDescription(const KindAnswer& match);
 

@@ -1,5 +1,7 @@
 #include "core/json_report.h"
 
+#include "core/documentation_report.h"
+
 #include "core/json_text.h"
 #include "core/report.h"
 
@@ -18,9 +20,10 @@ void AppendDefineList(std::string& out, const std::vector<NamedDefine>& defines,
   out += ']';
 }
 
-void AddDescription(JsonMembers& members, const std::optional<std::string>& description) {
+void AddDescription(JsonMembers& members, const std::optional<std::string>& description,
+                    DescriptionSource source) {
   if (description) {
-    members.String("description", *description);
+    members.String("description", *description).String("source", DescriptionSourceName(source));
   } else {
     members.Null("description");
   }
@@ -35,7 +38,7 @@ void AppendWrapped(std::string& out, const CodeAnswer& code, std::string_view ma
       .String("hex", HexText(code.value));
   AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
   AppendDefineList(members.Key("headers"), code.names, &NamedDefine::header);
-  AddDescription(members, code.description);
+  AddDescription(members, code.description, code.source);
   members.String("macro", macro);
   out += '}';
 }
@@ -48,7 +51,7 @@ void AppendRelated(std::string& out, const RelatedAnswer& relative) {
       .Number("value", relative.code.value)
       .String("hex", HexText(relative.code.value));
   AppendDefineList(members.Key("names"), relative.code.names, &NamedDefine::name);
-  AddDescription(members, relative.code.description);
+  AddDescription(members, relative.code.description, relative.code.source);
   out += '}';
 }
 
@@ -63,7 +66,7 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
       .String("facility", match.facility);
   AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
   AppendDefineList(members.Key("headers"), match.names, &NamedDefine::header);
-  AddDescription(members, match.description);
+  AddDescription(members, match.description, match.source);
   if (match.wraps) {
     AppendWrapped(members.Key("wraps"), *match.wraps, match.wrapper);
   }
@@ -76,6 +79,7 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
     }
     related += ']';
   }
+  AddDocumentationMembers(members, match);
   out += '}';
 }
 
@@ -95,6 +99,9 @@ void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
     AppendMatch(matches, answer.matches[i]);
   }
   matches += ']';
+  if (answer.documentation.extend) {
+    AddExtendMember(members, *answer.documentation.extend);
+  }
 }
 
 }  // namespace

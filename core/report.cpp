@@ -1,5 +1,7 @@
 #include "core/report.h"
 
+#include "core/documentation_report.h"
+
 #include <algorithm>
 
 #include "core/terminal_text.h"
@@ -66,7 +68,7 @@ std::string CodeLine(const CodeAnswer& code, std::string_view note = {}) {
     line += " (" + std::string(note) + ")";
   }
   if (code.description) {
-    line += ": " + OnOneLine(*code.description);
+    line += ": " + OnOneLine(MarkedDescription(*code.description, code.source));
   }
   return line;
 }
@@ -120,13 +122,18 @@ void WriteTextAnswer(std::string& out, std::string_view query, const ReadingAnsw
     for (const NamedDefine& define : match.names) {
       AppendDefineField(out, define, color);
     }
-    AppendField(out, "Description", match.description.value_or("(none)"));
+    AppendField(out, "Description",
+                match.description ? MarkedDescription(*match.description, match.source) : "(none)");
+    AppendDocumentationText(out, match);
     if (match.wraps) {
       AppendField(out, "Wraps", CodeLine(*match.wraps, match.wrapper));
     }
     for (const RelatedAnswer& relative : match.related) {
       AppendField(out, RelationLabel(relative.relation), CodeLine(relative.code));
     }
+  }
+  if (answer.documentation.extend) {
+    AppendExtendText(out, *answer.documentation.extend);
   }
 }
 
@@ -193,7 +200,7 @@ void AppendShortDescription(std::string& line, const DescriptionOf& description)
     AppendTerminalText(line, description.owner);
     line += ") ";
   }
-  AppendTerminalText(line, OnOneLine(*description.text));
+  AppendTerminalText(line, OnOneLine(MarkedDescription(*description.text, description.source)));
 }
 
 }  // namespace
@@ -227,6 +234,7 @@ std::string ShortAnswerLine(const ReadingAnswer& answer, bool color) {
     }
   }
   AppendShortDescription(line, description);
+  line += PastedShortText(answer);  // a pasted bug check's case, setup's extend code
   return line;
 }
 

@@ -1,13 +1,17 @@
 #include "core/scan.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "core/bug_check_arguments.h"
+#include "core/documentation.h"
 #include "core/text_decoder.h"
 #include "core/word_splitter.h"
+#include "query/setup_pair.h"
 
 namespace quillon {
 
@@ -50,7 +54,7 @@ constexpr std::size_t kDecodedChunkSize = 1 << 16;
 // database and the message tables know; of other numbers, by kUnknownSlots.
 class Scanner::Answers {
  public:
-  explicit Answers(AskAnswer ask) : ask_(std::move(ask)) {}
+  Answers(AskAnswer ask, const SetupTables* setup) : ask_(std::move(ask)), setup_(setup) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading, const ScanWriter& writer) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -83,8 +87,36 @@ class Scanner::Answers {
     return made;
   }
 
+  // A bug check with its arguments, or a result code with setup's extend code: made for the
+  // line, not kept. Null when nothing knows the code.
+  ScanAnswerPointer Pasted(const Reading& reading, const BugCheckArguments* bugCheck,
+                           const SetupPair* pair, const ScanWriter& writer) {
+    std::optional<ReadingAnswer> answer = ask_(reading);
+    if (!answer) {
+      throw TablesFailed{};
+    }
+    if (bugCheck != nullptr) {
+      std::erase_if(answer->matches,
+                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
+      for (KindAnswer& match : answer->matches) {
+        match.documentation.arguments = bugCheck->arguments;
+      }
+    }
+    if (pair != nullptr && setup_ != nullptr) {
+      answer->documentation.extend = ReadExtend(pair->result, pair->extend, *setup_);
+    }
+    if (answer->matches.empty()) {
+      return nullptr;
+    }
+    auto made = std::make_shared<ScanAnswer>();
+    made->text = writer.AnswerText(*answer);
+    made->answer = std::move(*answer);
+    return made;
+  }
+
  private:
   const AskAnswer ask_;
+  const SetupTables* setup_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
@@ -107,7 +139,27 @@ class Scanner::Input {
     return WorthReading(before, text);
   }
   bool Word(const SplitWord& word) {
+    if (word.line != formLine_) {
+      formLine_ = 0;
+      deferred_.clear();
+    }
+    // "BugCheck 133, {...}", "The bugcheck was: 0x..."; its line is read whole at its end.
+    if (IsBugCheckWord(word.text)) {
+      formLine_ = word.line;
+      return true;
+    }
     const std::optional<Candidate> candidate = ReadWord(word.before, word.text, word.after, names_);
+    // The code after a bug check's keyword, or a result code that setup's extend code may
+    // follow, waits for the line's end, where the whole line tells what it is; the line's
+    // findings after it wait too, to keep their order.
+    if (formLine_ == word.line || MayStartSetupPair(word)) {
+      if (!candidate && !MayStartSetupPair(word)) {
+        return false;
+      }
+      formLine_ = word.line;
+      deferred_.push_back({word.column, std::string(word.text), candidate});
+      return true;
+    }
     if (!candidate) {
       return false;
     }
@@ -125,6 +177,11 @@ class Scanner::Input {
     return true;
   }
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) {
+    if (formLine_ == line) {
+      PastedFindings(line, shown);
+    }
+    formLine_ = 0;
+    deferred_.clear();
     writer_.LineEnd(line, shown, cut);
     EmitWhenFull();
   }
@@ -170,6 +227,89 @@ class Scanner::Input {
   bool Found() const { return found_; }
 
  private:
+  struct Deferred {
+    std::uint64_t column;
+    std::string text;
+    std::optional<Candidate> candidate;
+  };
+
+  static bool IsBugCheckWord(std::string_view text) {
+    constexpr std::string_view kKeyword = "bugcheck";
+    if (text.size() != kKeyword.size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (static_cast<char>(text[i] | 0x20) != kKeyword[i]) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // "0xC1900101" before " -", " 0" or "-0": setup's extend code may follow.
+  static bool MayStartSetupPair(const SplitWord& word) {
+    return word.text.size() == 10 && word.text[0] == '0' && (word.text[1] | 0x20) == 'x' &&
+           (word.after == " -" || word.after == " 0" || word.after == "-0");
+  }
+
+  // A pasted form's text with its tabs as blanks: the writers take a finding's text as one
+  // that needs no escapes.
+  static std::string AsOneText(std::string_view text) {
+    std::string one(text);
+    std::replace(one.begin(), one.end(), '\t', ' ');
+    return one;
+  }
+
+  void Found(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
+             ScanAnswerPointer answer) {
+    found_ = true;
+    writer_.Finding({line, column, text, kind, std::move(answer)});
+  }
+
+  // The bug check and setup's pairs of the line as shown; each deferred code that is none of
+  // them is found as any other.
+  void PastedFindings(std::uint64_t line, std::string_view shown) {
+    const std::optional<BugCheckArguments> bugCheck = FindBugCheckArguments(shown);
+    ScanAnswerPointer bugCheckAnswer;
+    std::string bugCheckText;
+    if (bugCheck) {
+      bugCheckText = AsOneText(shown.substr(bugCheck->begin, bugCheck->end - bugCheck->begin));
+      bugCheckAnswer =
+          answers_.Pasted({ReadingKind::Hex, bugCheck->code, {}}, &*bugCheck, nullptr, writer_);
+    }
+    const std::vector<SetupPair> pairs = FindSetupPairs(shown);
+    for (const Deferred& deferred : deferred_) {
+      const std::size_t start = static_cast<std::size_t>(deferred.column - 1);
+      if (bugCheckAnswer && start >= bugCheck->begin) {
+        Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+        bugCheckAnswer = nullptr;
+      }
+      if (bugCheck && start >= bugCheck->begin && start < bugCheck->end) {
+        continue;
+      }
+      const auto pair = std::find_if(pairs.begin(), pairs.end(),
+                                     [start](const SetupPair& p) { return p.begin == start; });
+      if (pair != pairs.end()) {
+        if (ScanAnswerPointer answer =
+                answers_.Pasted({ReadingKind::Hex, pair->result, {}}, nullptr, &*pair, writer_)) {
+          Found(line, deferred.column,
+                AsOneText(shown.substr(pair->begin, pair->end - pair->begin)), ReadingKind::Hex,
+                std::move(answer));
+        }
+        continue;
+      }
+      if (deferred.candidate) {
+        if (ScanAnswerPointer answer = answers_.Answer(deferred.candidate->reading, writer_)) {
+          Found(line, deferred.column, deferred.text, deferred.candidate->reading.kind,
+                std::move(answer));
+        }
+      }
+    }
+    if (bugCheckAnswer) {
+      Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+    }
+  }
+
   void EmitWhenFull() {
     if (writer_.Full()) {
       Emit();
@@ -184,6 +324,9 @@ class Scanner::Input {
   const EmitText emit_;
   bool writable_ = true;
   bool found_ = false;
+  // The line whose end decides what its deferred words are (0: none).
+  std::uint64_t formLine_ = 0;
+  std::vector<Deferred> deferred_;
 };
 
 namespace {
@@ -200,8 +343,8 @@ ScanEnd Guarded(Step step) {
 
 }  // namespace
 
-Scanner::Scanner(const NameSet& names, AskAnswer ask)
-    : names_(names), answers_(std::make_unique<Answers>(std::move(ask))) {}
+Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup)
+    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup)) {}
 
 Scanner::~Scanner() = default;
 

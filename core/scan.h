@@ -12,6 +12,7 @@
 #include "core/byte_source.h"
 #include "core/scan_writers.h"
 #include "core/word_reading.h"
+#include "lookup/documentation_rows.h"
 
 namespace quillon {
 
@@ -32,7 +33,9 @@ class Scanner {
   // names: the define names a word may be (they outlive the scanner). Each answer's text is
   // made once by the writer of the first input that finds it: every input's writer must be of
   // one format and style.
-  Scanner(const NameSet& names, AskAnswer ask);
+  // setup names the extend codes of setup's result and extend codes written together (it
+  // outlives the scanner); null: such a pair is only its result code.
+  Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr);
   ~Scanner();
   Scanner(const Scanner&) = delete;
   Scanner& operator=(const Scanner&) = delete;

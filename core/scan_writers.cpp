@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/documentation_report.h"
 #include "core/json_report.h"
 #include "core/json_text.h"
 #include "core/report.h"
@@ -187,6 +188,8 @@ class SummaryWriter final : public ScanWriter {
     text_ += "  first at " + (row.file.empty() ? "" : TerminalText(row.file) + ':') +
              std::to_string(row.line) + "  " +
              ShortMatchLine(row.answer->answer.matches[row.match], style_.color) + '\n';
+    // A summary is where the reader decides what to do: each code's remedies once.
+    text_ += RemedyLines(row.answer->answer.matches[row.match], "          ");
   }
 
   // The first occurrence's place, with how often the code occurred and how it was written.

@@ -38,6 +38,12 @@ class MessageSource {
   virtual std::optional<std::string> FurtherMessage(ErrorType /*type*/, std::uint32_t /*code*/) {
     return std::nullopt;
   }
+  // The published documentation's text of code as a code of kind type, asked after every
+  // table: never the system's own words. Nothing unless the source reads the documentation.
+  virtual std::optional<std::string> DocumentedMessage(ErrorType /*type*/,
+                                                       std::uint32_t /*value*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace quillon

@@ -35,7 +35,8 @@ _quillon_cli() {
   fi
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W '--help --version --json --color= --search
-      --search-text --scan --summary --jobs --db --windows --wine --no-messages --lang --module' \
+      --search-text --scan --summary --jobs --db --windows --wine --no-messages --no-docs
+      --lang --module' \
       -- "$cur")
     [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace
     return

@@ -50,6 +50,8 @@ deb_checks() {
   check "copyright names LICENSE's holder" contains "$copyright" \
     "$(sed -n 's/^Copyright /Copyright: /p' "$root/LICENSE")"
   check "copyright carries LICENSE's text" contains "$copyright" " $(grep '^Permission' "$root/LICENSE")"
+  check "copyright names the documentation the descriptions come from" contains "$copyright" \
+    "Error descriptions from the Windows documentation (learn.microsoft.com), © Microsoft,"
   for holder in "Niels Lohmann" "University of Cincinnati" "D. Richard Hipp"; do
     check "copyright names $holder" contains "$copyright" "$holder"
   done

@@ -21,7 +21,7 @@ struct Tables {
     if (failing) {
       return std::nullopt;
     }
-    ReadingAnswer answer{reading, {}};
+    ReadingAnswer answer{reading, {}, {}};
     if (reading.kind == ReadingKind::Name || reading.value == 5) {
       KindAnswer match;
       match.names = {{"ERROR_ACCESS_DENIED", "winerror.h"}};

@@ -40,7 +40,7 @@ KindAnswer Match(std::string text) {
 }
 
 ReadingAnswer Answered(std::string text) {
-  return {{ReadingKind::Hex, 0x80070005u, {}}, {Match(std::move(text))}};
+  return {{ReadingKind::Hex, 0x80070005u, {}}, {Match(std::move(text))}, {}};
 }
 
 // What the writer made so far.
@@ -180,7 +180,7 @@ ReadingAnswer Known(ErrorType type, std::uint32_t value, std::string name) {
   match.type = type;
   match.value = value;
   match.names = {{std::move(name), "winerror.h"}};
-  return {{ReadingKind::Hex, value, {}}, {match}};
+  return {{ReadingKind::Hex, value, {}}, {match}, {}};
 }
 
 // Findings on lines, for a summary: each code once, most frequent first, then by first sight.

@@ -1,0 +1,217 @@
+#include "lookup/documentation_rows.h"
+
+#include <sqlite3.h>
+
+#include "lookup/define_opener.h"
+
+namespace quillon {
+
+namespace {
+
+// The rank of a row's language, and the rows of no chosen language left out: ?1 the tag named,
+// ?2 any region of its language, then US English.
+constexpr std::string_view kLanguageRank =
+    "CASE WHEN Lang = ?1 THEN 0 WHEN Lang LIKE ?2 THEN 1 ELSE 2 END";
+constexpr std::string_view kLanguageChosen = "(Lang = ?1 OR Lang LIKE ?2 OR Lang = 'en-US')";
+
+std::string Text(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr ? std::string(text) : std::string();
+}
+
+void BindKind(sqlite3_stmt* statement, int index, ErrorType type, std::uint32_t value) {
+  const std::string_view kind = ErrorTypeName(type);
+  sqlite3_bind_text(statement, index, kind.data(), static_cast<int>(kind.size()), SQLITE_STATIC);
+  sqlite3_bind_int(statement, index + 1, static_cast<std::int32_t>(value));
+}
+
+// "de-DE" -> "de-%": the language's other regions.
+std::string LanguagePattern(std::string_view tag) {
+  const std::size_t dash = tag.find('-');
+  return std::string(tag.substr(0, dash)) + "-%";
+}
+
+}  // namespace
+
+// Opened as the definitions are, by the one opener: read-only, its read lock kept.
+DocumentationRows::DocumentationRows(const std::string& path, std::string_view language)
+    : connection_(OpenDefinesReadOnly(path)),
+      language_(language),
+      languagePattern_(LanguagePattern(language)) {}
+
+sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
+  SqliteStatement& slot = statements_[text];
+  if (slot) {
+    sqlite3_reset(slot.get());
+    sqlite3_clear_bindings(slot.get());
+  } else {
+    slot = PrepareStatement(connection_.get(), text);
+  }
+  sqlite3_stmt* const statement = slot.get();
+  if (statement != nullptr) {
+    sqlite3_bind_text(statement, 1, language_.data(), static_cast<int>(language_.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(statement, 2, languagePattern_.data(),
+                      static_cast<int>(languagePattern_.size()), SQLITE_STATIC);
+  }
+  return statement;
+}
+
+std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
+                                                             std::uint32_t value) const {
+  sqlite3_stmt* const statement = Prepare(
+      "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
+  if (!statement) {
+    return std::nullopt;
+  }
+  BindKind(statement, 3, type, value);
+  if (sqlite3_step(statement) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  return DocumentedText{Text(statement, 0), Text(statement, 1)};
+}
+
+std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {
+  std::vector<DocumentedText> remedies;
+  sqlite3_stmt* const statement = Prepare(
+      "SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
+  if (!statement) {
+    return remedies;
+  }
+  BindKind(statement, 3, type, value);
+  std::string language;  // the best one that has any: its rows alone
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 2);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    remedies.push_back({Text(statement, 0), Text(statement, 1)});
+  }
+  return remedies;
+}
+
+std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t stop) const {
+  std::vector<BugCheckParameterText> parameters;
+  sqlite3_stmt* const statement = Prepare(
+      "SELECT Number, Meaning, Lang FROM BugCheckParameter WHERE ErrNum = ?3 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Number");
+  if (!statement) {
+    return parameters;
+  }
+  sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
+  std::string language;
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 2);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    parameters.push_back({sqlite3_column_int(statement, 0), Text(statement, 1)});
+  }
+  return parameters;
+}
+
+std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const {
+  std::vector<BugCheckCaseText> cases;
+  sqlite3_stmt* const statement = Prepare(
+      "SELECT Parameter, Value, ValueText, Cause, Parameter1, Parameter2, Parameter3, "
+      "Parameter4, Lang FROM BugCheckCase WHERE ErrNum = ?3 AND " +
+      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
+  if (!statement) {
+    return cases;
+  }
+  sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
+  std::string language;
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string rowLanguage = Text(statement, 8);
+    if (language.empty()) {
+      language = rowLanguage;
+    } else if (rowLanguage != language) {
+      break;
+    }
+    BugCheckCaseText row;
+    row.parameter = sqlite3_column_int(statement, 0);
+    if (sqlite3_column_type(statement, 1) != SQLITE_NULL) {
+      row.value = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1));
+    }
+    row.valueText = Text(statement, 2);
+    row.cause = Text(statement, 3);
+    for (int i = 0; i < 4; ++i) {
+      row.meanings[static_cast<std::size_t>(i)] = Text(statement, 4 + i);
+    }
+    cases.push_back(std::move(row));
+  }
+  return cases;
+}
+
+namespace {
+
+void ReadSteps(sqlite3* connection, const char* table, std::map<unsigned, SetupStepName>& steps) {
+  const SqliteStatement statement =
+      PrepareStatement(connection, std::string("SELECT Number, Name, Text FROM ") + table);
+  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const auto number = static_cast<unsigned>(sqlite3_column_int(statement.get(), 0));
+    steps[number] = {number, Text(statement.get(), 1), Text(statement.get(), 2)};
+  }
+}
+
+}  // namespace
+
+SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
+  SetupTables tables;
+  ReadSteps(connection_.get(), "SetupPhase", tables.phases);
+  ReadSteps(connection_.get(), "SetupOperation", tables.operations);
+  if (!withPairs) {
+    return tables;
+  }
+  const auto key = [](sqlite3_stmt* statement) {
+    return std::pair(static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0)),
+                     static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1)));
+  };
+  const SqliteStatement pairs =
+      PrepareStatement(connection_.get(), "SELECT Result, Extend, Cause FROM SetupPair");
+  while (pairs && sqlite3_step(pairs.get()) == SQLITE_ROW) {
+    tables.pairs[key(pairs.get())].cause = Text(pairs.get(), 2);
+  }
+  const SqliteStatement remedies = PrepareStatement(
+      connection_.get(),
+      "SELECT Result, Extend, Text, Page FROM SetupPairRemedy ORDER BY Result, Extend, Seq");
+  while (remedies && sqlite3_step(remedies.get()) == SQLITE_ROW) {
+    tables.pairs[key(remedies.get())].remedies.push_back(
+        {Text(remedies.get(), 2), Text(remedies.get(), 3)});
+  }
+  return tables;
+}
+
+std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view part) const {
+  std::vector<DocumentedCodeRef> found;
+  sqlite3_stmt* const statement = Prepare(
+      "SELECT DISTINCT Kind, ErrNum FROM Description WHERE " + std::string(kLanguageChosen) +
+      " AND instr(lower(Text), lower(?3)) > 0 " + "ORDER BY Kind, ErrNum & 0xFFFFFFFF");
+  if (!statement) {
+    return found;
+  }
+  sqlite3_bind_text(statement, 3, part.data(), static_cast<int>(part.size()), SQLITE_TRANSIENT);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const std::string kind = Text(statement, 0);
+    for (const ErrorType type : kErrorTypes) {
+      if (ErrorTypeName(type) == kind) {
+        found.push_back({type, static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1))});
+      }
+    }
+  }
+  return found;
+}
+
+bool DocumentationRows::HasDescriptions() const {
+  const SqliteStatement statement =
+      PrepareStatement(connection_.get(), "SELECT 1 FROM Description LIMIT 1");
+  return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
+}
+
+}  // namespace quillon
