@@ -193,20 +193,23 @@ inline std::string_view WordSplitter::Before(std::size_t start, std::size_t gapF
 }
 
 inline std::uint64_t WordSplitter::WorthStarts(const KindMasks& kinds, std::size_t count) const {
-  // The next bytes of every set of kinds, made in two halves so that each first kind's test is
-  // two loads and no loop.
-  std::array<std::uint64_t, 16> low{};
-  for (std::size_t set = 1; set < 16; ++set) {
+  // The bytes of every set of kinds, made for the first four kinds and the last three apart, so
+  // that each first kind's test is two loads and no loop.
+  constexpr std::size_t kLowKinds = 4;
+  std::array<std::uint64_t, 1 << kLowKinds> low{};
+  for (std::size_t set = 1; set < low.size(); ++set) {
     low[set] = low[set & (set - 1)] | kinds[static_cast<std::size_t>(std::countr_zero(set))];
   }
-  std::array<std::uint64_t, 8> high{};
-  for (std::size_t set = 1; set < 8; ++set) {
-    high[set] = high[set & (set - 1)] | kinds[4 + static_cast<std::size_t>(std::countr_zero(set))];
+  std::array<std::uint64_t, 1 << (kByteKinds - kLowKinds)> high{};
+  for (std::size_t set = 1; set < high.size(); ++set) {
+    high[set] =
+        high[set & (set - 1)] | kinds[kLowKinds + static_cast<std::size_t>(std::countr_zero(set))];
   }
   const std::uint64_t knownNext = ~(std::uint64_t{1} << (count - 1));
   std::uint64_t worth = 0;
   for (const Exclusion& exclusion : exclusions_) {
-    const std::uint64_t ruledOut = low[exclusion.seconds & 15] | high[exclusion.seconds >> 4];
+    const std::uint64_t ruledOut =
+        low[exclusion.seconds & (low.size() - 1)] | high[exclusion.seconds >> kLowKinds];
     worth |= kinds[exclusion.first] & ~((ruledOut >> 1) & knownNext);
   }
   return worth;
