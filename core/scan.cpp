@@ -17,22 +17,33 @@ namespace quillon {
 
 namespace {
 
-// Numbers nothing knows, remembered in kUnknownSlots slots by a hash of the value: a lookup is
-// a multiply and a compare, and a log's many numbers that come once (addresses) cost bounded
-// memory.
+// Numbers nothing knows. Those up to 0xFFFF (decimals after a keyword: a log's counts, sizes
+// and ids) are each remembered by one bit, so a log with many of them never asks twice; larger
+// ones in kUnknownSlots slots by a hash of the value: a lookup is a multiply and a compare, and
+// a log's many numbers that come once (addresses) cost bounded memory.
 constexpr std::size_t kUnknownSlots = 1 << 12;
+constexpr std::uint32_t kLargestSmall = 0xFFFF;
 
 // Thrown when the tables fail mid-scan, and caught where the scan was asked.
 struct TablesFailed {};
 
 class UnknownNumbers {
  public:
-  UnknownNumbers() : slots_(kUnknownSlots) {}
+  UnknownNumbers() : small_(kLargestSmall + 1), slots_(kUnknownSlots) {}
   bool Holds(std::uint32_t value) const {
+    if (value <= kLargestSmall) {
+      return small_[value];
+    }
     const Slot& slot = slots_[SlotOf(value)];
     return slot.used && slot.value == value;
   }
-  void Put(std::uint32_t value) { slots_[SlotOf(value)] = {true, value}; }
+  void Put(std::uint32_t value) {
+    if (value <= kLargestSmall) {
+      small_[value] = true;
+    } else {
+      slots_[SlotOf(value)] = {true, value};
+    }
+  }
 
  private:
   struct Slot {
@@ -40,6 +51,7 @@ class UnknownNumbers {
     std::uint32_t value = 0;
   };
   static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<bool> small_;
   std::vector<Slot> slots_;
 };
 
@@ -51,7 +63,7 @@ constexpr std::size_t kDecodedChunkSize = 1 << 16;
 
 // Each distinct code once, with its writer's text; what is kept holds nothing of how it was read
 // (5 after a keyword, 0x5). What is kept of known codes and names is bounded by what the
-// database and the message tables know; of other numbers, by kUnknownSlots.
+// database and the message tables know; of other numbers, by UnknownNumbers' bits and slots.
 class Scanner::Answers {
  public:
   Answers(AskAnswer ask, const SetupTables* setup) : ask_(std::move(ask)), setup_(setup) {}

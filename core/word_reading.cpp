@@ -171,8 +171,24 @@ bool EndsWithKeyword(std::string_view text) {
          IdentifierEndsWithKeyword(text.substr(start, end - start));
 }
 
-bool MayStartCode(char c) {
-  return IsDigit(c) || IsUpper(c) || c == '_' || (c >= 'a' && c <= 'f');
+bool MayStartCode(ByteKind first, ByteKind second) {
+  const bool secondHex =
+      second == ByteKind::kDigit || second == ByteKind::kUpperHex || second == ByteKind::kLowerHex;
+  switch (first) {
+    case ByteKind::kDigit:
+      return true;
+    case ByteKind::kUpperHex:
+      return second != ByteKind::kLower;  // DeadBeef as well as E_FAIL
+    case ByteKind::kUpper:
+    case ByteKind::kUnderscore:
+      return second != ByteKind::kLowerHex && second != ByteKind::kLower;
+    case ByteKind::kLowerHex:
+      return secondHex;  // only bare hexadecimal begins in lower case
+    case ByteKind::kLower:
+    case ByteKind::kOther:
+      break;
+  }
+  return false;
 }
 
 std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,

@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "core/readings.h"
+#include "core/word_splitter.h"
 
 namespace quillon {
 
@@ -83,8 +84,10 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
 // "GetLastError()") and its separator, with any blanks around it.
 bool EndsWithKeyword(std::string_view text);
 
-// Whether a word that starts with c can be a code: others need not be read.
-bool MayStartCode(char c);
+// Whether a word whose first two bytes are of these kinds can be a code: a number, eight
+// hexadecimal digits, or a name that begins in capitals or '_' (not Property). Others need not
+// be read.
+bool MayStartCode(ByteKind first, ByteKind second);
 
 // A quick test that lets most words of a log go unread: false only when ReadWord would find
 // nothing. Inline, as the scan asks it of nearly every word.

@@ -13,12 +13,44 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace quillon {
+
+// The kinds of byte the splitter tells apart. Which words are worth reading is said by the kinds
+// of their first two bytes, so that a block's word starts are all tested at once.
+enum class ByteKind : std::uint8_t {
+  kDigit,
+  kUpperHex,  // A to F
+  kUpper,     // G to Z
+  kLowerHex,  // a to f
+  kLower,     // g to z
+  kUnderscore,
+  kOther,  // no word byte
+};
+inline constexpr std::size_t kByteKinds = 7;
+inline constexpr std::size_t kWordKinds = 6;  // all but kOther
+
+constexpr ByteKind KindOf(char c) {
+  if (c >= '0' && c <= '9') {
+    return ByteKind::kDigit;
+  }
+  if (c >= 'A' && c <= 'Z') {
+    return c <= 'F' ? ByteKind::kUpperHex : ByteKind::kUpper;
+  }
+  if (c >= 'a' && c <= 'z') {
+    return c <= 'f' ? ByteKind::kLowerHex : ByteKind::kLower;
+  }
+  return c == '_' ? ByteKind::kUnderscore : ByteKind::kOther;
+}
+
+// Whether a word whose first byte is of kind first and whose next byte (kOther after a word of
+// one byte) is of kind second may be worth reading; the others are skipped whole.
+using WordStartTest = bool (*)(ByteKind first, ByteKind second);
 
 struct SplitWord {
   std::uint64_t line = 0;    // 1-based
@@ -45,10 +77,10 @@ class WordSplitter {
   static constexpr std::size_t kChunkSize = 1 << 20;
   static constexpr std::size_t kGapKept = 16;
 
-  // mayStart: whether a word that starts with the byte is worth reading; others are skipped
-  // whole. Words are handed over with up to context bytes of the line before their gap, and
-  // only while they are at most longest bytes long. chunkSize: the least room Space gives.
-  WordSplitter(bool (*mayStart)(char), std::size_t context, std::size_t longest,
+  // mayStart: which words are worth reading, by their first two bytes. Words are handed over with
+  // up to context bytes of the line before their gap, and only while they are at most longest bytes
+  // long. chunkSize: the least room Space gives.
+  WordSplitter(WordStartTest mayStart, std::size_t context, std::size_t longest,
                std::size_t chunkSize = kChunkSize);
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
@@ -79,35 +111,50 @@ class WordSplitter {
   }
 
  private:
-  enum ByteClass : std::uint8_t { kGap, kLineFeed, kSkippedWord, kReadWord };
   // Bytes kept across commits: the context of the word being read, or a line's shown start.
   static constexpr std::size_t kKeepLimit = 512;
   // A gap up to this long is handed over as it is, in the buffer; a longer one is cut short.
   static constexpr std::size_t kShortGap = 16;
 
-  bool IsWord(char c) const { return classes_[static_cast<unsigned char>(c)] >= kSkippedWord; }
+  static constexpr std::size_t kUnknown = ~std::size_t{0};
+
+  bool IsWord(char c) const { return wordBytes_[static_cast<unsigned char>(c)]; }
 
   struct BlockBits {
-    std::uint64_t word = 0;  // bit i: byte i is a word byte
-    std::uint64_t feed = 0;  // bit i: byte i is a line feed
+    std::uint64_t word = 0;   // bit i: byte i is a word byte
+    std::uint64_t feed = 0;   // bit i: byte i is a line feed
+    std::uint64_t worth = 0;  // bit i: a word starting at byte i may be worth reading
   };
+  // Masks of each kind of byte, one bit per byte.
+  using KindMasks = std::array<std::uint64_t, kByteKinds>;
   // The bits of count (at most 64) bytes; none past count.
   BlockBits Classify(const char* bytes, std::size_t count) const;
+  // Where a word may start that is worth reading, from the kinds of each byte and the next;
+  // the next byte of the last is not known here, so a word may start there.
+  std::uint64_t WorthStarts(const KindMasks& kinds, std::size_t count) const;
 
   template <typename Sink>
   void Split(bool last, Sink& sink);
   // Inlined: it runs for most words.
   template <typename Sink>
+  // gapFrom: where the gap before the word starts when the block's masks tell, else kUnknown.
   [[gnu::always_inline]] bool TakeWord(std::size_t start, std::size_t wordEnd, bool last,
-                                       Sink& sink);
+                                       Sink& sink, std::size_t gapFrom = kUnknown);
   template <typename Sink>
   void EndLine(std::size_t at, Sink& sink);
   // The word at start's SplitWord::before; a view into the buffer unless its gap is long.
-  std::string_view Before(std::size_t start);
+  std::string_view Before(std::size_t start, std::size_t gapFrom);
   std::string_view LongGapBefore(std::size_t start);
   void Compact();
 
-  std::array<ByteClass, 256> classes_{};
+  // A kind of first byte that may start a word worth reading, with the kinds of second byte
+  // (one bit each) that rule it out. Kinds that never start one are not listed.
+  struct Exclusion {
+    std::size_t first = 0;
+    std::uint8_t seconds = 0;
+  };
+  std::vector<Exclusion> exclusions_;
+  std::array<bool, 256> wordBytes_{};
   std::size_t context_;
   std::size_t longest_;
   std::size_t capacity_;
@@ -127,11 +174,16 @@ class WordSplitter {
 };
 
 // A gap's bytes are not word bytes; runs of blanks in it may be cut to one.
-inline std::string_view WordSplitter::Before(std::size_t start) {
+inline std::string_view WordSplitter::Before(std::size_t start, std::size_t gapFrom) {
   const char* const buffer = buffer_.get();
   std::size_t gapStart = start;
-  while (gapStart > lineBegin_ && start - gapStart <= kShortGap && !IsWord(buffer[gapStart - 1])) {
-    --gapStart;
+  if (gapFrom != kUnknown) {
+    gapStart = std::max(gapFrom, lineBegin_);
+  } else {
+    while (gapStart > lineBegin_ && start - gapStart <= kShortGap &&
+           !IsWord(buffer[gapStart - 1])) {
+      --gapStart;
+    }
   }
   if (start - gapStart > kShortGap) {
     return LongGapBefore(start);
@@ -140,33 +192,78 @@ inline std::string_view WordSplitter::Before(std::size_t start) {
   return {buffer + from, start - from};
 }
 
+inline std::uint64_t WordSplitter::WorthStarts(const KindMasks& kinds, std::size_t count) const {
+  // The bytes of every set of kinds, made for the first four kinds and the last three apart, so
+  // that each first kind's test is two loads and no loop.
+  constexpr std::size_t kLowKinds = 4;
+  std::array<std::uint64_t, 1 << kLowKinds> low{};
+  for (std::size_t set = 1; set < low.size(); ++set) {
+    low[set] = low[set & (set - 1)] | kinds[static_cast<std::size_t>(std::countr_zero(set))];
+  }
+  std::array<std::uint64_t, 1 << (kByteKinds - kLowKinds)> high{};
+  for (std::size_t set = 1; set < high.size(); ++set) {
+    high[set] =
+        high[set & (set - 1)] | kinds[kLowKinds + static_cast<std::size_t>(std::countr_zero(set))];
+  }
+  const std::uint64_t knownNext = ~(std::uint64_t{1} << (count - 1));
+  std::uint64_t worth = 0;
+  for (const Exclusion& exclusion : exclusions_) {
+    const std::uint64_t ruledOut =
+        low[exclusion.seconds & (low.size() - 1)] | high[exclusion.seconds >> kLowKinds];
+    worth |= kinds[exclusion.first] & ~((ruledOut >> 1) & knownNext);
+  }
+  return worth;
+}
+
 inline WordSplitter::BlockBits WordSplitter::Classify(const char* bytes, std::size_t count) const {
   BlockBits bits;
+  KindMasks kinds{};
+  const auto at = [](ByteKind kind) { return static_cast<std::size_t>(kind); };
 #if defined(__SSE2__)
   if (count == 64) {
     // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
-    // once the range is moved to the bottom of the signed bytes.
+    // once the range is moved to the bottom of the signed bytes. A letter is lower case when
+    // OR 0x20 leaves it as it is.
+    std::uint64_t letter = 0;
+    std::uint64_t hexLetter = 0;
+    std::uint64_t lowerCase = 0;
+    std::uint64_t digit = 0;
+    std::uint64_t underscore = 0;
+    const auto mask = [](__m128i v) {
+      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
+    };
     for (int part = 0; part < 4; ++part) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
       const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-      const __m128i letter =
-          _mm_cmplt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(0x1F)), _mm_set1_epi8(-128 + 26));
-      const __m128i digit =
-          _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10));
-      const __m128i word =
-          _mm_or_si128(_mm_or_si128(letter, digit), _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
-      const __m128i feed = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
-      bits.word |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(word))} << 16 * part;
-      bits.feed |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(feed))} << 16 * part;
+      const __m128i moved = _mm_add_epi8(lower, _mm_set1_epi8(0x1F));
+      const int shift = 16 * part;
+      letter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 26))) << shift;
+      hexLetter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
+      lowerCase |= mask(_mm_cmpeq_epi8(v, lower)) << shift;
+      digit |= mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10)))
+               << shift;
+      underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
+      bits.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
     }
+    bits.word = letter | digit | underscore;
+    kinds[at(ByteKind::kDigit)] = digit;
+    kinds[at(ByteKind::kUpperHex)] = hexLetter & ~lowerCase;
+    kinds[at(ByteKind::kUpper)] = letter & ~hexLetter & ~lowerCase;
+    kinds[at(ByteKind::kLowerHex)] = hexLetter & lowerCase;
+    kinds[at(ByteKind::kLower)] = letter & ~hexLetter & lowerCase;
+    kinds[at(ByteKind::kUnderscore)] = underscore;
+    kinds[at(ByteKind::kOther)] = ~bits.word;
+    bits.worth = WorthStarts(kinds, count);
     return bits;
   }
 #endif
   for (std::size_t i = 0; i < count; ++i) {
-    const ByteClass byteClass = classes_[static_cast<unsigned char>(bytes[i])];
-    bits.word |= std::uint64_t{byteClass >= kSkippedWord} << i;
-    bits.feed |= std::uint64_t{byteClass == kLineFeed} << i;
+    kinds[at(KindOf(bytes[i]))] |= std::uint64_t{1} << i;
+    bits.feed |= std::uint64_t{bytes[i] == '\n'} << i;
   }
+  bits.word = ~kinds[at(ByteKind::kOther)] &
+              (count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1);
+  bits.worth = WorthStarts(kinds, count);
   return bits;
 }
 
@@ -202,7 +299,8 @@ void WordSplitter::Split(bool last, Sink& sink) {
       }
       wordStart = kNoWord;
     }
-    std::uint64_t events = starts | bits.feed;
+    // Only the starts of words that may be worth reading: the others are skipped whole.
+    std::uint64_t events = (starts & bits.worth) | bits.feed;
     while (events != 0) {
       const int bit = std::countr_zero(events);
       events &= events - 1;
@@ -211,16 +309,18 @@ void WordSplitter::Split(bool last, Sink& sink) {
         EndLine(at, sink);
         continue;
       }
-      if (classes_[static_cast<unsigned char>(buffer[at])] != kReadWord) {
-        continue;
-      }
       const std::uint64_t after = ends >> bit;  // no end at the start itself
       if (after == 0) {
         wordStart = at;  // it goes on past this block
         break;
       }
       const std::size_t wordEnd = at + static_cast<std::size_t>(std::countr_zero(after));
-      if (wordEnd - at <= longest_ && !TakeWord(at, wordEnd, last, sink)) {
+      // The gap before the word starts where the word before it ends, when that is in the block.
+      const std::uint64_t endsBefore = ends & ((std::uint64_t{1} << bit) - 1);
+      const std::size_t gapFrom =
+          endsBefore == 0 ? kUnknown
+                          : block + 63 - static_cast<std::size_t>(std::countl_zero(endsBefore));
+      if (wordEnd - at <= longest_ && !TakeWord(at, wordEnd, last, sink, gapFrom)) {
         scan_ = at;
         return;
       }
@@ -246,9 +346,10 @@ void WordSplitter::Split(bool last, Sink& sink) {
 
 // False when the word is not yet whole: more bytes may follow it or the two after it.
 template <typename Sink>
-inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink) {
+inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink,
+                                   std::size_t gapFrom) {
   const char* const buffer = buffer_.get();
-  const std::string_view before = Before(start);
+  const std::string_view before = Before(start, gapFrom);
   const std::string_view text(buffer + start, wordEnd - start);
   if (!sink.Worth(before, text)) {
     return true;

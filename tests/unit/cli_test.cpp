@@ -778,6 +778,39 @@ TEST(ScanWords, EveryKeywordPassesTheQuickTest) {
   EXPECT_FALSE(MayEndKeyword('\xEF', 'r'));
 }
 
+// The splitter skips words by their first two bytes before anything reads them: no word it
+// skips is a code, whatever follows those bytes and whatever stands before them.
+TEST(ScanWords, NoWordWhoseStartIsSkippedIsACode) {
+  const NameSet names = {"A_B", "AB_C", "Aa_B", "_X", "aB_C", "WSAEACCES"};
+  for (int first = 0; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      const char a = static_cast<char>(first);
+      const char b = static_cast<char>(second);
+      if (KindOf(a) == ByteKind::kOther || MayStartCode(KindOf(a), KindOf(b))) {
+        continue;
+      }
+      const std::string start =
+          KindOf(b) == ByteKind::kOther ? std::string(1, a) : std::string{a, b};
+      for (const std::string_view rest : {"", "0", "000005", "_B", "_C", "EACCES", "ad0005"}) {
+        if (KindOf(b) == ByteKind::kOther && !rest.empty()) {
+          continue;
+        }
+        const std::string word = start + std::string(rest);
+        for (const std::string_view before : {"", " ", "error ", "-", "hr=", "GetLastError() "}) {
+          SCOPED_TRACE(std::string(before) + word);
+          EXPECT_FALSE(ReadWord(before, word, " ", names).has_value());
+        }
+      }
+    }
+  }
+  // What the rule lets through, each from its own pair of kinds.
+  for (const std::string_view word : {"5", "DeadBeef", "E_FAIL", "_X", "deadbeef", "0x5"}) {
+    SCOPED_TRACE(std::string(word));
+    const ByteKind second = word.size() > 1 ? KindOf(word[1]) : ByteKind::kOther;
+    EXPECT_TRUE(MayStartCode(KindOf(word[0]), second));
+  }
+}
+
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
   EXPECT_EQ((std::vector<Seen>{{1, 3, "0x80070005", kHexReading, 0x80070005}}),
             Split({"a 0x8007", "0005 b"}).tokens);
