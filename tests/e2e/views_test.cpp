@@ -88,8 +88,10 @@ const std::array<ViewRow, 22> kViewRows{{
      {"HRESULT", "Failure", "65535", kUnknown, "-1\r\n0xFFFFFFFF"}, DescriptionSource::System, 0xFFFFFFFF},
     {"hresult-last-facility", kHresult, 0x80510000, kNumberMode,
      {"HRESULT", "Failure", "0", "Open Connectivity service", kUnknown}, DescriptionSource::System, 0x80510000},
+    // Named only by the documentation's XPS page, as the database's own row.
     {"hresult-past-the-facilities", kHresult, 0x80520000, kNumberMode,
-     {"HRESULT", "Failure", "0", kUnknown, kUnknown}, DescriptionSource::System, 0x80520000},
+     {"HRESULT", "Failure", "0", kUnknown, "XPS_E_INVALID_LANGUAGE"}, DescriptionSource::System,
+     0x80520000},
     {"ntstatus-access-violation", kNtStatus, 0xC0000005, kNumberMode,
      {"NTSTATUS", "Error", "5", "Default facility code", "STATUS_ACCESS_VIOLATION"}, DescriptionSource::Ntdll, 0xC0000005},
     {"ntstatus-define-mode", kNtStatus, 0xC0000005, kDefineMode,
