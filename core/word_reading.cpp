@@ -178,12 +178,13 @@ bool MayStartCode(ByteKind first, ByteKind second) {
     case ByteKind::kDigit:
       return true;
     case ByteKind::kUpperHex:
-      return second != ByteKind::kLower;  // DeadBeef as well as E_FAIL
+      return true;  // DeadBeef as well as E_FAIL, and BugCheck, whose line is read whole
     case ByteKind::kUpper:
     case ByteKind::kUnderscore:
       return second != ByteKind::kLowerHex && second != ByteKind::kLower;
     case ByteKind::kLowerHex:
-      return secondHex;  // only bare hexadecimal begins in lower case
+      // Only bare hexadecimal begins in lower case, and the event log's "bugcheck".
+      return secondHex || second == ByteKind::kLower;
     case ByteKind::kLower:
     case ByteKind::kOther:
       break;

@@ -85,8 +85,8 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
 bool EndsWithKeyword(std::string_view text);
 
 // Whether a word whose first two bytes are of these kinds can be a code: a number, eight
-// hexadecimal digits, or a name that begins in capitals or '_' (not Property). Others need not
-// be read.
+// hexadecimal digits, or a name that begins in capitals or '_' (not Property), or begin a bug
+// check pasted with its arguments (BugCheck, bugcheck). Others need not be read.
 bool MayStartCode(ByteKind first, ByteKind second);
 
 // A quick test that lets most words of a log go unread: false only when ReadWord would find
