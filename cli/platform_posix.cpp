@@ -1,5 +1,5 @@
-#include "cli/platform.h"
 #include "cli/file_source.h"
+#include "cli/platform.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

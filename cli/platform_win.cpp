@@ -1,5 +1,5 @@
-#include "cli/platform.h"
 #include "cli/file_source.h"
+#include "cli/platform.h"
 
 #include <windows.h>
 // After windows.h, which it builds on.

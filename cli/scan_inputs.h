@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/byte_source.h"
 #include "cli/gzip_source.h"
+#include "core/byte_source.h"
 
 namespace quillon {
 

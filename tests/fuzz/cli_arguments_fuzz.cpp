@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const quillon::ParsedOptions parsed = quillon::ParseOptions(args);
   // Exactly one of: options, a usage error, or a text to print (--help, --version).
-  const int outcomes = (parsed.options ? 1 : 0) + (parsed.error.empty() ? 0 : 1) +
-                       (parsed.output.empty() ? 0 : 1);
+  const int outcomes =
+      (parsed.options ? 1 : 0) + (parsed.error.empty() ? 0 : 1) + (parsed.output.empty() ? 0 : 1);
   if (outcomes != 1 || (!parsed.error.empty() && parsed.exitCode != 2)) {
     __builtin_trap();
   }

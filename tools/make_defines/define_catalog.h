@@ -74,7 +74,7 @@ struct SkippedDefine {
 };
 
 struct Catalog {
-  std::vector<CatalogRow> rows;           // in database order
+  std::vector<CatalogRow> rows;          // in database order
   std::vector<SkippedDefine> skipped;    // code names whose value could not be worked out
   std::vector<SkippedDefine> redefined;  // later definitions with other text, not used
   std::vector<Disagreement> disagreements;

@@ -23,9 +23,9 @@ struct DocumentPage {
 // joined to the headers by name) or a name (a value and a text).
 struct DocumentedCode {
   std::optional<std::uint32_t> value;
-  std::optional<ErrorType> kind;  // when the page says; otherwise worked out from the value
-  std::string name;               // the real name (from an anchor), never a translated one
-  std::string text;               // one paragraph of plain text, markup removed
+  std::optional<ErrorType> kind;      // when the page says; otherwise worked out from the value
+  std::string name;                   // the real name (from an anchor), never a translated one
+  std::string text;                   // one paragraph of plain text, markup removed
   std::vector<std::string> remedies;  // what to do: a paragraph, or one step a line
 };
 
