@@ -31,8 +31,6 @@ namespace quillon {
 
 namespace {
 
-constexpr std::size_t kFlushSize = 1 << 16;
-
 void Flush(std::string& buffer, std::ostream& out) {
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   buffer.clear();
@@ -169,7 +167,7 @@ class QueryRun {
     if (!found && status_ == 0) {
       status_ = 1;
     }
-    if (buffer_.size() >= kFlushSize) {
+    if (buffer_.size() >= kOutputFlushSize) {
       Flush(buffer_, out_);
     }
   }

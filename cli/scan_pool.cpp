@@ -27,7 +27,7 @@ constexpr std::size_t kHeldOutputLimit = 1 << 20;
 // A temporary file that is gone once closed.
 struct SpillFile {
   struct Close {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE* opened) const { std::fclose(opened); }
   };
   std::unique_ptr<std::FILE, Close> file;
   bool failed = false;  // it could not be made or written: no more goes to it

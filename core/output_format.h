@@ -1,7 +1,13 @@
 // What a run's output is made as: a format, a scan's layout and, for people, a style.
 #pragma once
 
+#include <cstddef>
+
 namespace quillon {
+
+// Bytes of output gathered before they are handed on: few writes, and bounded memory however
+// much a run finds.
+inline constexpr std::size_t kOutputFlushSize = 1 << 16;
 
 enum class OutputFormat {
   Text,  // aligned lines for people

@@ -47,12 +47,11 @@ class ScanWriter {
   virtual std::string AnswerText(const ReadingAnswer&) const { return {}; }
 
   // Hands what is made to emit (also when nothing is, so that emit can push out what it holds)
-  // and returns what emit returns; a writer holds at most about kFlushSize between flushes.
+  // and returns what emit returns; a writer holds at most about kOutputFlushSize between flushes.
   bool Flush(const EmitText& emit);
-  bool Full() const { return text_.size() >= kFlushSize; }
+  bool Full() const { return text_.size() >= kOutputFlushSize; }
 
  protected:
-  static constexpr std::size_t kFlushSize = 1 << 16;
   std::string text_;
 };
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/code_bits.h"
 #include "tools/make_defines/doc_markup.h"
 
 namespace quillon::make_defines {
@@ -61,7 +62,7 @@ bool TakeCodePiece(std::string_view piece, const Reading& reading, DocumentedCod
 }
 
 void SetKind(DocumentedCode& code, const Reading& reading) {
-  if (code.value && *code.value <= 0xFFFF && reading.smallValuesAreWin32)
+  if (code.value && *code.value <= kLargestWin32Code && reading.smallValuesAreWin32)
     code.kind = ErrorType::Win32;
 }
 

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <utility>
 
+#include "base/code_bits.h"
 #include "base/define_schema.h"
 
 namespace quillon::make_defines {
@@ -72,10 +73,9 @@ struct Merger {
   // The codes a page's row stands for, adding its name where nothing knows it.
   std::vector<Target> Targets(const DocumentedCode& code, const DocumentPage& page,
                               PageCounts& counts) {
-    const std::optional<ErrorType> ownKind =
-        code.kind ? code.kind
-                  : (code.value && *code.value > 0xFFFF ? std::optional(ErrorType::Hresult)
-                                                        : std::nullopt);
+    std::optional<ErrorType> ownKind = code.kind;
+    if (!ownKind && code.value && *code.value > kLargestWin32Code)
+      ownKind = ErrorType::Hresult;
     if (code.name.empty()) {
       if (code.value && ownKind)
         return {{*ownKind, static_cast<std::int32_t>(*code.value)}};
