@@ -25,6 +25,22 @@ void BindKind(sqlite3_stmt* statement, int index, ErrorType type, std::uint32_t 
   sqlite3_bind_int(statement, index + 1, static_cast<std::int32_t>(value));
 }
 
+// Hands read each row of the best-ranked language only: the statements order their rows by
+// the language's rank, then by language, so that language's rows come first and together.
+template <typename Read>
+void ReadBestLanguage(sqlite3_stmt* statement, int languageColumn, Read read) {
+  std::string language;
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    std::string rowLanguage = Text(statement, languageColumn);
+    if (language.empty()) {
+      language = std::move(rowLanguage);
+    } else if (rowLanguage != language) {
+      break;
+    }
+    read(statement);
+  }
+}
+
 // "de-DE" -> "de-%": the language's other regions.
 std::string LanguagePattern(std::string_view tag) {
   const std::size_t dash = tag.find('-');
@@ -81,16 +97,9 @@ std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uin
     return remedies;
   }
   BindKind(statement, 3, type, value);
-  std::string language;  // the best one that has any: its rows alone
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement, 2);
-    if (language.empty()) {
-      language = rowLanguage;
-    } else if (rowLanguage != language) {
-      break;
-    }
-    remedies.push_back({Text(statement, 0), Text(statement, 1)});
-  }
+  ReadBestLanguage(statement, 2, [&remedies](sqlite3_stmt* row) {
+    remedies.push_back({Text(row, 0), Text(row, 1)});
+  });
   return remedies;
 }
 
@@ -103,16 +112,9 @@ std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t s
     return parameters;
   }
   sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
-  std::string language;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement, 2);
-    if (language.empty()) {
-      language = rowLanguage;
-    } else if (rowLanguage != language) {
-      break;
-    }
-    parameters.push_back({sqlite3_column_int(statement, 0), Text(statement, 1)});
-  }
+  ReadBestLanguage(statement, 2, [&parameters](sqlite3_stmt* row) {
+    parameters.push_back({sqlite3_column_int(row, 0), Text(row, 1)});
+  });
   return parameters;
 }
 
@@ -126,26 +128,19 @@ std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const
     return cases;
   }
   sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
-  std::string language;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    const std::string rowLanguage = Text(statement, 8);
-    if (language.empty()) {
-      language = rowLanguage;
-    } else if (rowLanguage != language) {
-      break;
+  ReadBestLanguage(statement, 8, [&cases](sqlite3_stmt* row) {
+    BugCheckCaseText found;
+    found.parameter = sqlite3_column_int(row, 0);
+    if (sqlite3_column_type(row, 1) != SQLITE_NULL) {
+      found.value = static_cast<std::uint32_t>(sqlite3_column_int64(row, 1));
     }
-    BugCheckCaseText row;
-    row.parameter = sqlite3_column_int(statement, 0);
-    if (sqlite3_column_type(statement, 1) != SQLITE_NULL) {
-      row.value = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1));
-    }
-    row.valueText = Text(statement, 2);
-    row.cause = Text(statement, 3);
+    found.valueText = Text(row, 2);
+    found.cause = Text(row, 3);
     for (int i = 0; i < 4; ++i) {
-      row.meanings[static_cast<std::size_t>(i)] = Text(statement, 4 + i);
+      found.meanings[static_cast<std::size_t>(i)] = Text(row, 4 + i);
     }
-    cases.push_back(std::move(row));
-  }
+    cases.push_back(std::move(found));
+  });
   return cases;
 }
 
