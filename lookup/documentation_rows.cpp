@@ -58,11 +58,12 @@ DocumentationRows::DocumentationRows(const std::string& path, std::string_view l
 sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   SqliteStatement& slot = statements_[text];
   if (slot) {
+    // The languages stay bound: binding the LIKE's pattern again (or clearing it) makes SQLite
+    // prepare the statement anew at its next step, a parse per code answered.
     sqlite3_reset(slot.get());
-    sqlite3_clear_bindings(slot.get());
-  } else {
-    slot = PrepareStatement(connection_.get(), text);
+    return slot.get();
   }
+  slot = PrepareStatement(connection_.get(), text);
   sqlite3_stmt* const statement = slot.get();
   if (statement != nullptr) {
     sqlite3_bind_text(statement, 1, language_.data(), static_cast<int>(language_.size()),
@@ -75,17 +76,27 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
 
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
+  // The few rows of a code come in the key's order (by language); the best-ranked one is chosen
+  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers.
   sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
-      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
+      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2 FROM Description WHERE Kind = ?3 AND "
+      "ErrNum = ?4 AND " + std::string(kLanguageChosen));
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
-  if (sqlite3_step(statement) != SQLITE_ROW) {
-    return std::nullopt;
+  std::optional<DocumentedText> best;
+  int bestRank = 3;
+  while (bestRank > 0 && sqlite3_step(statement) == SQLITE_ROW) {
+    const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
+                     : sqlite3_column_int(statement, 3) != 0 ? 1
+                                                             : 2;
+    if (rank < bestRank) {
+      bestRank = rank;
+      best = DocumentedText{Text(statement, 0), Text(statement, 1)};
+    }
   }
-  return DocumentedText{Text(statement, 0), Text(statement, 1)};
+  return best;
 }
 
 std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {
