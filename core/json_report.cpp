@@ -121,8 +121,8 @@ void AddShownDescription(JsonMembers& members, const KindAnswer& match) {
   }
 }
 
-// The name or the value, each match as addMatch makes it, and setup's extend code, after
-// whatever members are already there.
+// The name or the value (with its signed reading where signedValue: a scan's line shows none),
+// each match as addMatch makes it, and setup's extend code, after whatever members are there.
 void AddCode(JsonMembers& members, const ReadingAnswer& answer, bool signedValue,
              void (*addMatch)(JsonMembers&, const KindAnswer&)) {
   if (answer.reading.kind == ReadingKind::Name) {
@@ -161,6 +161,7 @@ void AddScanMatchMembers(JsonMembers& members, const KindAnswer& match) {
   members.String("type", ErrorTypeName(match.type))
       .Number("value", match.value)
       .String("hex", HexText(match.value));
+  // Without the names' headers: on a log of codes they alone made a sixth of the bytes.
   AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
   AddShownDescription(members, match);
   // The text names the wrapped code only for a match that has no name of its own.
