@@ -254,14 +254,12 @@ TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
   plain.related = {{Relation::Hresult, {ErrorType::Hresult, 0x80070005u, {}, "Its own."}}};
   plain.documentation.remedies = {{"Check the rights.", "page.md"}};
 
+  // The first relative with a text gives it, with its own source.
   KindAnswer borrowed = Known(ErrorType::NtStatus, 0xC0000005u, "STATUS_X").matches[0];
+  CodeAnswer noAccess{ErrorType::Win32, 998, {{"ERROR_NOACCESS", "w.h"}}, "No access."};
+  noAccess.source = DescriptionSource::Documentation;
   borrowed.related = {{Relation::Win32, {ErrorType::Win32, 1, {}, std::nullopt}},
-                      {Relation::Win32,
-                       {ErrorType::Win32,
-                        998,
-                        {{"ERROR_NOACCESS", "w.h"}},
-                        "No access.",
-                        DescriptionSource::Documentation}}};
+                      {Relation::Win32, noAccess}};
 
   KindAnswer wrapper = Known(ErrorType::Hresult, 0xD0000005u, "").matches[0];
   wrapper.names.clear();
@@ -270,13 +268,10 @@ TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
 
   KindAnswer bugCheck = Known(ErrorType::Stop, 0x133, "DPC_WATCHDOG_VIOLATION").matches[0];
   bugCheck.description = "Watchdog.";
-  bugCheck.source = DescriptionSource::Documentation;
   bugCheck.documentation.parameters = {{1, "Kind"}};
   bugCheck.documentation.cases = {{1, 0, "0", "One DPC ran too long.", {}},
                                   {1, 1, "1", "All DPCs ran too long.", {}}};
   bugCheck.documentation.arguments = std::array<std::uint64_t, 4>{1, 0x501, 0x500, 0};
-
-  const KindAnswer silent = Known(ErrorType::Win32, 0x3FFF, "ERROR_SILENT").matches[0];
 
   const std::set<std::string> base = {"type", "value", "hex", "names", "description"};
   const auto with = [&base](std::initializer_list<std::string> more) {
@@ -289,30 +284,27 @@ TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
     KindAnswer match;
     std::set<std::string> keys;
     Json description;
-    Json via;  // null: none
+    Json source;
+    Json via;  // "relation", value and first name; null: none
   };
   const Case cases[] = {
-      {"plain", plain, with({"source"}), "Access denied.", nullptr},
+      {"plain", plain, with({"source"}), "Access denied.", "system", nullptr},
       {"relative's text",
        borrowed,
        with({"source", "via"}),
        "No access.",
-       {{"relation", "win32"},
-        {"type", "Win32"},
-        {"value", 998},
-        {"hex", "0x000003E6"},
-        {"names", {"ERROR_NOACCESS"}}}},
+       "documentation",
+       {"win32", 998, "ERROR_NOACCESS"}},
       {"wrapped code's text",
        wrapper,
        with({"source", "via", "wraps"}),
        "Wrapped.",
-       {{"relation", "wraps"},
-        {"type", "NTSTATUS"},
-        {"value", 0xC0000005u},
-        {"hex", "0xC0000005"},
-        {"names", {"STATUS_X"}}}},
-      {"bug check", bugCheck, with({"source", "arguments", "case"}), "Watchdog.", nullptr},
-      {"no description", silent, base, nullptr, nullptr},
+       "system",
+       {"wraps", 0xC0000005u, "STATUS_X"}},
+      {"bug check", bugCheck, with({"source", "arguments", "case"}), "Watchdog.", "system",
+       nullptr},
+      {"no description", Known(ErrorType::Win32, 0x3FFF, "ERROR_SILENT").matches[0], base, nullptr,
+       nullptr, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -324,17 +316,15 @@ TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
     const Json& match = finding["matches"][0];
     EXPECT_EQ(c.keys, Keys(match)) << match;
     EXPECT_EQ(c.description, match["description"]);
-    EXPECT_EQ(c.via, match.value("via", Json()));
+    EXPECT_EQ(c.source, match.value("source", Json()));
+    const Json via = match.value("via", Json::object());
+    EXPECT_EQ(c.via,
+              via.empty() ? Json() : Json::array({via["relation"], via["value"], via["names"][0]}));
     EXPECT_EQ(plain.description, finding["matches"][1]["description"]);
   }
-  const Json bugCheckMatch =
-      ScanFinding({{ReadingKind::Hex, 0x133, {}}, {bugCheck}, {}})["matches"][0];
-  EXPECT_EQ("documentation", bugCheckMatch["source"]);
-  EXPECT_EQ(Json::array({"0x1", "0x501", "0x500", "0x0"}), bugCheckMatch["arguments"]);
-  EXPECT_EQ("All DPCs ran too long.", bugCheckMatch["case"]["cause"]);
-  EXPECT_EQ(
-      "HRESULT_FROM_NT",
-      ScanFinding({{ReadingKind::Hex, 1, {}}, {wrapper}, {}})["matches"][0]["wraps"]["macro"]);
+  const Json pasted = ScanFinding({{ReadingKind::Hex, 0x133, {}}, {bugCheck}, {}})["matches"][0];
+  EXPECT_EQ(Json::array({"0x1", "0x501", "0x500", "0x0"}), pasted["arguments"]);
+  EXPECT_EQ("All DPCs ran too long.", pasted["case"]["cause"]);
   // A summary's row is where the reader decides what to do: the match and its remedies.
   const Json row = Summary({{"5", {{ReadingKind::Hex, 5, {}}, {plain}, {}}}})[0];
   EXPECT_EQ(with({"source", "remedies"}), Keys(row["matches"][0]));
