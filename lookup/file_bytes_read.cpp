@@ -50,6 +50,13 @@ bool ReadRange(std::ifstream& in, char* block, ByteRange range) {
   return !in.bad();
 }
 
+// Opens path unbuffered: each part goes straight into the block, in one read of its own size,
+// where a buffer would read 8 KiB around every small directory and copy it again.
+void OpenUnbuffered(std::ifstream& in, const std::filesystem::path& path) {
+  in.rdbuf()->pubsetbuf(nullptr, 0);
+  in.open(path, std::ios::binary | std::ios::ate);
+}
+
 }  // namespace
 
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
@@ -58,11 +65,9 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
   if (!std::filesystem::is_regular_file(path, error)) {
     return std::nullopt;
   }
-  std::ifstream in;
-  // Unbuffered: each part goes straight into the block, in one read of its own size, where a
-  // buffer would read 8 KiB around every small directory and copy it again.
-  in.rdbuf()->pubsetbuf(nullptr, 0);
-  in.open(path, std::ios::binary | std::ios::ate);
+  auto source = std::make_shared<std::ifstream>();
+  std::ifstream& in = *source;
+  OpenUnbuffered(in, path);
   const std::streamoff end = in ? static_cast<std::streamoff>(in.tellg()) : -1;
   if (end < 0 || static_cast<std::uintmax_t>(end) > SIZE_MAX) {
     return std::nullopt;
@@ -97,7 +102,16 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
       break;
     }
   }
-  return FileBytes{bytes, block};
+  return FileBytes{bytes, block, std::move(source)};
+}
+
+bool ReadFilePart(const FileBytes& file, ByteRange range) {
+  if (range.offset >= file.bytes.size() || file.source == nullptr) {
+    return range.offset >= file.bytes.size();
+  }
+  range.size = std::min<std::uint64_t>(range.size, file.bytes.size() - range.offset);
+  // A file cut since reads short, and leaves zeros, which no reader takes for an entry.
+  return ReadRange(*file.source, file.block.get(), range);
 }
 
 }  // namespace quillon
