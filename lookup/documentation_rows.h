@@ -83,7 +83,8 @@ class DocumentationRows {
   // The codes whose text in the chosen language (or English) holds part, without regard to
   // ASCII case, ordered by kind and value.
   std::vector<DocumentedCodeRef> SearchTexts(std::string_view part) const;
-  // True when the database holds any documentation text.
+  // True when the database has the documentation's texts (one made before them has no table
+  // for them; the generator fills the table whenever it makes it).
   bool HasDescriptions() const;
 
  private:
