@@ -429,9 +429,12 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
   }
 }
 
-// A copy of the generated database with bytes from..to zeroed, or cut at from when to is 0.
-void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to) {
-  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+// A copy of the generated database (or copy as it is, when fresh is false) with bytes from..to
+// zeroed, or cut at from when to is 0.
+void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to, bool fresh = true) {
+  if (fresh) {
+    fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  }
   if (to == 0) {
     fs::resize_file(copy, from);
     return;
@@ -460,6 +463,42 @@ TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
       EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
   }
+}
+
+TEST_F(CliProcessTest, ADamagedDocumentationTableIsTroubleAsTheKindsTablesAre) {
+  // The root page of one documentation table zeroed: the schema and the kinds' tables are
+  // sound, so the damage is met only when the documentation is read.
+  const fs::path copy = dir_ / "damaged.db3";
+  for (const std::string table : {"Description", "Remedy"}) {
+    fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    sqlite3_stmt* root = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db,
+                                            "SELECT rootpage, page_size FROM sqlite_schema, "
+                                            "pragma_page_size WHERE name = ?1",
+                                            -1, &root, nullptr));
+    sqlite3_bind_text(root, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(SQLITE_ROW, sqlite3_step(root));
+    const auto page = static_cast<std::size_t>(sqlite3_column_int64(root, 0));
+    const auto size = static_cast<std::size_t>(sqlite3_column_int64(root, 1));
+    sqlite3_finalize(root);
+    sqlite3_close(db);
+    DamageDatabase(copy, (page - 1) * size, page * size, false);
+    for (const char* args : {"0x800F081F", "--json 0x800F081F", "--scan"}) {
+      SCOPED_TRACE(table + ": " + args);
+      const Outcome outcome =
+          Execute("--wine --db '" + copy.string() + "' " + args, "hr=0x800F081F\n");
+      EXPECT_EQ(2, outcome.status);
+      EXPECT_EQ("", outcome.out);
+      EXPECT_EQ(0u,
+                outcome.err.find("quillon-cli: cannot read the database " + copy.string() + ": "))
+          << outcome.err;
+      EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+    }
+  }
+  // Left out, the documentation's tables are not read: the codes are answered.
+  EXPECT_EQ(0, Execute("--wine --no-docs --db '" + copy.string() + "' 0x800F081F").status);
 }
 
 TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {
