@@ -58,11 +58,12 @@ DocumentationRows::DocumentationRows(const std::string& path, std::string_view l
 sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   SqliteStatement& slot = statements_[text];
   if (slot) {
+    // The language stays bound: binding ?2 again, the LIKE's pattern, would have SQLite
+    // prepare the statement anew at its next step.
     sqlite3_reset(slot.get());
-    sqlite3_clear_bindings(slot.get());
-  } else {
-    slot = PrepareStatement(connection_.get(), text);
+    return slot.get();
   }
+  slot = PrepareStatement(connection_.get(), text);
   sqlite3_stmt* const statement = slot.get();
   if (statement != nullptr) {
     sqlite3_bind_text(statement, 1, language_.data(), static_cast<int>(language_.size()),
