@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "lookup/define_opener.h"
 
 namespace quillon {
@@ -74,8 +76,47 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   return statement;
 }
 
+namespace {
+
+// One lookup asks a handful of codes; a scan asks thousands.
+constexpr std::size_t kDescriptionsAskedDirectly = 64;
+
+std::uint64_t DocumentedKey(std::size_t kind, std::uint32_t value) {
+  return static_cast<std::uint64_t>(kind) << 32 | value;
+}
+
+}  // namespace
+
+bool DocumentationRows::MayBeDocumented(ErrorType type, std::uint32_t value) const {
+  if (!documented_) {
+    if (++descriptionsAsked_ <= kDescriptionsAskedDirectly) {
+      return true;
+    }
+    std::vector<std::uint64_t> keys;
+    const SqliteStatement statement =
+        PrepareStatement(connection_.get(), "SELECT DISTINCT Kind, ErrNum FROM Description");
+    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+      const std::string kind = Text(statement.get(), 0);
+      const auto number = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
+      for (std::size_t i = 0; i < kErrorTypes.size(); ++i) {
+        if (ErrorTypeName(kErrorTypes[i]) == kind) {
+          keys.push_back(DocumentedKey(i, number));
+        }
+      }
+    }
+    std::sort(keys.begin(), keys.end());
+    documented_ = std::move(keys);
+  }
+  const auto kind = static_cast<std::size_t>(
+      std::find(kErrorTypes.begin(), kErrorTypes.end(), type) - kErrorTypes.begin());
+  return std::binary_search(documented_->begin(), documented_->end(), DocumentedKey(kind, value));
+}
+
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
+  if (!MayBeDocumented(type, value)) {
+    return std::nullopt;
+  }
   sqlite3_stmt* const statement = Prepare(
       "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
       std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
