@@ -140,13 +140,16 @@ class Scanner::Answers {
 class Scanner::Input {
  public:
   Input(const NameSet& names, Answers& answers, ScanWriter& writer, EmitText emit)
-      : splitter_(MayStartCode, kWordContext, kLongestWord),
+      : splitter_(kWordContext, kLongestWord),
         names_(names),
         answers_(answers),
         writer_(writer),
         emit_(std::move(emit)) {}
 
-  // The splitter's sink. Asked of most words of a log: inlined.
+  // The splitter's sink. Asked of every block and of most words read: inlined.
+  [[gnu::always_inline]] std::uint64_t Starts(const BlockView& view) const {
+    return CodeStarts(view);
+  }
   [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
     return WorthReading(before, text);
   }
