@@ -66,7 +66,8 @@ constexpr std::size_t kDecodedChunkSize = 1 << 16;
 // database and the message tables know; of other numbers, by UnknownNumbers' bits and slots.
 class Scanner::Answers {
  public:
-  Answers(AskAnswer ask, const SetupTables* setup) : ask_(std::move(ask)), setup_(setup) {}
+  Answers(AskAnswer ask, const SetupTables* setup, const KnownCodes* known)
+      : ask_(std::move(ask)), setup_(setup), known_(known) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading, const ScanWriter& writer) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -74,6 +75,8 @@ class Scanner::Answers {
       if (const auto it = names_.find(reading.name); it != names_.end()) {
         return it->second;
       }
+    } else if (known_ != nullptr && !known_->MayKnow(reading.value)) {
+      return nullptr;
     } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
       return it->second;
     } else if (unknown_.Holds(reading.value)) {
@@ -129,6 +132,7 @@ class Scanner::Answers {
  private:
   const AskAnswer ask_;
   const SetupTables* setup_;
+  const KnownCodes* known_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
@@ -358,8 +362,9 @@ ScanEnd Guarded(Step step) {
 
 }  // namespace
 
-Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup)
-    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup)) {}
+Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup,
+                 const KnownCodes* known)
+    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup, known)) {}
 
 Scanner::~Scanner() = default;
 
