@@ -87,29 +87,47 @@ std::uint64_t DocumentedKey(std::size_t kind, std::uint32_t value) {
 
 }  // namespace
 
+void DocumentationRows::ReadDocumented() const {
+  std::vector<std::uint64_t> keys;
+  const SqliteStatement statement =
+      PrepareStatement(connection_.get(), "SELECT DISTINCT Kind, ErrNum FROM Description");
+  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+    const auto number = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
+    for (std::size_t i = 0; kind != nullptr && i < kErrorTypes.size(); ++i) {
+      if (ErrorTypeName(kErrorTypes[i]) == kind) {
+        keys.push_back(DocumentedKey(i, number));
+      }
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  documented_ = std::move(keys);
+}
+
 bool DocumentationRows::MayBeDocumented(ErrorType type, std::uint32_t value) const {
   if (!documented_) {
     if (++descriptionsAsked_ <= kDescriptionsAskedDirectly) {
       return true;
     }
-    std::vector<std::uint64_t> keys;
-    const SqliteStatement statement =
-        PrepareStatement(connection_.get(), "SELECT DISTINCT Kind, ErrNum FROM Description");
-    while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
-      const std::string kind = Text(statement.get(), 0);
-      const auto number = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
-      for (std::size_t i = 0; i < kErrorTypes.size(); ++i) {
-        if (ErrorTypeName(kErrorTypes[i]) == kind) {
-          keys.push_back(DocumentedKey(i, number));
-        }
-      }
-    }
-    std::sort(keys.begin(), keys.end());
-    documented_ = std::move(keys);
+    ReadDocumented();
   }
   const auto kind = static_cast<std::size_t>(
       std::find(kErrorTypes.begin(), kErrorTypes.end(), type) - kErrorTypes.begin());
   return std::binary_search(documented_->begin(), documented_->end(), DocumentedKey(kind, value));
+}
+
+std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
+  // In the key's order: a code's texts in several languages come together.
+  std::vector<std::uint32_t> values;
+  const SqliteStatement statement =
+      PrepareStatement(connection_.get(), "SELECT ErrNum FROM Description");
+  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+    const auto value = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 0));
+    if (values.empty() || values.back() != value) {
+      values.push_back(value);
+    }
+  }
+  return values;
 }
 
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,

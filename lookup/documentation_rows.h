@@ -82,6 +82,8 @@ class DocumentationRows {
   std::vector<DocumentedCodeRef> SearchTexts(std::string_view part) const;
   // True when the database holds any documentation text.
   bool HasDescriptions() const;
+  // Every value some kind's text documents, in any order.
+  std::vector<std::uint32_t> DocumentedValues() const;
 
  private:
   // The statement of text, prepared once and kept, reset, with the language bound as ?1 (the
@@ -91,6 +93,7 @@ class DocumentationRows {
   // knows: past the first few asks the documented codes are read once, and then a code
   // without a text costs no statement.
   bool MayBeDocumented(ErrorType type, std::uint32_t value) const;
+  void ReadDocumented() const;
 
   SqliteConnection connection_;
   std::string language_;
