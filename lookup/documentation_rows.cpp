@@ -2,8 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-
 #include "lookup/define_opener.h"
 
 namespace quillon {
@@ -60,8 +58,8 @@ DocumentationRows::DocumentationRows(const std::string& path, std::string_view l
 sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   SqliteStatement& slot = statements_[text];
   if (slot) {
-    // The language stays bound: binding ?2 again, the LIKE's pattern, would have SQLite
-    // prepare the statement anew at its next step.
+    // The languages stay bound: binding the LIKE's pattern again (or clearing it) makes SQLite
+    // prepare the statement anew at its next step, a parse per code answered.
     sqlite3_reset(slot.get());
     return slot.get();
   }
@@ -74,46 +72,6 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
                       static_cast<int>(languagePattern_.size()), SQLITE_STATIC);
   }
   return statement;
-}
-
-namespace {
-
-// One lookup asks a handful of codes; a scan asks thousands.
-constexpr std::size_t kDescriptionsAskedDirectly = 64;
-
-std::uint64_t DocumentedKey(std::size_t kind, std::uint32_t value) {
-  return static_cast<std::uint64_t>(kind) << 32 | value;
-}
-
-}  // namespace
-
-void DocumentationRows::ReadDocumented() const {
-  std::vector<std::uint64_t> keys;
-  const SqliteStatement statement =
-      PrepareStatement(connection_.get(), "SELECT DISTINCT Kind, ErrNum FROM Description");
-  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
-    const auto number = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 1));
-    for (std::size_t i = 0; kind != nullptr && i < kErrorTypes.size(); ++i) {
-      if (ErrorTypeName(kErrorTypes[i]) == kind) {
-        keys.push_back(DocumentedKey(i, number));
-      }
-    }
-  }
-  std::sort(keys.begin(), keys.end());
-  documented_ = std::move(keys);
-}
-
-bool DocumentationRows::MayBeDocumented(ErrorType type, std::uint32_t value) const {
-  if (!documented_) {
-    if (++descriptionsAsked_ <= kDescriptionsAskedDirectly) {
-      return true;
-    }
-    ReadDocumented();
-  }
-  const auto kind = static_cast<std::size_t>(
-      std::find(kErrorTypes.begin(), kErrorTypes.end(), type) - kErrorTypes.begin());
-  return std::binary_search(documented_->begin(), documented_->end(), DocumentedKey(kind, value));
 }
 
 std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
@@ -132,20 +90,28 @@ std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
 
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
-  if (!MayBeDocumented(type, value)) {
-    return std::nullopt;
-  }
+  // The few rows of a code come in the key's order (by language); the best-ranked one is chosen
+  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers.
   sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page FROM Description WHERE Kind = ?3 AND ErrNum = ?4 AND " +
-      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang LIMIT 1");
+      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2 FROM Description WHERE Kind = ?3 AND "
+      "ErrNum = ?4 AND " +
+      std::string(kLanguageChosen));
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
-  if (sqlite3_step(statement) != SQLITE_ROW) {
-    return std::nullopt;
+  std::optional<DocumentedText> best;
+  int bestRank = 3;
+  while (bestRank > 0 && sqlite3_step(statement) == SQLITE_ROW) {
+    const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
+                     : sqlite3_column_int(statement, 3) != 0 ? 1
+                                                             : 2;
+    if (rank < bestRank) {
+      bestRank = rank;
+      best = DocumentedText{Text(statement, 0), Text(statement, 1)};
+    }
   }
-  return DocumentedText{Text(statement, 0), Text(statement, 1)};
+  return best;
 }
 
 std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {

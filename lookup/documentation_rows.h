@@ -89,19 +89,11 @@ class DocumentationRows {
   // The statement of text, prepared once and kept, reset, with the language bound as ?1 (the
   // tag) and ?2 (its language's pattern); null when it cannot be prepared.
   sqlite3_stmt* Prepare(const std::string& text) const;
-  // False when no text documents value of type. A scan asks this of many numbers no page
-  // knows: past the first few asks the documented codes are read once, and then a code
-  // without a text costs no statement.
-  bool MayBeDocumented(ErrorType type, std::uint32_t value) const;
-  void ReadDocumented() const;
 
   SqliteConnection connection_;
   std::string language_;
   std::string languagePattern_;  // "de-%"
   mutable std::unordered_map<std::string, SqliteStatement> statements_;
-  mutable std::size_t descriptionsAsked_ = 0;
-  // Each documented code's kind (its index in kErrorTypes) and value as one key, sorted.
-  mutable std::optional<std::vector<std::uint64_t>> documented_;
 };
 
 }  // namespace quillon

@@ -225,6 +225,46 @@ TEST_F(CliProcessTest, EachFindingSaysHowItWasRead) {
   EXPECT_EQ((std::vector<std::string>{"decimal", "hex", "negative", "hex"}), readings);
 }
 
+TEST_F(CliProcessTest, JsonFindingsAreTheTextsFindings) {
+  const std::vector<std::string> log = {
+      "x failed with 0x80070005 then 0xC0000005 and error 5", "nothing here",
+      "BugCheck 133, {0, 501, 500, fffff8005f8fb320}", "hr=E_ACCESSDENIED, 0xD0000005"};
+  std::string input;
+  for (const std::string& line : log) {
+    input += line + "\n";
+  }
+  // Per finding its line and its text as written: "N: the line", then "    text  answer".
+  std::vector<std::pair<std::size_t, std::string>> shown;
+  std::string caseLine;
+  std::istringstream text(Execute("--wine --scan", input).out);
+  for (std::string line; std::getline(text, line);) {
+    if (!line.starts_with("    ")) {
+      shown.emplace_back(std::stoul(line), "");
+    } else {
+      shown.emplace_back(shown.back().first, line.substr(4, line.find("  ", 4) - 4));
+      caseLine = line.find("BugCheck") == 4 ? line : caseLine;
+    }
+  }
+  std::erase_if(shown, [](const auto& finding) { return finding.second.empty(); });
+
+  std::vector<std::pair<std::size_t, std::string>> found;
+  std::istringstream json(Execute("--wine --scan --json", input).out);
+  for (std::string line; std::getline(json, line);) {
+    const nlohmann::json finding = nlohmann::json::parse(line);
+    found.emplace_back(finding["line"], finding["text"]);
+    const std::size_t column = finding["column"];
+    EXPECT_EQ(found.back().second,
+              log.at(found.back().first - 1).substr(column - 1, found.back().second.size()));
+    if (finding["text"].get<std::string>().starts_with("BugCheck")) {
+      const nlohmann::json& match = finding["matches"][0];
+      EXPECT_FALSE(match.contains("cases"));
+      EXPECT_NE(std::string::npos, caseLine.find(match["case"]["cause"].get<std::string>()));
+    }
+  }
+  EXPECT_EQ(6u, found.size());
+  EXPECT_EQ(shown, found);
+}
+
 TEST_F(CliProcessTest, EveryFormTheReadmeListsIsFound) {
   const std::vector<std::string> examples = {"hr=0x80070005",
                                              "0X1f",
