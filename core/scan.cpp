@@ -75,11 +75,10 @@ class Scanner::Answers {
       if (const auto it = names_.find(reading.name); it != names_.end()) {
         return it->second;
       }
-    } else if (known_ != nullptr && !known_->MayKnow(reading.value)) {
-      return nullptr;
     } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
       return it->second;
-    } else if (unknown_.Holds(reading.value)) {
+    } else if ((known_ != nullptr && !known_->MayKnow(reading.value)) ||
+               unknown_.Holds(reading.value)) {
       return nullptr;
     }
     std::optional<ReadingAnswer> answer = ask_(reading);
