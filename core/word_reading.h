@@ -118,7 +118,7 @@ inline std::uint64_t CodeStarts(const BlockView& view) {
   const std::uint64_t word = here.Word();
   const std::uint64_t wordAfter = view.after.Word();
   const std::uint64_t wordBefore = view.before.Word();
-  // Where words end (the byte after each), here and in the block after.
+  // Where words end: the byte after each.
   const std::uint64_t ends = ~word & (word << 1 | wordBefore >> 63);
   // Eight bytes long: bare hexadecimal, a zero-padded bug check, BugCheck. Runs of 2, 4, then
   // 8 word bytes, each from the one before shifted over the block after.

@@ -1,6 +1,6 @@
 // Cuts a stream of text into lines and words (runs of letters, digits and '_'), each with the
 // bytes of its line around it, whatever the sizes of the pieces the stream comes in. It knows
-// nothing of codes: a sink says which words it read and which first bytes are worth reading.
+// nothing of codes: a sink says, from each block's masks, which words are worth reading.
 // Memory stays bounded however long a line or a word is.
 #pragma once
 
@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
