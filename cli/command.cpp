@@ -355,8 +355,9 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   DocumentedMessages withDocumentation(*messages.source, documentation);
   MessageSource& source =
       documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
-  RunTables tables{source, *database->defines, database->name,
-                   documented ? &documentation : nullptr, &documentation};
+  RunTables tables{source,         *database->defines,
+                   database->name, documented ? &documentation : nullptr,
+                   &documentation, messages.files};
   if (options.searchText) {
     return RunTextSearch(*options.searchText, messages.files, tables, output);
   }

@@ -12,6 +12,8 @@
 
 namespace quillon {
 
+class FileMessageSource;
+
 // The message tables and the database, with the database's name as messages show it.
 struct RunTables {
   MessageSource& messages;
@@ -20,6 +22,8 @@ struct RunTables {
   // The documentation's remedies and bug-check parameters (null: left out), and setup's rows.
   const DocumentationRows* documentation;
   const DocumentationRows* setupRows;
+  // The message tables' files when messages reads files (null: the platform's own tables).
+  FileMessageSource* files = nullptr;
 };
 
 // The writer of the run's format, standard output and standard error.

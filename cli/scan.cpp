@@ -2,6 +2,8 @@
 
 #include "cli/file_source.h"
 #include "core/documentation.h"
+#include "core/known_codes.h"
+#include "lookup/file_message_source.h"
 
 #include <memory>
 #include <ostream>
@@ -81,6 +83,35 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
   return Outcome(scanner_.FoundAny());
 }
 
+namespace {
+
+// The values of the definitions, the ids of the message tables' blocks and the codes the
+// documentation describes (when its texts are asked).
+KnownCodes KnownCodesOf(FileMessageSource& files, const DefineRows& defines,
+                        const DocumentationRows* documentation) {
+  std::vector<CodeRange> ranges;
+  for (const auto& [low, high] : files.AllIdBlocks()) {
+    ranges.push_back({low, high});
+  }
+  if (const DefineIndex* index = defines.Index()) {
+    for (const ErrorType type : kErrorTypes) {
+      for (const std::uint32_t value : index->Values(type)) {
+        if (ranges.empty() || ranges.back().first != value) {
+          ranges.push_back({value, value});  // the values come sorted
+        }
+      }
+    }
+  }
+  if (documentation != nullptr) {
+    for (const std::uint32_t value : documentation->DocumentedValues()) {
+      ranges.push_back({value, value});
+    }
+  }
+  return KnownCodes(std::move(ranges));
+}
+
+}  // namespace
+
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
             ByteSource& input) {
   MessageSource& messages = tables.messages;
@@ -107,6 +138,13 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
     }
     return defines.Failure() ? std::nullopt : std::optional<ReadingAnswer>(std::move(answer));
   };
+  // Where the tables are files, every code they may know, so that a number no table knows
+  // (most of a log's) is not asked of them.
+  const std::optional<KnownCodes> known =
+      tables.files != nullptr
+          ? std::optional<KnownCodes>(KnownCodesOf(*tables.files, defines, documentation))
+          : std::nullopt;
+  const KnownCodes* const knownCodes = known ? &*known : nullptr;
   // Setup's tables read whole once, for every worker to name the extend codes it meets.
   const SetupTables setup = tables.setupRows != nullptr
                                 ? tables.setupRows->ReadSetupTables(documentation != nullptr)
@@ -134,9 +172,10 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
       unreadable = unreadable || !outcome.problem.empty();
     }
   };
-  if (!ScanInParallel({listed.inputs, nameFiles, request, output.writer, names, ask, &setup},
-                      *writer, out, report)) {
-    InputScanner scanner(names, ask, &setup);
+  if (!ScanInParallel(
+          {listed.inputs, nameFiles, request, output.writer, names, ask, &setup, knownCodes},
+          *writer, out, report)) {
+    InputScanner scanner(names, ask, &setup, knownCodes);
     for (const ScanInput& scanned : listed.inputs) {
       writer->StartFile(nameFiles ? scanned.path : std::string());
       report(scanned, scanner.Scan(scanned, input, *writer, out));

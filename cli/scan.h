@@ -41,8 +41,10 @@ EmitText EmitTo(std::ostream& out);
 class InputScanner {
  public:
   // setup names the extend codes of setup's pairs; null: a pair is only its result code.
-  InputScanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr)
-      : scanner_(names, std::move(ask), setup) {}
+  // known: the codes the tables may know (null: every code is asked).
+  InputScanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr,
+               const KnownCodes* known = nullptr)
+      : scanner_(names, std::move(ask), setup, known) {}
 
   // Scans input into writer (whose StartFile the caller called), writing out the writer's text
   // before each wait for input. The scan of an input ends early when the tables fail: the

@@ -185,7 +185,7 @@ class Pool {
       return scan_.ask(reading);
     };
     const ScanRequest& request = scan_.request;
-    InputScanner scanner(scan_.names, ask, scan_.setup);
+    InputScanner scanner(scan_.names, ask, scan_.setup, scan_.known);
     FindingTally* tally = nullptr;
     std::unique_ptr<ScanWriter> writer;
     if (request.layout == ScanLayout::Summary) {

@@ -20,6 +20,7 @@ struct ParallelScan {
   const NameSet& names;
   const AskAnswer& ask;      // not thread-safe: asked by one worker at a time
   const SetupTables* setup;  // read only: every worker's
+  const KnownCodes* known;   // read only; null: every code is asked
 };
 
 using ReportInput = std::function<void(const ScanInput&, const InputOutcome&)>;

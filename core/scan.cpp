@@ -66,7 +66,8 @@ constexpr std::size_t kDecodedChunkSize = 1 << 16;
 // database and the message tables know; of other numbers, by UnknownNumbers' bits and slots.
 class Scanner::Answers {
  public:
-  Answers(AskAnswer ask, const SetupTables* setup) : ask_(std::move(ask)), setup_(setup) {}
+  Answers(AskAnswer ask, const SetupTables* setup, const KnownCodes* known)
+      : ask_(std::move(ask)), setup_(setup), known_(known) {}
   // Null when nothing knows the code: such a number gets no texts.
   ScanAnswerPointer Answer(const Reading& reading, const ScanWriter& writer) {
     const bool byName = reading.kind == ReadingKind::Name;
@@ -76,7 +77,8 @@ class Scanner::Answers {
       }
     } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
       return it->second;
-    } else if (unknown_.Holds(reading.value)) {
+    } else if ((known_ != nullptr && !known_->MayKnow(reading.value)) ||
+               unknown_.Holds(reading.value)) {
       return nullptr;
     }
     std::optional<ReadingAnswer> answer = ask_(reading);
@@ -129,6 +131,7 @@ class Scanner::Answers {
  private:
   const AskAnswer ask_;
   const SetupTables* setup_;
+  const KnownCodes* known_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
@@ -140,13 +143,16 @@ class Scanner::Answers {
 class Scanner::Input {
  public:
   Input(const NameSet& names, Answers& answers, ScanWriter& writer, EmitText emit)
-      : splitter_(MayStartCode, kWordContext, kLongestWord),
+      : splitter_(kWordContext, kLongestWord),
         names_(names),
         answers_(answers),
         writer_(writer),
         emit_(std::move(emit)) {}
 
-  // The splitter's sink. Asked of most words of a log: inlined.
+  // The splitter's sink. Asked of every block and of most words read: inlined.
+  [[gnu::always_inline]] std::uint64_t Starts(const BlockView& view) const {
+    return CodeStarts(view);
+  }
   [[gnu::always_inline]] bool Worth(std::string_view before, std::string_view text) const {
     return WorthReading(before, text);
   }
@@ -355,8 +361,9 @@ ScanEnd Guarded(Step step) {
 
 }  // namespace
 
-Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup)
-    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup)) {}
+Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup,
+                 const KnownCodes* known)
+    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup, known)) {}
 
 Scanner::~Scanner() = default;
 

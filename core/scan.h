@@ -10,6 +10,7 @@
 
 #include "core/answers.h"
 #include "core/byte_source.h"
+#include "core/known_codes.h"
 #include "core/scan_writers.h"
 #include "core/word_reading.h"
 #include "lookup/documentation_rows.h"
@@ -34,8 +35,10 @@ class Scanner {
   // made once by the writer of the first input that finds it: every input's writer must be of
   // one format and style.
   // setup names the extend codes of setup's result and extend codes written together (it
-  // outlives the scanner); null: such a pair is only its result code.
-  Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr);
+  // outlives the scanner); null: such a pair is only its result code. known: every code the
+  // tables ask may know (it outlives the scanner), so that others are not asked; null: all are.
+  Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup = nullptr,
+          const KnownCodes* known = nullptr);
   ~Scanner();
   Scanner(const Scanner&) = delete;
   Scanner& operator=(const Scanner&) = delete;

@@ -171,27 +171,6 @@ bool EndsWithKeyword(std::string_view text) {
          IdentifierEndsWithKeyword(text.substr(start, end - start));
 }
 
-bool MayStartCode(ByteKind first, ByteKind second) {
-  const bool secondHex =
-      second == ByteKind::kDigit || second == ByteKind::kUpperHex || second == ByteKind::kLowerHex;
-  switch (first) {
-    case ByteKind::kDigit:
-      return true;
-    case ByteKind::kUpperHex:
-      return true;  // DeadBeef as well as E_FAIL, and BugCheck, whose line is read whole
-    case ByteKind::kUpper:
-    case ByteKind::kUnderscore:
-      return second != ByteKind::kLowerHex && second != ByteKind::kLower;
-    case ByteKind::kLowerHex:
-      // Only bare hexadecimal begins in lower case, and the event log's "bugcheck".
-      return secondHex || second == ByteKind::kLower;
-    case ByteKind::kLower:
-    case ByteKind::kOther:
-      break;
-  }
-  return false;
-}
-
 std::optional<Candidate> ReadWord(std::string_view before, std::string_view word,
                                   std::string_view after, const NameSet& names) {
   if (word.empty() || word.size() > kLongestWord || JoinedAfter(after)) {

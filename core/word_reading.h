@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -84,10 +85,88 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
 // "GetLastError()") and its separator, with any blanks around it.
 bool EndsWithKeyword(std::string_view text);
 
-// Whether a word whose first two bytes are of these kinds can be a code: a number, eight
-// hexadecimal digits, or a name that begins in capitals or '_' (not Property), or begin a bug
-// check pasted with its arguments (BugCheck, bugcheck). Others need not be read.
-bool MayStartCode(ByteKind first, ByteKind second);
+// Whether the number at word may have a sign or a keyword before it: false only when it
+// has neither. Bytes before earliest are not known.
+inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
+  const auto isWordByte = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+  };
+  if (word - earliest < 2) {
+    return true;
+  }
+  if (word[-1] == '-' && !isWordByte(word[-2])) {
+    return true;
+  }
+  // The bytes a keyword's separator, blanks, "()" and a sign are made of.
+  const auto isBetween = [](char c) {
+    return c == ' ' || c == '\t' || c == ':' || c == '=' || c == '#' || c == '(' || c == ')' ||
+           c == '-';
+  };
+  const char* end = word;
+  while (end > earliest && isBetween(end[-1])) {
+    --end;
+  }
+  return end - earliest < 2 || MayEndKeyword(end[-2], end[-1]);
+}
+
+// Of a block's word starts, those where a code may begin: a word ReadWord may find, a bug
+// check pasted with its arguments (BugCheck, bugcheck) or setup's pair. Every other word is no
+// code whatever stands around it, so it need not be read: most words of a log, and numbers
+// that are parts of times and dates, cost nothing more than the block's masks.
+inline std::uint64_t CodeStarts(const BlockView& view) {
+  const ByteMasks& here = view.here;
+  const std::uint64_t word = here.Word();
+  const std::uint64_t wordAfter = view.after.Word();
+  const std::uint64_t wordBefore = view.before.Word();
+  // Where words end: the byte after each.
+  const std::uint64_t ends = ~word & (word << 1 | wordBefore >> 63);
+  // Eight bytes long: bare hexadecimal, a zero-padded bug check, BugCheck. Runs of 2, 4, then
+  // 8 word bytes, each from the one before shifted over the block after.
+  const auto over = [](std::uint64_t bits, std::uint64_t after, int by) {
+    return bits >> by | after << (64 - by);
+  };
+  const std::uint64_t two = word & over(word, wordAfter, 1);
+  const std::uint64_t twoAfter = wordAfter & wordAfter >> 1;
+  const std::uint64_t four = two & over(two, twoAfter, 2);
+  const std::uint64_t eight = four & over(four, twoAfter & twoAfter >> 2, 4);
+  std::uint64_t eightLong = view.starts & eight & ~over(word, wordAfter, 8);
+  for (std::uint64_t rest = eightLong; rest != 0; rest &= rest - 1) {
+    const char first = static_cast<char>(view.bytes[std::countr_zero(rest)] | 0x20);
+    if (!((first >= '0' && first <= '9') || (first >= 'a' && first <= 'f'))) {
+      eightLong &= ~(rest & (~rest + 1));  // neither hexadecimal nor BugCheck
+    }
+  }
+  // A number: "0x"; or a sign, a '-' after no word byte; or a keyword, a word ending in a
+  // letter, then blanks and separators. The last two are looked at where the masks allow them.
+  const std::uint64_t numbers = view.starts & here.digit;
+  const std::uint64_t nextLetter = here.Letter() >> 1 | view.after.Letter() << 63;
+  std::uint64_t number = numbers & nextLetter;
+  const std::uint64_t signOrKeyword =
+      numbers & ~number & (~(word << 2 | wordBefore >> 62) | view.afterLetter);
+  for (std::uint64_t rest = signOrKeyword; rest != 0; rest &= rest - 1) {
+    if (MayFollowSignOrKeyword(view.bytes + std::countr_zero(rest), view.earliest)) {
+      number |= rest & (~rest + 1);
+    }
+  }
+  // A name: a capital or '_', no lower-case letter next, and a '_' in it (an add carries each
+  // '_' to the end of its word) or Winsock's "WSA"; a word cut by the block's end may hold one.
+  const std::uint64_t nextLower = here.lower >> 1 | view.after.lower << 63;
+  const std::uint64_t nameStarts = view.starts & (here.upper | here.underscore) & ~nextLower;
+  std::uint64_t name =
+      ends == 0 ? nameStarts : nameStarts & ~(~std::uint64_t{0} >> std::countl_zero(ends));
+  for (std::uint64_t at = (word + here.underscore) & ~word; at != 0; at &= at - 1) {
+    const std::uint64_t startsBefore = view.starts & ((at & (~at + 1)) - 1);
+    if (startsBefore != 0) {
+      name |= std::uint64_t{1} << (63 - std::countl_zero(startsBefore));
+    }
+  }
+  for (std::uint64_t rest = nameStarts & ~name; rest != 0; rest &= rest - 1) {
+    if (view.bytes[std::countr_zero(rest)] == 'W') {
+      name |= rest & (~rest + 1);
+    }
+  }
+  return (eightLong | number | name) & view.starts;
+}
 
 // A quick test that lets most words of a log go unread: false only when ReadWord would find
 // nothing. Inline, as the scan asks it of nearly every word.

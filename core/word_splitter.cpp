@@ -4,25 +4,14 @@
 
 namespace quillon {
 
-WordSplitter::WordSplitter(WordStartTest mayStart, std::size_t context, std::size_t longest,
-                           std::size_t chunkSize)
+WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
     : context_(context),
       longest_(longest),
       capacity_(chunkSize + 2 * kKeepLimit),
       buffer_(new char[capacity_]) {
   for (int c = 0; c < 256; ++c) {
-    wordBytes_[static_cast<std::size_t>(c)] = KindOf(static_cast<char>(c)) != ByteKind::kOther;
-  }
-  for (std::size_t first = 0; first < kWordKinds; ++first) {
-    Exclusion exclusion{first, 0};
-    for (std::size_t second = 0; second < kByteKinds; ++second) {
-      if (!mayStart(static_cast<ByteKind>(first), static_cast<ByteKind>(second))) {
-        exclusion.seconds |= static_cast<std::uint8_t>(1u << second);
-      }
-    }
-    if (exclusion.seconds != (1u << kByteKinds) - 1) {
-      exclusions_.push_back(exclusion);
-    }
+    wordBytes_[static_cast<std::size_t>(c)] =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
   }
 }
 

@@ -1,6 +1,6 @@
 // Cuts a stream of text into lines and words (runs of letters, digits and '_'), each with the
 // bytes of its line around it, whatever the sizes of the pieces the stream comes in. It knows
-// nothing of codes: a sink says which words it read and which first bytes are worth reading.
+// nothing of codes: a sink says, from each block's masks, which words are worth reading.
 // Memory stays bounded however long a line or a word is.
 #pragma once
 
@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -21,36 +20,32 @@
 
 namespace quillon {
 
-// The kinds of byte the splitter tells apart. Which words are worth reading is said by the kinds
-// of their first two bytes, so that a block's word starts are all tested at once.
-enum class ByteKind : std::uint8_t {
-  kDigit,
-  kUpperHex,  // A to F
-  kUpper,     // G to Z
-  kLowerHex,  // a to f
-  kLower,     // g to z
-  kUnderscore,
-  kOther,  // no word byte
+// One block of up to 64 bytes as bit masks, bit i for byte i; no bits past its bytes.
+struct ByteMasks {
+  std::uint64_t digit = 0;
+  std::uint64_t upper = 0;  // A to Z
+  std::uint64_t lower = 0;  // a to z
+  std::uint64_t underscore = 0;
+  std::uint64_t feed = 0;  // line feeds
+
+  std::uint64_t Letter() const { return upper | lower; }
+  std::uint64_t Word() const { return digit | upper | lower | underscore; }
 };
-inline constexpr std::size_t kByteKinds = 7;
-inline constexpr std::size_t kWordKinds = 6;  // all but kOther
 
-constexpr ByteKind KindOf(char c) {
-  if (c >= '0' && c <= '9') {
-    return ByteKind::kDigit;
-  }
-  if (c >= 'A' && c <= 'Z') {
-    return c <= 'F' ? ByteKind::kUpperHex : ByteKind::kUpper;
-  }
-  if (c >= 'a' && c <= 'z') {
-    return c <= 'f' ? ByteKind::kLowerHex : ByteKind::kLower;
-  }
-  return c == '_' ? ByteKind::kUnderscore : ByteKind::kOther;
-}
-
-// Whether a word whose first byte is of kind first and whose next byte (kOther after a word of
-// one byte) is of kind second may be worth reading; the others are skipped whole.
-using WordStartTest = bool (*)(ByteKind first, ByteKind second);
+// What a sink is shown of a block to pick the words worth reading, without reading them: the
+// block's masks and those of the blocks beside it, each of which may be unknown.
+struct BlockView {
+  // The block's bytes, for a look at a few of them and at those before, from earliest on.
+  const char* bytes = nullptr;
+  const char* earliest = nullptr;
+  ByteMasks before;  // unknown: no word bytes
+  ByteMasks here;
+  ByteMasks after;           // unknown: none set; the splitter then hands over every word cut there
+  std::uint64_t starts = 0;  // where the block's words start
+  // Word starts whose word before (across any bytes between) ends in a letter; all starts
+  // whose word before is not known.
+  std::uint64_t afterLetter = 0;
+};
 
 struct SplitWord {
   std::uint64_t line = 0;    // 1-based
@@ -64,7 +59,64 @@ struct SplitWord {
   std::string_view after;  // up to two bytes of the line after the word
 };
 
+// The bits set in bits, with no call: std::popcount is one without a POPCNT instruction.
+constexpr std::uint64_t CountBits(std::uint64_t bits) {
+  bits -= bits >> 1 & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + (bits >> 2 & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return bits * 0x0101010101010101u >> 56;
+}
+
+// The masks of count (at most 64) bytes, byte by byte.
+inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
+  ByteMasks masks;
+  for (std::size_t i = 0; i < count; ++i) {
+    const char c = bytes[i];
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    masks.digit |= c >= '0' && c <= '9' ? bit : 0;
+    masks.upper |= c >= 'A' && c <= 'Z' ? bit : 0;
+    masks.lower |= c >= 'a' && c <= 'z' ? bit : 0;
+    masks.underscore |= c == '_' ? bit : 0;
+    masks.feed |= c == '\n' ? bit : 0;
+  }
+  return masks;
+}
+
+// The same, 16 bytes at a time where the processor can.
+inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
+#if defined(__SSE2__)
+  if (count == 64) {
+    // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
+    // once the range is moved to the bottom of the signed bytes. A letter is lower case when
+    // OR 0x20 leaves it as it is.
+    const auto mask = [](__m128i v) {
+      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
+    };
+    ByteMasks masks;
+    for (int part = 0; part < 4; ++part) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+      const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+      const __m128i moved = _mm_add_epi8(lower, _mm_set1_epi8(0x1F));
+      const __m128i letter = _mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 26));
+      const __m128i lowerCase = _mm_cmpeq_epi8(v, lower);
+      const int shift = 16 * part;
+      masks.upper |= mask(_mm_andnot_si128(lowerCase, letter)) << shift;
+      masks.lower |= mask(_mm_and_si128(lowerCase, letter)) << shift;
+      masks.digit |=
+          mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10)))
+          << shift;
+      masks.underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
+      masks.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
+    }
+    return masks;
+  }
+#endif
+  return ClassifyBytes(bytes, count);
+}
+
 // A Sink has:
+//   std::uint64_t Starts(const BlockView&)  of the block's word starts, those that may be worth
+//       reading: the others are skipped whole
 //   bool Worth(std::string_view before, std::string_view text)  a quick test: false lets the
 //       word go unread, and the splitter need not wait for the bytes after it
 //   bool Word(const SplitWord&)  true when the word was a finding, so its line is shown
@@ -77,11 +129,9 @@ class WordSplitter {
   static constexpr std::size_t kChunkSize = 1 << 20;
   static constexpr std::size_t kGapKept = 16;
 
-  // mayStart: which words are worth reading, by their first two bytes. Words are handed over with
-  // up to context bytes of the line before their gap, and only while they are at most longest bytes
-  // long. chunkSize: the least room Space gives.
-  WordSplitter(WordStartTest mayStart, std::size_t context, std::size_t longest,
-               std::size_t chunkSize = kChunkSize);
+  // Words are handed over with up to context bytes of the line before their gap, and only while
+  // they are at most longest bytes long. chunkSize: the least room Space gives.
+  WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize = kChunkSize);
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
   std::span<char> Space() { return {buffer_.get() + end_, capacity_ - end_}; }
@@ -120,19 +170,6 @@ class WordSplitter {
 
   bool IsWord(char c) const { return wordBytes_[static_cast<unsigned char>(c)]; }
 
-  struct BlockBits {
-    std::uint64_t word = 0;   // bit i: byte i is a word byte
-    std::uint64_t feed = 0;   // bit i: byte i is a line feed
-    std::uint64_t worth = 0;  // bit i: a word starting at byte i may be worth reading
-  };
-  // Masks of each kind of byte, one bit per byte.
-  using KindMasks = std::array<std::uint64_t, kByteKinds>;
-  // The bits of count (at most 64) bytes; none past count.
-  BlockBits Classify(const char* bytes, std::size_t count) const;
-  // Where a word may start that is worth reading, from the kinds of each byte and the next;
-  // the next byte of the last is not known here, so a word may start there.
-  std::uint64_t WorthStarts(const KindMasks& kinds, std::size_t count) const;
-
   template <typename Sink>
   void Split(bool last, Sink& sink);
   // Inlined: it runs for most words.
@@ -147,13 +184,10 @@ class WordSplitter {
   std::string_view LongGapBefore(std::size_t start);
   void Compact();
 
-  // A kind of first byte that may start a word worth reading, with the kinds of second byte
-  // (one bit each) that rule it out. Kinds that never start one are not listed.
-  struct Exclusion {
-    std::size_t first = 0;
-    std::uint8_t seconds = 0;
-  };
-  std::vector<Exclusion> exclusions_;
+  // Ends the lines whose line feeds feeds marks in the block at block.
+  template <typename Sink>
+  void EndLines(std::size_t block, std::uint64_t feeds, Sink& sink);
+
   std::array<bool, 256> wordBytes_{};
   std::size_t context_;
   std::size_t longest_;
@@ -192,81 +226,6 @@ inline std::string_view WordSplitter::Before(std::size_t start, std::size_t gapF
   return {buffer + from, start - from};
 }
 
-inline std::uint64_t WordSplitter::WorthStarts(const KindMasks& kinds, std::size_t count) const {
-  // The bytes of every set of kinds, made for the first four kinds and the last three apart, so
-  // that each first kind's test is two loads and no loop.
-  constexpr std::size_t kLowKinds = 4;
-  std::array<std::uint64_t, 1 << kLowKinds> low{};
-  for (std::size_t set = 1; set < low.size(); ++set) {
-    low[set] = low[set & (set - 1)] | kinds[static_cast<std::size_t>(std::countr_zero(set))];
-  }
-  std::array<std::uint64_t, 1 << (kByteKinds - kLowKinds)> high{};
-  for (std::size_t set = 1; set < high.size(); ++set) {
-    high[set] =
-        high[set & (set - 1)] | kinds[kLowKinds + static_cast<std::size_t>(std::countr_zero(set))];
-  }
-  const std::uint64_t knownNext = ~(std::uint64_t{1} << (count - 1));
-  std::uint64_t worth = 0;
-  for (const Exclusion& exclusion : exclusions_) {
-    const std::uint64_t ruledOut =
-        low[exclusion.seconds & (low.size() - 1)] | high[exclusion.seconds >> kLowKinds];
-    worth |= kinds[exclusion.first] & ~((ruledOut >> 1) & knownNext);
-  }
-  return worth;
-}
-
-inline WordSplitter::BlockBits WordSplitter::Classify(const char* bytes, std::size_t count) const {
-  BlockBits bits;
-  KindMasks kinds{};
-  const auto at = [](ByteKind kind) { return static_cast<std::size_t>(kind); };
-#if defined(__SSE2__)
-  if (count == 64) {
-    // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
-    // once the range is moved to the bottom of the signed bytes. A letter is lower case when
-    // OR 0x20 leaves it as it is.
-    std::uint64_t letter = 0;
-    std::uint64_t hexLetter = 0;
-    std::uint64_t lowerCase = 0;
-    std::uint64_t digit = 0;
-    std::uint64_t underscore = 0;
-    const auto mask = [](__m128i v) {
-      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
-    };
-    for (int part = 0; part < 4; ++part) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-      const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-      const __m128i moved = _mm_add_epi8(lower, _mm_set1_epi8(0x1F));
-      const int shift = 16 * part;
-      letter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 26))) << shift;
-      hexLetter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
-      lowerCase |= mask(_mm_cmpeq_epi8(v, lower)) << shift;
-      digit |= mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10)))
-               << shift;
-      underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
-      bits.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
-    }
-    bits.word = letter | digit | underscore;
-    kinds[at(ByteKind::kDigit)] = digit;
-    kinds[at(ByteKind::kUpperHex)] = hexLetter & ~lowerCase;
-    kinds[at(ByteKind::kUpper)] = letter & ~hexLetter & ~lowerCase;
-    kinds[at(ByteKind::kLowerHex)] = hexLetter & lowerCase;
-    kinds[at(ByteKind::kLower)] = letter & ~hexLetter & lowerCase;
-    kinds[at(ByteKind::kUnderscore)] = underscore;
-    kinds[at(ByteKind::kOther)] = ~bits.word;
-    bits.worth = WorthStarts(kinds, count);
-    return bits;
-  }
-#endif
-  for (std::size_t i = 0; i < count; ++i) {
-    kinds[at(KindOf(bytes[i]))] |= std::uint64_t{1} << i;
-    bits.feed |= std::uint64_t{bytes[i] == '\n'} << i;
-  }
-  bits.word = ~kinds[at(ByteKind::kOther)] &
-              (count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1);
-  bits.worth = WorthStarts(kinds, count);
-  return bits;
-}
-
 template <typename Sink>
 void WordSplitter::Split(bool last, Sink& sink) {
   const char* const buffer = buffer_.get();
@@ -278,19 +237,32 @@ void WordSplitter::Split(bool last, Sink& sink) {
     skippingWord_ = from == end_ && !last;
   }
   // Blocks of 64 bytes as bit masks: a word starts where a word byte follows another byte, ends
-  // where another byte follows a word byte. The loop runs per word start and line feed, not
-  // per byte, and finds the end only of a word worth reading.
+  // where another byte follows a word byte. The loop runs per word the sink picks and per line
+  // with a finding, not per byte, and finds the end only of a word worth reading.
   constexpr std::size_t kNoWord = ~std::size_t{0};
   std::size_t wordStart = kNoWord;  // a word worth reading whose end is not yet found
   std::uint64_t carry = 0;          // the byte before the block is a word byte
+  // What is before the first block is not known: no word bytes, a letter before it.
+  BlockView view;
+  std::uint64_t letterCarry = 1;  // the byte before the block is a letter
+  std::uint64_t gapCarry = 1;     // the block starts in a gap after a word ending in a letter
+  if (from < end_) {
+    view.after = ClassifyBlock(buffer + from, std::min<std::size_t>(64, end_ - from));
+  }
   for (std::size_t block = from; block < end_; block += 64) {
     const std::size_t count = std::min<std::size_t>(64, end_ - block);
-    const BlockBits bits = Classify(buffer + block, count);
+    view.here = view.after;
+    const std::size_t next = block + count;
+    // Bytes after the last read may still come: then the words cut there are all handed over.
+    const bool afterKnown = last || end_ - next >= 64;
+    view.after = next < end_ ? ClassifyBlock(buffer + next, std::min<std::size_t>(64, end_ - next))
+                             : ByteMasks{};
     const std::uint64_t valid = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
-    const std::uint64_t previous = bits.word << 1 | carry;
-    carry = bits.word >> 63;
-    const std::uint64_t starts = bits.word & ~previous;
-    const std::uint64_t ends = ~bits.word & previous & valid;
+    const std::uint64_t word = view.here.Word();
+    const std::uint64_t previous = word << 1 | carry;
+    carry = word >> 63;
+    const std::uint64_t starts = word & ~previous;
+    const std::uint64_t ends = ~word & previous & valid;
     if (wordStart != kNoWord && ends != 0) {
       const std::size_t wordEnd = block + static_cast<std::size_t>(std::countr_zero(ends));
       if (wordEnd - wordStart <= longest_ && !TakeWord(wordStart, wordEnd, last, sink)) {
@@ -299,16 +271,37 @@ void WordSplitter::Split(bool last, Sink& sink) {
       }
       wordStart = kNoWord;
     }
-    // Only the starts of words that may be worth reading: the others are skipped whole.
-    std::uint64_t events = (starts & bits.worth) | bits.feed;
-    while (events != 0) {
-      const int bit = std::countr_zero(events);
-      events &= events - 1;
-      const std::size_t at = block + static_cast<std::size_t>(bit);
-      if ((bits.feed >> bit & 1) != 0) {
-        EndLine(at, sink);
-        continue;
+    // The gaps that follow a word ending in a letter, carried through by an add: each such gap
+    // sets the bit of the word start after it.
+    const std::uint64_t letter = view.here.Letter();
+    const std::uint64_t gapBytes = ~word & ~view.here.feed;  // a keyword is on its number's line
+    const std::uint64_t letterGaps =
+        (ends & (letter << 1 | letterCarry)) | (gapCarry & gapBytes & 1);
+    const std::uint64_t sum = letterGaps + gapBytes;
+    view.afterLetter = ((sum & ~gapBytes) | (gapCarry & 1)) & starts;
+    gapCarry = sum < letterGaps ? 1 : 0;
+    letterCarry = letter >> 63;
+    view.bytes = buffer + block;
+    view.earliest = buffer;
+    view.starts = starts;
+    std::uint64_t picked = sink.Starts(view);
+    if (!afterKnown) {
+      const std::uint64_t upToLastEnd = ends == 0 ? 0 : ~std::uint64_t{0} >> std::countl_zero(ends);
+      picked |= starts & ~upToLastEnd;
+    }
+    view.before = view.here;
+    // Only the starts of words that may be worth reading: the others are skipped whole. Lines
+    // without findings end in bulk.
+    std::uint64_t feeds = view.here.feed;
+    while (picked != 0) {
+      const int bit = std::countr_zero(picked);
+      picked &= picked - 1;
+      const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+      if ((feeds & below) != 0) {
+        EndLines(block, feeds & below, sink);
+        feeds &= ~below;
       }
+      const std::size_t at = block + static_cast<std::size_t>(bit);
       const std::uint64_t after = ends >> bit;  // no end at the start itself
       if (after == 0) {
         wordStart = at;  // it goes on past this block
@@ -316,7 +309,7 @@ void WordSplitter::Split(bool last, Sink& sink) {
       }
       const std::size_t wordEnd = at + static_cast<std::size_t>(std::countr_zero(after));
       // The gap before the word starts where the word before it ends, when that is in the block.
-      const std::uint64_t endsBefore = ends & ((std::uint64_t{1} << bit) - 1);
+      const std::uint64_t endsBefore = ends & below;
       const std::size_t gapFrom =
           endsBefore == 0 ? kUnknown
                           : block + 63 - static_cast<std::size_t>(std::countl_zero(endsBefore));
@@ -324,6 +317,9 @@ void WordSplitter::Split(bool last, Sink& sink) {
         scan_ = at;
         return;
       }
+    }
+    if (feeds != 0) {
+      EndLines(block, feeds, sink);
     }
   }
   scan_ = end_;
@@ -370,6 +366,20 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
     lineFound_ = true;
   }
   return true;
+}
+
+template <typename Sink>
+void WordSplitter::EndLines(std::size_t block, std::uint64_t feeds, Sink& sink) {
+  if (lineFound_) {
+    EndLine(block + static_cast<std::size_t>(std::countr_zero(feeds)), sink);
+    feeds &= feeds - 1;
+    if (feeds == 0) {
+      return;
+    }
+  }
+  // No line among them holds a finding: only the last one's end is kept.
+  line_ += CountBits(feeds) - 1;
+  EndLine(block + 63 - static_cast<std::size_t>(std::countl_zero(feeds)), sink);
 }
 
 template <typename Sink>

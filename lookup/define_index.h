@@ -22,6 +22,10 @@ class DefineIndex {
   DefineIndex(PerKind<std::uint32_t> values, PerKind<std::string> names);
 
   bool HoldsValue(ErrorType type, std::uint32_t value) const;
+  // The kind's values, sorted.
+  const std::vector<std::uint32_t>& Values(ErrorType type) const {
+    return values_[static_cast<std::size_t>(type)];
+  }
   // Names compare without regard to ASCII case, as the name column's collation does.
   bool HoldsName(ErrorType type, std::string_view name) const;
 

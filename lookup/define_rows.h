@@ -60,6 +60,8 @@ class DefineRows final : public DefineSource {
   // Reads every table's values and names into memory once (DefineIndex), so that asking for
   // a value or a name no table holds costs no statement.
   void IndexValues();
+  // The index IndexValues made; null before.
+  const DefineIndex* Index() const { return index_ ? &*index_ : nullptr; }
   // The codes type's table holds (rows without one are no definition); nothing when the
   // table cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;

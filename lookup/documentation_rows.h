@@ -86,6 +86,8 @@ class DocumentationRows {
   // True when the database has the documentation's texts (one made before them has no table
   // for them; the generator fills the table whenever it makes it).
   bool HasDescriptions() const;
+  // Every value some kind's text documents, in any order.
+  std::vector<std::uint32_t> DocumentedValues() const;
 
  private:
   // The statement of text, prepared once and kept, reset, with the language bound as ?1 (the

@@ -162,4 +162,18 @@ std::vector<OriginMessage> FileMessageSource::AllMessages() {
   return all;
 }
 
+std::vector<std::pair<std::uint32_t, std::uint32_t>> FileMessageSource::AllIdBlocks() {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> blocks;
+  for (TableList& list : lists_) {
+    for (TableFile& candidate : list.files) {
+      for (const Table& table : Opened(candidate).tables) {
+        for (const MessageBlocks::Block& block : table.blocks.blocks) {
+          blocks.emplace_back(block.lowId, block.highId);
+        }
+      }
+    }
+  }
+  return blocks;
+}
+
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lookup/file_bytes.h"
@@ -60,6 +61,9 @@ class FileMessageSource final : public MessageSource {
 
   // Every text of every file, each file read once, in the order of the lists.
   std::vector<OriginMessage> AllMessages();
+  // The blocks of ids of every table of every file (each read once): no code outside them
+  // has a text here.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> AllIdBlocks();
 
  private:
   struct Table {

@@ -113,5 +113,41 @@ TEST(Scanner, EndsWhenTheTablesFailOrTheOutputCannotBeWritten) {
             scanner.Scan(second, *writer, [](std::string_view) { return true; }));
 }
 
+// A value is known through any form a lookup asks for: itself, without the N bit, or of
+// facility 7 its low word.
+TEST(KnownCodes, AValueIsKnownThroughEveryFormALookupAsksFor) {
+  const KnownCodes known({{5, 5}, {0xC0000005, 0xC0000005}, {0x887A0001, 0x887A0020}, {9, 7}});
+  const struct {
+    std::uint32_t value;
+    bool mayKnow;
+  } cases[] = {
+      {5, true},           {6, false},          {0, false},          {0xC0000005, true},
+      {0xD0000005, true},  {0x10000005, true},  {0x80070005, true},  {0xC0070005, true},
+      {0x00070005, true},  {0x80080005, false}, {0x80170005, false}, {0x887A0001, true},
+      {0x887A0020, true},  {0x887A0021, false}, {0x887A0000, false}, {0x987A0010, true},
+      {0xDEADBEEF, false}, {9, false},          {0xFFFFFFFF, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(c.mayKnow, known.MayKnow(c.value));
+  }
+}
+
+TEST(Scanner, AsksTheTablesOnlyOfNumbersTheyMayKnow) {
+  Tables tables;
+  const KnownCodes known({{5, 5}});
+  Scanner scanner(
+      kNames, [&tables](const Reading& r) { return tables.Ask(r); }, nullptr, &known);
+  auto writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+  std::string out;
+  PieceSource source("error 77 hr=0xDEADBEEF E_ACCESSDENIED\nerror 5 0x80070005\n", 64);
+  EXPECT_EQ(ScanEnd::Done, scanner.Scan(source, *writer, [&out](std::string_view text) {
+    out += text;
+    return true;
+  }));
+  EXPECT_EQ(3, tables.asked) << "E_ACCESSDENIED, 5 and 0x80070005; not 77 or 0xDEADBEEF";
+  EXPECT_NE(std::string::npos, out.find("E_ACCESSDENIED")) << out;
+}
+
 }  // namespace
 }  // namespace quillon

@@ -1,0 +1,48 @@
+#include "core/known_codes.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "base/code_bits.h"
+
+namespace quillon {
+
+KnownCodes::KnownCodes(std::vector<CodeRange> ranges) : highWords_(std::size_t{1} << 16) {
+  std::sort(ranges.begin(), ranges.end(),
+            [](const CodeRange& a, const CodeRange& b) { return a.first < b.first; });
+  for (const CodeRange& range : ranges) {
+    if (range.last < range.first) {
+      continue;
+    }
+    if (!ranges_.empty() && range.first <= ranges_.back().last) {
+      ranges_.back().last = std::max(ranges_.back().last, range.last);
+    } else {
+      ranges_.push_back(range);
+    }
+  }
+  for (const CodeRange& range : ranges_) {
+    for (std::uint32_t high = range.first >> 16; high <= range.last >> 16; ++high) {
+      highWords_[high] = true;
+    }
+  }
+}
+
+bool KnownCodes::Holds(std::uint32_t value) const {
+  if (!highWords_[value >> 16]) {
+    return false;
+  }
+  const auto after =
+      std::upper_bound(ranges_.begin(), ranges_.end(), value,
+                       [](std::uint32_t v, const CodeRange& range) { return v < range.first; });
+  return after != ranges_.begin() && std::prev(after)->last >= value;
+}
+
+bool KnownCodes::MayKnow(std::uint32_t value) const {
+  // The facility without the N bit and the two above it, so that this holds wherever a lookup
+  // reads the low word.
+  const bool win32Facility = ((value >> 16) & 0x7FF) == kWin32Facility;
+  return Holds(value) || Holds(value & ~kNtStatusBit) ||
+         (win32Facility && Holds(CodeLowWord(value)));
+}
+
+}  // namespace quillon
