@@ -85,9 +85,8 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
 std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
   // In the key's order: a code's texts in several languages come together.
   std::vector<std::uint32_t> values;
-  const SqliteStatement statement =
-      PrepareStatement(connection_.get(), "SELECT ErrNum FROM Description");
-  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
+  const SqliteStatement statement = PrepareOnce("SELECT ErrNum FROM Description");
+  while (statement && Step(statement.get())) {
     const auto value = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 0));
     if (values.empty() || values.back() != value) {
       values.push_back(value);
