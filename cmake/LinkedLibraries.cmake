@@ -1,0 +1,31 @@
+# quillon_libraries_target(NAME TARGET): a target NAME that builds every library TARGET links,
+# directly or through others, but not TARGET itself. scripts/run builds the libraries of
+# quillon.exe so while the release tree generates the defines.db3 that quillon.exe waits for.
+# Called once every folder is added, when all the linked targets exist.
+function(quillon_libraries_target name target)
+  set(pending ${target})
+  set(found)
+  while(pending)
+    list(POP_FRONT pending current)
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(links ${current} ${property})
+      foreach(link IN LISTS links)
+        # A static library's private links show as $<LINK_ONLY:name>.
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+        if(TARGET ${link} AND NOT link IN_LIST found)
+          list(APPEND found ${link})
+          list(APPEND pending ${link})
+        endif()
+      endforeach()
+    endforeach()
+  endwhile()
+  set(built)
+  foreach(library IN LISTS found)
+    get_target_property(type ${library} TYPE)
+    if(type MATCHES "^(STATIC|OBJECT)_LIBRARY$")
+      list(APPEND built ${library})
+    endif()
+  endforeach()
+  add_custom_target(${name})
+  add_dependencies(${name} ${built})
+endfunction()
