@@ -93,6 +93,11 @@ TEST_F(JsonSessionTest, SearchesNamesAndTheDocumentationsTexts) {
   ASSERT_EQ(1u, texts.size());
   EXPECT_EQ(5, texts[0]["value"]);
   EXPECT_EQ("", session.SearchText("no such text"));
+  // As the command line refuses them: every define or code would be found.
+  for (const std::string& blank : {std::string(), std::string(" \t")}) {
+    EXPECT_EQ(1u, Lines(session.SearchText(blank)).at(0).count("error"));
+  }
+  EXPECT_EQ(1u, Lines(session.SearchNames("")).at(0).count("error"));
 }
 
 TEST_F(JsonSessionTest, AScanGivesTheSameFindingsWhereverItsPiecesEnd) {
