@@ -35,8 +35,11 @@ JsonSession::JsonSession(OpenedDefines opened, const std::string& path, std::str
       messages_(none_, documentation_),
       documented_(documentation_.HasDescriptions() ? &documentation_ : nullptr),
       writer_(MakeOutputWriter(OutputFormat::Json, TextStyle{})),
-      answers_(documented_ != nullptr ? static_cast<MessageSource&>(messages_) : none_, *defines_,
-               documented_, &documentation_) {}
+      answers_(Messages(), *defines_, documented_, &documentation_) {}
+
+MessageSource& JsonSession::Messages() {
+  return documented_ != nullptr ? static_cast<MessageSource&>(messages_) : none_;
+}
 
 std::string JsonSession::FailureLine() const {
   return JsonErrorLine("cannot read the database: " + defines_->Failure().value_or(std::string()));
@@ -111,16 +114,19 @@ JsonScan::JsonScan(std::shared_ptr<JsonSession> session)
     text_ = session_->FailureLine();
     return;
   }
-  JsonSession& s = *session_;
-  MessageSource& messages =
-      s.documented_ != nullptr ? static_cast<MessageSource&>(s.messages_) : s.none_;
-  scanner_ = std::make_unique<Scanner>(*names, DocumentedAsk(messages, *s.defines_, s.documented_),
-                                       &s.ScanSetup());
+  JsonSession& tables = *session_;
+  scanner_ = std::make_unique<Scanner>(
+      *names, DocumentedAsk(tables.Messages(), *tables.defines_, tables.documented_),
+      &tables.ScanSetup());
   writer_->StartFile({});
-  scanner_->Begin(*writer_, [this](std::string_view text) {
+  scanner_->Begin(*writer_, Collect());
+}
+
+EmitText JsonScan::Collect() {
+  return [this](std::string_view text) {
     text_ += text;
     return true;
-  });
+  };
 }
 
 JsonScan::~JsonScan() = default;
@@ -130,10 +136,7 @@ std::string JsonScan::Taken() {
 }
 
 void JsonScan::Failed() {
-  writer_->Flush([this](std::string_view text) {
-    text_ += text;
-    return true;
-  });
+  writer_->Flush(Collect());
   text_ += session_->FailureLine();
   scanner_.reset();
 }
@@ -151,10 +154,7 @@ std::string JsonScan::End() {
       Failed();
     } else {
       writer_->Finish();
-      writer_->Flush([this](std::string_view text) {
-        text_ += text;
-        return true;
-      });
+      writer_->Flush(Collect());
       scanner_.reset();
     }
   }

@@ -47,6 +47,8 @@ class JsonSession {
 
   JsonSession(OpenedDefines opened, const std::string& path, std::string_view language);
 
+  // The documentation's texts where the database has them; else none.
+  MessageSource& Messages();
   // {"error":...} for a database that failed while it was read.
   std::string FailureLine() const;
   // The define names a scan looks for, read at the first scan; null when the database failed.
@@ -82,6 +84,8 @@ class JsonScan {
   std::string End();
 
  private:
+  // Appends what the writer hands out to text_.
+  EmitText Collect();
   std::string Taken();
   void Failed();
 

@@ -88,7 +88,7 @@ def main(argv):
 
     results = []
     server = serve(results)
-    with tempfile.TemporaryDirectory() as profile:
+    with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as profile:
         browser = subprocess.Popen(
             ["/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu",
              f"--user-data-dir={profile}",
@@ -125,9 +125,11 @@ def main(argv):
          result["texts"])
     same("scan", native(cli, database, "--scan", "--json", str(small)),
          result["scan"])
-    started = time.monotonic()
-    scanned = native(cli, database, "--scan", "--json", str(log))
-    native_seconds = time.monotonic() - started
+    native_seconds = float("inf")
+    for _ in range(3):  # the fastest of three, as in the browser
+        started = time.monotonic()
+        scanned = native(cli, database, "--scan", "--json", str(log))
+        native_seconds = min(native_seconds, time.monotonic() - started)
     same("scan's size", len(scanned), result["scanWritten"])
     same("German opened", "", result["german"])
     german = native(cli, CHECK / "defines-de-DE.db3", "--json", QUERIES[0], language="de-DE")

@@ -41,19 +41,23 @@ async function check() {
   scan.delete();
   result.scan = parts.join('');
 
-  // Slices of 1 MiB, as the page reads a file; only the size of the findings is kept.
+  // Slices of 1 MiB, as the page reads a file; only the size of the findings is kept. The
+  // fastest of three runs: the first also waits for the optimising compiler.
   const log = await fetchBytes('/build/web-check/scan.log', false);
-  const scanStart = performance.now();
-  const timedScan = new core.Scan();
-  let written = 0;
-  for (let at = 0; at < log.length; at += 1048576) {
-    written += timedScan.feed(log.subarray(at, Math.min(at + 1048576, log.length))).length;
+  result.scanMs = Infinity;
+  for (let run = 0; run < 3; ++run) {
+    const scanStart = performance.now();
+    const timedScan = new core.Scan();
+    let written = 0;
+    for (let at = 0; at < log.length; at += 1048576) {
+      written += timedScan.feed(log.subarray(at, Math.min(at + 1048576, log.length))).length;
+    }
+    written += timedScan.end().length;
+    timedScan.delete();
+    result.scanMs = Math.min(result.scanMs, performance.now() - scanStart);
+    result.scanWritten = written;
   }
-  written += timedScan.end().length;
-  timedScan.delete();
-  result.scanMs = performance.now() - scanStart;
   result.scanBytes = log.length;
-  result.scanWritten = written;
 
   result.german = core.open(await fetchBytes('/build/web/data/defines-de-DE.db3.gz', true), 'de-DE');
   result.germanAnswer = core.answer(plan.queries[0]);
