@@ -218,7 +218,6 @@ int RunQueries(const std::vector<std::string>& queries, RunTables& tables, const
 struct ChosenDatabase {
   std::unique_ptr<DefineRows> defines;
   std::string name;  // escaped for a terminal
-  std::string path;  // of a file that can serve; empty when none
 };
 
 // Nothing when the database the user named cannot be used: that is trouble, said on err.
@@ -241,8 +240,7 @@ std::optional<ChosenDatabase> ChooseDatabase(const std::optional<std::string>& o
     err << "quillon-cli: cannot use the database " << name << ": " << TerminalText(*opened.problem)
         << "; descriptions only, no names\n";
   }
-  return ChosenDatabase{std::move(opened.rows), name,
-                        opened.problem ? std::string() : opened.path.string()};
+  return ChosenDatabase{std::move(opened.rows), name};
 }
 
 }  // namespace
@@ -270,7 +268,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   const ChosenMessages messages = ChooseMessages(
       options, {std::move(platform.ownMessages), platform.windowsDirectory}, language, err);
   // The documentation's rows, for setup's extend codes even when its texts are left out.
-  const DocumentationRows documentation(database->path, language.name);
+  const DocumentationRows documentation(database->defines->Connection(), language.name);
   const bool documented = options.documentation && documentation.HasDescriptions();
   DocumentedMessages withDocumentation(*messages.source, documentation);
   MessageSource& source =

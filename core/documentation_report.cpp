@@ -264,20 +264,30 @@ void AddDocumentationMembers(JsonMembers& members, const KindAnswer& match) {
     }
     cases += ']';
   }
-  if (doc.arguments) {
-    std::string& arguments = members.Key("arguments");
-    arguments += '[';
-    for (std::size_t i = 0; i < doc.arguments->size(); ++i) {
-      arguments += i == 0 ? "" : ",";
-      AppendJsonString(arguments, Hex64((*doc.arguments)[i]));
-    }
-    arguments += ']';
-    if (const BugCheckCaseText* selected = SelectedCase(doc.cases, *doc.arguments)) {
-      AppendCaseJson(members.Key("case"), *selected);
-    }
+  AddPastedMembers(members, match);
+  AddRemediesMember(members, match);
+}
+
+void AddPastedMembers(JsonMembers& members, const KindAnswer& match) {
+  const MatchDocumentation& doc = match.documentation;
+  if (!doc.arguments) {
+    return;
   }
-  if (!doc.remedies.empty()) {
-    AppendRemediesJson(members.Key("remedies"), doc.remedies);
+  std::string& arguments = members.Key("arguments");
+  arguments += '[';
+  for (std::size_t i = 0; i < doc.arguments->size(); ++i) {
+    arguments += i == 0 ? "" : ",";
+    AppendJsonString(arguments, Hex64((*doc.arguments)[i]));
+  }
+  arguments += ']';
+  if (const BugCheckCaseText* selected = SelectedCase(doc.cases, *doc.arguments)) {
+    AppendCaseJson(members.Key("case"), *selected);
+  }
+}
+
+void AddRemediesMember(JsonMembers& members, const KindAnswer& match) {
+  if (!match.documentation.remedies.empty()) {
+    AppendRemediesJson(members.Key("remedies"), match.documentation.remedies);
   }
 }
 

@@ -17,6 +17,11 @@ void AppendExtendText(std::string& out, const ExtendAnswer& extend);
 // The match's "remedies", "parameters", "arguments", "cases" and "case" members, each only
 // when the documentation has it.
 void AddDocumentationMembers(JsonMembers& members, const KindAnswer& match);
+// Of those, a pasted bug check's "arguments" and the "case" they select, as a scan's short
+// line shows them.
+void AddPastedMembers(JsonMembers& members, const KindAnswer& match);
+// Of those, the "remedies".
+void AddRemediesMember(JsonMembers& members, const KindAnswer& match);
 // The "extend" object.
 void AddExtendMember(JsonMembers& members, const ExtendAnswer& extend);
 

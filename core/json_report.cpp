@@ -55,9 +55,8 @@ void AppendRelated(std::string& out, const RelatedAnswer& relative) {
   out += '}';
 }
 
-void AppendMatch(std::string& out, const KindAnswer& match) {
-  out += '{';
-  JsonMembers members(out);
+// Every member of a match: the whole answer to a query.
+void AddMatchMembers(JsonMembers& members, const KindAnswer& match) {
   members.String("type", ErrorTypeName(match.type))
       .Number("value", match.value)
       .String("hex", HexText(match.value))
@@ -80,23 +79,67 @@ void AppendMatch(std::string& out, const KindAnswer& match) {
     related += ']';
   }
   AddDocumentationMembers(members, match);
-  out += '}';
 }
 
-// The name or the value and the matches, after whatever members are already there.
-void AddCode(JsonMembers& members, const ReadingAnswer& answer) {
+// "type", "value", "hex" and "names" of another code than the match: a scan's short form.
+void AddCodeKeys(JsonMembers& members, const CodeAnswer& code) {
+  members.String("type", ErrorTypeName(code.type))
+      .Number("value", code.value)
+      .String("hex", HexText(code.value));
+  AppendDefineList(members.Key("names"), code.names, &NamedDefine::name);
+}
+
+// The description the scan's short line shows for a match (its own, else the wrapped code's,
+// else a relative's) with its source, and "via": the code it came from, where it is another's.
+void AddShownDescription(JsonMembers& members, const KindAnswer& match) {
+  const DescriptionOf shown = FirstDescription(match);
+  if (shown.text == nullptr) {
+    members.Null("description");
+    return;
+  }
+  members.String("description", *shown.text).String("source", DescriptionSourceName(shown.source));
+  if (shown.owner.empty()) {
+    return;
+  }
+  // FirstDescription hands out the owner's own text: the pointer tells which code it is.
+  const auto addVia = [&members](std::string_view relation, const CodeAnswer& code) {
+    std::string& via = members.Key("via");
+    via += '{';
+    JsonMembers keys(via);
+    AddCodeKeys(keys.String("relation", relation), code);
+    via += '}';
+  };
+  if (match.wraps && match.wraps->description && shown.text == &*match.wraps->description) {
+    addVia("wraps", *match.wraps);
+    return;
+  }
+  for (const RelatedAnswer& relative : match.related) {
+    if (relative.code.description && shown.text == &*relative.code.description) {
+      addVia(RelationName(relative.relation), relative.code);
+      return;
+    }
+  }
+}
+
+// The name or the value (with its signed reading where signedValue: a scan's line shows none),
+// each match as addMatch makes it, and setup's extend code, after whatever members are there.
+void AddCode(JsonMembers& members, const ReadingAnswer& answer, bool signedValue,
+             void (*addMatch)(JsonMembers&, const KindAnswer&)) {
   if (answer.reading.kind == ReadingKind::Name) {
     members.String("name", answer.reading.name);
   } else {
-    members.Number("value", answer.reading.value)
-        .String("hex", HexText(answer.reading.value))
-        .Number("signed", static_cast<std::int32_t>(answer.reading.value));
+    members.Number("value", answer.reading.value).String("hex", HexText(answer.reading.value));
+    if (signedValue) {
+      members.Number("signed", static_cast<std::int32_t>(answer.reading.value));
+    }
   }
   std::string& matches = members.Key("matches");
   matches += '[';
   for (std::size_t i = 0; i < answer.matches.size(); ++i) {
-    matches += i == 0 ? "" : ",";
-    AppendMatch(matches, answer.matches[i]);
+    matches += i == 0 ? "{" : ",{";
+    JsonMembers match(matches);
+    addMatch(match, answer.matches[i]);
+    matches += '}';
   }
   matches += ']';
   if (answer.documentation.extend) {
@@ -110,20 +153,33 @@ void WriteJsonAnswer(std::string& out, std::string_view query, const ReadingAnsw
   out += '{';
   JsonMembers members(out);
   members.String("query", query).String("reading", ReadingName(answer.reading.kind));
-  AddCode(members, answer);
+  AddCode(members, answer, true, AddMatchMembers);
   out += "}\n";
 }
 
-std::string JsonCodeMembers(const ReadingAnswer& answer) {
-  std::string text;
-  JsonMembers members(text);
-  AddCode(members, answer);
-  return text;
+void AddScanMatchMembers(JsonMembers& members, const KindAnswer& match) {
+  members.String("type", ErrorTypeName(match.type))
+      .Number("value", match.value)
+      .String("hex", HexText(match.value));
+  // Without the names' headers: on a log of codes they alone made a sixth of the bytes.
+  AppendDefineList(members.Key("names"), match.names, &NamedDefine::name);
+  AddShownDescription(members, match);
+  // The text names the wrapped code only for a match that has no name of its own.
+  if (match.wraps && match.names.empty()) {
+    std::string& wraps = members.Key("wraps");
+    wraps += '{';
+    JsonMembers keys(wraps);
+    AddCodeKeys(keys, *match.wraps);
+    keys.String("macro", match.wrapper);
+    wraps += '}';
+  }
+  AddPastedMembers(members, match);
 }
 
-std::string JsonMatch(const KindAnswer& match) {
+std::string JsonScanMembers(const ReadingAnswer& answer) {
   std::string text;
-  AppendMatch(text, match);
+  JsonMembers members(text);
+  AddCode(members, answer, false, AddScanMatchMembers);
   return text;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/answers.h"
+#include "core/json_text.h"
 #include "lookup/define_rows.h"
 
 namespace quillon {
@@ -19,10 +20,13 @@ void WriteJsonSearch(std::string& out, const std::vector<DefineRow>& rows);
 // WriteJsonSearch and the description.
 void WriteJsonDescriptions(std::string& out, const std::vector<KindAnswer>& found);
 
-// The answer's members after "reading" (the name or the value, to "matches") without the braces
-// around them, to be made once and written into many objects, whatever the reading.
-std::string JsonCodeMembers(const ReadingAnswer& answer);
-// One match as the object of a "matches" list.
-std::string JsonMatch(const KindAnswer& match);
+// A scan finding's members after "reading": what its text line shows, the name or the value
+// and each match's names, the description shown with its source and the code that gave it
+// ("via") where that is another, a pasted bug check's case; without the braces around them, to
+// be made once and written into many objects, whatever the reading. The whole answer is a
+// query away.
+std::string JsonScanMembers(const ReadingAnswer& answer);
+// One match's members as a scan's "matches" hold it.
+void AddScanMatchMembers(JsonMembers& members, const KindAnswer& match);
 
 }  // namespace quillon

@@ -25,7 +25,7 @@ class JsonMembers {
   JsonMembers& Null(std::string_view key);
   // value is JSON text already: an object or an array.
   JsonMembers& Raw(std::string_view key, std::string_view value);
-  // members are members already made (JsonCodeMembers), without braces; empty adds none.
+  // members are members already made (JsonScanMembers), without braces; empty adds none.
   JsonMembers& Members(std::string_view members);
   // The key alone; the caller appends its value to the buffer before the next member.
   std::string& Key(std::string_view key);

@@ -77,7 +77,7 @@ class TextWriter final : public ScanWriter {
 };
 
 // "file" when several inputs are scanned, "line", "column", "text" and "reading", then the
-// answer's members: the object of a finding without its braces.
+// answer's members as its text line shows them: the object of a finding without its braces.
 void AppendFindingMembers(std::string& out, std::string_view file, const ScanFinding& finding) {
   JsonMembers members(out);
   if (!file.empty()) {
@@ -94,7 +94,7 @@ class JsonWriter final : public ScanWriter {
  public:
   void StartFile(std::string_view name) override { file_ = name; }
   std::string AnswerText(const ReadingAnswer& answer) const override {
-    return JsonCodeMembers(answer);
+    return JsonScanMembers(answer);
   }
   void Finding(const ScanFinding& finding) override {
     text_ += '{';
@@ -208,8 +208,15 @@ class SummaryWriter final : public ScanWriter {
       members.String("file", row.file);
     }
     members.Number("line", static_cast<std::int64_t>(row.line))
-        .Number("column", static_cast<std::int64_t>(row.column))
-        .Raw("matches", "[" + JsonMatch(row.answer->answer.matches[row.match]) + "]");
+        .Number("column", static_cast<std::int64_t>(row.column));
+    // As a finding's match, with the remedies that the text's row shows.
+    std::string& matches = members.Key("matches");
+    matches += "[{";
+    JsonMembers match(matches);
+    const KindAnswer& code = row.answer->answer.matches[row.match];
+    AddScanMatchMembers(match, code);
+    AddRemediesMember(match, code);
+    matches += "}]";
     text_ += "}\n";
   }
 

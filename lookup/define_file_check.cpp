@@ -92,14 +92,16 @@ std::string Article(std::string_view word) {
   return !word.empty() && std::strchr("aeiou", word[0]) != nullptr ? "an " : "a ";
 }
 
-// Why the table cannot be read as the program reads it: not there, not a table (a view or a
-// virtual table can yield rows without end), without a column or without a rowid.
-std::optional<std::string> TableProblem(sqlite3* connection, sqlite3_stmt* kinds,
-                                        const TableNeed& need) {
+// Why the table cannot be read as the program reads it, judged from its row of the schema
+// (kinds, stepped for need): not there, or not a table (a view or a virtual table can yield
+// rows without end). present tells whether a table that may be missing is there.
+std::optional<std::string> KindProblem(sqlite3* connection, sqlite3_stmt* kinds,
+                                       const TableNeed& need, bool& present) {
   const std::string table(need.name);
   sqlite3_reset(kinds);
   sqlite3_bind_text(kinds, 1, table.c_str(), -1, SQLITE_TRANSIENT);
   const int step = sqlite3_step(kinds);
+  present = step == SQLITE_ROW;
   if (step == SQLITE_DONE) {
     return need.required ? std::optional<std::string>("no table " + table) : std::nullopt;
   }
@@ -115,7 +117,18 @@ std::optional<std::string> TableProblem(sqlite3* connection, sqlite3_stmt* kinds
   if (sql != nullptr && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0) {
     return table + " is a virtual table, not a table";
   }
-  // Prepared, never run.
+  return std::nullopt;
+}
+
+// What the program reads of the table as the result columns of a statement: its columns and,
+// when its rows are read in stored order, its rowid.
+std::string ColumnsRead(const TableNeed& need) {
+  return need.columns + (need.ordered ? ", rowid" : "");
+}
+
+// Why the table lacks a column the program asks for, or a rowid. Prepared, never run.
+std::optional<std::string> ColumnProblem(sqlite3* connection, const TableNeed& need) {
+  const std::string table(need.name);
   if (PrepareStatement(connection, "SELECT " + need.columns + " FROM " + table + " LIMIT 0") ==
       nullptr) {
     return sqlite3_errmsg(connection);
@@ -125,6 +138,30 @@ std::optional<std::string> TableProblem(sqlite3* connection, sqlite3_stmt* kinds
     return table + " has no rowid (a WITHOUT ROWID table)";
   }
   return std::nullopt;
+}
+
+// One statement that reads every column and rowid of tables, each part padded with NULLs to
+// the widest: it prepares when every table has what it is asked for, at the cost of one
+// statement instead of one or two a table.
+std::string AllColumnsRead(const std::vector<const TableNeed*>& tables) {
+  const auto width = [](const TableNeed& need) {
+    const std::string columns = ColumnsRead(need);
+    return 1 + std::count(columns.begin(), columns.end(), ',');
+  };
+  std::ptrdiff_t widest = 0;
+  for (const TableNeed* need : tables) {
+    widest = std::max(widest, width(*need));
+  }
+  std::string text;
+  for (const TableNeed* need : tables) {
+    text += text.empty() ? "SELECT " : " UNION ALL SELECT ";
+    text += ColumnsRead(*need);
+    for (std::ptrdiff_t column = width(*need); column < widest; ++column) {
+      text += ", NULL";
+    }
+    text += " FROM " + std::string(need->name);
+  }
+  return text + " LIMIT 0";
 }
 
 }  // namespace
@@ -150,12 +187,28 @@ std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
                    std::string(kFacilityKindColumn) + ", " + std::string(kFacilityNumberColumn) +
                        ", " + std::string(kFacilityNameColumn),
                    false, true});
+  std::vector<const TableNeed*> present;
   for (const TableNeed& need : needs) {
-    if (auto problem = TableProblem(connection, kinds.get(), need)) {
+    bool there = false;
+    if (auto problem = KindProblem(connection, kinds.get(), need, there)) {
+      return problem;
+    }
+    if (there) {
+      present.push_back(&need);
+    }
+  }
+  // The sound database's case costs one statement; a table that lacks something is then
+  // found and named by statements of its own.
+  if (PrepareStatement(connection, AllColumnsRead(present)) != nullptr) {
+    return std::nullopt;
+  }
+  const std::string failure = sqlite3_errmsg(connection);
+  for (const TableNeed* need : present) {
+    if (auto problem = ColumnProblem(connection, *need)) {
       return problem;
     }
   }
-  return std::nullopt;
+  return failure;
 }
 
 std::string Utf8Name(const std::filesystem::path& path) {

@@ -44,25 +44,11 @@ void BindCode(sqlite3_stmt* statement, std::uint32_t value) {
 
 }  // namespace
 
-DefineRows::DefineRows(SqliteConnection connection) : connection_(std::move(connection)) {
+DefineRows::DefineRows(SqliteConnection connection) : database_(std::move(connection)) {
   // A database made before rows named their header still answers, with no headers.
-  hasHeaders_ = HasHeaderColumn(connection_.get());
-  hasStatusMap_ = HasTable(connection_.get(), kStatusMapTable);
-  hasFacilities_ = HasTable(connection_.get(), kFacilityTable);
-}
-
-void DefineRows::NoteFailure() const {
-  if (!failure_ && connection_ != nullptr) {
-    failure_ = sqlite3_errmsg(connection_.get());
-  }
-}
-
-bool DefineRows::Step(sqlite3_stmt* statement) const {
-  const int stepped = sqlite3_step(statement);
-  if (stepped != SQLITE_ROW && stepped != SQLITE_DONE) {
-    NoteFailure();
-  }
-  return stepped == SQLITE_ROW;
+  hasHeaders_ = HasHeaderColumn(database_.Get());
+  hasStatusMap_ = HasTable(database_.Get(), kStatusMapTable);
+  hasFacilities_ = HasTable(database_.Get(), kFacilityTable);
 }
 
 sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) const {
@@ -75,9 +61,9 @@ sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) c
     if (!present) {
       return nullptr;
     }
-    slot = PrepareStatement(connection_.get(), DefineStatementText(statement, type, hasHeaders_));
+    slot = PrepareStatement(database_.Get(), DefineStatementText(statement, type, hasHeaders_));
     if (slot == nullptr) {
-      NoteFailure();
+      database_.NoteFailure();
       return nullptr;
     }
   }
@@ -87,7 +73,7 @@ sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) c
 }
 
 std::optional<std::string> DefineRows::SchemaProblem() const {
-  return DefineSchemaProblem(connection_.get());
+  return DefineSchemaProblem(database_.Get());
 }
 
 bool DefineRows::MayHoldValue(ErrorType type, std::uint32_t value) const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/error_type.h"
+#include "lookup/database_connection.h"
 #include "lookup/define_index.h"
 #include "lookup/define_source.h"
 #include "lookup/define_statements.h"
@@ -30,12 +31,16 @@ class DefineRows final : public DefineSource {
  public:
   // Reads through connection (OpenDefines opens it); a null one gives rows that find nothing.
   explicit DefineRows(SqliteConnection connection);
-  bool IsOpen() const { return connection_ != nullptr; }
+  bool IsOpen() const { return database_.Get() != nullptr; }
   // Why the open file cannot serve as the definitions database (DefineSchemaProblem); nothing
   // when it can. Reads the schema only.
   std::optional<std::string> SchemaProblem() const;
   // The first SQLite error a statement met after the open, in SQLite's words.
-  std::optional<std::string> Failure() const override { return failure_; }
+  // The first SQLite error a statement met after the open, in SQLite's words: the kinds'
+  // tables' statements and those of every reader that shares the connection.
+  std::optional<std::string> Failure() const override { return database_.Failure(); }
+  // The connection, for the documentation's reader to share.
+  const DatabaseConnection& Connection() const { return database_; }
 
   // The first row each of the window's two statements yields, as the window shows it.
   std::optional<std::int32_t> ValueOfName(ErrorType type, std::string_view name) const override;
@@ -63,19 +68,16 @@ class DefineRows final : public DefineSource {
   // The prepared statement, reset and unbound; null when it cannot be prepared (a statement
   // that failed is tried again on the next call) or reads a table the database lacks.
   sqlite3_stmt* Statement(DefineStatement statement, ErrorType type = ErrorType::Win32) const;
-  // True for a row; false at the end and on an error, which Failure() then holds.
-  bool Step(sqlite3_stmt* statement) const;
-  void NoteFailure() const;
+  bool Step(sqlite3_stmt* statement) const { return database_.Step(statement); }
   // False only when the rows are indexed and none of type's rows has the value or the name.
   bool MayHoldValue(ErrorType type, std::uint32_t value) const;
   bool MayHoldName(ErrorType type, std::string_view name) const;
 
-  SqliteConnection connection_;
+  DatabaseConnection database_;
   bool hasHeaders_ = false;
   // The two tables a database made before them lacks; asked only when present.
   bool hasStatusMap_ = false;
   bool hasFacilities_ = false;
-  mutable std::optional<std::string> failure_;
   // One slot per kind for a kind's statement; the first for the others.
   mutable std::array<std::array<SqliteStatement, kErrorTypes.size()>, kDefineStatementCount>
       statements_;

@@ -2,8 +2,6 @@
 
 #include <sqlite3.h>
 
-#include "lookup/define_opener.h"
-
 namespace quillon {
 
 namespace {
@@ -28,9 +26,10 @@ void BindKind(sqlite3_stmt* statement, int index, ErrorType type, std::uint32_t 
 // Hands read each row of the best-ranked language only: the statements order their rows by
 // the language's rank, then by language, so that language's rows come first and together.
 template <typename Read>
-void ReadBestLanguage(sqlite3_stmt* statement, int languageColumn, Read read) {
+void ReadBestLanguage(const DatabaseConnection& database, sqlite3_stmt* statement,
+                      int languageColumn, Read read) {
   std::string language;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
+  while (database.Step(statement)) {
     std::string rowLanguage = Text(statement, languageColumn);
     if (language.empty()) {
       language = std::move(rowLanguage);
@@ -49,11 +48,20 @@ std::string LanguagePattern(std::string_view tag) {
 
 }  // namespace
 
-// Opened as the definitions are, by the one opener: read-only, its read lock kept.
-DocumentationRows::DocumentationRows(const std::string& path, std::string_view language)
-    : connection_(OpenDefinesReadOnly(path)),
-      language_(language),
-      languagePattern_(LanguagePattern(language)) {}
+// The definitions' connection: the schema is read once, and the read lock is the one kept.
+DocumentationRows::DocumentationRows(const DatabaseConnection& database, std::string_view language)
+    : database_(database), language_(language), languagePattern_(LanguagePattern(language)) {}
+
+SqliteStatement DocumentationRows::PrepareOnce(const std::string& text) const {
+  SqliteStatement statement = PrepareStatement(database_.Get(), text);
+  // SQLITE_ERROR is SQL that names what the schema lacks: a database made before the
+  // documentation. Anything else (a damaged page, a failed read) is the database's failure.
+  if (statement == nullptr && database_.Get() != nullptr &&
+      sqlite3_errcode(database_.Get()) != SQLITE_ERROR) {
+    database_.NoteFailure();
+  }
+  return statement;
+}
 
 sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
   SqliteStatement& slot = statements_[text];
@@ -63,7 +71,7 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
     sqlite3_reset(slot.get());
     return slot.get();
   }
-  slot = PrepareStatement(connection_.get(), text);
+  slot = PrepareOnce(text);
   sqlite3_stmt* const statement = slot.get();
   if (statement != nullptr) {
     sqlite3_bind_text(statement, 1, language_.data(), static_cast<int>(language_.size()),
@@ -80,14 +88,15 @@ std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
   // here, as an ORDER BY on the rank would build a sorter for every code the scan answers.
   sqlite3_stmt* const statement = Prepare(
       "SELECT Text, Page, Lang = ?1, Lang LIKE ?2 FROM Description WHERE Kind = ?3 AND "
-      "ErrNum = ?4 AND " + std::string(kLanguageChosen));
+      "ErrNum = ?4 AND " +
+      std::string(kLanguageChosen));
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
   std::optional<DocumentedText> best;
   int bestRank = 3;
-  while (bestRank > 0 && sqlite3_step(statement) == SQLITE_ROW) {
+  while (bestRank > 0 && Step(statement)) {
     const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
                      : sqlite3_column_int(statement, 3) != 0 ? 1
                                                              : 2;
@@ -108,7 +117,7 @@ std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uin
     return remedies;
   }
   BindKind(statement, 3, type, value);
-  ReadBestLanguage(statement, 2, [&remedies](sqlite3_stmt* row) {
+  ReadBestLanguage(database_, statement, 2, [&remedies](sqlite3_stmt* row) {
     remedies.push_back({Text(row, 0), Text(row, 1)});
   });
   return remedies;
@@ -123,7 +132,7 @@ std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t s
     return parameters;
   }
   sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
-  ReadBestLanguage(statement, 2, [&parameters](sqlite3_stmt* row) {
+  ReadBestLanguage(database_, statement, 2, [&parameters](sqlite3_stmt* row) {
     parameters.push_back({sqlite3_column_int(row, 0), Text(row, 1)});
   });
   return parameters;
@@ -139,7 +148,7 @@ std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const
     return cases;
   }
   sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
-  ReadBestLanguage(statement, 8, [&cases](sqlite3_stmt* row) {
+  ReadBestLanguage(database_, statement, 8, [&cases](sqlite3_stmt* row) {
     BugCheckCaseText found;
     found.parameter = sqlite3_column_int(row, 0);
     if (sqlite3_column_type(row, 1) != SQLITE_NULL) {
@@ -155,23 +164,18 @@ std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const
   return cases;
 }
 
-namespace {
-
-void ReadSteps(sqlite3* connection, const char* table, std::map<unsigned, SetupStepName>& steps) {
-  const SqliteStatement statement =
-      PrepareStatement(connection, std::string("SELECT Number, Name, Text FROM ") + table);
-  while (statement && sqlite3_step(statement.get()) == SQLITE_ROW) {
-    const auto number = static_cast<unsigned>(sqlite3_column_int(statement.get(), 0));
-    steps[number] = {number, Text(statement.get(), 1), Text(statement.get(), 2)};
-  }
-}
-
-}  // namespace
-
 SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
   SetupTables tables;
-  ReadSteps(connection_.get(), "SetupPhase", tables.phases);
-  ReadSteps(connection_.get(), "SetupOperation", tables.operations);
+  const auto readSteps = [this](const char* table, std::map<unsigned, SetupStepName>& steps) {
+    const SqliteStatement statement =
+        PrepareOnce(std::string("SELECT Number, Name, Text FROM ") + table);
+    while (statement && Step(statement.get())) {
+      const auto number = static_cast<unsigned>(sqlite3_column_int(statement.get(), 0));
+      steps[number] = {number, Text(statement.get(), 1), Text(statement.get(), 2)};
+    }
+  };
+  readSteps("SetupPhase", tables.phases);
+  readSteps("SetupOperation", tables.operations);
   if (!withPairs) {
     return tables;
   }
@@ -179,15 +183,13 @@ SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
     return std::pair(static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0)),
                      static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1)));
   };
-  const SqliteStatement pairs =
-      PrepareStatement(connection_.get(), "SELECT Result, Extend, Cause FROM SetupPair");
-  while (pairs && sqlite3_step(pairs.get()) == SQLITE_ROW) {
+  const SqliteStatement pairs = PrepareOnce("SELECT Result, Extend, Cause FROM SetupPair");
+  while (pairs && Step(pairs.get())) {
     tables.pairs[key(pairs.get())].cause = Text(pairs.get(), 2);
   }
-  const SqliteStatement remedies = PrepareStatement(
-      connection_.get(),
+  const SqliteStatement remedies = PrepareOnce(
       "SELECT Result, Extend, Text, Page FROM SetupPairRemedy ORDER BY Result, Extend, Seq");
-  while (remedies && sqlite3_step(remedies.get()) == SQLITE_ROW) {
+  while (remedies && Step(remedies.get())) {
     tables.pairs[key(remedies.get())].remedies.push_back(
         {Text(remedies.get(), 2), Text(remedies.get(), 3)});
   }
@@ -203,7 +205,7 @@ std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view p
     return found;
   }
   sqlite3_bind_text(statement, 3, part.data(), static_cast<int>(part.size()), SQLITE_TRANSIENT);
-  while (sqlite3_step(statement) == SQLITE_ROW) {
+  while (Step(statement)) {
     const std::string kind = Text(statement, 0);
     for (const ErrorType type : kErrorTypes) {
       if (ErrorTypeName(type) == kind) {
@@ -215,9 +217,9 @@ std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view p
 }
 
 bool DocumentationRows::HasDescriptions() const {
-  const SqliteStatement statement =
-      PrepareStatement(connection_.get(), "SELECT 1 FROM Description LIMIT 1");
-  return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
+  // Prepared, never run: stepping it would read a path of the table's pages down to its first
+  // row, which no lookup needs.
+  return PrepareOnce("SELECT 1 FROM Description") != nullptr;
 }
 
 }  // namespace quillon

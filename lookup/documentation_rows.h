@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/error_type.h"
+#include "lookup/database_connection.h"
 #include "lookup/sqlite_handles.h"
 
 namespace quillon {
@@ -65,11 +66,13 @@ struct DocumentedCodeRef {
   std::uint32_t value = 0;
 };
 
+// A statement that fails while it reads (a damaged page) is noted as the database's failure,
+// as the kinds' tables' are; a database made before the documentation's tables finds nothing.
 class DocumentationRows {
  public:
-  // Opens path read-only; a missing file, or a database made before the documentation, gives
-  // rows that find nothing. language is a tag such as "de-DE".
-  DocumentationRows(const std::string& path, std::string_view language);
+  // Reads through database, which the definitions' rows opened (and outlives these rows);
+  // language is a tag such as "de-DE".
+  DocumentationRows(const DatabaseConnection& database, std::string_view language);
 
   std::optional<DocumentedText> Description(ErrorType type, std::uint32_t value) const;
   std::vector<DocumentedText> Remedies(ErrorType type, std::uint32_t value) const;
@@ -80,15 +83,19 @@ class DocumentationRows {
   // The codes whose text in the chosen language (or English) holds part, without regard to
   // ASCII case, ordered by kind and value.
   std::vector<DocumentedCodeRef> SearchTexts(std::string_view part) const;
-  // True when the database holds any documentation text.
+  // True when the database has the documentation's texts (one made before them has no table
+  // for them; the generator fills the table whenever it makes it).
   bool HasDescriptions() const;
 
  private:
   // The statement of text, prepared once and kept, reset, with the language bound as ?1 (the
   // tag) and ?2 (its language's pattern); null when it cannot be prepared.
   sqlite3_stmt* Prepare(const std::string& text) const;
+  // text prepared to be stepped once through, or null as Prepare's.
+  SqliteStatement PrepareOnce(const std::string& text) const;
+  bool Step(sqlite3_stmt* statement) const { return database_.Step(statement); }
 
-  SqliteConnection connection_;
+  const DatabaseConnection& database_;
   std::string language_;
   std::string languagePattern_;  // "de-%"
   mutable std::unordered_map<std::string, SqliteStatement> statements_;

@@ -1,11 +1,12 @@
-// A file's bytes, read once per run into memory of its own, so that a file changed or cut while
-// the program runs cannot take the program down. Where only some parts of a large file are
-// needed, only those are read.
+// A file's bytes, read into memory of its own, so that a file changed or cut while the program
+// runs cannot take the program down. Where only some parts of a large file are needed, only
+// those are read, some of them when first needed.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -15,8 +16,10 @@ namespace quillon {
 
 struct FileBytes {
   std::string_view bytes;
-  // Keeps the copy that bytes points into alive; copies share it.
-  std::shared_ptr<const void> keeper;
+  // The copy that bytes points into, the program's own memory; copies share it.
+  std::shared_ptr<char> block;
+  // The file, kept open for the parts read later (ReadFilePart).
+  std::shared_ptr<std::ifstream> source;
 };
 
 struct ByteRange {
@@ -35,5 +38,10 @@ using NeededParts = std::function<std::vector<ByteRange>(std::string_view file)>
 // shrinks meanwhile leaves zeros where its bytes went. Never throws.
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed);
+
+// Fills in range of file's bytes (read by ReadFileParts) from the file it keeps open, so that a
+// part needed only now and then is read only when it is; every view into the bytes stays
+// valid. What lies past the file's end as it is now stays zero. False when it cannot be read.
+bool ReadFilePart(const FileBytes& file, ByteRange range);
 
 }  // namespace quillon

@@ -65,16 +65,20 @@ FileMessageSource::FileMessageSource(const MessageFiles& files, std::uint16_t la
   add({TableOrigin::Kind::Own, MessageSourceId::System, 0}, files.own);
 }
 
-const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) const {
+FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) const {
   if (!candidate.opened) {
     candidate.opened = true;
-    // Only the headers and the tables asked for: a system DLL is mostly code and other languages.
+    // Only the headers and the blocks of the tables asked for: a system DLL is mostly code and
+    // other languages, and a code that a table lacks is told by its blocks alone.
     const auto parts = [this](std::string_view bytes) {
-      return MessageTableParts(bytes, language_);
+      return MessageTableParts(bytes, language_, TableReach::Blocks);
     };
     if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, parts)) {
       for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
-        candidate.tables.push_back({table.bytes, ReadMessageBlocks(table.bytes), table.language});
+        MessageBlocks blocks = ReadMessageBlocks(table.bytes);
+        std::vector<bool> blocksRead(blocks.blocks.size(), false);
+        candidate.tables.push_back(
+            {table.bytes, std::move(blocks), table.language, std::move(blocksRead), false});
       }
       candidate.file = std::move(*file);
     }
@@ -82,9 +86,25 @@ const FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candida
   return candidate;
 }
 
+void FileMessageSource::ReadEntries(const TableFile& file, const Table& table, ByteRange part) {
+  const auto start = static_cast<std::uint64_t>(table.bytes.data() - file.file.bytes.data());
+  // A part that cannot be read stays zeros: its codes are then found in no table.
+  ReadFilePart(file.file, {start + part.offset, part.size});
+}
+
 std::optional<std::string> FileMessageSource::FirstText(TableList& list, std::uint32_t code) const {
   for (TableFile& candidate : list.files) {
-    for (const Table& table : Opened(candidate).tables) {
+    TableFile& file = Opened(candidate);
+    for (Table& table : file.tables) {
+      const std::optional<BlockEntries> entries =
+          MessageEntries(table.blocks, code, table.bytes.size());
+      if (!entries) {
+        continue;
+      }
+      if (!table.wholeRead && !table.blocksRead[entries->block]) {
+        table.blocksRead[entries->block] = true;
+        ReadEntries(file, table, entries->range);
+      }
       if (std::optional<std::string> text =
               FindMessage(table.bytes, table.blocks, code, table.language)) {
         return text;
@@ -126,7 +146,12 @@ std::vector<OriginMessage> FileMessageSource::AllMessages() {
   std::vector<OriginMessage> all;
   for (TableList& list : lists_) {
     for (TableFile& candidate : list.files) {
-      for (const Table& table : Opened(candidate).tables) {
+      TableFile& file = Opened(candidate);
+      for (Table& table : file.tables) {
+        if (!table.wholeRead) {
+          table.wholeRead = true;
+          ReadEntries(file, table, {0, table.bytes.size()});
+        }
         for (TableMessage& message :
              quillon::AllMessages(table.bytes, table.blocks, table.language)) {
           all.push_back({list.origin, std::move(message)});

@@ -63,9 +63,11 @@ class FileMessageSource final : public MessageSource {
 
  private:
   struct Table {
-    std::string_view bytes;  // inside the file's bytes
+    std::string_view bytes;  // inside the file's bytes; of the entries only those read
     MessageBlocks blocks;
-    std::uint16_t language = 0;  // gives the code page of its 8-bit entries
+    std::uint16_t language = 0;    // gives the code page of its 8-bit entries
+    std::vector<bool> blocksRead;  // whose entries are read, by the index of blocks
+    bool wholeRead = false;
   };
   struct TableFile {
     std::filesystem::path path;
@@ -77,7 +79,9 @@ class FileMessageSource final : public MessageSource {
     TableOrigin origin;
     std::vector<TableFile> files;
   };
-  const TableFile& Opened(TableFile& candidate) const;
+  TableFile& Opened(TableFile& candidate) const;
+  // Reads the part of table's entries (in the table) unless read before.
+  static void ReadEntries(const TableFile& file, const Table& table, ByteRange part);
   std::optional<std::string> FirstText(TableList& list, std::uint32_t code) const;
 
   std::uint16_t language_;

@@ -68,10 +68,16 @@ class FolderListings {
   std::map<fs::path, std::vector<std::string>> listed_;
 };
 
-std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name,
-                                   FolderListings& listings) {
-  // The spellings seen in practice (Windows' own, lower and upper case) cost one look each;
-  // only a name spelt otherwise costs a listing of the folder (System32 holds thousands).
+struct FoundEntry {
+  fs::path path;
+  fs::file_type type = fs::file_type::none;
+};
+
+std::optional<FoundEntry> FindNoCase(const fs::path& folder, std::string_view name,
+                                     FolderListings& listings) {
+  // The spellings seen in practice (Windows' own, lower and upper case) cost one look each,
+  // which also tells what the entry is; only a name spelt otherwise costs a listing of the
+  // folder (System32 holds thousands).
   std::string lower(name);
   std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
   std::string upper(name);
@@ -79,15 +85,24 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   });
   std::error_code error;
-  for (const std::string_view spelling : {name, std::string_view(lower), std::string_view(upper)}) {
+  std::vector<std::string_view> spellings{name};
+  for (const std::string_view spelling : {std::string_view(lower), std::string_view(upper)}) {
+    if (std::find(spellings.begin(), spellings.end(), spelling) == spellings.end()) {
+      spellings.push_back(spelling);
+    }
+  }
+  for (const std::string_view spelling : spellings) {
     fs::path candidate = folder / fs::path(std::string(spelling));
-    if (fs::exists(candidate, error)) {
-      return candidate;
+    const fs::file_status status = fs::status(candidate, error);
+    if (fs::exists(status)) {
+      return FoundEntry{std::move(candidate), status.type()};
     }
   }
   for (const std::string& entry : listings.Of(folder)) {
     if (EqualNoCase(entry, name)) {
-      return folder / entry;
+      fs::path found = folder / entry;
+      const fs::file_type type = fs::status(found, error).type();
+      return FoundEntry{std::move(found), type};
     }
   }
   return std::nullopt;
@@ -95,29 +110,28 @@ std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name
 
 void AddIfFound(FileList& list, const fs::path& folder, std::string_view name,
                 FolderListings& listings) {
-  std::error_code error;
-  if (std::optional<fs::path> file = FindNoCase(folder, name, listings);
-      file && fs::is_regular_file(*file, error)) {
-    list.push_back(std::move(*file));
+  if (std::optional<FoundEntry> file = FindNoCase(folder, name, listings);
+      file && file->type == fs::file_type::regular) {
+    list.push_back(std::move(file->path));
   }
 }
 
-bool IsFolder(const std::optional<fs::path>& path) {
-  std::error_code error;
-  return path && fs::is_directory(*path, error);
+bool IsFolder(const std::optional<FoundEntry>& entry) {
+  return entry && entry->type == fs::file_type::directory;
 }
 
 }  // namespace
 
 std::optional<fs::path> FindNoCase(const fs::path& folder, std::string_view name) {
   FolderListings listings;
-  return FindNoCase(folder, name, listings);
+  std::optional<FoundEntry> found = FindNoCase(folder, name, listings);
+  return found ? std::optional<fs::path>(std::move(found->path)) : std::nullopt;
 }
 
 MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view language) {
   MessageFiles files;
   FolderListings listings;
-  std::optional<fs::path> system = FindNoCase(windowsDir, kSystemFolder, listings);
+  const std::optional<FoundEntry> system = FindNoCase(windowsDir, kSystemFolder, listings);
   if (!IsFolder(system)) {
     return files;
   }
@@ -125,17 +139,17 @@ MessageFiles LocateWindowsFiles(const fs::path& windowsDir, std::string_view lan
   // the other, and the module itself comes last.
   std::vector<fs::path> languageFolders;
   for (const std::string_view name : {language, kDefaultMessageLanguage}) {
-    std::optional<fs::path> folder = FindNoCase(*system, name, listings);
-    if (IsFolder(folder) && std::find(languageFolders.begin(), languageFolders.end(), *folder) ==
-                                languageFolders.end()) {
-      languageFolders.push_back(std::move(*folder));
+    std::optional<FoundEntry> folder = FindNoCase(system->path, name, listings);
+    if (IsFolder(folder) && std::find(languageFolders.begin(), languageFolders.end(),
+                                      folder->path) == languageFolders.end()) {
+      languageFolders.push_back(std::move(folder->path));
     }
   }
   const auto addModule = [&](FileList& list, std::string_view module) {
     for (const fs::path& folder : languageFolders) {
       AddIfFound(list, folder, std::string(module) + std::string(kLanguageFileSuffix), listings);
     }
-    AddIfFound(list, *system, module, listings);
+    AddIfFound(list, system->path, module, listings);
   };
   for (const SourceModules& source : kSourceModules) {
     for (const std::string_view module : source.modules) {
@@ -178,9 +192,14 @@ std::optional<MessageFiles> LocateWineFiles() {
 }
 
 DefaultMessageFiles DefaultLinuxFiles(std::string_view language) {
-  MessageFiles windows = LocateWindowsFiles(fs::path(std::string(kWslWindowsDir)), language);
-  if (!HasNoFiles(windows)) {
-    return {DefaultMessageFiles::Kind::Windows, std::move(windows)};
+  // Outside WSL one look settles it, instead of a look for each spelling of System32.
+  const fs::path wslWindows(std::string{kWslWindowsDir});
+  std::error_code error;
+  if (fs::is_directory(wslWindows, error)) {
+    MessageFiles windows = LocateWindowsFiles(wslWindows, language);
+    if (!HasNoFiles(windows)) {
+      return {DefaultMessageFiles::Kind::Windows, std::move(windows)};
+    }
   }
   if (std::optional<MessageFiles> wine = LocateWineFiles()) {
     return {DefaultMessageFiles::Kind::Wine, std::move(*wine)};

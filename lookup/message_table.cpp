@@ -10,7 +10,6 @@ namespace quillon {
 
 namespace {
 
-constexpr std::uint64_t kBlockSize = 12;       // LowId, HighId, OffsetToEntries
 constexpr std::uint64_t kEntryHeaderSize = 4;  // Length (of the whole entry), Flags
 constexpr std::uint16_t kAnsiEntry = 0;
 constexpr std::uint16_t kUnicodeEntry = 1;  // MESSAGE_RESOURCE_UNICODE
@@ -102,13 +101,14 @@ MessageBlocks ReadMessageBlocks(std::string_view table) {
   MessageBlocks read;
   const std::optional<std::uint32_t> blockCount = ReadU32(table, 0);
   const std::optional<std::string_view> blocks =
-      blockCount ? SliceBytes(table, 4, *blockCount * kBlockSize) : std::nullopt;
+      blockCount ? SliceBytes(table, kMessageTableCountSize, *blockCount * kMessageBlockSize)
+                 : std::nullopt;
   if (!blocks) {
     return read;
   }
   read.blocks.reserve(*blockCount);
   read.ordered = true;
-  for (std::uint64_t at = 0; at < blocks->size(); at += kBlockSize) {
+  for (std::uint64_t at = 0; at < blocks->size(); at += kMessageBlockSize) {
     const MessageBlocks::Block block{*ReadU32(*blocks, at), *ReadU32(*blocks, at + 4),
                                      *ReadU32(*blocks, at + 8)};
     if (block.lowId > block.highId ||
@@ -125,12 +125,13 @@ std::optional<std::string> FindMessage(std::string_view table, std::uint32_t cod
   return FindMessage(table, ReadMessageBlocks(table), code, language);
 }
 
-std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
-                                       std::uint32_t code, std::uint16_t language) {
+namespace {
+
+// The first block that holds the code, as a walk through the table finds it.
+std::optional<std::size_t> BlockOf(const MessageBlocks& blocks, std::uint32_t code) {
   const auto holds = [code](const MessageBlocks::Block& block) {
     return code >= block.lowId && code <= block.highId;
   };
-  // The first block that holds the code, as a walk through the table finds it.
   auto found = blocks.blocks.end();
   if (blocks.ordered) {
     found = std::partition_point(blocks.blocks.begin(), blocks.blocks.end(),
@@ -144,11 +145,39 @@ std::optional<std::string> FindMessage(std::string_view table, const MessageBloc
   if (found == blocks.blocks.end()) {
     return std::nullopt;
   }
-  const std::optional<std::string_view> entry = EntryAt(table, found->entries, code - found->lowId);
+  return static_cast<std::size_t>(found - blocks.blocks.begin());
+}
+
+}  // namespace
+
+std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
+                                       std::uint32_t code, std::uint16_t language) {
+  const std::optional<std::size_t> found = BlockOf(blocks, code);
+  if (!found) {
+    return std::nullopt;
+  }
+  const MessageBlocks::Block& block = blocks.blocks[*found];
+  const std::optional<std::string_view> entry = EntryAt(table, block.entries, code - block.lowId);
   if (!entry) {
     return std::nullopt;
   }
   return DecodeEntry(*entry, AnsiCodePageOf(language));
+}
+
+std::optional<BlockEntries> MessageEntries(const MessageBlocks& blocks, std::uint32_t code,
+                                           std::uint64_t tableSize) {
+  const std::optional<std::size_t> found = BlockOf(blocks, code);
+  if (!found || blocks.blocks[*found].entries >= tableSize) {
+    return std::nullopt;
+  }
+  const std::uint64_t start = blocks.blocks[*found].entries;
+  std::uint64_t end = tableSize;
+  for (const MessageBlocks::Block& other : blocks.blocks) {
+    if (other.entries > start && other.entries < end) {
+      end = other.entries;
+    }
+  }
+  return BlockEntries{*found, {start, end - start}};
 }
 
 std::vector<TableMessage> AllMessages(std::string_view table, const MessageBlocks& blocks,

@@ -8,7 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "lookup/file_bytes.h"
+
 namespace quillon {
+
+inline constexpr std::uint64_t kMessageTableCountSize = 4;  // NumberOfBlocks
+inline constexpr std::uint64_t kMessageBlockSize = 12;      // LowId, HighId, OffsetToEntries
 
 // The table's blocks of consecutive ids, read once so that a lookup need not walk the file.
 struct MessageBlocks {
@@ -32,6 +37,17 @@ std::optional<std::string> FindMessage(std::string_view table, std::uint32_t cod
 // The same with the table's blocks read before.
 std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
                                        std::uint32_t code, std::uint16_t language);
+
+// Where the entries of the block that holds code lie in a table of tableSize bytes (the block
+// FindMessage takes): from its first entry to the nearest start of another block's entries
+// after it, or the table's end, which in a table as Windows lays them out holds every entry of
+// the block. Nothing when no block holds code.
+struct BlockEntries {
+  std::size_t block = 0;  // in blocks.blocks
+  ByteRange range;        // in the table
+};
+std::optional<BlockEntries> MessageEntries(const MessageBlocks& blocks, std::uint32_t code,
+                                           std::uint64_t tableSize);
 
 struct TableMessage {
   std::uint32_t id = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lookup/le_bytes.h"
+#include "lookup/message_table.h"
 
 namespace quillon {
 
@@ -273,7 +274,8 @@ std::optional<MessageTableResource> FindMessageTableResource(std::string_view fi
   return MessageTableResource{*table, entries->languages[*chosen]};
 }
 
-std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wanted) {
+std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wanted,
+                                         TableReach reach) {
   const std::optional<ResourceRoot> root = FindResourceRoot(file);
   if (!root) {
     // Headers that reach past the first part read (a long DOS stub) get one more look.
@@ -320,7 +322,13 @@ std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wa
     parts.push_back({base + entries->dataOffsets[chosen], kResourceDataEntrySize});
     if (const std::optional<std::string_view> table =
             TableData(*root, entries->dataOffsets[chosen])) {
-      parts.push_back({offsetOf(*table), table->size()});
+      // The count of blocks with room for the blocks of a system table; once the count is read,
+      // any blocks past that room.
+      const std::uint64_t blocks =
+          kMessageTableCountSize + kMessageBlockSize * ReadU32(*table, 0).value_or(0);
+      const std::uint64_t reached =
+          reach == TableReach::Whole ? table->size() : std::max(blocks, kMessageBlocksHead);
+      parts.push_back({offsetOf(*table), std::min<std::uint64_t>(reached, table->size())});
     }
   }
   return parts;

@@ -63,8 +63,14 @@ inline constexpr std::uint64_t kResourceDirectoriesHead = 8 * 1024;
 // languages of them), each as the part before it leads there. Nothing else of the resources,
 // so a file whose resources claim a gigabyte costs what its directories take. Empty when the
 // headers lead to no resources.
+// With TableReach::Blocks only each table's count and array of blocks are asked for, and a
+// reader fetches a block's entries when a code falls in it (MessageEntries): a system table is
+// some 40 KiB a language, of which a lookup needs a few hundred bytes.
+enum class TableReach { Whole, Blocks };
+inline constexpr std::uint64_t kMessageBlocksHead = 2 * 1024;
 std::vector<ByteRange> MessageTableParts(std::string_view file,
-                                         std::uint16_t wanted = kUsEnglishLanguage);
+                                         std::uint16_t wanted = kUsEnglishLanguage,
+                                         TableReach reach = TableReach::Whole);
 
 // Every language the file's message table is held in, in the directory's order.
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file);

@@ -225,6 +225,46 @@ TEST_F(CliProcessTest, EachFindingSaysHowItWasRead) {
   EXPECT_EQ((std::vector<std::string>{"decimal", "hex", "negative", "hex"}), readings);
 }
 
+TEST_F(CliProcessTest, JsonFindingsAreTheTextsFindings) {
+  const std::vector<std::string> log = {
+      "x failed with 0x80070005 then 0xC0000005 and error 5", "nothing here",
+      "BugCheck 133, {0, 501, 500, fffff8005f8fb320}", "hr=E_ACCESSDENIED, 0xD0000005"};
+  std::string input;
+  for (const std::string& line : log) {
+    input += line + "\n";
+  }
+  // Per finding its line and its text as written: "N: the line", then "    text  answer".
+  std::vector<std::pair<std::size_t, std::string>> shown;
+  std::string caseLine;
+  std::istringstream text(Execute("--wine --scan", input).out);
+  for (std::string line; std::getline(text, line);) {
+    if (!line.starts_with("    ")) {
+      shown.emplace_back(std::stoul(line), "");
+    } else {
+      shown.emplace_back(shown.back().first, line.substr(4, line.find("  ", 4) - 4));
+      caseLine = line.find("BugCheck") == 4 ? line : caseLine;
+    }
+  }
+  std::erase_if(shown, [](const auto& finding) { return finding.second.empty(); });
+
+  std::vector<std::pair<std::size_t, std::string>> found;
+  std::istringstream json(Execute("--wine --scan --json", input).out);
+  for (std::string line; std::getline(json, line);) {
+    const nlohmann::json finding = nlohmann::json::parse(line);
+    found.emplace_back(finding["line"], finding["text"]);
+    const std::size_t column = finding["column"];
+    EXPECT_EQ(found.back().second,
+              log.at(found.back().first - 1).substr(column - 1, found.back().second.size()));
+    if (finding["text"].get<std::string>().starts_with("BugCheck")) {
+      const nlohmann::json& match = finding["matches"][0];
+      EXPECT_FALSE(match.contains("cases"));
+      EXPECT_NE(std::string::npos, caseLine.find(match["case"]["cause"].get<std::string>()));
+    }
+  }
+  EXPECT_EQ(6u, found.size());
+  EXPECT_EQ(shown, found);
+}
+
 TEST_F(CliProcessTest, EveryFormTheReadmeListsIsFound) {
   const std::vector<std::string> examples = {"hr=0x80070005",
                                              "0X1f",
@@ -389,9 +429,12 @@ TEST_F(CliProcessTest, FilesThatCannotBeReadAreNamedWithTheSystemsReason) {
   }
 }
 
-// A copy of the generated database with bytes from..to zeroed, or cut at from when to is 0.
-void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to) {
-  fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+// A copy of the generated database (or copy as it is, when fresh is false) with bytes from..to
+// zeroed, or cut at from when to is 0.
+void DamageDatabase(const fs::path& copy, std::size_t from, std::size_t to, bool fresh = true) {
+  if (fresh) {
+    fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+  }
   if (to == 0) {
     fs::resize_file(copy, from);
     return;
@@ -420,6 +463,42 @@ TEST_F(CliProcessTest, ADamagedDatabaseIsTroubleNeverNotFound) {
       EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
   }
+}
+
+TEST_F(CliProcessTest, ADamagedDocumentationTableIsTroubleAsTheKindsTablesAre) {
+  // The root page of one documentation table zeroed: the schema and the kinds' tables are
+  // sound, so the damage is met only when the documentation is read.
+  const fs::path copy = dir_ / "damaged.db3";
+  for (const std::string table : {"Description", "Remedy"}) {
+    fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    sqlite3_stmt* root = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(copy.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db,
+                                            "SELECT rootpage, page_size FROM sqlite_schema, "
+                                            "pragma_page_size WHERE name = ?1",
+                                            -1, &root, nullptr));
+    sqlite3_bind_text(root, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(SQLITE_ROW, sqlite3_step(root));
+    const auto page = static_cast<std::size_t>(sqlite3_column_int64(root, 0));
+    const auto size = static_cast<std::size_t>(sqlite3_column_int64(root, 1));
+    sqlite3_finalize(root);
+    sqlite3_close(db);
+    DamageDatabase(copy, (page - 1) * size, page * size, false);
+    for (const char* args : {"0x800F081F", "--json 0x800F081F", "--scan"}) {
+      SCOPED_TRACE(table + ": " + args);
+      const Outcome outcome =
+          Execute("--wine --db '" + copy.string() + "' " + args, "hr=0x800F081F\n");
+      EXPECT_EQ(2, outcome.status);
+      EXPECT_EQ("", outcome.out);
+      EXPECT_EQ(0u,
+                outcome.err.find("quillon-cli: cannot read the database " + copy.string() + ": "))
+          << outcome.err;
+      EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+    }
+  }
+  // Left out, the documentation's tables are not read: the codes are answered.
+  EXPECT_EQ(0, Execute("--wine --no-docs --db '" + copy.string() + "' 0x800F081F").status);
 }
 
 TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {

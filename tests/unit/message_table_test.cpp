@@ -61,6 +61,48 @@ struct Case {
   std::optional<std::string> expected;
 };
 
+TEST(MessageTable, ABlocksEntriesRunToWhereTheNextBlocksBegin) {
+  // Three blocks laid out in order: 10..11 (two entries), 20 (one), 30..32 (three).
+  const std::string two = Entry(0, "ten") + Entry(0, "eleven");
+  const std::string one = Entry(0, "twenty");
+  const std::string three = Entry(0, "a") + Entry(0, "b") + Entry(0, "c");
+  const std::string table = Table({{10, 11, two}, {20, 20, one}, {30, 32, three}});
+  const MessageBlocks blocks = ReadMessageBlocks(table);
+  const std::uint64_t first = 4 + 12 * 3;
+  struct Span {
+    const char* name;
+    std::uint32_t code;
+    std::optional<std::size_t> block;
+    std::uint64_t offset;
+    std::uint64_t size;
+  };
+  const Span spans[] = {
+      {"a first block's", 11, 0, first, two.size()},
+      {"a middle block's", 20, 1, first + two.size(), one.size()},
+      {"the last block's runs to the table's end", 31, 2, first + two.size() + one.size(),
+       three.size()},
+      {"between blocks", 15, std::nullopt, 0, 0},
+      {"past every block", 33, std::nullopt, 0, 0},
+  };
+  for (const Span& c : spans) {
+    SCOPED_TRACE(c.name);
+    const std::optional<BlockEntries> entries = MessageEntries(blocks, c.code, table.size());
+    ASSERT_EQ(c.block.has_value(), entries.has_value());
+    if (entries) {
+      EXPECT_EQ(*c.block, entries->block);
+      EXPECT_EQ(c.offset, entries->range.offset);
+      EXPECT_EQ(c.size, entries->range.size);
+      // The span alone, the rest zeros, finds the code as the whole table does.
+      std::string only(table.size(), '\0');
+      only.replace(0, first, table.substr(0, first));
+      only.replace(c.offset, c.size, table.substr(c.offset, c.size));
+      EXPECT_EQ(FindMessage(table, c.code, kEnglish), FindMessage(only, blocks, c.code, kEnglish));
+    }
+  }
+  // A block whose entries lie past the table has none to read.
+  EXPECT_EQ(std::nullopt, MessageEntries(blocks, 20, first + two.size()));
+}
+
 TEST(MessageTable, DecodesEntriesAsTheTableHoldsThem) {
   const std::string threeAnsi = Entry(0, "five") + Entry(0, "six\r\n") + Entry(0, "seven");
   const Case cases[] = {

@@ -104,6 +104,32 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   EXPECT_EQ(0x0007, germanTables[0].language) << "Wine's German is the neutral form";
   EXPECT_EQ("Zugriff verweigert.",
             FindMessage(germanTables[0].bytes, kAccessDenied, germanTables[0].language));
+
+  // Of the tables only their blocks: a code's entries are read when it is asked for, and a
+  // code that no block holds needs nothing more.
+  const std::optional<FileBytes> blocks = ReadFileParts(
+      kernelbase, kPeHeadSize,
+      [](std::string_view bytes) { return MessageTableParts(bytes, 0x407, TableReach::Blocks); });
+  ASSERT_TRUE(blocks.has_value());
+  const std::vector<MessageTableResource> blockTables = FindMessageTables(blocks->bytes, 0x407);
+  ASSERT_EQ(germanTables.size(), blockTables.size());
+  const MessageTableResource& first = blockTables[0];
+  const MessageBlocks firstBlocks = ReadMessageBlocks(first.bytes);
+  ASSERT_FALSE(firstBlocks.blocks.empty());
+  EXPECT_EQ(ReadMessageBlocks(germanTables[0].bytes).blocks.size(), firstBlocks.blocks.size());
+  // The last block's entries lie past what the blocks took.
+  const std::uint32_t late = firstBlocks.blocks.back().lowId;
+  const std::optional<std::string> lateText =
+      FindMessage(germanTables[0].bytes, late, germanTables[0].language);
+  ASSERT_TRUE(lateText.has_value());
+  EXPECT_EQ(std::nullopt, FindMessage(first.bytes, firstBlocks, late, first.language));
+  EXPECT_EQ(std::nullopt, MessageEntries(firstBlocks, 0x7FFFFFFF, first.bytes.size()));
+  const std::optional<BlockEntries> entries = MessageEntries(firstBlocks, late, first.bytes.size());
+  ASSERT_TRUE(entries.has_value());
+  EXPECT_LT(entries->range.size, first.bytes.size() / 4);
+  const auto start = static_cast<std::uint64_t>(first.bytes.data() - blocks->bytes.data());
+  ASSERT_TRUE(ReadFilePart(*blocks, {start + entries->range.offset, entries->range.size}));
+  EXPECT_EQ(lateText, FindMessage(first.bytes, firstBlocks, late, first.language));
 }
 
 TEST(PeResources, ReadsTheTableInTheLanguageAskedFor) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -224,6 +225,109 @@ TEST(ScanSummary, KeepsSixteenSpellingsOfACode) {
   ASSERT_EQ(1u, rows.size());
   EXPECT_EQ(20, rows[0]["count"]);
   EXPECT_EQ(16u, rows[0]["spellings"].size());
+}
+
+// The JSON object of one finding of answer.
+Json ScanFinding(const ReadingAnswer& answer) {
+  std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Json, ScanLayout::Lines, {});
+  writer->StartFile({});
+  writer->Finding({4, 9, "code", answer.reading.kind, ScanAnswerFor(*writer, answer)});
+  writer->LineEnd(4, "the code", false);
+  const std::string text = Taken(*writer);
+  EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;
+  return Json::parse(text);
+}
+
+std::set<std::string> Keys(const Json& object) {
+  std::set<std::string> keys;
+  for (const auto& [key, value] : object.items()) {
+    keys.insert(key);
+  }
+  return keys;
+}
+
+// A finding carries what its text line shows of each match, not the whole answer: no relatives,
+// no remedies, of a bug check only the case its arguments select.
+TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
+  KindAnswer plain = Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED").matches[0];
+  plain.description = "Access denied.";
+  plain.related = {{Relation::Hresult, {ErrorType::Hresult, 0x80070005u, {}, "Its own."}}};
+  plain.documentation.remedies = {{"Check the rights.", "page.md"}};
+
+  // The first relative with a text gives it, with its own source.
+  KindAnswer borrowed = Known(ErrorType::NtStatus, 0xC0000005u, "STATUS_X").matches[0];
+  CodeAnswer noAccess{ErrorType::Win32, 998, {{"ERROR_NOACCESS", "w.h"}}, "No access."};
+  noAccess.source = DescriptionSource::Documentation;
+  borrowed.related = {{Relation::Win32, {ErrorType::Win32, 1, {}, std::nullopt}},
+                      {Relation::Win32, noAccess}};
+
+  KindAnswer wrapper = Known(ErrorType::Hresult, 0xD0000005u, "").matches[0];
+  wrapper.names.clear();
+  wrapper.wraps = CodeAnswer{ErrorType::NtStatus, 0xC0000005u, {{"STATUS_X", "n.h"}}, "Wrapped."};
+  wrapper.wrapper = "HRESULT_FROM_NT";
+
+  KindAnswer bugCheck = Known(ErrorType::Stop, 0x133, "DPC_WATCHDOG_VIOLATION").matches[0];
+  bugCheck.description = "Watchdog.";
+  bugCheck.documentation.parameters = {{1, "Kind"}};
+  bugCheck.documentation.cases = {{1, 0, "0", "One DPC ran too long.", {}},
+                                  {1, 1, "1", "All DPCs ran too long.", {}}};
+  bugCheck.documentation.arguments = std::array<std::uint64_t, 4>{1, 0x501, 0x500, 0};
+
+  const std::set<std::string> base = {"type", "value", "hex", "names", "description"};
+  const auto with = [&base](std::initializer_list<std::string> more) {
+    std::set<std::string> keys = base;
+    keys.insert(more);
+    return keys;
+  };
+  struct Case {
+    const char* name;
+    KindAnswer match;
+    std::set<std::string> keys;
+    Json description;
+    Json source;
+    Json via;  // "relation", value and first name; null: none
+  };
+  const Case cases[] = {
+      {"plain", plain, with({"source"}), "Access denied.", "system", nullptr},
+      {"relative's text",
+       borrowed,
+       with({"source", "via"}),
+       "No access.",
+       "documentation",
+       {"win32", 998, "ERROR_NOACCESS"}},
+      {"wrapped code's text",
+       wrapper,
+       with({"source", "via", "wraps"}),
+       "Wrapped.",
+       "system",
+       {"wraps", 0xC0000005u, "STATUS_X"}},
+      {"bug check", bugCheck, with({"source", "arguments", "case"}), "Watchdog.", "system",
+       nullptr},
+      {"no description", Known(ErrorType::Win32, 0x3FFF, "ERROR_SILENT").matches[0], base, nullptr,
+       nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Json finding = ScanFinding({{ReadingKind::Hex, c.match.value, {}}, {c.match, plain}, {}});
+    EXPECT_EQ(
+        (std::set<std::string>{"line", "column", "text", "reading", "value", "hex", "matches"}),
+        Keys(finding));
+    ASSERT_EQ(2u, finding["matches"].size());
+    const Json& match = finding["matches"][0];
+    EXPECT_EQ(c.keys, Keys(match)) << match;
+    EXPECT_EQ(c.description, match["description"]);
+    EXPECT_EQ(c.source, match.value("source", Json()));
+    const Json via = match.value("via", Json::object());
+    EXPECT_EQ(c.via,
+              via.empty() ? Json() : Json::array({via["relation"], via["value"], via["names"][0]}));
+    EXPECT_EQ(plain.description, finding["matches"][1]["description"]);
+  }
+  const Json pasted = ScanFinding({{ReadingKind::Hex, 0x133, {}}, {bugCheck}, {}})["matches"][0];
+  EXPECT_EQ(Json::array({"0x1", "0x501", "0x500", "0x0"}), pasted["arguments"]);
+  EXPECT_EQ("All DPCs ran too long.", pasted["case"]["cause"]);
+  // A summary's row is where the reader decides what to do: the match and its remedies.
+  const Json row = Summary({{"5", {{ReadingKind::Hex, 5, {}}, {plain}, {}}}})[0];
+  EXPECT_EQ(with({"source", "remedies"}), Keys(row["matches"][0]));
 }
 
 TEST(ScanLines, AHostileLineKeepsAtMost256FindingsAndSaysHowManyMore) {
