@@ -26,12 +26,12 @@ std::string JsonErrorLine(std::string_view message) {
 }
 
 JsonSession::JsonSession(const std::string& path, std::string_view language)
-    : JsonSession(OpenChecked(path), path, language) {}
+    : JsonSession(OpenChecked(path), language) {}
 
-JsonSession::JsonSession(OpenedDefines opened, const std::string& path, std::string_view language)
+JsonSession::JsonSession(OpenedDefines opened, std::string_view language)
     : problem_(std::move(opened.problem)),
       defines_(std::move(opened.rows)),
-      documentation_(path, language),
+      documentation_(defines_->Connection(), language),
       messages_(none_, documentation_),
       documented_(documentation_.HasDescriptions() ? &documentation_ : nullptr),
       writer_(MakeOutputWriter(OutputFormat::Json, TextStyle{})),

@@ -45,7 +45,7 @@ class JsonSession {
  private:
   friend class JsonScan;
 
-  JsonSession(OpenedDefines opened, const std::string& path, std::string_view language);
+  JsonSession(OpenedDefines opened, std::string_view language);
 
   // The documentation's texts where the database has them; else none.
   MessageSource& Messages();
