@@ -22,6 +22,7 @@ import threading
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+CHROMIUM = "/usr/bin/chromium"
 CHECK = ROOT / "build" / "web-check"
 QUERIES = ["0x80070005", "5", "E_FAIL", "C0000005", "1603", "-2147024891", "0xD0000005",
            "BugCheck 133, {0, 501, 500, fffff8005f8fb320}", "0xC1900101 - 0x4000D", "00000050",
@@ -70,6 +71,11 @@ def serve(results):
 def main(argv):
     cli = pathlib.Path(argv[1]) if len(argv) > 1 else ROOT / "build" / "release" / "quillon-cli"
     megabytes = int(argv[2]) if len(argv) > 2 else 32
+    for needed, hint in ((CHROMIUM, "scripts/setup"), (cli, "scripts/build release"),
+                         (ROOT / "build" / "web" / "quillon-core.js", "scripts/build-web")):
+        if not pathlib.Path(needed).is_file():
+            print(f"module_check: {needed} is missing: {hint}")
+            return 2
     CHECK.mkdir(parents=True, exist_ok=True)
     database = CHECK / "defines-en-US.db3"
     packed = ROOT / "build" / "web" / "data" / "defines-en-US.db3.gz"
@@ -90,7 +96,7 @@ def main(argv):
     server = serve(results)
     with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as profile:
         browser = subprocess.Popen(
-            ["/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu",
+            [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu",
              f"--user-data-dir={profile}",
              f"http://127.0.0.1:{server.server_port}/tests/web/module_check.html"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
