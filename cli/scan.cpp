@@ -1,9 +1,6 @@
 #include "cli/scan.h"
 
 #include "cli/file_source.h"
-#include "core/documentation.h"
-#include "core/known_codes.h"
-#include "lookup/file_message_source.h"
 
 #include <memory>
 #include <ostream>
@@ -13,10 +10,13 @@
 #include "cli/scan_pool.h"
 #include "cli/system_reason.h"
 #include "core/answers.h"
+#include "core/known_codes.h"
+#include "core/query_answers.h"
 #include "core/report.h"
 #include "core/scan_writers.h"
 #include "core/terminal_text.h"
 #include "core/word_reading.h"
+#include "lookup/file_message_source.h"
 
 namespace quillon {
 
@@ -131,13 +131,7 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
   const DocumentationRows* documentation = tables.documentation;
-  const AskAnswer ask = [&messages, &defines, documentation](const Reading& reading) {
-    ReadingAnswer answer = Answer(reading, messages, defines);
-    if (documentation != nullptr) {
-      AddDocumentation(answer, *documentation);
-    }
-    return defines.Failure() ? std::nullopt : std::optional<ReadingAnswer>(std::move(answer));
-  };
+  const AskAnswer ask = DocumentedAsk(messages, defines, documentation);
   // Where the tables are files, every code they may know, so that a number no table knows
   // (most of a log's) is not asked of them.
   const std::optional<KnownCodes> known =
