@@ -1,0 +1,321 @@
+// The page's glue: reads the controls, asks the worker, shows what it answers.
+import { StartCore } from './core-client.js';
+import { QueryFromHash, HashFromQuery } from './deeplink.js';
+import { ChooseLanguage } from './language.js';
+import { AnswerSections } from './cards.js';
+import { El } from './dom.js';
+
+const $ = (id) => document.getElementById(id);
+const kMaxSearchResults = 200;
+const kSearchDelayMs = 120;
+
+const core = StartCore();
+let scanner = null; // the last scan's worker, kept for saving its findings
+let scanning = false;
+
+function ParseLines(text) {
+  return String(text).split('\n').filter((line) => line.trim()).map((line) => JSON.parse(line));
+}
+
+function SetStatus(text) {
+  $('status').textContent = text;
+}
+
+// --- Answers -----------------------------------------------------------------------------
+
+async function Answer(query, { focus = false } = {}) {
+  $('query').value = query;
+  if (!query) {
+    $('answers').replaceChildren();
+    return;
+  }
+  performance.mark('answer-start');
+  let sections;
+  try {
+    const lines = ParseLines(await core.Ask('answer', { input: query }));
+    if (lines.length === 1 && lines[0].error !== undefined && lines[0].query === undefined) {
+      throw new Error(lines[0].error);
+    }
+    sections = AnswerSections(lines);
+  } catch (error) {
+    sections = [El('p', { class: 'error', role: 'alert' }, 'No answer: ' + error.message)];
+  }
+  if ($('query').value.trim() !== query) return; // a newer query is on its way
+  $('answers').replaceChildren(...sections);
+  performance.measure('answer', 'answer-start');
+  if (focus) {
+    const heading = $('answers').querySelector('h3');
+    heading?.focus();
+  }
+}
+
+function OnAsk(event) {
+  event.preventDefault();
+  const query = $('query').value.trim();
+  const hash = HashFromQuery(query);
+  if (hash === location.hash || (!hash && !location.hash)) Answer(query);
+  else location.hash = hash; // answered by OnHashChange, and the back button returns here
+}
+
+function OnHashChange() {
+  const fromInput = HashFromQuery($('query').value) === location.hash;
+  Answer(QueryFromHash(location.hash), { focus: !fromInput });
+}
+
+// --- Search as you type -----------------------------------------------------------------
+
+let searchTimer = 0;
+let searchSerial = 0;
+
+function SearchResult(hit) {
+  return El('li', {}, El('a', { href: HashFromQuery(hit.name) }, hit.name), ' ',
+    El('span', { class: 'hit-code' }, hit.type + ' ' + hit.hex),
+    hit.description ? El('span', { class: 'hit-text' }, ' ' + hit.description) : null);
+}
+
+async function Search() {
+  const serial = ++searchSerial;
+  const text = $('search').value.trim();
+  const inText = document.querySelector('input[name="search-in"]:checked').value === 'text';
+  if (!text) {
+    $('search-results').replaceChildren();
+    $('search-status').textContent = '';
+    return;
+  }
+  let hits;
+  try {
+    hits = ParseLines(await core.Ask(inText ? 'searchText' : 'searchNames', inText ? { text } : { part: text }));
+    const failure = hits.find((hit) => hit.error !== undefined);
+    if (failure) throw new Error(failure.error);
+  } catch (error) {
+    if (serial === searchSerial) $('search-status').textContent = 'No search: ' + error.message;
+    return;
+  }
+  if (serial !== searchSerial) return; // typed on since
+  $('search-results').replaceChildren(...hits.slice(0, kMaxSearchResults).map(SearchResult));
+  $('search-status').textContent = hits.length === 0 ? 'Nothing found.'
+    : hits.length > kMaxSearchResults ? `${hits.length} found, the first ${kMaxSearchResults} shown.`
+      : `${hits.length} found.`;
+}
+
+function OnSearchInput() {
+  clearTimeout(searchTimer);
+  searchTimer = setTimeout(Search, kSearchDelayMs);
+}
+
+// --- The log ----------------------------------------------------------------------------
+
+function FindingRowElement(row) {
+  return El('tr', {},
+    El('td', {}, row.line), El('td', {}, row.column),
+    El('td', {}, El('a', { href: HashFromQuery(row.hex), title: row.hex }, row.text)),
+    El('td', {}, row.name), El('td', {}, row.description));
+}
+
+function SummaryRowElement(entry) {
+  return El('tr', {},
+    El('td', {}, El('a', { href: HashFromQuery(entry.hex) }, entry.hex)),
+    El('td', {}, entry.name), El('td', {}, entry.count));
+}
+
+function ScanStatus(progress, finished) {
+  const megabytes = (bytes) => (bytes / 1e6).toFixed(bytes < 1e7 ? 1 : 0);
+  const read = finished ? `Scanned ${megabytes(progress.total)} MB`
+    : `Scanning: ${megabytes(progress.done)} of ${megabytes(progress.total)} MB`;
+  const found = `${progress.count} findings, ${progress.distinct} distinct codes`;
+  const shown = progress.count > $('findings').tBodies[0].rows.length
+    ? ` (the table shows the first ${$('findings').tBodies[0].rows.length}; the summary counts all)` : '';
+  return `${read}; ${found}${shown}.`;
+}
+
+let lastProgress = null;
+
+function OnScanProgress(progress) {
+  $('scan-progress').value = progress.total ? progress.done / progress.total : 1;
+  if (progress.rows.length) $('findings').tBodies[0].append(...progress.rows.map(FindingRowElement));
+  if (progress.summary) $('summary').tBodies[0].replaceChildren(...progress.summary.map(SummaryRowElement));
+  $('scan-results').hidden = progress.count === 0;
+  $('scan-status').textContent = ScanStatus(progress, false);
+  lastProgress = progress;
+}
+
+// The scan runs in a worker of its own, so answers and searches go on meanwhile and Stop
+// simply ends it.
+async function ScanLog(blob) {
+  StopScan();
+  scanner?.Stop();
+  const worker = StartCore();
+  scanner = worker;
+  scanning = true;
+  $('findings').tBodies[0].replaceChildren();
+  $('summary').tBodies[0].replaceChildren();
+  $('scan-results').hidden = true;
+  $('scan-state').hidden = false;
+  $('scan-stop').hidden = false;
+  $('scan-save').hidden = true;
+  $('scan-progress').value = 0;
+  $('scan-status').textContent = 'Starting the scan…';
+  lastProgress = null;
+  try {
+    await worker.Ask('open', { lang: $('language').value });
+    const result = await worker.Ask('scan', { blob }, OnScanProgress);
+    $('scan-status').textContent = ScanStatus({ ...lastProgress, ...result, total: result.bytes }, true);
+    $('scan-progress').value = 1;
+    $('scan-save').hidden = result.count === 0;
+  } catch (error) {
+    if (scanner === worker) $('scan-status').textContent = 'The scan stopped: ' + error.message;
+  } finally {
+    if (scanner === worker) {
+      scanning = false;
+      $('scan-stop').hidden = true;
+    }
+  }
+}
+
+function StopScan() {
+  if (!scanning) return;
+  const worker = scanner;
+  scanner = null;
+  scanning = false;
+  worker.Stop();
+  $('scan-stop').hidden = true;
+  $('scan-status').textContent = 'Scan stopped.';
+}
+
+async function SaveFindings() {
+  if (!scanner) return;
+  const blob = await scanner.Ask('saved');
+  const link = El('a', { href: URL.createObjectURL(blob), download: 'quillon-findings.jsonl' });
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+}
+
+function OnLogSubmit(event) {
+  event.preventDefault();
+  const text = $('log-text').value;
+  if (!text.trim()) {
+    $('scan-state').hidden = false;
+    $('scan-status').textContent = 'Paste a log first, or choose a file.';
+    return;
+  }
+  ScanLog(new Blob([text]));
+}
+
+function OnDrop(event) {
+  event.preventDefault();
+  const file = event.dataTransfer?.files?.[0];
+  if (file) ScanLog(file);
+}
+
+// --- Language, keys, offline --------------------------------------------------------------
+
+async function OpenLanguage(tag) {
+  SetStatus('Loading the definitions…');
+  try {
+    await core.Ask('open', { lang: tag });
+    SetStatus('');
+    KeepOffline(tag);
+  } catch (error) {
+    SetStatus('The definitions could not be loaded: ' + error.message);
+    return;
+  }
+  try {
+    localStorage.setItem('quillon-language', tag);
+  } catch {
+    // A page without storage just asks again next time.
+  }
+}
+
+async function StartLanguages() {
+  let languages = [];
+  try {
+    const response = await fetch('data/languages.json');
+    languages = await response.json();
+  } catch {
+    // English alone, as the select already offers.
+  }
+  if (languages.length) {
+    $('language').replaceChildren(...languages.map((language) =>
+      El('option', { value: language.tag }, language.name)));
+  }
+  let remembered = null;
+  try { remembered = localStorage.getItem('quillon-language'); } catch { /* none */ }
+  const tag = ChooseLanguage([remembered, ...navigator.languages].filter(Boolean), languages);
+  $('language').value = tag;
+  document.documentElement.lang = tag;
+  await OpenLanguage(tag);
+}
+
+async function OnLanguageChange() {
+  const tag = $('language').value;
+  document.documentElement.lang = tag;
+  await OpenLanguage(tag);
+  Answer(QueryFromHash(location.hash));
+  if ($('search').value.trim()) Search();
+}
+
+function OnKey(event) {
+  const target = event.target;
+  const typing = target.closest('input, textarea, select, [contenteditable]');
+  if (event.key === '/' && !typing && !event.ctrlKey && !event.metaKey && !event.altKey) {
+    event.preventDefault();
+    $('query').focus();
+    $('query').select();
+  } else if (event.key === 'Escape') {
+    if (target === $('query') || target === $('search') || target === $('log-text')) {
+      target.value = '';
+      if (target === $('search')) Search();
+    } else if (scanning) {
+      StopScan();
+    }
+  }
+}
+
+// The service worker keeps the page and English; a language chosen later is kept too, so the
+// page answers in it offline.
+async function KeepOffline(tag) {
+  if (!('serviceWorker' in navigator)) return;
+  const registration = await navigator.serviceWorker.ready;
+  registration.active?.postMessage({ keepLanguage: tag });
+}
+
+function StartOffline() {
+  if (!('serviceWorker' in navigator)) {
+    $('offline').textContent = 'This browser cannot keep the page for offline use.';
+    return;
+  }
+  navigator.serviceWorker.register('sw.js').then(() => navigator.serviceWorker.ready).then(() => {
+    $('offline').textContent = 'Kept for offline use.';
+  }).catch(() => {
+    $('offline').textContent = 'The page could not be kept for offline use.';
+  });
+}
+
+function Start() {
+  $('ask-form').addEventListener('submit', OnAsk);
+  window.addEventListener('hashchange', OnHashChange);
+  $('search-form').addEventListener('submit', (event) => { event.preventDefault(); Search(); });
+  $('search').addEventListener('input', OnSearchInput);
+  for (const radio of document.querySelectorAll('input[name="search-in"]')) {
+    radio.addEventListener('change', Search);
+  }
+  $('log-form').addEventListener('submit', OnLogSubmit);
+  $('log-file').addEventListener('change', () => {
+    const file = $('log-file').files[0];
+    if (file) ScanLog(file);
+  });
+  $('log').addEventListener('dragover', (event) => event.preventDefault());
+  $('log').addEventListener('drop', OnDrop);
+  $('scan-stop').addEventListener('click', StopScan);
+  $('scan-save').addEventListener('click', SaveFindings);
+  $('language').addEventListener('change', OnLanguageChange);
+  document.addEventListener('keydown', OnKey);
+  StartLanguages().then(() => {
+    if (location.hash) Answer(QueryFromHash(location.hash));
+  });
+  StartOffline();
+}
+
+Start();

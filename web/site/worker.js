@@ -1,0 +1,92 @@
+// The core's home: it loads the WebAssembly module and a language's database, answers the
+// page's requests ({id, op, ...} -> {id, ok, result | error}) and streams a scan's progress
+// ({id, progress}). The page itself never runs the core, so a long scan cannot freeze it.
+'use strict';
+importScripts('quillon-core.js', 'scan-reader.js');
+const reader = self.QuillonScanReader;
+
+// The table shows the first rows only: hundreds of thousands of rows would bury the page.
+const kMaxRows = 1000;
+const kMaxSummaryRows = 200;
+
+let core = null;
+let opened = null; // a promise of the open database's language tag
+let lastScanLines = []; // the last scan's findings as the core wrote them, for saving
+
+async function Languages() {
+  const response = await fetch('data/languages.json');
+  if (!response.ok) throw new Error('The list of languages could not be read (' + response.status + ').');
+  return response.json();
+}
+
+// Fetches a language's gzipped database, unpacks it and opens it in the core.
+async function Open(tag) {
+  if (!core) core = await createQuillonCore();
+  const entry = (await Languages()).find((language) => language.tag === tag);
+  if (!entry) throw new Error('No database for the language ' + tag + '.');
+  const response = await fetch('data/' + entry.file);
+  if (!response.ok) throw new Error('The database ' + entry.file + ' could not be read (' + response.status + ').');
+  const unpacked = response.body.pipeThrough(new DecompressionStream('gzip'));
+  const bytes = new Uint8Array(await new Response(unpacked).arrayBuffer());
+  const reason = core.open(bytes, tag);
+  if (reason) throw new Error(reason);
+  return tag;
+}
+
+async function Scan(id, blob) {
+  const scan = new core.Scan();
+  const summary = reader.NewSummary();
+  let count = 0;
+  let shown = 0;
+  lastScanLines = [];
+  try {
+    await reader.ScanBlob(blob, scan, (piece) => {
+      if (piece.lines) lastScanLines.push(piece.lines);
+      const rows = [];
+      for (const finding of piece.findings) {
+        const row = reader.FindingRow(finding);
+        reader.AddToSummary(summary, row);
+        if (shown < kMaxRows) { rows.push(row); shown += 1; }
+      }
+      count += piece.findings.length;
+      self.postMessage({ id, progress: {
+        done: piece.done, total: piece.total, count, rows, distinct: summary.size,
+        summary: piece.findings.length > 0 || piece.done === piece.total
+          ? reader.SummaryRows(summary, kMaxSummaryRows) : null,
+      } });
+    });
+  } finally {
+    scan.delete();
+  }
+  return { count, distinct: summary.size, bytes: blob.size };
+}
+
+const handlers = {
+  // A language that fails to load leaves the one open before in use.
+  open: (request) => {
+    const previous = opened;
+    const attempt = Open(request.lang);
+    opened = attempt.catch((error) => previous ?? Promise.reject(error));
+    return attempt;
+  },
+  answer: (request) => core.answer(request.input),
+  searchNames: (request) => core.searchNames(request.part),
+  searchText: (request) => core.searchText(request.text),
+  scan: (request) => Scan(request.id, request.blob),
+  saved: () => new Blob(lastScanLines, { type: 'application/x-ndjson' }),
+};
+
+self.onmessage = async (event) => {
+  const request = event.data;
+  try {
+    const handler = handlers[request.op];
+    if (!handler) throw new Error('Unknown request ' + request.op + '.');
+    if (request.op !== 'open') {
+      if (!opened) throw new Error('No database is open yet.');
+      await opened;
+    }
+    self.postMessage({ id: request.id, ok: true, result: await handler(request) });
+  } catch (error) {
+    self.postMessage({ id: request.id, ok: false, error: String(error && error.message || error) });
+  }
+};
