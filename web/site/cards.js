@@ -28,6 +28,19 @@ function CodeReference(code) {
     code.description ? ': ' + code.description : '');
 }
 
+// Relatives grouped by how they relate, in the core's order.
+function Related(related) {
+  const groups = new Map();
+  for (const code of related ?? []) {
+    const label = kRelations[code.relation] ?? code.relation;
+    if (!groups.has(label)) groups.set(label, []);
+    groups.get(label).push(code);
+  }
+  return [...groups].flatMap(([label, codes]) => codes.length === 1
+    ? Row(label, CodeReference(codes[0]))
+    : Row(label, El('ul', { class: 'related' }, codes.map((code) => El('li', {}, CodeReference(code))))));
+}
+
 function Names(match) {
   const names = match.names ?? [];
   if (names.length === 0) return Row('#Define', El('span', { class: 'none' }, '(none)'));
@@ -85,8 +98,7 @@ function MatchCard(match, id) {
     ...(match.cause ? Row('Cause', match.cause) : []),
     ...(match.wraps ? Row('Wraps', CodeReference(match.wraps),
       match.wraps.macro ? ' (' + match.wraps.macro + ')' : '') : []),
-    ...(match.related ?? []).flatMap((related) =>
-      Row(kRelations[related.relation] ?? related.relation, CodeReference(related))),
+    ...Related(match.related),
     ...BugCheck(match),
     ...Remedies(match.remedies),
   ];
