@@ -142,7 +142,7 @@ test('a 50 MB log through the file input shows progress and the command line\'s 
   assert.equal(pageFindings.length, cliFindings.length);
   assert.deepEqual(pageFindings, cliFindings);
   const rows = await page.locator('#findings tbody tr').count();
-  assert.ok(rows > 0 && rows <= 1000, `${rows} rows in the table`);
+  assert.ok(rows > 0 && rows < 200, `${rows} rows drawn of ${cliFindings.length}`);
   assert.match(await page.locator('#scan-status').innerText(), new RegExp(`${cliFindings.length} findings`));
   assert.deepEqual(errors, []);
   await context.close();

@@ -12,19 +12,24 @@ const kTypes = {
 };
 const kCompressed = new Set(['.html', '.css', '.js', '.json', '.wasm']);
 
+// Serve(root) -> {url, sent, close}: sent lists every response as {path, status, bytes},
+// bytes being the body as sent (compressed where it was).
 export function Serve(root) {
+  const sent = [];
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://localhost');
     let file = path.join(root, path.normalize(decodeURIComponent(url.pathname)).replace(/^(\.\.[/\\])+/, ''));
     if (!file.startsWith(root)) file = root;
     if (fs.existsSync(file) && fs.statSync(file).isDirectory()) file = path.join(file, 'index.html');
     if (!fs.existsSync(file)) {
+      sent.push({ path: url.pathname, status: 404, bytes: 9 });
       response.writeHead(404).end('not found');
       return;
     }
     const stat = fs.statSync(file);
     const modified = stat.mtime.toUTCString();
     if (request.headers['if-modified-since'] === modified) {
+      sent.push({ path: url.pathname, status: 304, bytes: 0 });
       response.writeHead(304).end();
       return;
     }
@@ -33,11 +38,13 @@ export function Serve(root) {
       'Last-Modified': modified, 'Cache-Control': 'no-cache' };
     const gzip = kCompressed.has(extension) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
     if (gzip) {
-      const body = zlib.gzipSync(fs.readFileSync(file));
+      const body = zlib.gzipSync(fs.readFileSync(file), { level: 9 });
+      sent.push({ path: url.pathname, status: 200, bytes: body.length });
       response.writeHead(200, { ...headers, 'Content-Encoding': 'gzip', 'Content-Length': body.length });
       response.end(request.method === 'HEAD' ? undefined : body);
       return;
     }
+    sent.push({ path: url.pathname, status: 200, bytes: stat.size });
     response.writeHead(200, { ...headers, 'Content-Length': stat.size });
     if (request.method === 'HEAD') response.end();
     else fs.createReadStream(file).pipe(response);
@@ -45,6 +52,7 @@ export function Serve(root) {
   return new Promise((resolve) => {
     server.listen(0, '127.0.0.1', () => resolve({
       url: `http://127.0.0.1:${server.address().port}/`,
+      sent,
       close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
     }));
   });

@@ -4,6 +4,7 @@ import { QueryFromHash, HashFromQuery } from './deeplink.js';
 import { ChooseLanguage } from './language.js';
 import { AnswerSections } from './cards.js';
 import { El } from './dom.js';
+import { LongTable } from './long-table.js';
 
 const $ = (id) => document.getElementById(id);
 const kMaxSearchResults = 200;
@@ -105,26 +106,30 @@ function OnSearchInput() {
 
 // --- The log ----------------------------------------------------------------------------
 
+// Cells are one line; the title holds what the width cuts off.
 function FindingRowElement(row) {
   return El('tr', {},
     El('td', {}, row.line), El('td', {}, row.column),
-    El('td', {}, El('a', { href: HashFromQuery(row.hex), title: row.hex }, row.text)),
-    El('td', {}, row.name), El('td', {}, row.description));
+    El('td', { title: row.text }, El('a', { href: HashFromQuery(row.hex) }, row.text)),
+    El('td', { title: row.name }, row.name), El('td', { title: row.description }, row.description));
 }
 
 function SummaryRowElement(entry) {
   return El('tr', {},
     El('td', {}, El('a', { href: HashFromQuery(entry.hex) }, entry.hex)),
-    El('td', {}, entry.name), El('td', {}, entry.count));
+    El('td', { title: entry.name }, entry.name), El('td', {}, entry.count));
 }
+
+let findingsTable = null;
+let summaryTable = null;
 
 function ScanStatus(progress, finished) {
   const megabytes = (bytes) => (bytes / 1e6).toFixed(bytes < 1e7 ? 1 : 0);
   const read = finished ? `Scanned ${megabytes(progress.total)} MB`
     : `Scanning: ${megabytes(progress.done)} of ${megabytes(progress.total)} MB`;
   const found = `${progress.count} findings, ${progress.distinct} distinct codes`;
-  const shown = progress.count > $('findings').tBodies[0].rows.length
-    ? ` (the table shows the first ${$('findings').tBodies[0].rows.length}; the summary counts all)` : '';
+  const rows = findingsTable.count;
+  const shown = progress.count > rows ? ` (the table holds the first ${rows}; the summary counts all)` : '';
   return `${read}; ${found}${shown}.`;
 }
 
@@ -132,8 +137,8 @@ let lastProgress = null;
 
 function OnScanProgress(progress) {
   $('scan-progress').value = progress.total ? progress.done / progress.total : 1;
-  if (progress.rows.length) $('findings').tBodies[0].append(...progress.rows.map(FindingRowElement));
-  if (progress.summary) $('summary').tBodies[0].replaceChildren(...progress.summary.map(SummaryRowElement));
+  findingsTable.Add(progress.rows);
+  if (progress.summary) summaryTable.Set(progress.summary);
   $('scan-results').hidden = progress.count === 0;
   $('scan-status').textContent = ScanStatus(progress, false);
   lastProgress = progress;
@@ -147,8 +152,8 @@ async function ScanLog(blob) {
   const worker = StartCore();
   scanner = worker;
   scanning = true;
-  $('findings').tBodies[0].replaceChildren();
-  $('summary').tBodies[0].replaceChildren();
+  findingsTable.Set([]);
+  summaryTable.Set([]);
   $('scan-results').hidden = true;
   $('scan-state').hidden = false;
   $('scan-stop').hidden = false;
@@ -156,12 +161,14 @@ async function ScanLog(blob) {
   $('scan-progress').value = 0;
   $('scan-status').textContent = 'Starting the scan…';
   lastProgress = null;
+  performance.mark('scan-start');
   try {
     await worker.Ask('open', { lang: $('language').value });
     const result = await worker.Ask('scan', { blob }, OnScanProgress);
     $('scan-status').textContent = ScanStatus({ ...lastProgress, ...result, total: result.bytes }, true);
     $('scan-progress').value = 1;
     $('scan-save').hidden = result.count === 0;
+    performance.measure('scan', 'scan-start');
   } catch (error) {
     if (scanner === worker) $('scan-status').textContent = 'The scan stopped: ' + error.message;
   } finally {
@@ -294,6 +301,8 @@ function StartOffline() {
 }
 
 function Start() {
+  findingsTable = LongTable($('findings'), $('findings').closest('.table-box'), FindingRowElement);
+  summaryTable = LongTable($('summary'), $('summary').closest('.table-box'), SummaryRowElement);
   $('ask-form').addEventListener('submit', OnAsk);
   window.addEventListener('hashchange', OnHashChange);
   $('search-form').addEventListener('submit', (event) => { event.preventDefault(); Search(); });
@@ -312,10 +321,11 @@ function Start() {
   $('scan-save').addEventListener('click', SaveFindings);
   $('language').addEventListener('change', OnLanguageChange);
   document.addEventListener('keydown', OnKey);
+  // The offline copy is made after the first load, not in its way.
   StartLanguages().then(() => {
     if (location.hash) Answer(QueryFromHash(location.hash));
+    StartOffline();
   });
-  StartOffline();
 }
 
 Start();

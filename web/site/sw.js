@@ -5,7 +5,7 @@
 const kCache = 'quillon';
 const kShell = [
   './', 'index.html', 'style.css', 'app.js', 'core-client.js', 'deeplink.js', 'language.js',
-  'cards.js', 'dom.js', 'worker.js', 'scan-reader.js', 'quillon-core.js', 'quillon-core.wasm',
+  'cards.js', 'dom.js', 'long-table.js', 'table-window.js', 'worker.js', 'scan-reader.js', 'quillon-core.js', 'quillon-core.wasm',
   'data/languages.json',
 ];
 

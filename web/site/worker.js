@@ -5,10 +5,12 @@
 importScripts('quillon-core.js', 'scan-reader.js');
 const reader = self.QuillonScanReader;
 
-// The table shows the first rows only: hundreds of thousands of rows would bury the page.
-const kMaxRows = 1000;
-const kMaxSummaryRows = 200;
+// The page keeps this many rows for its table; the summary counts every finding.
+const kMaxRows = 200000;
+const kMaxSummaryRows = 5000;
 
+// Compiled while the page still reads its list of languages.
+const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
 let lastScanLines = []; // the last scan's findings as the core wrote them, for saving
@@ -21,13 +23,13 @@ async function Languages() {
 
 // Fetches a language's gzipped database, unpacks it and opens it in the core.
 async function Open(tag) {
-  if (!core) core = await createQuillonCore();
   const entry = (await Languages()).find((language) => language.tag === tag);
   if (!entry) throw new Error('No database for the language ' + tag + '.');
   const response = await fetch('data/' + entry.file);
   if (!response.ok) throw new Error('The database ' + entry.file + ' could not be read (' + response.status + ').');
   const unpacked = response.body.pipeThrough(new DecompressionStream('gzip'));
   const bytes = new Uint8Array(await new Response(unpacked).arrayBuffer());
+  core = await coreReady;
   const reason = core.open(bytes, tag);
   if (reason) throw new Error(reason);
   return tag;
