@@ -21,7 +21,8 @@ await page.fill('#log-text', [
 await page.click('#log-form button[type="submit"]');
 await page.waitForFunction(() => /^Scanned/.test(document.querySelector('#scan-status').textContent));
 const output = path.join(root, 'docs/web-page.png');
-await page.screenshot({ path: output, fullPage: false });
+await page.evaluate(() => window.scrollTo(0, 0));
+await page.screenshot({ path: output, fullPage: true });
 console.log(output);
 await browser.close();
 await served.close();

@@ -110,7 +110,7 @@ function OnSearchInput() {
 function FindingRowElement(row) {
   return El('tr', {},
     El('td', {}, row.line), El('td', {}, row.column),
-    El('td', { title: row.text }, El('a', { href: HashFromQuery(row.hex) }, row.text)),
+    El('td', { title: row.text }, El('a', { href: HashFromQuery(row.query) }, row.text)),
     El('td', { title: row.name }, row.name), El('td', { title: row.description }, row.description));
 }
 
@@ -124,9 +124,9 @@ let findingsTable = null;
 let summaryTable = null;
 
 function ScanStatus(progress, finished) {
-  const megabytes = (bytes) => (bytes / 1e6).toFixed(bytes < 1e7 ? 1 : 0);
-  const read = finished ? `Scanned ${megabytes(progress.total)} MB`
-    : `Scanning: ${megabytes(progress.done)} of ${megabytes(progress.total)} MB`;
+  const size = (bytes) => bytes < 1e6 ? `${bytes} bytes` : `${(bytes / 1e6).toFixed(bytes < 1e7 ? 1 : 0)} MB`;
+  const read = finished ? `Scanned ${size(progress.total)}`
+    : `Scanning: ${size(progress.done)} of ${size(progress.total)}`;
   const found = `${progress.count} findings, ${progress.distinct} distinct codes`;
   const rows = findingsTable.count;
   const shown = progress.count > rows ? ` (the table holds the first ${rows}; the summary counts all)` : '';

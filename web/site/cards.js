@@ -4,6 +4,8 @@ import { El } from './dom.js';
 import { HashFromQuery } from './deeplink.js';
 
 const kRelations = { win32: 'Maps to', ntstatus: 'Mapped from', hresult: 'As HRESULT' };
+// Longer lists of relatives fold, so the card's own lines stay in view.
+const kUnfolded = 4;
 
 function CodeLink(hex, text = hex) {
   return El('a', { href: HashFromQuery(hex) }, text);
@@ -36,9 +38,13 @@ function Related(related) {
     if (!groups.has(label)) groups.set(label, []);
     groups.get(label).push(code);
   }
-  return [...groups].flatMap(([label, codes]) => codes.length === 1
-    ? Row(label, CodeReference(codes[0]))
-    : Row(label, El('ul', { class: 'related' }, codes.map((code) => El('li', {}, CodeReference(code))))));
+  return [...groups].flatMap(([label, codes]) => {
+    if (codes.length === 1) return Row(label, CodeReference(codes[0]));
+    const list = El('ul', { class: 'related' }, codes.map((code) => El('li', {}, CodeReference(code))));
+    return Row(label, codes.length <= kUnfolded ? list
+      : El('details', {}, El('summary', {}, codes.length + ' codes: ' +
+        codes.slice(0, 3).map((code) => code.names?.[0] ?? code.hex).join(', ') + ', …'), list));
+  });
 }
 
 function Names(match) {

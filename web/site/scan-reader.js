@@ -5,7 +5,9 @@
 (function (exports) {
   'use strict';
 
-  const kPieceBytes = 4 * 1024 * 1024;
+  // Large enough that reading a slice costs little beside scanning it, small enough that
+  // progress moves several times a second.
+  const kPieceBytes = 8 * 1024 * 1024;
 
   // The objects of a text of JSON Lines. A line that is not JSON is a fault of the core; it is
   // reported, never skipped silently.
@@ -29,7 +31,8 @@
   }
 
   // The table's row for a finding: the first name and the first description among its
-  // matches (the core orders them), the code as written and the value it was read as.
+  // matches (the core orders them), the code as written, the value it was read as (a name's
+  // is its first match's) and what its link asks: the number, or the name as written.
   function FindingRow(finding) {
     const matches = finding.matches ?? [];
     const named = matches.find((match) => (match.names ?? []).length > 0);
@@ -38,7 +41,8 @@
       line: finding.line,
       column: finding.column,
       text: finding.text,
-      hex: finding.hex,
+      hex: finding.hex ?? (matches[0] ? matches[0].hex : finding.text),
+      query: finding.hex ?? finding.text,
       name: named ? named.names[0] : '',
       description: described ? described.description : '',
     };

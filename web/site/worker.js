@@ -13,7 +13,7 @@ const kMaxSummaryRows = 5000;
 const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
-let lastScanLines = []; // the last scan's findings as the core wrote them, for saving
+let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
 
 async function Languages() {
   const response = await fetch('data/languages.json');
@@ -40,10 +40,11 @@ async function Scan(id, blob) {
   const summary = reader.NewSummary();
   let count = 0;
   let shown = 0;
-  lastScanLines = [];
+  lastScanParts = [];
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
-      if (piece.lines) lastScanLines.push(piece.lines);
+      // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
+      if (piece.lines) lastScanParts.push(new Blob([piece.lines]));
       const rows = [];
       for (const finding of piece.findings) {
         const row = reader.FindingRow(finding);
@@ -75,7 +76,7 @@ const handlers = {
   searchNames: (request) => core.searchNames(request.part),
   searchText: (request) => core.searchText(request.text),
   scan: (request) => Scan(request.id, request.blob),
-  saved: () => new Blob(lastScanLines, { type: 'application/x-ndjson' }),
+  saved: () => new Blob(lastScanParts, { type: 'application/x-ndjson' }),
 };
 
 self.onmessage = async (event) => {

@@ -80,10 +80,17 @@ test('a row takes the first name and the first description among the matches', (
       { type: 'NTSTATUS', names: ['STATUS_X'], description: 'Access denied.' },
     ],
   });
-  assert.deepEqual(row, { line: 3, column: 9, text: '80070005', hex: '0x80070005',
+  assert.deepEqual(row, { line: 3, column: 9, text: '80070005', hex: '0x80070005', query: '0x80070005',
     name: 'E_ACCESSDENIED', description: 'Access denied.' });
   assert.deepEqual(reader.FindingRow({ line: 1, column: 1, text: '7', hex: '0x7' }),
-    { line: 1, column: 1, text: '7', hex: '0x7', name: '', description: '' });
+    { line: 1, column: 1, text: '7', hex: '0x7', query: '0x7', name: '', description: '' });
+});
+
+test('a name found in a log counts as its code and links to itself', () => {
+  const row = reader.FindingRow({ line: 1, column: 3, text: 'E_ACCESSDENIED', reading: 'name',
+    matches: [{ type: 'HRESULT', hex: '0x80070005', names: ['E_ACCESSDENIED'], description: null }] });
+  assert.equal(row.hex, '0x80070005');
+  assert.equal(row.query, 'E_ACCESSDENIED');
 });
 
 test('the summary counts each value once, most frequent first, ties in order found', () => {
