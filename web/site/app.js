@@ -127,7 +127,8 @@ function ScanStatus(progress, finished) {
   const size = (bytes) => bytes < 1e6 ? `${bytes} bytes` : `${(bytes / 1e6).toFixed(bytes < 1e7 ? 1 : 0)} MB`;
   const read = finished ? `Scanned ${size(progress.total)}`
     : `Scanning: ${size(progress.done)} of ${size(progress.total)}`;
-  const found = `${progress.count} findings, ${progress.distinct} distinct codes`;
+  const count = (n, what) => `${n} ${what}${n === 1 ? '' : 's'}`;
+  const found = `${count(progress.count, 'finding')}, ${count(progress.distinct, 'distinct code')}`;
   const rows = findingsTable.count;
   const shown = progress.count > rows ? ` (the table holds the first ${rows}; the summary counts all)` : '';
   return `${read}; ${found}${shown}.`;
@@ -223,6 +224,8 @@ async function OpenLanguage(tag) {
   try {
     await core.Ask('open', { lang: tag });
     SetStatus('');
+    // The page speaks English; the descriptions speak the chosen language.
+    for (const id of ['answers', 'search-results', 'scan-results']) $(id).lang = tag;
     KeepOffline(tag);
   } catch (error) {
     SetStatus('The definitions could not be loaded: ' + error.message);
@@ -251,13 +254,11 @@ async function StartLanguages() {
   try { remembered = localStorage.getItem('quillon-language'); } catch { /* none */ }
   const tag = ChooseLanguage([remembered, ...navigator.languages].filter(Boolean), languages);
   $('language').value = tag;
-  document.documentElement.lang = tag;
   await OpenLanguage(tag);
 }
 
 async function OnLanguageChange() {
   const tag = $('language').value;
-  document.documentElement.lang = tag;
   await OpenLanguage(tag);
   Answer(QueryFromHash(location.hash));
   if ($('search').value.trim()) Search();
