@@ -3,6 +3,7 @@ export function StartCore(url = 'worker.js') {
   const worker = new Worker(url);
   const pending = new Map();
   let nextId = 1;
+  let broken = null; // why the worker died, if it did: later requests fail at once
 
   const failAll = (message) => {
     for (const request of pending.values()) request.reject(new Error(message));
@@ -22,13 +23,18 @@ export function StartCore(url = 'worker.js') {
   };
   worker.onerror = (event) => {
     event.preventDefault();
-    failAll(event.message || 'The page\'s worker stopped.');
+    broken = event.message || 'The page\'s worker could not start.';
+    failAll(broken);
   };
 
   return {
     Ask(op, fields = {}, onProgress = null) {
       const id = nextId++;
       return new Promise((resolve, reject) => {
+        if (broken) {
+          reject(new Error(broken));
+          return;
+        }
         pending.set(id, { resolve, reject, onProgress });
         worker.postMessage({ ...fields, id, op });
       });

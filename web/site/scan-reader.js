@@ -79,10 +79,14 @@
       }
       onPiece({ lines: text, findings, done, total });
     };
+    // The next slice is read while this one is scanned.
+    const read = (offset) => offset < total
+      ? blob.slice(offset, Math.min(total, offset + pieceBytes)).arrayBuffer() : null;
+    let next = read(0);
     for (let offset = 0; offset < total; offset += pieceBytes) {
-      const end = Math.min(total, offset + pieceBytes);
-      const bytes = new Uint8Array(await blob.slice(offset, end).arrayBuffer());
-      take(scan.feed(bytes), end);
+      const bytes = new Uint8Array(await next);
+      next = read(offset + pieceBytes);
+      take(scan.feed(bytes), Math.min(total, offset + pieceBytes));
     }
     take(scan.end(), total);
   }
