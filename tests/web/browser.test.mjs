@@ -153,6 +153,20 @@ test('a 50 MB log through the file input shows progress and the command line\'s 
   await context.close();
 });
 
+test('a file dropped on the page is scanned', async () => {
+  const { context, page, errors } = await OpenPage();
+  await page.evaluate(() => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File(['exit code: 1618\nhr=0x80070005\n'], 'dropped.log'));
+    document.querySelector('h1').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  });
+  await page.waitForFunction(() => /^Scanned/.test(document.querySelector('#scan-status').textContent));
+  assert.match(await page.locator('#scan-status').innerText(), /2 findings, 2 distinct codes/);
+  assert.deepEqual(await page.locator('#summary tbody a').allInnerTexts(), ['0x00000652', '0x80070005']);
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
 test('after the network is cut and a reload, the page still answers', async () => {
   const { context, page, errors } = await OpenPage();
   await page.waitForFunction(() => document.querySelector('#offline').textContent === 'Kept for offline use.');

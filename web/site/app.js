@@ -316,8 +316,9 @@ function Start() {
     const file = $('log-file').files[0];
     if (file) ScanLog(file);
   });
-  $('log').addEventListener('dragover', (event) => event.preventDefault());
-  $('log').addEventListener('drop', OnDrop);
+  // A file dropped anywhere is scanned, rather than opened in place of the page.
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', OnDrop);
   $('scan-stop').addEventListener('click', StopScan);
   $('scan-save').addEventListener('click', SaveFindings);
   $('language').addEventListener('change', OnLanguageChange);
