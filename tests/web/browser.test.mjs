@@ -68,6 +68,14 @@ test('0x80070005 typed shows the Win32 and the HRESULT card with their texts', a
   await context.close();
 });
 
+test('a deep link of several lines answers each line', async () => {
+  const { context, page, errors } = await OpenPage('#0x80070005%0AE_FAIL');
+  await page.waitForFunction(() => document.querySelectorAll('#answers h3').length === 2);
+  assert.deepEqual(await cardTitles(page), ['Win32 0x00000005', 'HRESULT 0x80070005', 'HRESULT 0x80004005']);
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
 test('a deep link opens its answer, a relative\'s link answers it, back returns', async () => {
   const { context, page, errors } = await OpenPage('#0xC0000005');
   await page.waitForSelector('.card');

@@ -24,8 +24,12 @@ function SetStatus(text) {
 
 // --- Answers -----------------------------------------------------------------------------
 
+let answerSerial = 0;
+
 async function Answer(query, { focus = false } = {}) {
-  $('query').value = query;
+  const serial = ++answerSerial;
+  // One line: a link may hold several lines of queries, which the input cannot.
+  $('query').value = query.replace(/\s*\n\s*/g, ' ');
   if (!query) {
     $('answers').replaceChildren();
     return;
@@ -41,7 +45,7 @@ async function Answer(query, { focus = false } = {}) {
   } catch (error) {
     sections = [El('p', { class: 'error', role: 'alert' }, 'No answer: ' + error.message)];
   }
-  if ($('query').value.trim() !== query) return; // a newer query is on its way
+  if (serial !== answerSerial) return; // a newer query is on its way
   $('answers').replaceChildren(...sections);
   performance.measure('answer', 'answer-start');
   if (focus) {
