@@ -2,6 +2,12 @@
 // page's requests ({id, op, ...} -> {id, ok, result | error}) and streams a scan's progress
 // ({id, progress}). The page itself never runs the core, so a long scan cannot freeze it.
 'use strict';
+// Asked for before the module's script is read and compiled, which takes a while.
+const languagesReady = fetch('data/languages.json').then((response) => {
+  if (!response.ok) throw new Error('The list of languages could not be read (' + response.status + ').');
+  return response.json();
+});
+languagesReady.catch(() => {}); // reported when a language is opened
 importScripts('quillon-core.js', 'scan-reader.js');
 const reader = self.QuillonScanReader;
 
@@ -15,15 +21,9 @@ let core = null;
 let opened = null; // a promise of the open database's language tag
 let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
 
-async function Languages() {
-  const response = await fetch('data/languages.json');
-  if (!response.ok) throw new Error('The list of languages could not be read (' + response.status + ').');
-  return response.json();
-}
-
 // Fetches a language's gzipped database, unpacks it and opens it in the core.
 async function Open(tag) {
-  const entry = (await Languages()).find((language) => language.tag === tag);
+  const entry = (await languagesReady).find((language) => language.tag === tag);
   if (!entry) throw new Error('No database for the language ' + tag + '.');
   const response = await fetch('data/' + entry.file);
   if (!response.ok) throw new Error('The database ' + entry.file + ' could not be read (' + response.status + ').');
