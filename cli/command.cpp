@@ -15,9 +15,10 @@
 #include "cli/system_reason.h"
 #include "cli/text_search.h"
 #include "core/answers.h"
-#include "core/bug_check_arguments.h"
 #include "core/documentation.h"
+#include "core/documented_search.h"
 #include "core/output_writer.h"
+#include "core/query_answers.h"
 #include "core/readings.h"
 #include "core/report.h"
 #include "core/terminal_text.h"
@@ -25,7 +26,6 @@
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
 #include "lookup/language_names.h"
-#include "query/setup_pair.h"
 
 namespace quillon {
 
@@ -46,31 +46,6 @@ int RunNameSearch(std::string_view part, const RunTables& tables, const RunOutpu
   output.writer.Defines(buffer, found);
   Flush(buffer, output.out);
   return found.empty() ? 1 : 0;
-}
-
-// The codes whose documentation text holds the needle that the tables' search did not find,
-// answered as a lookup answers them.
-void AddDocumentedFinds(std::vector<KindAnswer>& found, const DocumentationRows& documentation,
-                        MessageSource& source, const DefineRows& defines, std::string_view needle) {
-  const std::size_t before = found.size();
-  for (const DocumentedCodeRef& code : documentation.SearchTexts(needle)) {
-    const auto same = [&code](const KindAnswer& match) {
-      return match.type == code.type && match.value == code.value;
-    };
-    if (std::any_of(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(before), same)) {
-      continue;
-    }
-    ReadingAnswer answer = Answer(Reading{ReadingKind::Hex, code.value, {}}, source, defines);
-    for (KindAnswer& match : answer.matches) {
-      if (same(match) && match.description) {
-        found.push_back(std::move(match));
-        break;
-      }
-    }
-  }
-  std::stable_sort(found.begin(), found.end(), [](const KindAnswer& a, const KindAnswer& b) {
-    return std::pair(a.type, a.value) < std::pair(b.type, b.value);
-  });
 }
 
 int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTables& tables,
@@ -98,67 +73,37 @@ int RunTextSearch(std::string_view text, FileMessageSource* files, const RunTabl
   return found.empty() ? 1 : 0;
 }
 
-// A query that is a bug check with its arguments, or setup's result and extend code, is read
-// as the code it names; what it adds is kept beside the answer.
-struct PastedQuery {
-  QueryReadings readings;
-  std::optional<BugCheckArguments> bugCheck;
-  std::optional<SetupPair> pair;
-};
-
-PastedQuery ReadPastedQuery(std::string_view query) {
-  if (std::optional<BugCheckArguments> bugCheck = ReadBugCheckArguments(query)) {
-    return {{{Reading{ReadingKind::Hex, bugCheck->code, {}}}, {}}, bugCheck, std::nullopt};
-  }
-  if (std::optional<SetupPair> pair = ReadSetupPair(query)) {
-    return {{{Reading{ReadingKind::Hex, pair->result, {}}}, {}}, std::nullopt, pair};
-  }
-  return {ReadQuery(query), std::nullopt, std::nullopt};
-}
-
 class QueryRun {
  public:
   QueryRun(RunTables& tables, const RunOutput& output)
-      : messages_(tables.messages),
+      : answers_(tables.messages, tables.defines, tables.documentation, tables.setupRows),
         defines_(tables.defines),
-        documentation_(tables.documentation),
-        setupRows_(tables.setupRows),
         databaseName_(tables.databaseName),
         writer_(output.writer),
         out_(output.out),
         err_(output.err) {}
 
   void Ask(const std::string& query) {
-    // A long run of queries (a list fed on standard input) pays for reading the tables' values
-    // and names once; then a code or name that no table holds costs no statement.
-    if (++asked_ == kQueriesBeforeIndex) {
-      defines_.IndexValues();
-    }
-    const PastedQuery pasted = ReadPastedQuery(query);
-    const QueryReadings& readings = pasted.readings;
-    if (readings.readings.empty()) {
-      status_ = 2;
-      if (!writer_.Rejection(buffer_, query, readings.rejection)) {
-        WriteOut();
-        err_ << "quillon-cli: " << TerminalText(query) << ": " << OnOneLine(readings.rejection)
-             << '\n';
-      }
-      return;
-    }
-    std::vector<ReadingAnswer> answers;
-    for (const Reading& reading : readings.readings) {
-      answers.push_back(Answer(reading, messages_, defines_));
-      AddPasted(pasted, answers.back());
-    }
+    const QueryOutcome outcome = answers_.Ask(query);
     // An answer read from a failing database may lack what the failed statement would have
     // found: none is written, and no query after it is asked.
-    if (defines_.Failure()) {
+    if (outcome.tablesFailed) {
       WriteOut();
       err_ << DatabaseFailureLine(databaseName_, defines_);
       status_ = 2;
       stopped_ = true;
       return;
     }
+    if (outcome.answers.empty()) {
+      status_ = 2;
+      if (!writer_.Rejection(buffer_, query, outcome.rejection)) {
+        WriteOut();
+        err_ << "quillon-cli: " << TerminalText(query) << ": " << OnOneLine(outcome.rejection)
+             << '\n';
+      }
+      return;
+    }
+    const std::vector<ReadingAnswer>& answers = outcome.answers;
     bool found = false;
     for (const ReadingAnswer& answer : answers) {
       found = found || !answer.matches.empty();
@@ -189,34 +134,8 @@ class QueryRun {
   bool Stopped() const { return stopped_; }
 
  private:
-  // The documentation's part of the answer, and what was pasted with the code: a bug check's
-  // arguments (the code is then only a bug check), setup's extend code.
-  void AddPasted(const PastedQuery& pasted, ReadingAnswer& answer) {
-    if (documentation_ != nullptr) {
-      AddDocumentation(answer, *documentation_);
-    }
-    if (pasted.bugCheck) {
-      std::erase_if(answer.matches,
-                    [](const KindAnswer& match) { return match.type != ErrorType::Stop; });
-      for (KindAnswer& match : answer.matches) {
-        match.documentation.arguments = pasted.bugCheck->arguments;
-      }
-    }
-    if (pasted.pair && setupRows_ != nullptr) {
-      if (!setup_) {
-        setup_ = setupRows_->ReadSetupTables(documentation_ != nullptr);
-      }
-      answer.documentation.extend = ReadExtend(pasted.pair->result, pasted.pair->extend, *setup_);
-    }
-  }
-
-  static constexpr std::uint64_t kQueriesBeforeIndex = 64;
-
-  MessageSource& messages_;
-  DefineRows& defines_;
-  const DocumentationRows* documentation_;
-  const DocumentationRows* setupRows_;
-  std::optional<SetupTables> setup_;  // read at the first pair asked
+  QueryAnswers answers_;
+  const DefineRows& defines_;
   const std::string& databaseName_;
   const OutputWriter& writer_;
   std::ostream& out_;
@@ -224,7 +143,6 @@ class QueryRun {
   std::string buffer_;
   int status_ = 0;
   bool stopped_ = false;
-  std::uint64_t asked_ = 0;
 };
 
 // Queries from standard input, one per line. Blank lines are no queries; a line's surrounding

@@ -15,14 +15,6 @@
 
 namespace quillon {
 
-// A source with no text for any code: names only.
-class NoMessages final : public MessageSource {
- public:
-  std::optional<std::string> Message(MessageSourceId, std::uint32_t) override {
-    return std::nullopt;
-  }
-};
-
 // What the platform offers: its own tables (null where there are none) and the running system's
 // Windows directory, whose files a search reads (empty where none).
 struct PlatformMessages {

@@ -1,7 +1,6 @@
 #include "cli/scan.h"
 
 #include "cli/file_source.h"
-#include "core/documentation.h"
 
 #include <memory>
 #include <ostream>
@@ -11,6 +10,7 @@
 #include "cli/scan_pool.h"
 #include "cli/system_reason.h"
 #include "core/answers.h"
+#include "core/query_answers.h"
 #include "core/report.h"
 #include "core/scan_writers.h"
 #include "core/terminal_text.h"
@@ -100,13 +100,7 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
   const DocumentationRows* documentation = tables.documentation;
-  const AskAnswer ask = [&messages, &defines, documentation](const Reading& reading) {
-    ReadingAnswer answer = Answer(reading, messages, defines);
-    if (documentation != nullptr) {
-      AddDocumentation(answer, *documentation);
-    }
-    return defines.Failure() ? std::nullopt : std::optional<ReadingAnswer>(std::move(answer));
-  };
+  const AskAnswer ask = DocumentedAsk(messages, defines, documentation);
   // Setup's tables read whole once, for every worker to name the extend codes it meets.
   const SetupTables setup = tables.setupRows != nullptr
                                 ? tables.setupRows->ReadSetupTables(documentation != nullptr)

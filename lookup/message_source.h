@@ -46,4 +46,12 @@ class MessageSource {
   }
 };
 
+// A source with no text for any code: names only.
+class NoMessages final : public MessageSource {
+ public:
+  std::optional<std::string> Message(MessageSourceId, std::uint32_t) override {
+    return std::nullopt;
+  }
+};
+
 }  // namespace quillon

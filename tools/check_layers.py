@@ -37,7 +37,7 @@ FOLDER_LAYERS = [
     ("lookup",),  # search, message sources, the definitions database
     ("display", "about"),  # views, facility and status names; the About window's logic
     ("core",),  # what every front end asks: readings, answers, the scan and its writers
-    ("app", "cli", "tools"),  # the window (its glue too), the command line, build-time tools
+    ("app", "cli", "web", "tools"),  # the window (and glue), command line, browser module, tools
     ("tests",),
 ]
 FOLDER_ROW = {folder: row for row, folders in enumerate(FOLDER_LAYERS) for folder in folders}

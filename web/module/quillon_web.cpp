@@ -1,0 +1,113 @@
+// The core's JSON session bound for JavaScript: bytes and texts in, JSON Lines out. The
+// database handed over is kept as a file of Emscripten's in-memory file system, where SQLite
+// opens it as the command line opens its own.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/json_session.h"
+
+namespace quillon {
+
+namespace {
+
+using emscripten::val;
+
+// A Uint8Array's bytes, copied once into the module's memory.
+std::string BytesOf(const val& array) {
+  const auto size = array["length"].as<std::size_t>();
+  std::string bytes(size, '\0');
+  auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+  val(emscripten::typed_memory_view(size, data)).call<void>("set", array);
+  return bytes;
+}
+
+constexpr const char* kNoDatabase = "no database is open";
+
+// False when the file could not be written whole.
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    return false;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
+
+class QuillonCore {
+ public:
+  // "" when the database serves, else why not; a database that cannot serve leaves the one
+  // opened before in place.
+  std::string Open(const val& bytes, const std::string& language) {
+    // Each database its own file: a scan may still read the one before.
+    const std::string path = "/defines-" + std::to_string(++opened_) + ".db3";
+    if (!WriteFile(path, BytesOf(bytes))) {
+      std::remove(path.c_str());
+      return "cannot keep the database in memory";
+    }
+    auto session = std::make_shared<JsonSession>(path, language);
+    if (session->Problem()) {
+      return *session->Problem();
+    }
+    if (session_) {
+      // SQLite keeps reading an unlinked file through the handle it holds.
+      std::remove(path_.c_str());
+    }
+    session_ = std::move(session);
+    path_ = path;
+    return {};
+  }
+
+  std::string Answer(const std::string& input) {
+    return session_ ? session_->Answer(input) : JsonErrorLine(kNoDatabase);
+  }
+  std::string SearchNames(const std::string& part) {
+    return session_ ? session_->SearchNames(part) : JsonErrorLine(kNoDatabase);
+  }
+  std::string SearchText(const std::string& text) {
+    return session_ ? session_->SearchText(text) : JsonErrorLine(kNoDatabase);
+  }
+  const std::shared_ptr<JsonSession>& Session() const { return session_; }
+
+ private:
+  std::shared_ptr<JsonSession> session_;
+  std::string path_;
+  unsigned opened_ = 0;
+};
+
+class QuillonScan {
+ public:
+  explicit QuillonScan(QuillonCore& core) {
+    if (core.Session()) {
+      scan_.emplace(core.Session());
+    }
+  }
+  std::string Feed(const val& bytes) {
+    return scan_ ? scan_->Feed(BytesOf(bytes)) : JsonErrorLine(kNoDatabase);
+  }
+  std::string End() { return scan_ ? scan_->End() : JsonErrorLine(kNoDatabase); }
+
+ private:
+  std::optional<JsonScan> scan_;
+};
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(quillon_core) {
+  emscripten::class_<QuillonCore>("QuillonCore")
+      .constructor<>()
+      .function("open", &QuillonCore::Open)
+      .function("answer", &QuillonCore::Answer)
+      .function("searchNames", &QuillonCore::SearchNames)
+      .function("searchText", &QuillonCore::SearchText);
+  emscripten::class_<QuillonScan>("QuillonScan")
+      .constructor<QuillonCore&>()
+      .function("feed", &QuillonScan::Feed)
+      .function("end", &QuillonScan::End);
+}
+
+}  // namespace quillon
