@@ -142,8 +142,8 @@ let lastProgress = null;
 
 function OnScanProgress(progress) {
   $('scan-progress').value = progress.total ? progress.done / progress.total : 1;
-  findingsTable.Add(progress.rows);
-  if (progress.summary) summaryTable.Set(progress.summary);
+  findingsTable.SetCount(progress.rows);
+  summaryTable.SetCount(progress.distinct);
   $('scan-results').hidden = progress.count === 0;
   $('scan-status').textContent = ScanStatus(progress, false);
   lastProgress = progress;
@@ -157,8 +157,8 @@ async function ScanLog(blob) {
   const worker = StartCore();
   scanner = worker;
   scanning = true;
-  findingsTable.Set([]);
-  summaryTable.Set([]);
+  findingsTable.SetCount(0, true);
+  summaryTable.SetCount(0, true);
   $('scan-results').hidden = true;
   $('scan-state').hidden = false;
   $('scan-stop').hidden = false;
@@ -306,8 +306,10 @@ function StartOffline() {
 }
 
 function Start() {
-  findingsTable = LongTable($('findings'), $('findings').closest('.table-box'), FindingRowElement);
-  summaryTable = LongTable($('summary'), $('summary').closest('.table-box'), SummaryRowElement);
+  findingsTable = LongTable($('findings'), $('findings').closest('.table-box'), FindingRowElement,
+    (first, end) => scanner ? scanner.Ask('rows', { first, end }) : Promise.resolve([]));
+  summaryTable = LongTable($('summary'), $('summary').closest('.table-box'), SummaryRowElement,
+    (first, end) => scanner ? scanner.Ask('summary', { first, end }) : Promise.resolve([]));
   $('ask-form').addEventListener('submit', OnAsk);
   window.addEventListener('hashchange', OnHashChange);
   $('search-form').addEventListener('submit', (event) => { event.preventDefault(); Search(); });

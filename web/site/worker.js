@@ -11,15 +11,17 @@ languagesReady.catch(() => {}); // reported when a language is opened
 importScripts('quillon-core.js', 'scan-reader.js');
 const reader = self.QuillonScanReader;
 
-// The page keeps this many rows for its table; the summary counts every finding.
-const kMaxRows = 200000;
-const kMaxSummaryRows = 5000;
+// The table holds this many rows, kept here and sent to the page a window at a time; the
+// summary counts every finding.
+const kMaxRows = 1000000;
 
 // Compiled while the page still reads its list of languages.
 const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
 let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
+let lastScanRows = []; // the table's rows of the last scan
+let lastSummaryRows = []; // its summary, most frequent first
 
 // Fetches a language's gzipped database, unpacks it and opens it in the core.
 async function Open(tag) {
@@ -39,23 +41,22 @@ async function Scan(id, blob) {
   const scan = new core.Scan();
   const summary = reader.NewSummary();
   let count = 0;
-  let shown = 0;
   lastScanParts = [];
+  lastScanRows = [];
+  lastSummaryRows = [];
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
       // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
       if (piece.lines) lastScanParts.push(new Blob([piece.lines]));
-      const rows = [];
       for (const finding of piece.findings) {
         const row = reader.FindingRow(finding);
         reader.AddToSummary(summary, row);
-        if (shown < kMaxRows) { rows.push(row); shown += 1; }
+        if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
       }
       count += piece.findings.length;
+      if (piece.findings.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
       self.postMessage({ id, progress: {
-        done: piece.done, total: piece.total, count, rows, distinct: summary.size,
-        summary: piece.findings.length > 0 || piece.done === piece.total
-          ? reader.SummaryRows(summary, kMaxSummaryRows) : null,
+        done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
       } });
     });
   } finally {
@@ -77,6 +78,8 @@ const handlers = {
   searchText: (request) => core.searchText(request.text),
   scan: (request) => Scan(request.id, request.blob),
   saved: () => new Blob(lastScanParts, { type: 'application/x-ndjson' }),
+  rows: (request) => lastScanRows.slice(request.first, request.end),
+  summary: (request) => lastSummaryRows.slice(request.first, request.end),
 };
 
 self.onmessage = async (event) => {
