@@ -276,7 +276,8 @@ function OnKey(event) {
     $('query').focus();
     $('query').select();
   } else if (event.key === 'Escape') {
-    if (target === $('query') || target === $('search') || target === $('log-text')) {
+    // A pasted log is not cleared by a stray Escape; the short inputs are.
+    if (target === $('query') || target === $('search')) {
       target.value = '';
       if (target === $('search')) Search();
     } else if (scanning) {
