@@ -10,6 +10,9 @@ namespace quillon {
 
 namespace {
 
+// As the command line refuses an empty search: every define or code would be found.
+constexpr std::string_view kNothingToLookFor = "a search needs a text to look for";
+
 OpenedDefines OpenChecked(const std::string& path) {
   return OpenDefines({DefinePlace{path, true}}, DefineCheck::FileAndSchema);
 }
@@ -57,6 +60,9 @@ std::string JsonSession::Answer(std::string_view text) {
 }
 
 std::string JsonSession::SearchNames(std::string_view part) {
+  if (part.empty()) {
+    return JsonErrorLine(kNothingToLookFor);
+  }
   const std::vector<DefineRow> found = defines_->SearchNames(part);
   if (defines_->Failure()) {
     return FailureLine();
@@ -67,6 +73,9 @@ std::string JsonSession::SearchNames(std::string_view part) {
 }
 
 std::string JsonSession::SearchText(std::string_view text) {
+  if (text.find_first_not_of(" \t") == std::string_view::npos) {
+    return JsonErrorLine(kNothingToLookFor);
+  }
   std::vector<KindAnswer> found;
   if (documented_ != nullptr) {
     AddDocumentedFinds(found, *documented_, messages_, *defines_, TrimSpace(text));

@@ -37,9 +37,9 @@ class JsonSession {
 
   // The answers to every query the text holds (QueriesOfText), a rejected one's line included.
   std::string Answer(std::string_view text);
-  // The defines whose name holds part.
+  // The defines whose name holds part; an empty part gives an {"error":...} line.
   std::string SearchNames(std::string_view part);
-  // The codes whose documentation text holds text.
+  // The codes whose documentation text holds text; blanks alone give an {"error":...} line.
   std::string SearchText(std::string_view text);
 
  private:

@@ -53,6 +53,8 @@ def write_language(source, tag, out_dir):
         for table in TEXT_TABLES:
             copy.execute(f"DELETE FROM {table} WHERE Lang NOT IN (?, ?)", (ENGLISH, tag))
         copy.commit()
+        # The browser's SQLite is built without a write-ahead log, which it needs to read none.
+        copy.execute("PRAGMA journal_mode = DELETE")
         copy.execute("VACUUM")
         copy.close()
         name = f"defines-{tag}.db3.gz"

@@ -26,8 +26,8 @@ CHECK = ROOT / "build" / "web-check"
 QUERIES = ["0x80070005", "5", "E_FAIL", "C0000005", "1603", "-2147024891", "0xD0000005",
            "BugCheck 133, {0, 501, 500, fffff8005f8fb320}", "0xC1900101 - 0x4000D", "00000050",
            "0x0x5", "WSAEACCES", "nosuchname_x"]
-# A log's lines: codes in every form the scan knows, words that are none, and a line that is
-# not ASCII, among lines without codes, as most of a log's are; repeated to the size asked for.
+# The compared log's lines: codes in every form the scan knows, words that are none, and a line
+# that is not ASCII, among lines without codes.
 LOG_LINES = [
     "2026-12-09 10:22:31 CreateFile failed: hr=0x80070005, exit code: 1618",
     "Installer returned 1603; LastError=87 (E_ACCESSDENIED)",
@@ -74,9 +74,11 @@ def main(argv):
     database = CHECK / "defines-en-US.db3"
     packed = ROOT / "build" / "web" / "data" / "defines-en-US.db3.gz"
     database.write_bytes(gzip.decompress(packed.read_bytes()))
-    block = ("\n".join(LOG_LINES) + "\n").encode("utf-8")
+    # The timed log is the scan benchmark's: log-like lines, about one code in twenty.
     log = CHECK / "scan.log"
-    log.write_bytes(block * (megabytes * 1024 * 1024 // len(block)))
+    subprocess.run([str(ROOT / "tests" / "bench" / "make-scan-log"), str(log), str(megabytes)],
+                   check=True)
+    block = ("\n".join(LOG_LINES) + "\n").encode("utf-8")
     small = CHECK / "scan-small.log"
     small.write_bytes(block * (256 * 1024 // len(block)))
     plan = {"queries": QUERIES, "namePart": "E_ACCESS", "text": "access denied"}

@@ -51,7 +51,10 @@ class QuillonCore {
     }
     auto session = std::make_shared<JsonSession>(path, language);
     if (session->Problem()) {
-      return *session->Problem();
+      std::string problem = *session->Problem();
+      session.reset();
+      std::remove(path.c_str());
+      return problem;
     }
     if (session_) {
       // SQLite keeps reading an unlinked file through the handle it holds.
