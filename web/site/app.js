@@ -71,6 +71,27 @@ function OnHashChange() {
 
 let searchTimer = 0;
 let searchSerial = 0;
+// Searches run in a worker of their own, so answers never wait behind one. A search that
+// matches much takes seconds; when the text changes meanwhile, its worker is dropped and a
+// fresh one started, rather than waiting for results nobody wants any more.
+let searcher = null;
+let searchRunning = false;
+
+function Searcher() {
+  if (!searcher) {
+    searcher = StartCore();
+    searcher.Ask('open', { lang: $('language').value }).catch(() => {
+      // Reported by the search that needs it.
+    });
+  }
+  return searcher;
+}
+
+function DropSearcher() {
+  searcher?.Stop();
+  searcher = null;
+  searchRunning = false;
+}
 
 function SearchResult(hit) {
   return El('li', {}, El('a', { href: HashFromQuery(hit.name) }, hit.name), ' ',
@@ -82,19 +103,25 @@ async function Search() {
   const serial = ++searchSerial;
   const text = $('search').value.trim();
   const inText = document.querySelector('input[name="search-in"]:checked').value === 'text';
+  if (searchRunning) DropSearcher();
   if (!text) {
     $('search-results').replaceChildren();
     $('search-status').textContent = '';
     return;
   }
+  $('search-status').textContent = 'Searching…';
+  const worker = Searcher();
+  searchRunning = true;
   let hits;
   try {
-    hits = ParseLines(await core.Ask(inText ? 'searchText' : 'searchNames', inText ? { text } : { part: text }));
+    hits = ParseLines(await worker.Ask(inText ? 'searchText' : 'searchNames', inText ? { text } : { part: text }));
     const failure = hits.find((hit) => hit.error !== undefined);
     if (failure) throw new Error(failure.error);
   } catch (error) {
     if (serial === searchSerial) $('search-status').textContent = 'No search: ' + error.message;
     return;
+  } finally {
+    if (worker === searcher) searchRunning = false;
   }
   if (serial !== searchSerial) return; // typed on since
   $('search-results').replaceChildren(...hits.slice(0, kMaxSearchResults).map(SearchResult));
@@ -263,6 +290,7 @@ async function StartLanguages() {
 
 async function OnLanguageChange() {
   const tag = $('language').value;
+  DropSearcher();
   await OpenLanguage(tag);
   Answer(QueryFromHash(location.hash));
   if ($('search').value.trim()) Search();
