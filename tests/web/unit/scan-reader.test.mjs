@@ -1,0 +1,104 @@
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+
+const reader = createRequire(import.meta.url)('../../../web/site/scan-reader.js');
+
+// A stand-in for the core's scan: a finding per "0x" word, reported when its line ends, so
+// a piece boundary inside a line or a word holds findings back until the next piece.
+function FakeScan() {
+  let pending = '';
+  let line = 0;
+  const feeds = [];
+  const findingsOf = (text) => text.split('\n').map((content) => {
+    line += 1;
+    return [...content.matchAll(/0x[0-9A-F]+/g)].map((match) => JSON.stringify({
+      line, column: match.index + 1, text: match[0], hex: match[0],
+      matches: [{ type: 'Win32', hex: match[0], names: ['N' + match[0]], description: 'd' + match[0] }],
+    })).join('\n');
+  }).filter(Boolean).map((lines) => lines + '\n').join('');
+  return {
+    feeds,
+    feed(bytes) {
+      feeds.push(bytes.length);
+      pending += new TextDecoder().decode(bytes);
+      const end = pending.lastIndexOf('\n');
+      if (end < 0) return '';
+      const complete = pending.slice(0, end);
+      pending = pending.slice(end + 1);
+      return findingsOf(complete);
+    },
+    end() {
+      const rest = pending;
+      pending = '';
+      return rest ? findingsOf(rest) : '';
+    },
+  };
+}
+
+async function ScanAll(text, pieceBytes, scan = FakeScan()) {
+  const pieces = [];
+  await reader.ScanBlob(new Blob([text]), scan, (piece) => pieces.push(piece), pieceBytes);
+  return { pieces, scan, findings: pieces.flatMap((piece) => piece.findings) };
+}
+
+test('findings do not depend on the size of the pieces', async () => {
+  const text = 'a 0x1 b\nnothing\n0x22 0x333\n\nlast 0x4444';
+  const expected = (await ScanAll(text, 1 << 20)).findings;
+  assert.equal(expected.length, 4);
+  for (const pieceBytes of [1, 2, 3, 7, text.length - 1, text.length]) {
+    assert.deepEqual((await ScanAll(text, pieceBytes)).findings, expected, `pieces of ${pieceBytes}`);
+  }
+});
+
+test('progress counts bytes up to the whole, once more at the end', async () => {
+  const { pieces, scan } = await ScanAll('0x1\n0x2\n0x3\n', 5);
+  assert.deepEqual(scan.feeds, [5, 5, 2]);
+  assert.deepEqual(pieces.map((piece) => piece.done), [5, 10, 12, 12]);
+  assert.ok(pieces.every((piece) => piece.total === 12));
+});
+
+test('an empty file is fed nothing and still ends', async () => {
+  const { pieces, scan } = await ScanAll('', 4);
+  assert.deepEqual(scan.feeds, []);
+  assert.deepEqual(pieces.map((piece) => [piece.done, piece.total, piece.findings.length]), [[0, 0, 0]]);
+});
+
+test('the core\'s failure stops the scan with its reason', async () => {
+  const failing = { feed: () => '{"error":"out of memory"}\n', end: () => '' };
+  await assert.rejects(ScanAll('0x1\n', 4, failing), /out of memory/);
+  const garbled = { feed: () => '{"line":1,\n', end: () => '' };
+  await assert.rejects(ScanAll('0x1\n', 4, garbled), /not JSON/);
+});
+
+test('a row takes the first name and the first description among the matches', () => {
+  const row = reader.FindingRow({
+    line: 3, column: 9, text: '80070005', hex: '0x80070005',
+    matches: [
+      { type: 'Win32', names: [], description: null },
+      { type: 'HRESULT', names: ['E_ACCESSDENIED', 'X'], description: null },
+      { type: 'NTSTATUS', names: ['STATUS_X'], description: 'Access denied.' },
+    ],
+  });
+  assert.deepEqual(row, { line: 3, column: 9, text: '80070005', hex: '0x80070005', query: '0x80070005',
+    name: 'E_ACCESSDENIED', description: 'Access denied.' });
+  assert.deepEqual(reader.FindingRow({ line: 1, column: 1, text: '7', hex: '0x7' }),
+    { line: 1, column: 1, text: '7', hex: '0x7', query: '0x7', name: '', description: '' });
+});
+
+test('a name found in a log counts as its code and links to itself', () => {
+  const row = reader.FindingRow({ line: 1, column: 3, text: 'E_ACCESSDENIED', reading: 'name',
+    matches: [{ type: 'HRESULT', hex: '0x80070005', names: ['E_ACCESSDENIED'], description: null }] });
+  assert.equal(row.hex, '0x80070005');
+  assert.equal(row.query, 'E_ACCESSDENIED');
+});
+
+test('the summary counts each value once, most frequent first, ties in order found', () => {
+  const summary = reader.NewSummary();
+  for (const hex of ['0x5', '0x2', '0x5', '0x9', '0x2', '0x5']) {
+    reader.AddToSummary(summary, { hex, name: 'N' + hex, description: '' });
+  }
+  assert.deepEqual(reader.SummaryRows(summary, 10).map((entry) => [entry.hex, entry.count]),
+    [['0x5', 3], ['0x2', 2], ['0x9', 1]]);
+  assert.equal(reader.SummaryRows(summary, 1).length, 1);
+});

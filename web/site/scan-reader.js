@@ -1,0 +1,98 @@
+// The scan's bookkeeping in the worker: a file read in slices and fed to the core's scan, its
+// findings (JSON Lines) turned into the few rows and the summary the page shows, and every
+// line kept for saving. A plain script, so the classic worker can importScripts it and the
+// unit tests can require it.
+(function (exports) {
+  'use strict';
+
+  // Large enough that reading a slice costs little beside scanning it, small enough that
+  // progress moves several times a second.
+  const kPieceBytes = 8 * 1024 * 1024;
+
+  // The objects of a text of JSON Lines. A line that is not JSON is a fault of the core; it is
+  // reported, never skipped silently.
+  function ParseJsonLines(text) {
+    const objects = [];
+    for (const line of String(text).split('\n')) {
+      if (!line.trim()) continue;
+      try {
+        objects.push(JSON.parse(line));
+      } catch {
+        throw new Error('The core wrote a line that is not JSON: ' + line.slice(0, 80));
+      }
+    }
+    return objects;
+  }
+
+  // A failure comes as one line {"error": ...} with no finding's keys.
+  function FailureOf(object) {
+    return object && typeof object.error === 'string' && object.line === undefined
+      ? object.error : null;
+  }
+
+  // The table's row for a finding: the first name and the first description among its
+  // matches (the core orders them), the code as written, the value it was read as (a name's
+  // is its first match's) and what its link asks: the number, or the name as written.
+  function FindingRow(finding) {
+    const matches = finding.matches ?? [];
+    const named = matches.find((match) => (match.names ?? []).length > 0);
+    const described = matches.find((match) => match.description);
+    return {
+      line: finding.line,
+      column: finding.column,
+      text: finding.text,
+      hex: finding.hex ?? (matches[0] ? matches[0].hex : finding.text),
+      query: finding.hex ?? finding.text,
+      name: named ? named.names[0] : '',
+      description: described ? described.description : '',
+    };
+  }
+
+  // Each code once (by its value), how often, and the row of its first sighting.
+  function NewSummary() {
+    return new Map();
+  }
+
+  function AddToSummary(summary, row) {
+    const entry = summary.get(row.hex);
+    if (entry) entry.count += 1;
+    else summary.set(row.hex, { hex: row.hex, name: row.name, description: row.description, count: 1 });
+  }
+
+  // The most frequent codes first; ties in the order they were first found.
+  function SummaryRows(summary, limit) {
+    const entries = [...summary.values()];
+    entries.sort((a, b) => b.count - a.count);
+    return entries.slice(0, limit);
+  }
+
+  // Feeds a Blob to a scan (feed/end as the core's Scan) in slices of pieceBytes, calling
+  // onPiece({lines, findings, done, total}) after each slice and after the end. Throws the
+  // core's reason on a failure.
+  async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes) {
+    const total = blob.size;
+    const take = (text, done) => {
+      const findings = ParseJsonLines(text);
+      for (const finding of findings) {
+        const failure = FailureOf(finding);
+        if (failure !== null) throw new Error(failure);
+      }
+      onPiece({ lines: text, findings, done, total });
+    };
+    // The next slice is read while this one is scanned.
+    const read = (offset) => offset < total
+      ? blob.slice(offset, Math.min(total, offset + pieceBytes)).arrayBuffer() : null;
+    let next = read(0);
+    for (let offset = 0; offset < total; offset += pieceBytes) {
+      const bytes = new Uint8Array(await next);
+      next = read(offset + pieceBytes);
+      take(scan.feed(bytes), Math.min(total, offset + pieceBytes));
+    }
+    take(scan.end(), total);
+  }
+
+  Object.assign(exports, {
+    kPieceBytes, ParseJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
+    ScanBlob,
+  });
+})(typeof module === 'object' ? module.exports : (self.QuillonScanReader = {}));

@@ -1,0 +1,98 @@
+// The core's home: it loads the WebAssembly module and a language's database, answers the
+// page's requests ({id, op, ...} -> {id, ok, result | error}) and streams a scan's progress
+// ({id, progress}). The page itself never runs the core, so a long scan cannot freeze it.
+'use strict';
+// Asked for before the module's script is read and compiled, which takes a while.
+const languagesReady = fetch('data/languages.json').then((response) => {
+  if (!response.ok) throw new Error('The list of languages could not be read (' + response.status + ').');
+  return response.json();
+});
+languagesReady.catch(() => {}); // reported when a language is opened
+importScripts('quillon-core.js', 'scan-reader.js');
+const reader = self.QuillonScanReader;
+
+// The table holds this many rows, kept here and sent to the page a window at a time; the
+// summary counts every finding.
+const kMaxRows = 1000000;
+
+// Compiled while the page still reads its list of languages.
+const coreReady = createQuillonCore();
+let core = null;
+let opened = null; // a promise of the open database's language tag
+let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
+let lastScanRows = []; // the table's rows of the last scan
+let lastSummaryRows = []; // its summary, most frequent first
+
+// Fetches a language's gzipped database, unpacks it and opens it in the core.
+async function Open(tag) {
+  const entry = (await languagesReady).find((language) => language.tag === tag);
+  if (!entry) throw new Error('No database for the language ' + tag + '.');
+  const response = await fetch('data/' + entry.file);
+  if (!response.ok) throw new Error('The database ' + entry.file + ' could not be read (' + response.status + ').');
+  const unpacked = response.body.pipeThrough(new DecompressionStream('gzip'));
+  const bytes = new Uint8Array(await new Response(unpacked).arrayBuffer());
+  core = await coreReady;
+  const reason = core.open(bytes, tag);
+  if (reason) throw new Error(reason);
+  return tag;
+}
+
+async function Scan(id, blob) {
+  const scan = new core.Scan();
+  const summary = reader.NewSummary();
+  let count = 0;
+  lastScanParts = [];
+  lastScanRows = [];
+  lastSummaryRows = [];
+  try {
+    await reader.ScanBlob(blob, scan, (piece) => {
+      // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
+      if (piece.lines) lastScanParts.push(new Blob([piece.lines]));
+      for (const finding of piece.findings) {
+        const row = reader.FindingRow(finding);
+        reader.AddToSummary(summary, row);
+        if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
+      }
+      count += piece.findings.length;
+      if (piece.findings.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
+      self.postMessage({ id, progress: {
+        done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
+      } });
+    });
+  } finally {
+    scan.delete();
+  }
+  return { count, distinct: summary.size, bytes: blob.size };
+}
+
+const handlers = {
+  // A language that fails to load leaves the one open before in use.
+  open: (request) => {
+    const previous = opened;
+    const attempt = Open(request.lang);
+    opened = attempt.catch((error) => previous ?? Promise.reject(error));
+    return attempt;
+  },
+  answer: (request) => core.answer(request.input),
+  searchNames: (request) => core.searchNames(request.part),
+  searchText: (request) => core.searchText(request.text),
+  scan: (request) => Scan(request.id, request.blob),
+  saved: () => new Blob(lastScanParts, { type: 'application/x-ndjson' }),
+  rows: (request) => lastScanRows.slice(request.first, request.end),
+  summary: (request) => lastSummaryRows.slice(request.first, request.end),
+};
+
+self.onmessage = async (event) => {
+  const request = event.data;
+  try {
+    const handler = handlers[request.op];
+    if (!handler) throw new Error('Unknown request ' + request.op + '.');
+    if (request.op !== 'open') {
+      if (!opened) throw new Error('No database is open yet.');
+      await opened;
+    }
+    self.postMessage({ id: request.id, ok: true, result: await handler(request) });
+  } catch (error) {
+    self.postMessage({ id: request.id, ok: false, error: String(error && error.message || error) });
+  }
+};
