@@ -83,35 +83,6 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
   return Outcome(scanner_.FoundAny());
 }
 
-namespace {
-
-// The values of the definitions, the ids of the message tables' blocks and the codes the
-// documentation describes (when its texts are asked).
-KnownCodes KnownCodesOf(FileMessageSource& files, const DefineRows& defines,
-                        const DocumentationRows* documentation) {
-  std::vector<CodeRange> ranges;
-  for (const auto& [low, high] : files.AllIdBlocks()) {
-    ranges.push_back({low, high});
-  }
-  if (const DefineIndex* index = defines.Index()) {
-    for (const ErrorType type : kErrorTypes) {
-      for (const std::uint32_t value : index->Values(type)) {
-        if (ranges.empty() || ranges.back().first != value) {
-          ranges.push_back({value, value});  // the values come sorted
-        }
-      }
-    }
-  }
-  if (documentation != nullptr) {
-    for (const std::uint32_t value : documentation->DocumentedValues()) {
-      ranges.push_back({value, value});
-    }
-  }
-  return KnownCodes(std::move(ranges));
-}
-
-}  // namespace
-
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
             ByteSource& input) {
   MessageSource& messages = tables.messages;
@@ -134,10 +105,14 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   const AskAnswer ask = DocumentedAsk(messages, defines, documentation);
   // Where the tables are files, every code they may know, so that a number no table knows
   // (most of a log's) is not asked of them.
-  const std::optional<KnownCodes> known =
-      tables.files != nullptr
-          ? std::optional<KnownCodes>(KnownCodesOf(*tables.files, defines, documentation))
-          : std::nullopt;
+  std::optional<KnownCodes> known;
+  if (tables.files != nullptr) {
+    std::vector<CodeRange> messageIds;
+    for (const auto& [low, high] : tables.files->AllIdBlocks()) {
+      messageIds.push_back({low, high});
+    }
+    known.emplace(KnownCodesOf(std::move(messageIds), defines, documentation));
+  }
   const KnownCodes* const knownCodes = known ? &*known : nullptr;
   // Setup's tables read whole once, for every worker to name the extend codes it meets.
   const SetupTables setup = tables.setupRows != nullptr

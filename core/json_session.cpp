@@ -96,6 +96,7 @@ const NameSet* JsonSession::ScanNames() {
     defines_->IndexValues();
     allNames_ = defines_->AllNames();
     names_.emplace(allNames_.begin(), allNames_.end());
+    known_.emplace(KnownCodesOf({}, *defines_, documented_));
   }
   return defines_->Failure() ? nullptr : &*names_;
 }
@@ -117,7 +118,7 @@ JsonScan::JsonScan(std::shared_ptr<JsonSession> session)
   JsonSession& tables = *session_;
   scanner_ = std::make_unique<Scanner>(
       *names, DocumentedAsk(tables.Messages(), *tables.defines_, tables.documented_),
-      &tables.ScanSetup());
+      &tables.ScanSetup(), &*tables.known_);
   writer_->StartFile({});
   scanner_->Begin(*writer_, Collect());
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/documentation.h"
+#include "core/known_codes.h"
 #include "core/output_writer.h"
 #include "core/query_answers.h"
 #include "core/scan.h"
@@ -65,6 +66,7 @@ class JsonSession {
   QueryAnswers answers_;
   std::vector<std::string> allNames_;
   std::optional<NameSet> names_;
+  std::optional<KnownCodes> known_;  // made with names_: most numbers of a log are no code
   std::optional<SetupTables> setup_;
 };
 

@@ -45,4 +45,24 @@ bool KnownCodes::MayKnow(std::uint32_t value) const {
          (win32Facility && Holds(CodeLowWord(value)));
 }
 
+KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
+                        const DocumentationRows* documentation) {
+  std::vector<CodeRange> ranges = std::move(messageIds);
+  if (const DefineIndex* index = defines.Index()) {
+    for (const ErrorType type : kErrorTypes) {
+      for (const std::uint32_t value : index->Values(type)) {
+        if (ranges.empty() || ranges.back().first != value) {
+          ranges.push_back({value, value});  // the values come sorted
+        }
+      }
+    }
+  }
+  if (documentation != nullptr) {
+    for (const std::uint32_t value : documentation->DocumentedValues()) {
+      ranges.push_back({value, value});
+    }
+  }
+  return KnownCodes(std::move(ranges));
+}
+
 }  // namespace quillon

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
+
 namespace quillon {
 
 struct CodeRange {
@@ -31,5 +34,10 @@ class KnownCodes {
   std::vector<CodeRange> ranges_;  // sorted, apart
   std::vector<bool> highWords_;    // the high words of the codes: most values stop there
 };
+
+// The ids of the message tables' blocks, the values of the definitions (their index read) and
+// the codes the documentation describes (when its texts are asked).
+KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
+                        const DocumentationRows* documentation);
 
 }  // namespace quillon
