@@ -275,7 +275,7 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
       documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
   RunTables tables{source,         *database->defines,
                    database->name, documented ? &documentation : nullptr,
-                   &documentation, messages.files};
+                   &documentation, messages.files, messages.platformTables};
   if (options.searchText) {
     return RunTextSearch(*options.searchText, messages.files, tables, output);
   }

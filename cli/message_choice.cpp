@@ -80,12 +80,12 @@ ChosenMessages ChooseMessages(const Options& options, PlatformMessages platform,
   // running system's files instead.
   if (platformOwn && !options.searchText) {
     if (modules.empty()) {
-      return {std::move(platform.ownMessages), nullptr};
+      return {std::move(platform.ownMessages), nullptr, true};
     }
     files.own = modules;
     return {
         std::make_unique<PlatformAndModules>(std::move(platform.ownMessages), files, language.id),
-        nullptr};
+        nullptr, true};
   }
   std::string where;
   if (options.messages == MessageChoice::Windows || platformOwn) {

@@ -25,6 +25,8 @@ struct PlatformMessages {
 struct ChosenMessages {
   std::unique_ptr<MessageSource> source;
   FileMessageSource* files = nullptr;  // source itself when it reads files; else null
+  // The platform's own tables answer, whose codes cannot be listed.
+  bool platformTables = false;
 };
 
 // False, said on err, when a --module is no readable file with a message table or the --windows

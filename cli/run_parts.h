@@ -24,6 +24,8 @@ struct RunTables {
   const DocumentationRows* setupRows;
   // The message tables' files when messages reads files (null: the platform's own tables).
   FileMessageSource* files = nullptr;
+  // The platform's own tables answer: what they know cannot be listed.
+  bool platformTables = false;
 };
 
 // The writer of the run's format, standard output and standard error.

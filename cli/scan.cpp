@@ -103,13 +103,15 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   // incomplete. The scan then ends, and says why.
   const DocumentationRows* documentation = tables.documentation;
   const AskAnswer ask = DocumentedAsk(messages, defines, documentation);
-  // Where the tables are files, every code they may know, so that a number no table knows
-  // (most of a log's) is not asked of them.
+  // Unless the platform's own tables answer, every code the tables may know, so that a number
+  // no table knows (most of a log's) is not asked of them.
   std::optional<KnownCodes> known;
-  if (tables.files != nullptr) {
+  if (!tables.platformTables) {
     std::vector<CodeRange> messageIds;
-    for (const auto& [low, high] : tables.files->AllIdBlocks()) {
-      messageIds.push_back({low, high});
+    if (tables.files != nullptr) {
+      for (const auto& [low, high] : tables.files->AllIdBlocks()) {
+        messageIds.push_back({low, high});
+      }
     }
     known.emplace(KnownCodesOf(std::move(messageIds), defines, documentation));
   }
