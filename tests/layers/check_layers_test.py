@@ -59,9 +59,9 @@ CASES = [
      {"CMakeLists.txt": WITH_GLUE, "base/glue_win.cpp": '#include "base/low.h"\nint Glue() { return Low(); }\n'},
      0, None),
     ("folder that the order does not place",
-     {"CMakeLists.txt": BASE["CMakeLists.txt"].replace("app/main.cpp)", "app/main.cpp web/page.cpp)"),
-      "web/page.cpp": '#include "lookup/high.h"\nint Page() { return High(); }\n'},
-     1, "folder web/ has no row in FOLDER_LAYERS"),
+     {"CMakeLists.txt": BASE["CMakeLists.txt"].replace("app/main.cpp)", "app/main.cpp extra/page.cpp)"),
+      "extra/page.cpp": '#include "lookup/high.h"\nint Page() { return High(); }\n'},
+     1, "folder extra/ has no row in FOLDER_LAYERS"),
 ]
 
 
