@@ -17,21 +17,22 @@ namespace {
 ReadingAnswer SampleAnswer() {
   ReadingAnswer answer;
   answer.reading = {ReadingKind::Hex, 0x80070005u, {}};
-  KindAnswer win32{ErrorType::Win32,
-                   5,
-                   "5",
-                   "Failure",
-                   "Windows (Non COM)",
-                   {{"ERROR_ACCESS_DENIED", "winerror.h"}},
-                   "Access denied.",
-                   {},
-                   {},
-                   {}};
+  // Filled member by member: an aggregate's initializer would have to name every member.
+  KindAnswer win32;
+  win32.value = 5;
+  win32.code = "5";
+  win32.status = "Failure";
+  win32.facility = "Windows (Non COM)";
+  win32.names = {{"ERROR_ACCESS_DENIED", "winerror.h"}};
+  win32.description = "Access denied.";
   win32.related.push_back(
       {Relation::Hresult,
        {ErrorType::Hresult, 0x80070005u, {{"E_ACCESSDENIED", "winerror.h"}}, "Access denied."}});
-  KindAnswer hresult{ErrorType::Hresult, 0x80070005u, "5", "Failure", "Windows (Non COM)", {},
-                     {"Access denied."}, {},          {},  {}};
+  KindAnswer hresult = win32;
+  hresult.type = ErrorType::Hresult;
+  hresult.value = 0x80070005u;
+  hresult.names.clear();
+  hresult.related.clear();
   for (const char* name :
        {"E_ACCESSDENIED", "DIERR_HANDLEEXISTS", "DIERR_OTHERAPPHASPRIO", "DIERR_READONLY",
         "DSERR_ACCESSDENIED", "STIERR_PRIVILEGE", "STIERR_READONLY", "CO_E_ACCESS_CHECK_FAILED",
