@@ -161,13 +161,8 @@ int RunInputQueries(QueryRun& run, ByteSource& input) {
                   std::to_string(kQueryLineLimit) + " bytes; not read as a query");
       continue;
     }
-    std::string_view text = line;
-    // The byte-order mark that Windows editors put before the first line is no part of it.
-    constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-    if (lines.Number() == 1 && text.starts_with(kUtf8ByteOrderMark)) {
-      text.remove_prefix(kUtf8ByteOrderMark.size());
-    }
-    text = TrimSpace(text);
+    const std::string_view text =
+        TrimSpace(lines.Number() == 1 ? WithoutByteOrderMark(line) : std::string_view(line));
     if (!text.empty()) {
       run.Ask(std::string(text));
     }
@@ -273,9 +268,13 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   DocumentedMessages withDocumentation(*messages.source, documentation);
   MessageSource& source =
       documented ? static_cast<MessageSource&>(withDocumentation) : *messages.source;
-  RunTables tables{source,         *database->defines,
-                   database->name, documented ? &documentation : nullptr,
-                   &documentation, messages.files, messages.platformTables};
+  RunTables tables{source,
+                   *database->defines,
+                   database->name,
+                   documented ? &documentation : nullptr,
+                   &documentation,
+                   messages.files,
+                   messages.platformTables};
   if (options.searchText) {
     return RunTextSearch(*options.searchText, messages.files, tables, output);
   }

@@ -96,10 +96,7 @@ void AddWords(std::string_view line, std::vector<std::string>& queries) {
 }  // namespace
 
 std::vector<std::string> QueriesOfText(std::string_view text) {
-  constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-  if (text.starts_with(kUtf8ByteOrderMark)) {
-    text.remove_prefix(kUtf8ByteOrderMark.size());
-  }
+  text = WithoutByteOrderMark(text);
   std::vector<std::string> queries;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());

@@ -82,6 +82,14 @@ std::string_view TrimSpace(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kUtf8ByteOrderMark)) {
+    text.remove_prefix(kUtf8ByteOrderMark.size());
+  }
+  return text;
+}
+
 QueryReadings ReadQuery(std::string_view query) {
   const std::string_view text = TrimSpace(query);
   // The numbers people meet beyond the window's rules: unsigned decimals, leading zeros of any

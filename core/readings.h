@@ -36,6 +36,9 @@ QueryReadings ReadQuery(std::string_view text);
 // text without its surrounding blanks, tabs and line ends.
 std::string_view TrimSpace(std::string_view text);
 
+// text without the UTF-8 byte-order mark that Windows editors put before a file's first line.
+std::string_view WithoutByteOrderMark(std::string_view text);
+
 // "decimal", "hex", "negative" or "name".
 std::string_view ReadingName(ReadingKind kind);
 
