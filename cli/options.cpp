@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/readings.h"
 #include "lookup/language_names.h"
 #include "res/version.h"
 
@@ -134,7 +135,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
                   : color == "never" ? ColorChoice::Never
                                      : ColorChoice::Auto;
   if (searchTextOption->count() > 0) {
-    if (searchText.find_first_not_of(" \t") == std::string::npos) {
+    if (TrimSpace(searchText).empty()) {
       parsed.exitCode = 2;
       parsed.error = "quillon-cli: --search-text needs a text to look for";
       return parsed;

@@ -76,7 +76,7 @@ std::string JsonSession::SearchNames(std::string_view part) {
 }
 
 std::string JsonSession::SearchText(std::string_view text) {
-  if (text.find_first_not_of(" \t") == std::string_view::npos) {
+  if (TrimSpace(text).empty()) {
     return JsonErrorLine(kNothingToLookFor);
   }
   std::vector<KindAnswer> found;

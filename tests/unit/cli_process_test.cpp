@@ -867,6 +867,7 @@ TEST_F(CliProcessTest, SearchTextFindsCodesByTheirDescriptionInTheChosenLanguage
 
   EXPECT_EQ(1, Execute("--wine --search-text 'no description says this'").status);
   EXPECT_EQ(2, Execute("--wine --search-text ' '").status);
+  EXPECT_EQ(2, Execute("--wine --search-text '\n\r'").status);  // blank of any kind
 }
 
 // The documentation's texts, remedies and bug-check parameters, on a machine without Windows

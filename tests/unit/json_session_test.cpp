@@ -94,7 +94,7 @@ TEST_F(JsonSessionTest, SearchesNamesAndTheDocumentationsTexts) {
   EXPECT_EQ(5, texts[0]["value"]);
   EXPECT_EQ("", session.SearchText("no such text"));
   // As the command line refuses them: every define or code would be found.
-  for (const std::string& blank : {std::string(), std::string(" \t")}) {
+  for (const std::string& blank : {std::string(), std::string(" \t"), std::string("\r\n")}) {
     EXPECT_EQ(1u, Lines(session.SearchText(blank)).at(0).count("error"));
   }
   EXPECT_EQ(1u, Lines(session.SearchNames("")).at(0).count("error"));
