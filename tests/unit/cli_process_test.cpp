@@ -37,6 +37,90 @@ std::string ReadFile(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// quillon-cli run with pipes on its standard input and output, for what it does while its input
+// is still open. Standard error goes to errPath when one is given.
+class PipedRun {
+ public:
+  explicit PipedRun(std::vector<std::string> args, const fs::path& errPath = {}) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+      return;
+    }
+    child_ = fork();
+    if (child_ == 0) {
+      dup2(toChild[0], STDIN_FILENO);
+      dup2(fromChild[1], STDOUT_FILENO);
+      for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+        close(fd);
+      }
+      if (!errPath.empty()) {
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+      }
+      std::vector<char*> argv{const_cast<char*>(QUILLON_CLI)};
+      for (std::string& arg : args) {
+        argv.push_back(arg.data());
+      }
+      argv.push_back(nullptr);
+      execv(QUILLON_CLI, argv.data());
+      _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    input_ = toChild[1];
+    output_ = fromChild[0];
+  }
+  ~PipedRun() {
+    CloseInput();
+    if (output_ != -1) {
+      close(output_);
+    }
+    if (child_ > 0) {
+      waitpid(child_, nullptr, 0);
+    }
+  }
+  bool Started() const { return child_ > 0; }
+  int Input() const { return input_; }
+  void CloseInput() {
+    if (input_ != -1) {
+      close(input_);
+      input_ = -1;
+    }
+  }
+  // Reads the output until it holds text, the output ends or 30 s pass without a byte.
+  void ReadUntil(const std::string& text) {
+    pollfd ready{output_, POLLIN, 0};
+    while (seen_.find(text) == std::string::npos && poll(&ready, 1, 30000) == 1 && ReadSome()) {
+    }
+  }
+  // Reads the output to its end and waits for the program: its exit status.
+  int Finish() {
+    while (ReadSome()) {
+    }
+    int status = 0;
+    waitpid(child_, &status, 0);
+    child_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  const std::string& Seen() const { return seen_; }
+
+ private:
+  bool ReadSome() {
+    char buffer[4096];
+    const ssize_t count = read(output_, buffer, sizeof buffer);
+    if (count <= 0) {
+      return false;
+    }
+    seen_.append(buffer, static_cast<std::size_t>(count));
+    return true;
+  }
+
+  pid_t child_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string seen_;
+};
+
 class CliProcessTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -339,49 +423,26 @@ TEST_F(CliProcessTest, AFindingAppearsWhileItsPipeIsStillOpen) {
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   for (const bool named : {false, true}) {
     SCOPED_TRACE(named ? "named pipe" : "standard input");
-    int toChild[2];
-    int fromChild[2];
-    ASSERT_EQ(0, pipe(toChild));
-    ASSERT_EQ(0, pipe(fromChild));
-    const pid_t child = fork();
-    ASSERT_NE(-1, child);
-    if (child == 0) {
-      dup2(toChild[0], STDIN_FILENO);
-      dup2(fromChild[1], STDOUT_FILENO);
-      for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-        close(fd);
-      }
-      execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--scan",
-            named ? fifo.c_str() : static_cast<char*>(nullptr), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    int writer = toChild[1];
+    std::vector<std::string> args{"--no-messages", "--scan"};
     if (named) {
-      close(toChild[1]);
+      args.push_back(fifo);
+    }
+    PipedRun run(args);
+    ASSERT_TRUE(run.Started());
+    int writer = run.Input();
+    if (named) {
+      run.CloseInput();
       writer = open(fifo.c_str(), O_WRONLY);  // once the program opens it to read
       ASSERT_NE(-1, writer);
     }
     const std::string line = "tail -f: hr=0x80070005\n";
     ASSERT_EQ(static_cast<ssize_t>(line.size()), write(writer, line.data(), line.size()));
     // The pipe stays open: the finding must come without the input's end.
-    std::string seen;
-    pollfd ready{fromChild[0], POLLIN, 0};
-    while (seen.find("E_ACCESSDENIED") == std::string::npos && poll(&ready, 1, 30000) == 1) {
-      char buffer[4096];
-      const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
-      if (count <= 0) {
-        break;
-      }
-      seen.append(buffer, static_cast<std::size_t>(count));
-    }
+    run.ReadUntil("E_ACCESSDENIED");
+    const std::string seen = run.Seen();
     close(writer);
-    int status = 0;
-    waitpid(child, &status, 0);
-    close(fromChild[0]);
+    EXPECT_EQ(0, run.Finish());
     EXPECT_NE(std::string::npos, seen.find("1: tail -f: hr=0x80070005\n    0x80070005  Win32"));
-    EXPECT_EQ(0, WEXITSTATUS(status));
   }
 }
 
@@ -526,55 +587,18 @@ TEST_F(CliProcessTest, ASortNeverSpillsIntoAFile) {
 TEST_F(CliProcessTest, ADatabaseDamagedDuringARunEndsItAfterWhatWasAnswered) {
   const fs::path copy = dir_ / "defines.db3";
   fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
-  int toChild[2];
-  int fromChild[2];
-  ASSERT_EQ(0, pipe(toChild));
-  ASSERT_EQ(0, pipe(fromChild));
-  const pid_t child = fork();
-  ASSERT_NE(-1, child);
-  if (child == 0) {
-    dup2(toChild[0], STDIN_FILENO);
-    dup2(fromChild[1], STDOUT_FILENO);
-    for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-      close(fd);
-    }
-    const int err = open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(err, STDERR_FILENO);
-    execl(QUILLON_CLI, QUILLON_CLI, "--no-messages", "--db", copy.c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(toChild[0]);
-  close(fromChild[1]);
+  PipedRun run({"--no-messages", "--db", copy.string()}, dir_ / "err");
+  ASSERT_TRUE(run.Started());
   const std::string first = "E_ACCESSDENIED\n";
-  ASSERT_EQ(static_cast<ssize_t>(first.size()), write(toChild[1], first.data(), first.size()));
-  std::string seen;
-  pollfd ready{fromChild[0], POLLIN, 0};
-  while (seen.find("E_ACCESSDENIED (winerror.h)") == std::string::npos &&
-         poll(&ready, 1, 30000) == 1) {
-    char buffer[4096];
-    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
-    if (count <= 0) {
-      break;
-    }
-    seen.append(buffer, static_cast<std::size_t>(count));
-  }
+  ASSERT_EQ(static_cast<ssize_t>(first.size()), write(run.Input(), first.data(), first.size()));
+  run.ReadUntil("E_ACCESSDENIED (winerror.h)");
   // Cut while the program waits for its next query; the pages it has not read are gone.
   fs::resize_file(copy, 8192);
   const std::string rest = "E_FAIL\n0xC0000005\nSTATUS_ACCESS_VIOLATION\n";
-  ASSERT_EQ(static_cast<ssize_t>(rest.size()), write(toChild[1], rest.data(), rest.size()));
-  close(toChild[1]);
-  for (char buffer[4096];;) {
-    const ssize_t count = read(fromChild[0], buffer, sizeof buffer);
-    if (count <= 0) {
-      break;
-    }
-    seen.append(buffer, static_cast<std::size_t>(count));
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  close(fromChild[0]);
-  EXPECT_EQ(2, WEXITSTATUS(status));
+  ASSERT_EQ(static_cast<ssize_t>(rest.size()), write(run.Input(), rest.data(), rest.size()));
+  run.CloseInput();
+  EXPECT_EQ(2, run.Finish());
+  const std::string& seen = run.Seen();
   EXPECT_EQ(0u, seen.find("E_ACCESSDENIED  name")) << seen;
   EXPECT_EQ(std::string::npos, seen.find("E_FAIL  ")) << seen;
   const std::string err = ReadFile(dir_ / "err");
