@@ -1,5 +1,5 @@
 // The scan's bookkeeping in the worker: a file read in slices and fed to the core's scan, its
-// findings (JSON Lines) turned into the few rows and the summary the page shows, and every
+// findings (JSON Lines, as UTF-8 bytes) turned into the few rows and the summary the page shows, and every
 // line kept for saving. A plain script, so the classic worker can importScripts it and the
 // unit tests can require it.
 (function (exports) {
@@ -89,19 +89,21 @@
     return entries.slice(0, limit);
   }
 
-  // Feeds a Blob to a scan (feed/end as the core's Scan) in slices of pieceBytes, calling
-  // onPiece({lines, findings, done, total}) after each slice and after the end. Throws the
-  // core's reason on a failure.
+  // Feeds a Blob to a scan (feed/end as the core's Scan, giving UTF-8 bytes) in slices of
+  // pieceBytes, calling onPiece({lines, findings, done, total}) after each slice and after the
+  // end, lines the bytes as the core wrote them. Throws the core's reason on a failure.
   async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes) {
     const total = blob.size;
     const cache = NewMatchesCache();
-    const take = (text, done) => {
-      const findings = ParseJsonLines(text, cache);
+    // Each piece of the core's ends with a whole line, so it decodes on its own.
+    const decoder = new TextDecoder();
+    const take = (bytes, done) => {
+      const findings = ParseJsonLines(decoder.decode(bytes), cache);
       for (const finding of findings) {
         const failure = FailureOf(finding);
         if (failure !== null) throw new Error(failure);
       }
-      onPiece({ lines: text, findings, done, total });
+      onPiece({ lines: bytes, findings, done, total });
     };
     // The next slice is read while this one is scanned.
     const read = (offset) => offset < total

@@ -47,7 +47,7 @@ async function Scan(id, blob) {
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
       // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
-      if (piece.lines) lastScanParts.push(new Blob([piece.lines]));
+      if (piece.lines.length > 0) lastScanParts.push(new Blob([piece.lines]));
       for (const finding of piece.findings) {
         const row = reader.FindingRow(finding);
         reader.AddToSummary(summary, row);

@@ -5,7 +5,9 @@ import { createRequire } from 'node:module';
 const reader = createRequire(import.meta.url)('../../../web/site/scan-reader.js');
 
 // A stand-in for the core's scan: a finding per "0x" word, reported when its line ends, so
-// a piece boundary inside a line or a word holds findings back until the next piece.
+// a piece boundary inside a line or a word holds findings back until the next piece. Its
+// findings come as UTF-8 bytes, as the core's do.
+const Bytes = (text) => new TextEncoder().encode(text);
 function FakeScan() {
   let pending = '';
   let line = 0;
@@ -23,15 +25,15 @@ function FakeScan() {
       feeds.push(bytes.length);
       pending += new TextDecoder().decode(bytes);
       const end = pending.lastIndexOf('\n');
-      if (end < 0) return '';
+      if (end < 0) return Bytes('');
       const complete = pending.slice(0, end);
       pending = pending.slice(end + 1);
-      return findingsOf(complete);
+      return Bytes(findingsOf(complete));
     },
     end() {
       const rest = pending;
       pending = '';
-      return rest ? findingsOf(rest) : '';
+      return Bytes(rest ? findingsOf(rest) : '');
     },
   };
 }
@@ -65,9 +67,9 @@ test('an empty file is fed nothing and still ends', async () => {
 });
 
 test('the core\'s failure stops the scan with its reason', async () => {
-  const failing = { feed: () => '{"error":"out of memory"}\n', end: () => '' };
+  const failing = { feed: () => Bytes('{"error":"out of memory"}\n'), end: () => Bytes('') };
   await assert.rejects(ScanAll('0x1\n', 4, failing), /out of memory/);
-  const garbled = { feed: () => '{"line":1,\n', end: () => '' };
+  const garbled = { feed: () => Bytes('{"line":1,\n'), end: () => Bytes('') };
   await assert.rejects(ScanAll('0x1\n', 4, garbled), /not JSON/);
 });
 
