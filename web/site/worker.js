@@ -48,13 +48,12 @@ async function Scan(id, blob) {
     await reader.ScanBlob(blob, scan, (piece) => {
       // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
       if (piece.lines.length > 0) lastScanParts.push(new Blob([piece.lines]));
-      for (const finding of piece.findings) {
-        const row = reader.FindingRow(finding);
+      for (const row of piece.rows) {
         reader.AddToSummary(summary, row);
         if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
       }
-      count += piece.findings.length;
-      if (piece.findings.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
+      count += piece.rows.length;
+      if (piece.rows.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
       self.postMessage({ id, progress: {
         done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
       } });

@@ -41,15 +41,15 @@ function FakeScan() {
 async function ScanAll(text, pieceBytes, scan = FakeScan()) {
   const pieces = [];
   await reader.ScanBlob(new Blob([text]), scan, (piece) => pieces.push(piece), pieceBytes);
-  return { pieces, scan, findings: pieces.flatMap((piece) => piece.findings) };
+  return { pieces, scan, rows: pieces.flatMap((piece) => piece.rows) };
 }
 
 test('findings do not depend on the size of the pieces', async () => {
   const text = 'a 0x1 b\nnothing\n0x22 0x333\n\nlast 0x4444';
-  const expected = (await ScanAll(text, 1 << 20)).findings;
+  const expected = (await ScanAll(text, 1 << 20)).rows;
   assert.equal(expected.length, 4);
   for (const pieceBytes of [1, 2, 3, 7, text.length - 1, text.length]) {
-    assert.deepEqual((await ScanAll(text, pieceBytes)).findings, expected, `pieces of ${pieceBytes}`);
+    assert.deepEqual((await ScanAll(text, pieceBytes)).rows, expected, `pieces of ${pieceBytes}`);
   }
 });
 
@@ -63,7 +63,7 @@ test('progress counts bytes up to the whole, once more at the end', async () => 
 test('an empty file is fed nothing and still ends', async () => {
   const { pieces, scan } = await ScanAll('', 4);
   assert.deepEqual(scan.feeds, []);
-  assert.deepEqual(pieces.map((piece) => [piece.done, piece.total, piece.findings.length]), [[0, 0, 0]]);
+  assert.deepEqual(pieces.map((piece) => [piece.done, piece.total, piece.rows.length]), [[0, 0, 0]]);
 });
 
 test('the core\'s failure stops the scan with its reason', async () => {
@@ -71,6 +71,27 @@ test('the core\'s failure stops the scan with its reason', async () => {
   await assert.rejects(ScanAll('0x1\n', 4, failing), /out of memory/);
   const garbled = { feed: () => Bytes('{"line":1,\n'), end: () => Bytes('') };
   await assert.rejects(ScanAll('0x1\n', 4, garbled), /not JSON/);
+});
+
+// Lines as the core writes them, and others it might: each row as the whole line parsed gives.
+test('a line\'s row is the same read in part, from the shared part or whole', () => {
+  const matches = '"matches":[{"type":"Win32","value":5,"hex":"0x00000005","names":["ERROR_ACCESS_DENIED"],'
+    + '"description":"Access is denied."}]';
+  const lines = [
+    `{"line":2,"column":66,"text":"5","reading":"decimal","value":5,"hex":"0x00000005",${matches}}`,
+    `{"line":9,"column":1,"text":"5","reading":"decimal","value":5,"hex":"0x00000005",${matches}}`,
+    `{"line":3,"column":7,"text":"ERROR_ACCESS_DENIED","reading":"name","name":"ERROR_ACCESS_DENIED",${matches}}`,
+    `{"line":4,"column":2,"text":"\\\"0x5\u00e9","reading":"hex","value":5,"hex":"0x00000005",${matches}}`,
+    `{"file":"a.log","line":5,"column":3,"text":"5","reading":"decimal","hex":"0x00000005",${matches}}`,
+    '{"line":6,"column":1.5,"text":"7","hex":"0x7"}',
+    '{"line":7,"column":4,"text":"7"}',
+  ];
+  const cache = new Map();
+  const rows = reader.RowsOfJsonLines(lines.join('\n') + '\n\n' + lines.join('\n'), cache);
+  const expected = lines.map((line) => reader.FindingRow(JSON.parse(line)));
+  assert.deepEqual(rows, [...expected, ...expected]);
+  assert.equal(rows[3].text, '"0x5\u00e9');
+  assert.ok(cache.size <= 4);
 });
 
 test('a row takes the first name and the first description among the matches', () => {
