@@ -107,11 +107,18 @@
     return entries.slice(0, limit);
   }
 
+  // Slices asked for ahead of the one scanned, so that the next is there when the scan wants it.
+  const kSlicesAhead = 2;
+
+  function ReadSlice(blob, offset, end) {
+    return blob.slice(offset, end).arrayBuffer();
+  }
+
   // Feeds a Blob to a scan (feed/end as the core's Scan, giving UTF-8 bytes) in slices of
   // pieceBytes, calling onPiece({lines, rows, done, total}) after each slice and after the
-  // end, lines the bytes as the core wrote them and rows a row per finding. Throws the core's
-  // reason on a failure.
-  async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes) {
+  // end, lines the bytes as the core wrote them and rows a row per finding. Slices come from
+  // read(blob, offset, end), a promise of an ArrayBuffer. Throws the core's reason on a failure.
+  async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes, read = ReadSlice) {
     const total = blob.size;
     const cache = NewRowCache();
     // Each piece of the core's ends with a whole line, so it decodes on its own.
@@ -119,13 +126,19 @@
     const take = (bytes, done) => {
       onPiece({ lines: bytes, rows: RowsOfJsonLines(decoder.decode(bytes), cache), done, total });
     };
-    // The next slice is read while this one is scanned.
-    const read = (offset) => offset < total
-      ? blob.slice(offset, Math.min(total, offset + pieceBytes)).arrayBuffer() : null;
-    let next = read(0);
+    const slice = (offset) => {
+      const bytes = read(blob, offset, Math.min(total, offset + pieceBytes));
+      bytes.catch(() => {}); // a slice asked for ahead fails unseen when the scan failed first
+      return bytes;
+    };
+    const asked = [];
+    for (let offset = 0; offset < total && asked.length < kSlicesAhead; offset += pieceBytes) {
+      asked.push(slice(offset));
+    }
     for (let offset = 0; offset < total; offset += pieceBytes) {
-      const bytes = new Uint8Array(await next);
-      next = read(offset + pieceBytes);
+      const bytes = new Uint8Array(await asked.shift());
+      const ahead = offset + kSlicesAhead * pieceBytes;
+      if (ahead < total) asked.push(slice(ahead));
       take(scan.feed(bytes), Math.min(total, offset + pieceBytes));
     }
     take(scan.end(), total);

@@ -37,6 +37,30 @@ async function Open(tag) {
   return tag;
 }
 
+// The thread that reads a scanned file's slices (slice-reader.js), made at the first scan.
+let sliceReader = null;
+const sliceWaiters = new Map(); // a slice's id -> {resolve, reject}
+let slicesAsked = 0;
+
+function ReadSlice(blob, offset, end) {
+  if (sliceReader === null) {
+    sliceReader = new Worker('slice-reader.js');
+    sliceReader.onmessage = (event) => {
+      const { id, buffer, error } = event.data;
+      const waiter = sliceWaiters.get(id);
+      sliceWaiters.delete(id);
+      if (error === undefined) waiter.resolve(buffer);
+      else waiter.reject(new Error('The file could not be read: ' + error));
+    };
+  }
+  slicesAsked += 1;
+  const id = slicesAsked;
+  return new Promise((resolve, reject) => {
+    sliceWaiters.set(id, { resolve, reject });
+    sliceReader.postMessage({ id, blob, offset, end });
+  });
+}
+
 async function Scan(id, blob) {
   const scan = new core.Scan();
   const summary = reader.NewSummary();
@@ -57,7 +81,7 @@ async function Scan(id, blob) {
       self.postMessage({ id, progress: {
         done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
       } });
-    });
+    }, reader.kPieceBytes, ReadSlice);
   } finally {
     scan.delete();
   }

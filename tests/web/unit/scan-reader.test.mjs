@@ -53,6 +53,18 @@ test('findings do not depend on the size of the pieces', async () => {
   }
 });
 
+test('slices read ahead are scanned in order, however late each comes', async () => {
+  const text = '0x1 a\n0x22\nb 0x333 c\n0x4444\n0x5\n';
+  const delays = [30, 0, 20, 5, 10, 0, 25];
+  const late = (blob, offset, end) => new Promise((resolve) => setTimeout(
+    () => resolve(blob.slice(offset, end).arrayBuffer()), delays[offset % delays.length]));
+  const rows = [];
+  await reader.ScanBlob(new Blob([text]), FakeScan(), (piece) => rows.push(...piece.rows), 3, late);
+  assert.deepEqual(rows, (await ScanAll(text, 1 << 20)).rows);
+  const failing = () => Promise.reject(new Error('gone'));
+  await assert.rejects(reader.ScanBlob(new Blob([text]), FakeScan(), () => {}, 3, failing), /gone/);
+});
+
 test('progress counts bytes up to the whole, once more at the end', async () => {
   const { pieces, scan } = await ScanAll('0x1\n0x2\n0x3\n', 5);
   assert.deepEqual(scan.feeds, [5, 5, 2]);
