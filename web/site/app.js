@@ -13,6 +13,10 @@ const kSearchDelayMs = 120;
 const core = StartCore();
 let scanner = null; // the last scan's worker, kept for saving its findings
 let scanning = false;
+// The next scan's worker (a worker per scan, since Stop ends it), started ahead with the
+// language open and the scan's tables read, so that a scan begins at once: made once the page
+// has loaded and after each scan, never while one runs.
+let nextScanner = null;
 
 function ParseLines(text) {
   return String(text).split('\n').filter((line) => line.trim()).map((line) => JSON.parse(line));
@@ -176,12 +180,21 @@ function OnScanProgress(progress) {
   lastProgress = progress;
 }
 
+function ReadyNextScanner() {
+  if (nextScanner || scanning) return;
+  nextScanner = StartCore();
+  // A failure here is met again, and told, when a scan asks.
+  nextScanner.Ask('open', { lang: $('language').value })
+    .then(() => nextScanner?.Ask('prepareScan')).catch(() => {});
+}
+
 // The scan runs in a worker of its own, so answers and searches go on meanwhile and Stop
 // simply ends it.
 async function ScanLog(blob) {
   StopScan();
   scanner?.Stop();
-  const worker = StartCore();
+  const worker = nextScanner ?? StartCore();
+  nextScanner = null;
   scanner = worker;
   scanning = true;
   findingsTable.SetCount(0, true);
@@ -208,6 +221,7 @@ async function ScanLog(blob) {
       scanning = false;
       $('scan-stop').hidden = true;
     }
+    ReadyNextScanner();
   }
 }
 
@@ -291,7 +305,10 @@ async function StartLanguages() {
 async function OnLanguageChange() {
   const tag = $('language').value;
   DropSearcher();
+  nextScanner?.Stop();
+  nextScanner = null;
   await OpenLanguage(tag);
+  ReadyNextScanner();
   Answer(QueryFromHash(location.hash));
   if ($('search').value.trim()) Search();
 }
@@ -359,9 +376,11 @@ function Start() {
   $('language').addEventListener('change', OnLanguageChange);
   document.addEventListener('keydown', OnKey);
   // The offline copy is made after the first load, not in its way.
-  StartLanguages().then(() => {
-    if (location.hash) Answer(QueryFromHash(location.hash));
+  StartLanguages().then(async () => {
+    const first = location.hash ? Answer(QueryFromHash(location.hash)) : null;
     StartOffline();
+    await first;
+    ReadyNextScanner();
   });
 }
 

@@ -19,6 +19,7 @@ const kMaxRows = 1000000;
 const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
+let openAsked = null; // the language of the last open asked for, while it stands
 let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
 let lastScanRows = []; // the table's rows of the last scan
 let lastSummaryRows = []; // its summary, most frequent first
@@ -91,10 +92,22 @@ async function Scan(id, blob) {
 const handlers = {
   // A language that fails to load leaves the one open before in use.
   open: (request) => {
+    // Asked again for the language open or opening (a scan's worker started ahead).
+    if (request.lang === openAsked) return opened;
     const previous = opened;
+    const previousAsked = openAsked;
     const attempt = Open(request.lang);
-    opened = attempt.catch((error) => previous ?? Promise.reject(error));
+    openAsked = request.lang;
+    opened = attempt.catch((error) => {
+      openAsked = previousAsked;
+      return previous ?? Promise.reject(error);
+    });
     return attempt;
+  },
+  // The scan's tables (the names and codes it looks for) are read once per database.
+  prepareScan: () => {
+    new core.Scan().delete();
+    return true;
   },
   answer: (request) => core.answer(request.input),
   searchNames: (request) => core.searchNames(request.part),
