@@ -107,8 +107,10 @@
     return entries.slice(0, limit);
   }
 
-  // Slices asked for ahead of the one scanned, so that the next is there when the scan wants it.
+  // Slices asked for ahead of the one scanned, so that the next is there when the scan wants it;
+  // the first is small, as nothing is read ahead of it.
   const kSlicesAhead = 2;
+  const kFirstPieceBytes = 1024 * 1024;
 
   function ReadSlice(blob, offset, end) {
     return blob.slice(offset, end).arrayBuffer();
@@ -126,20 +128,22 @@
     const take = (bytes, done) => {
       onPiece({ lines: bytes, rows: RowsOfJsonLines(decoder.decode(bytes), cache), done, total });
     };
-    const slice = (offset) => {
-      const bytes = read(blob, offset, Math.min(total, offset + pieceBytes));
+    const asked = []; // {end, bytes}
+    let askAt = 0;
+    const askNext = () => {
+      const size = askAt === 0 ? Math.min(pieceBytes, kFirstPieceBytes) : pieceBytes;
+      const end = Math.min(total, askAt + size);
+      const bytes = read(blob, askAt, end);
       bytes.catch(() => {}); // a slice asked for ahead fails unseen when the scan failed first
-      return bytes;
+      asked.push({ end, bytes });
+      askAt = end;
     };
-    const asked = [];
-    for (let offset = 0; offset < total && asked.length < kSlicesAhead; offset += pieceBytes) {
-      asked.push(slice(offset));
-    }
-    for (let offset = 0; offset < total; offset += pieceBytes) {
-      const bytes = new Uint8Array(await asked.shift());
-      const ahead = offset + kSlicesAhead * pieceBytes;
-      if (ahead < total) asked.push(slice(ahead));
-      take(scan.feed(bytes), Math.min(total, offset + pieceBytes));
+    while (askAt < total && asked.length < kSlicesAhead) askNext();
+    while (asked.length > 0) {
+      const slice = asked.shift();
+      const bytes = new Uint8Array(await slice.bytes);
+      if (askAt < total) askNext();
+      take(scan.feed(bytes), slice.end);
     }
     take(scan.end(), total);
   }

@@ -70,6 +70,9 @@ test('progress counts bytes up to the whole, once more at the end', async () => 
   assert.deepEqual(scan.feeds, [5, 5, 2]);
   assert.deepEqual(pieces.map((piece) => piece.done), [5, 10, 12, 12]);
   assert.ok(pieces.every((piece) => piece.total === 12));
+  // The first slice is small: nothing is read ahead of it.
+  const large = await ScanAll('0x1\n'.repeat(5 << 18), undefined);
+  assert.deepEqual(large.scan.feeds, [1 << 20, 4 << 20]);
 });
 
 test('an empty file is fed nothing and still ends', async () => {
