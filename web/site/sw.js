@@ -6,7 +6,7 @@ const kCache = 'quillon';
 const kShell = [
   './', 'index.html', 'style.css', 'app.js', 'core-client.js', 'deeplink.js', 'language.js',
   'cards.js', 'dom.js', 'long-table.js', 'table-window.js', 'worker.js', 'scan-reader.js',
-  'slice-reader.js', 'quillon-core.js', 'quillon-core.wasm', 'data/languages.json',
+  'scan-files.js', 'quillon-core.js', 'quillon-core.wasm', 'data/languages.json',
 ];
 
 async function LanguageFile(tag) {

@@ -20,7 +20,6 @@ const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
 let openAsked = null; // the language of the last open asked for, while it stands
-let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
 let lastScanRows = []; // the table's rows of the last scan
 let lastSummaryRows = []; // its summary, most frequent first
 
@@ -49,27 +48,37 @@ function WarmUpLog() {
   return new TextEncoder().encode(lines.join('\n') + '\n');
 }
 
-// The thread that reads a scanned file's slices (slice-reader.js), made at the first scan.
-let sliceReader = null;
-const sliceWaiters = new Map(); // a slice's id -> {resolve, reject}
-let slicesAsked = 0;
+// The thread of the scan's files (scan-files.js), made at the first scan.
+let scanFiles = null;
+const filesWaiters = new Map(); // a request's id -> {resolve, reject}
+let filesAsked = 0;
 
-function ReadSlice(blob, offset, end) {
-  if (sliceReader === null) {
-    sliceReader = new Worker('slice-reader.js');
-    sliceReader.onmessage = (event) => {
-      const { id, buffer, error } = event.data;
-      const waiter = sliceWaiters.get(id);
-      sliceWaiters.delete(id);
-      if (error === undefined) waiter.resolve(buffer);
-      else waiter.reject(new Error('The file could not be read: ' + error));
+function ScanFiles() {
+  if (scanFiles === null) {
+    scanFiles = new Worker('scan-files.js');
+    scanFiles.onmessage = (event) => {
+      const { id, result, error } = event.data;
+      const waiter = filesWaiters.get(id);
+      filesWaiters.delete(id);
+      if (error === undefined) waiter.resolve(result);
+      else waiter.reject(new Error(error));
     };
   }
-  slicesAsked += 1;
-  const id = slicesAsked;
+  return scanFiles;
+}
+
+function AskScanFiles(request) {
+  filesAsked += 1;
+  const id = filesAsked;
   return new Promise((resolve, reject) => {
-    sliceWaiters.set(id, { resolve, reject });
-    sliceReader.postMessage({ id, blob, offset, end });
+    filesWaiters.set(id, { resolve, reject });
+    ScanFiles().postMessage({ ...request, id });
+  });
+}
+
+function ReadSlice(blob, offset, end) {
+  return AskScanFiles({ read: { blob, offset, end } }).catch((error) => {
+    throw new Error('The file could not be read: ' + error.message);
   });
 }
 
@@ -77,13 +86,14 @@ async function Scan(id, blob) {
   const scan = new core.Scan();
   const summary = reader.NewSummary();
   let count = 0;
-  lastScanParts = [];
+  ScanFiles().postMessage({ forget: true });
   lastScanRows = [];
   lastSummaryRows = [];
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
-      // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
-      if (piece.lines.length > 0) lastScanParts.push(new Blob([piece.lines]));
+      // Kept for saving by the files' thread, as Blobs the browser may keep on disk.
+      const lines = piece.lines;
+      if (lines.length > 0) ScanFiles().postMessage({ keep: lines }, [lines.buffer]);
       for (const row of piece.rows) {
         reader.AddToSummary(summary, row);
         if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
@@ -132,7 +142,7 @@ const handlers = {
   searchNames: (request) => core.searchNames(request.part),
   searchText: (request) => core.searchText(request.text),
   scan: (request) => Scan(request.id, request.blob),
-  saved: () => new Blob(lastScanParts, { type: 'application/x-ndjson' }),
+  saved: () => AskScanFiles({ saved: 'application/x-ndjson' }),
   rows: (request) => lastScanRows.slice(request.first, request.end),
   summary: (request) => lastSummaryRows.slice(request.first, request.end),
 };
