@@ -14,9 +14,11 @@ const core = StartCore();
 let scanner = null; // the last scan's worker, kept for saving its findings
 let scanning = false;
 // The next scan's worker (a worker per scan, since Stop ends it), started ahead with the
-// language open and the scan's tables read, so that a scan begins at once: made once the page
-// has loaded and after each scan, never while one runs.
+// language open and the scan's tables read, so that a scan begins at once: made when the
+// pointer or the focus comes to the log's form or a file is dragged in, a while after the page
+// has loaded (not in the way of its first answers) and after each scan; never while one runs.
 let nextScanner = null;
+const kNextScannerDelayMs = 3000;
 
 function ParseLines(text) {
   return String(text).split('\n').filter((line) => line.trim()).map((line) => JSON.parse(line));
@@ -376,11 +378,14 @@ function Start() {
   $('language').addEventListener('change', OnLanguageChange);
   document.addEventListener('keydown', OnKey);
   // The offline copy is made after the first load, not in its way.
-  StartLanguages().then(async () => {
-    const first = location.hash ? Answer(QueryFromHash(location.hash)) : null;
+  StartLanguages().then(() => {
+    if (location.hash) Answer(QueryFromHash(location.hash));
     StartOffline();
-    await first;
-    ReadyNextScanner();
+    for (const [target, type] of [[$('log-form'), 'pointerover'], [$('log-form'), 'focusin'],
+      [document, 'dragenter']]) {
+      target.addEventListener(type, ReadyNextScanner, { once: true });
+    }
+    setTimeout(ReadyNextScanner, kNextScannerDelayMs);
   });
 }
 
