@@ -184,10 +184,14 @@ function OnScanProgress(progress) {
 
 function ReadyNextScanner() {
   if (nextScanner || scanning) return;
-  nextScanner = StartCore();
-  // A failure here is met again, and told, when a scan asks.
-  nextScanner.Ask('open', { lang: $('language').value })
-    .then(() => nextScanner?.Ask('prepareScan')).catch(() => {});
+  const worker = StartCore();
+  nextScanner = worker;
+  // Not prepared once a scan has taken it: that scan reads its tables as it begins. A failure
+  // here is met again, and told, when a scan asks.
+  worker.Ask('open', { lang: $('language').value }).then(() => {
+    if (nextScanner === worker) return worker.Ask('prepareScan');
+    return null;
+  }).catch(() => {});
 }
 
 // The scan runs in a worker of its own, so answers and searches go on meanwhile and Stop
