@@ -1,4 +1,5 @@
-// The core's JSON session bound for JavaScript: bytes and texts in, JSON Lines out. The
+// The core's JSON session bound for JavaScript: bytes and texts in, JSON Lines out (a scan's
+// as bytes). The
 // database handed over is kept as a file of Emscripten's in-memory file system, where SQLite
 // opens it as the command line opens its own.
 #include <emscripten/bind.h>
@@ -24,6 +25,14 @@ std::string BytesOf(const val& array) {
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());
   val(emscripten::typed_memory_view(size, data)).call<void>("set", array);
   return bytes;
+}
+
+// A text as a Uint8Array of JavaScript's own: a scan's findings, megabytes of JSON Lines, are
+// saved as they are and decoded at once by the worker, where embind's string conversion reads
+// them a byte at a time.
+val BytesOfText(const std::string& text) {
+  const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+  return val(emscripten::typed_memory_view(text.size(), data)).call<val>("slice");
 }
 
 constexpr const char* kNoDatabase = "no database is open";
@@ -89,10 +98,10 @@ class QuillonScan {
       scan_.emplace(core.Session());
     }
   }
-  std::string Feed(const val& bytes) {
-    return scan_ ? scan_->Feed(BytesOf(bytes)) : JsonErrorLine(kNoDatabase);
+  val Feed(const val& bytes) {
+    return BytesOfText(scan_ ? scan_->Feed(BytesOf(bytes)) : JsonErrorLine(kNoDatabase));
   }
-  std::string End() { return scan_ ? scan_->End() : JsonErrorLine(kNoDatabase); }
+  val End() { return BytesOfText(scan_ ? scan_->End() : JsonErrorLine(kNoDatabase)); }
 
  private:
   std::optional<JsonScan> scan_;

@@ -13,6 +13,12 @@ const kSearchDelayMs = 120;
 const core = StartCore();
 let scanner = null; // the last scan's worker, kept for saving its findings
 let scanning = false;
+// The next scan's worker (a worker per scan, since Stop ends it), started ahead with the
+// language open and the scan's tables read, so that a scan begins at once: made when the
+// pointer or the focus comes to the log's form or a file is dragged in, a while after the page
+// has loaded (not in the way of its first answers) and after each scan; never while one runs.
+let nextScanner = null;
+const kNextScannerDelayMs = 3000;
 
 function ParseLines(text) {
   return String(text).split('\n').filter((line) => line.trim()).map((line) => JSON.parse(line));
@@ -176,12 +182,25 @@ function OnScanProgress(progress) {
   lastProgress = progress;
 }
 
+function ReadyNextScanner() {
+  if (nextScanner || scanning) return;
+  const worker = StartCore();
+  nextScanner = worker;
+  // Not prepared once a scan has taken it: that scan reads its tables as it begins. A failure
+  // here is met again, and told, when a scan asks.
+  worker.Ask('open', { lang: $('language').value }).then(() => {
+    if (nextScanner === worker) return worker.Ask('prepareScan');
+    return null;
+  }).catch(() => {});
+}
+
 // The scan runs in a worker of its own, so answers and searches go on meanwhile and Stop
 // simply ends it.
 async function ScanLog(blob) {
   StopScan();
   scanner?.Stop();
-  const worker = StartCore();
+  const worker = nextScanner ?? StartCore();
+  nextScanner = null;
   scanner = worker;
   scanning = true;
   findingsTable.SetCount(0, true);
@@ -208,6 +227,7 @@ async function ScanLog(blob) {
       scanning = false;
       $('scan-stop').hidden = true;
     }
+    ReadyNextScanner();
   }
 }
 
@@ -291,7 +311,10 @@ async function StartLanguages() {
 async function OnLanguageChange() {
   const tag = $('language').value;
   DropSearcher();
+  nextScanner?.Stop();
+  nextScanner = null;
   await OpenLanguage(tag);
+  ReadyNextScanner();
   Answer(QueryFromHash(location.hash));
   if ($('search').value.trim()) Search();
 }
@@ -362,6 +385,11 @@ function Start() {
   StartLanguages().then(() => {
     if (location.hash) Answer(QueryFromHash(location.hash));
     StartOffline();
+    for (const [target, type] of [[$('log-form'), 'pointerover'], [$('log-form'), 'focusin'],
+      [document, 'dragenter']]) {
+      target.addEventListener(type, ReadyNextScanner, { once: true });
+    }
+    setTimeout(ReadyNextScanner, kNextScannerDelayMs);
   });
 }
 

@@ -1,7 +1,7 @@
 // The scan's bookkeeping in the worker: a file read in slices and fed to the core's scan, its
-// findings (JSON Lines) turned into the few rows and the summary the page shows, and every
-// line kept for saving. A plain script, so the classic worker can importScripts it and the
-// unit tests can require it.
+// findings (JSON Lines, as UTF-8 bytes) turned into the table's rows and the summary the page
+// shows, and every line kept for saving. A plain script, so the classic worker can
+// importScripts it and the unit tests can require it.
 (function (exports) {
   'use strict';
 
@@ -9,42 +9,60 @@
   // progress moves several times a second.
   const kPieceBytes = 8 * 1024 * 1024;
 
-  // A log repeats its few codes, and a finding's "matches" (names, descriptions) are most of its
-  // line: they are parsed once per distinct text and shared by the findings that repeat them.
-  const kMatchesKey = ',"matches":';
-  const kKeptMatches = 4096;
+  // A finding's line as the core writes it begins {"line":L,"column":C,"text":... and the part
+  // from "text" on (the code as written, its reading and its matches: most of the line)
+  // repeats with each code of a log. That part is parsed once per distinct text and the row's
+  // fields it gives are shared; only the two numbers are read from each line.
+  const kLineKey = '{"line":';
+  const kColumnKey = ',"column":';
+  const kTextKey = ',"text":';
+  const kKeptParts = 4096;
 
-  function NewMatchesCache() {
+  function NewRowCache() {
     return new Map();
   }
 
-  function ParseFinding(line, cache) {
-    const at = line.indexOf(kMatchesKey);
-    if (at < 0) return JSON.parse(line);
-    const rest = line.slice(at);
-    let members = cache.get(rest);
-    if (members === undefined) {
-      // From "matches" to the end, as an object of its own: {"matches":...}.
-      members = JSON.parse('{' + rest.slice(1));
-      if (cache.size >= kKeptMatches) cache.clear();
-      cache.set(rest, members);
+  function RowOfLine(line, cache) {
+    const columnAt = line.startsWith(kLineKey) ? line.indexOf(kColumnKey, kLineKey.length) : -1;
+    const textAt = columnAt < 0 ? -1 : line.indexOf(kTextKey, columnAt);
+    const number = Number(line.slice(kLineKey.length, columnAt));
+    const column = Number(line.slice(columnAt + kColumnKey.length, textAt));
+    if (textAt < 0 || !Number.isInteger(number) || !Number.isInteger(column)) {
+      // Any other line, a failure's among them, is read whole.
+      const finding = JSON.parse(line);
+      const failure = FailureOf(finding);
+      if (failure !== null) throw new ScanFailure(failure);
+      return FindingRow(finding);
     }
-    return Object.assign(JSON.parse(line.slice(0, at) + '}'), members);
+    const rest = line.slice(textAt);
+    let shared = cache.get(rest);
+    if (shared === undefined) {
+      // From "text" to the end, as an object of its own: {"text":...}.
+      shared = FindingRow(JSON.parse('{' + rest.slice(1)));
+      if (cache.size >= kKeptParts) cache.clear();
+      cache.set(rest, shared);
+    }
+    return { line: number, column, text: shared.text, hex: shared.hex, query: shared.query,
+      name: shared.name, description: shared.description };
   }
 
-  // The objects of a text of JSON Lines. A line that is not JSON is a fault of the core; it is
-  // reported, never skipped silently.
-  function ParseJsonLines(text, cache = NewMatchesCache()) {
-    const objects = [];
-    for (const line of String(text).split('\n')) {
+  // The core's own reason for ending a scan, told apart from a line it garbled.
+  class ScanFailure extends Error {}
+
+  // The table's rows of a text of JSON Lines, one per finding. A line that is not JSON is a
+  // fault of the core; it is reported, never skipped silently.
+  function RowsOfJsonLines(text, cache = NewRowCache()) {
+    const rows = [];
+    for (const line of text.split('\n')) {
       if (!line.trim()) continue;
       try {
-        objects.push(ParseFinding(line, cache));
-      } catch {
+        rows.push(RowOfLine(line, cache));
+      } catch (error) {
+        if (error instanceof ScanFailure) throw error;
         throw new Error('The core wrote a line that is not JSON: ' + line.slice(0, 80));
       }
     }
-    return objects;
+    return rows;
   }
 
   // A failure comes as one line {"error": ...} with no finding's keys.
@@ -89,34 +107,49 @@
     return entries.slice(0, limit);
   }
 
-  // Feeds a Blob to a scan (feed/end as the core's Scan) in slices of pieceBytes, calling
-  // onPiece({lines, findings, done, total}) after each slice and after the end. Throws the
-  // core's reason on a failure.
-  async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes) {
+  // Slices asked for ahead of the one scanned, so that the next is there when the scan wants it;
+  // the first is small, as nothing is read ahead of it.
+  const kSlicesAhead = 2;
+  const kFirstPieceBytes = 1024 * 1024;
+
+  function ReadSlice(blob, offset, end) {
+    return blob.slice(offset, end).arrayBuffer();
+  }
+
+  // Feeds a Blob to a scan (feed/end as the core's Scan, giving UTF-8 bytes) in slices of
+  // pieceBytes, calling onPiece({lines, rows, done, total}) after each slice and after the
+  // end, lines the bytes as the core wrote them and rows a row per finding. Slices come from
+  // read(blob, offset, end), a promise of an ArrayBuffer. Throws the core's reason on a failure.
+  async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes, read = ReadSlice) {
     const total = blob.size;
-    const cache = NewMatchesCache();
-    const take = (text, done) => {
-      const findings = ParseJsonLines(text, cache);
-      for (const finding of findings) {
-        const failure = FailureOf(finding);
-        if (failure !== null) throw new Error(failure);
-      }
-      onPiece({ lines: text, findings, done, total });
+    const cache = NewRowCache();
+    // Each piece of the core's ends with a whole line, so it decodes on its own.
+    const decoder = new TextDecoder();
+    const take = (bytes, done) => {
+      onPiece({ lines: bytes, rows: RowsOfJsonLines(decoder.decode(bytes), cache), done, total });
     };
-    // The next slice is read while this one is scanned.
-    const read = (offset) => offset < total
-      ? blob.slice(offset, Math.min(total, offset + pieceBytes)).arrayBuffer() : null;
-    let next = read(0);
-    for (let offset = 0; offset < total; offset += pieceBytes) {
-      const bytes = new Uint8Array(await next);
-      next = read(offset + pieceBytes);
-      take(scan.feed(bytes), Math.min(total, offset + pieceBytes));
+    const asked = []; // {end, bytes}
+    let askAt = 0;
+    const askNext = () => {
+      const size = askAt === 0 ? Math.min(pieceBytes, kFirstPieceBytes) : pieceBytes;
+      const end = Math.min(total, askAt + size);
+      const bytes = read(blob, askAt, end);
+      bytes.catch(() => {}); // a slice asked for ahead fails unseen when the scan failed first
+      asked.push({ end, bytes });
+      askAt = end;
+    };
+    while (askAt < total && asked.length < kSlicesAhead) askNext();
+    while (asked.length > 0) {
+      const slice = asked.shift();
+      const bytes = new Uint8Array(await slice.bytes);
+      if (askAt < total) askNext();
+      take(scan.feed(bytes), slice.end);
     }
     take(scan.end(), total);
   }
 
   Object.assign(exports, {
-    kPieceBytes, ParseJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
+    kPieceBytes, RowsOfJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
     ScanBlob,
   });
 })(typeof module === 'object' ? module.exports : (self.QuillonScanReader = {}));

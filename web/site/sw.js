@@ -5,8 +5,8 @@
 const kCache = 'quillon';
 const kShell = [
   './', 'index.html', 'style.css', 'app.js', 'core-client.js', 'deeplink.js', 'language.js',
-  'cards.js', 'dom.js', 'long-table.js', 'table-window.js', 'worker.js', 'scan-reader.js', 'quillon-core.js', 'quillon-core.wasm',
-  'data/languages.json',
+  'cards.js', 'dom.js', 'long-table.js', 'table-window.js', 'worker.js', 'scan-reader.js',
+  'scan-files.js', 'quillon-core.js', 'quillon-core.wasm', 'data/languages.json',
 ];
 
 async function LanguageFile(tag) {

@@ -19,7 +19,7 @@ const kMaxRows = 1000000;
 const coreReady = createQuillonCore();
 let core = null;
 let opened = null; // a promise of the open database's language tag
-let lastScanParts = []; // the last scan's findings as the core wrote them, for saving
+let openAsked = null; // the language of the last open asked for, while it stands
 let lastScanRows = []; // the table's rows of the last scan
 let lastSummaryRows = []; // its summary, most frequent first
 
@@ -37,28 +37,73 @@ async function Open(tag) {
   return tag;
 }
 
+// About a megabyte of log lines, with codes in a few of the forms the scan reads.
+function WarmUpLog() {
+  const lines = [];
+  for (let n = 0; n < 12000; n += 1) {
+    lines.push(n % 20 === 0
+      ? `2026-12-08 10:00:${n % 60} ERROR CreateFile failed: hr=0x80070005, exit code: ${1600 + n % 20}`
+      : `2026-12-08 10:00:${n % 60} INFO  [worker-${n}] request ${n * 7} served in ${n % 97} ms`);
+  }
+  return new TextEncoder().encode(lines.join('\n') + '\n');
+}
+
+// The thread of the scan's files (scan-files.js), made at the first scan.
+let scanFiles = null;
+const filesWaiters = new Map(); // a request's id -> {resolve, reject}
+let filesAsked = 0;
+
+function ScanFiles() {
+  if (scanFiles === null) {
+    scanFiles = new Worker('scan-files.js');
+    scanFiles.onmessage = (event) => {
+      const { id, result, error } = event.data;
+      const waiter = filesWaiters.get(id);
+      filesWaiters.delete(id);
+      if (error === undefined) waiter.resolve(result);
+      else waiter.reject(new Error(error));
+    };
+  }
+  return scanFiles;
+}
+
+function AskScanFiles(request) {
+  filesAsked += 1;
+  const id = filesAsked;
+  return new Promise((resolve, reject) => {
+    filesWaiters.set(id, { resolve, reject });
+    ScanFiles().postMessage({ ...request, id });
+  });
+}
+
+function ReadSlice(blob, offset, end) {
+  return AskScanFiles({ read: { blob, offset, end } }).catch((error) => {
+    throw new Error('The file could not be read: ' + error.message);
+  });
+}
+
 async function Scan(id, blob) {
   const scan = new core.Scan();
   const summary = reader.NewSummary();
   let count = 0;
-  lastScanParts = [];
+  ScanFiles().postMessage({ forget: true });
   lastScanRows = [];
   lastSummaryRows = [];
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
-      // As Blobs, which the browser may keep on disk, rather than as strings in this heap.
-      if (piece.lines) lastScanParts.push(new Blob([piece.lines]));
-      for (const finding of piece.findings) {
-        const row = reader.FindingRow(finding);
+      // Kept for saving by the files' thread, as Blobs the browser may keep on disk.
+      const lines = piece.lines;
+      if (lines.length > 0) ScanFiles().postMessage({ keep: lines }, [lines.buffer]);
+      for (const row of piece.rows) {
         reader.AddToSummary(summary, row);
         if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
       }
-      count += piece.findings.length;
-      if (piece.findings.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
+      count += piece.rows.length;
+      if (piece.rows.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
       self.postMessage({ id, progress: {
         done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
       } });
-    });
+    }, reader.kPieceBytes, ReadSlice);
   } finally {
     scan.delete();
   }
@@ -68,16 +113,38 @@ async function Scan(id, blob) {
 const handlers = {
   // A language that fails to load leaves the one open before in use.
   open: (request) => {
+    // Asked again for the language open or opening (a scan's worker started ahead).
+    if (request.lang === openAsked) return opened;
     const previous = opened;
+    const previousAsked = openAsked;
     const attempt = Open(request.lang);
-    opened = attempt.catch((error) => previous ?? Promise.reject(error));
+    openAsked = request.lang;
+    opened = attempt.catch((error) => {
+      openAsked = previousAsked;
+      return previous ?? Promise.reject(error);
+    });
     return attempt;
+  },
+  // The scan's tables (the names and codes it looks for) are read once per database, and a
+  // sample log is scanned: the browser optimises the module's code only once it has run a
+  // while, and the first megabytes of a log would otherwise scan at half speed or less. The
+  // files' thread is started too, rather than when the first slice is wanted.
+  prepareScan: () => {
+    ScanFiles();
+    const scan = new core.Scan();
+    try {
+      scan.feed(WarmUpLog());
+      scan.end();
+    } finally {
+      scan.delete();
+    }
+    return true;
   },
   answer: (request) => core.answer(request.input),
   searchNames: (request) => core.searchNames(request.part),
   searchText: (request) => core.searchText(request.text),
   scan: (request) => Scan(request.id, request.blob),
-  saved: () => new Blob(lastScanParts, { type: 'application/x-ndjson' }),
+  saved: () => AskScanFiles({ saved: 'application/x-ndjson' }),
   rows: (request) => lastScanRows.slice(request.first, request.end),
   summary: (request) => lastSummaryRows.slice(request.first, request.end),
 };

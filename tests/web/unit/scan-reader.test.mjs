@@ -5,7 +5,9 @@ import { createRequire } from 'node:module';
 const reader = createRequire(import.meta.url)('../../../web/site/scan-reader.js');
 
 // A stand-in for the core's scan: a finding per "0x" word, reported when its line ends, so
-// a piece boundary inside a line or a word holds findings back until the next piece.
+// a piece boundary inside a line or a word holds findings back until the next piece. Its
+// findings come as UTF-8 bytes, as the core's do.
+const Bytes = (text) => new TextEncoder().encode(text);
 function FakeScan() {
   let pending = '';
   let line = 0;
@@ -23,15 +25,15 @@ function FakeScan() {
       feeds.push(bytes.length);
       pending += new TextDecoder().decode(bytes);
       const end = pending.lastIndexOf('\n');
-      if (end < 0) return '';
+      if (end < 0) return Bytes('');
       const complete = pending.slice(0, end);
       pending = pending.slice(end + 1);
-      return findingsOf(complete);
+      return Bytes(findingsOf(complete));
     },
     end() {
       const rest = pending;
       pending = '';
-      return rest ? findingsOf(rest) : '';
+      return Bytes(rest ? findingsOf(rest) : '');
     },
   };
 }
@@ -39,16 +41,28 @@ function FakeScan() {
 async function ScanAll(text, pieceBytes, scan = FakeScan()) {
   const pieces = [];
   await reader.ScanBlob(new Blob([text]), scan, (piece) => pieces.push(piece), pieceBytes);
-  return { pieces, scan, findings: pieces.flatMap((piece) => piece.findings) };
+  return { pieces, scan, rows: pieces.flatMap((piece) => piece.rows) };
 }
 
 test('findings do not depend on the size of the pieces', async () => {
   const text = 'a 0x1 b\nnothing\n0x22 0x333\n\nlast 0x4444';
-  const expected = (await ScanAll(text, 1 << 20)).findings;
+  const expected = (await ScanAll(text, 1 << 20)).rows;
   assert.equal(expected.length, 4);
   for (const pieceBytes of [1, 2, 3, 7, text.length - 1, text.length]) {
-    assert.deepEqual((await ScanAll(text, pieceBytes)).findings, expected, `pieces of ${pieceBytes}`);
+    assert.deepEqual((await ScanAll(text, pieceBytes)).rows, expected, `pieces of ${pieceBytes}`);
   }
+});
+
+test('slices read ahead are scanned in order, however late each comes', async () => {
+  const text = '0x1 a\n0x22\nb 0x333 c\n0x4444\n0x5\n';
+  const delays = [30, 0, 20, 5, 10, 0, 25];
+  const late = (blob, offset, end) => new Promise((resolve) => setTimeout(
+    () => resolve(blob.slice(offset, end).arrayBuffer()), delays[offset % delays.length]));
+  const rows = [];
+  await reader.ScanBlob(new Blob([text]), FakeScan(), (piece) => rows.push(...piece.rows), 3, late);
+  assert.deepEqual(rows, (await ScanAll(text, 1 << 20)).rows);
+  const failing = () => Promise.reject(new Error('gone'));
+  await assert.rejects(reader.ScanBlob(new Blob([text]), FakeScan(), () => {}, 3, failing), /gone/);
 });
 
 test('progress counts bytes up to the whole, once more at the end', async () => {
@@ -56,19 +70,43 @@ test('progress counts bytes up to the whole, once more at the end', async () => 
   assert.deepEqual(scan.feeds, [5, 5, 2]);
   assert.deepEqual(pieces.map((piece) => piece.done), [5, 10, 12, 12]);
   assert.ok(pieces.every((piece) => piece.total === 12));
+  // The first slice is small: nothing is read ahead of it.
+  const large = await ScanAll('0x1\n'.repeat(5 << 18), undefined);
+  assert.deepEqual(large.scan.feeds, [1 << 20, 4 << 20]);
 });
 
 test('an empty file is fed nothing and still ends', async () => {
   const { pieces, scan } = await ScanAll('', 4);
   assert.deepEqual(scan.feeds, []);
-  assert.deepEqual(pieces.map((piece) => [piece.done, piece.total, piece.findings.length]), [[0, 0, 0]]);
+  assert.deepEqual(pieces.map((piece) => [piece.done, piece.total, piece.rows.length]), [[0, 0, 0]]);
 });
 
 test('the core\'s failure stops the scan with its reason', async () => {
-  const failing = { feed: () => '{"error":"out of memory"}\n', end: () => '' };
+  const failing = { feed: () => Bytes('{"error":"out of memory"}\n'), end: () => Bytes('') };
   await assert.rejects(ScanAll('0x1\n', 4, failing), /out of memory/);
-  const garbled = { feed: () => '{"line":1,\n', end: () => '' };
+  const garbled = { feed: () => Bytes('{"line":1,\n'), end: () => Bytes('') };
   await assert.rejects(ScanAll('0x1\n', 4, garbled), /not JSON/);
+});
+
+// Lines as the core writes them, and others it might: each row as the whole line parsed gives.
+test('a line\'s row is the same read in part, from the shared part or whole', () => {
+  const matches = '"matches":[{"type":"Win32","value":5,"hex":"0x00000005","names":["ERROR_ACCESS_DENIED"],'
+    + '"description":"Access is denied."}]';
+  const lines = [
+    `{"line":2,"column":66,"text":"5","reading":"decimal","value":5,"hex":"0x00000005",${matches}}`,
+    `{"line":9,"column":1,"text":"5","reading":"decimal","value":5,"hex":"0x00000005",${matches}}`,
+    `{"line":3,"column":7,"text":"ERROR_ACCESS_DENIED","reading":"name","name":"ERROR_ACCESS_DENIED",${matches}}`,
+    `{"line":4,"column":2,"text":"\\\"0x5\u00e9","reading":"hex","value":5,"hex":"0x00000005",${matches}}`,
+    `{"file":"a.log","line":5,"column":3,"text":"5","reading":"decimal","hex":"0x00000005",${matches}}`,
+    '{"line":6,"column":1.5,"text":"7","hex":"0x7"}',
+    '{"line":7,"column":4,"text":"7"}',
+  ];
+  const cache = new Map();
+  const rows = reader.RowsOfJsonLines(lines.join('\n') + '\n\n' + lines.join('\n'), cache);
+  const expected = lines.map((line) => reader.FindingRow(JSON.parse(line)));
+  assert.deepEqual(rows, [...expected, ...expected]);
+  assert.equal(rows[3].text, '"0x5\u00e9');
+  assert.ok(cache.size <= 4);
 });
 
 test('a row takes the first name and the first description among the matches', () => {

@@ -1,0 +1,36 @@
+// The scan's files, on a thread of their own beside the scan's worker: the scanned file's
+// slices, which come through the browser's pipe only while the thread that asked is free (the
+// scan's is busy scanning), and the findings kept for saving as Blobs, whose bytes the browser
+// copies out of the thread that makes them. Asked
+//   {id, read: {blob, offset, end}}  it answers {id, result: ArrayBuffer} (transferred),
+//   {id, saved: type}                it answers {id, result: Blob} of every piece kept,
+// or {id, error}; told {keep: Uint8Array} it keeps a piece, told {forget: true} it drops them.
+'use strict';
+let kept = [];
+
+async function Answer(request) {
+  if (request.read) {
+    const { blob, offset, end } = request.read;
+    const buffer = await blob.slice(offset, end).arrayBuffer();
+    return [buffer, [buffer]];
+  }
+  return [new Blob(kept, { type: request.saved }), []];
+}
+
+self.onmessage = async (event) => {
+  const request = event.data;
+  if (request.keep) {
+    kept.push(new Blob([request.keep]));
+    return;
+  }
+  if (request.forget) {
+    kept = [];
+    return;
+  }
+  try {
+    const [result, transfer] = await Answer(request);
+    self.postMessage({ id: request.id, result }, transfer);
+  } catch (error) {
+    self.postMessage({ id: request.id, error: String(error && error.message || error) });
+  }
+};
