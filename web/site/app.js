@@ -15,10 +15,9 @@ let scanner = null; // the last scan's worker, kept for saving its findings
 let scanning = false;
 // The next scan's worker (a worker per scan, since Stop ends it), started ahead with the
 // language open and the scan's tables read, so that a scan begins at once: made when the
-// pointer or the focus comes to the log's form or a file is dragged in, a while after the page
-// has loaded (not in the way of its first answers) and after each scan; never while one runs.
+// pointer or the focus comes to the log's form or a file is dragged in, and after each scan;
+// never while one runs, nor on a visit that only looks codes up (a second module costs memory).
 let nextScanner = null;
-const kNextScannerDelayMs = 3000;
 
 function ParseLines(text) {
   return String(text).split('\n').filter((line) => line.trim()).map((line) => JSON.parse(line));
@@ -389,7 +388,6 @@ function Start() {
       [document, 'dragenter']]) {
       target.addEventListener(type, ReadyNextScanner, { once: true });
     }
-    setTimeout(ReadyNextScanner, kNextScannerDelayMs);
   });
 }
 
