@@ -75,7 +75,6 @@ bool NeedsNoEscape(unsigned char byte) {
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
-  out.reserve(out.size() + text.size() + 2);
   out += '"';
   std::size_t i = 0;
   while (i < text.size()) {
