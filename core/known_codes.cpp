@@ -65,4 +65,15 @@ KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& def
   return KnownCodes(std::move(ranges));
 }
 
+WordSet KnownNames(const DefineIndex& index) {
+  WordSet names;
+  for (const ErrorType type : kErrorTypes) {
+    const WordSet& kind = index.Names(type);
+    for (std::size_t i = 0; i < kind.WordCount(); ++i) {
+      names.Add(kind.Word(i));
+    }
+  }
+  return names;
+}
+
 }  // namespace quillon

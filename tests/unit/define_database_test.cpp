@@ -61,12 +61,15 @@ TEST(DefineStatements, ByNameAndByNumberTextsForEveryTable) {
 // ---- the index of values and names ----
 
 TEST(DefineIndex, HoldsExactlyEachKindsValuesAndNamesInAnyAsciiCase) {
-  PerKind<std::uint32_t> values;
-  PerKind<std::string> names;
+  PerKind<std::vector<std::uint32_t>> values;
+  PerKind<WordSet> names;
   values[0] = {7, 0x80070005, 5, 5};
-  names[0] = {"SHARED_NAME", "error_access_denied", ""};  // "": a row whose name is NULL
   values[1] = {0xFFFFFFFF};
-  names[1] = {"E_FAIL"};
+  names.fill(WordSet(WordCase::IgnoreAscii));
+  for (const std::string_view name : {"SHARED_NAME", "error_access_denied", ""}) {
+    names[0].Add(name);  // "": a row whose name is NULL
+  }
+  names[1].Add("E_FAIL");
   const DefineIndex index(values, names);
   struct Case {
     ErrorType type;
