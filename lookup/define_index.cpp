@@ -13,10 +13,25 @@ std::size_t Slot(ErrorType type) {
 
 }  // namespace
 
+void SortValues(std::vector<std::uint32_t>& values) {
+  // Each run merged into those before it: past a few runs a sort costs less.
+  constexpr int kMostRuns = 8;
+  std::vector<std::uint32_t>::iterator runEnd = std::is_sorted_until(values.begin(), values.end());
+  for (int run = 1; runEnd != values.end(); ++run) {
+    if (run == kMostRuns) {
+      std::sort(values.begin(), values.end());
+      return;
+    }
+    const auto next = std::is_sorted_until(runEnd, values.end());
+    std::inplace_merge(values.begin(), runEnd, next);
+    runEnd = next;
+  }
+}
+
 DefineIndex::DefineIndex(PerKind<std::vector<std::uint32_t>> values, PerKind<WordSet> names)
     : values_(std::move(values)), names_(std::move(names)) {
   for (std::vector<std::uint32_t>& kind : values_) {
-    std::sort(kind.begin(), kind.end());
+    SortValues(kind);
   }
 }
 

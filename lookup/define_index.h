@@ -16,6 +16,10 @@ namespace quillon {
 template <typename T>
 using PerKind = std::array<T, kErrorTypes.size()>;
 
+// Sorts values; in linear time when they come in a few ascending runs, as a table's rows
+// written in order do (signed order is two runs of unsigned).
+void SortValues(std::vector<std::uint32_t>& values);
+
 class DefineIndex {
  public:
   // Each kind's values as its rows hold them, in any order, repeats allowed; and its names,

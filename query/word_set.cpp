@@ -94,9 +94,13 @@ bool WordSet::Contains(std::string_view word) const {
   }
 }
 
-void WordSet::Grow() {
+void WordSet::Grow(std::size_t words) {
   // At most half full, so that a word not held ends its probe soon.
-  std::vector<std::uint32_t> slots(slots_.empty() ? 64 : slots_.size() * 2, 0);
+  std::size_t size = slots_.empty() ? 64 : slots_.size() * 2;
+  while (size < words * 2) {
+    size *= 2;
+  }
+  std::vector<std::uint32_t> slots(size, 0);
   const std::size_t mask = slots.size() - 1;
   for (const std::uint32_t slot : slots_) {
     if (slot != 0) {
@@ -108,6 +112,15 @@ void WordSet::Grow() {
     }
   }
   slots_ = std::move(slots);
+}
+
+void WordSet::Reserve(std::size_t words, std::size_t bytes) {
+  text_.reserve(text_.size() + bytes);
+  ends_.reserve(ends_.size() + words);
+  hashes_.reserve(hashes_.size() + words);
+  if ((distinct_ + words) * 2 > slots_.size()) {
+    Grow(distinct_ + words);
+  }
 }
 
 void WordSet::Add(std::string_view word) {

@@ -21,10 +21,15 @@ class WordSet {
 
   // Keeps word as it is written; a word the set holds already is kept again in Words' list
   // (under IgnoreAscii, "Foo" beside "FOO"), but asked once.
+  // word must not be a view of this set's own text.
   void Add(std::string_view word);
+  // Room made at once for words more words, of bytes bytes in all.
+  void Reserve(std::size_t words, std::size_t bytes);
   bool Contains(std::string_view word) const;
   // The words in the order added, repeats included.
   std::size_t WordCount() const { return ends_.size(); }
+  // The bytes of all the words.
+  std::size_t TextSize() const { return text_.size(); }
   std::string_view Word(std::size_t i) const {
     const std::uint32_t start = i == 0 ? 0 : ends_[i - 1];
     return std::string_view(text_).substr(start, ends_[i] - start);
@@ -33,7 +38,8 @@ class WordSet {
  private:
   std::size_t Hash(std::string_view word) const;
   bool Same(std::string_view held, std::string_view word) const;
-  void Grow();
+  // Twice the slots, or slots for at least words.
+  void Grow(std::size_t words = 0);
 
   WordCase match_ = WordCase::Exact;
   std::string text_;                   // the words one after another
