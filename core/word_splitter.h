@@ -144,10 +144,11 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
 }
 #endif
 
-// Whether ClassifyWideBlock may run here.
+// Whether ClassifyWideBlock, and the loop compiled for it, may run here.
 inline bool WideBlocks() {
 #if QUILLON_WIDE_BLOCKS
-  return __builtin_cpu_supports("avx512bw");
+  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("bmi") &&
+         __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
 #else
   return false;
 #endif
@@ -223,7 +224,7 @@ class WordSplitter {
   // The whole loop compiled for the processors that have AVX-512, so that the classification
   // inlines into it.
   template <typename Sink>
-  [[gnu::target("avx512bw,bmi,bmi2,lzcnt,popcnt")]] void SplitWide(bool last, Sink& sink) {
+  [[gnu::target("avx512bw,bmi,bmi2,popcnt")]] void SplitWide(bool last, Sink& sink) {
     SplitWith<ClassifyWideBlock>(last, sink);
   }
 #endif
