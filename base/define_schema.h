@@ -39,6 +39,10 @@ inline constexpr std::string_view kDocKindColumn = "Kind";
 inline constexpr std::string_view kDocLanguageColumn = "Lang";
 inline constexpr std::string_view kDocTextColumn = "Text";
 inline constexpr std::string_view kDocPageColumn = "Page";
+// Every ErrNum Description holds, whatever its kind and language, once (the table's INTEGER
+// PRIMARY KEY): a scan learns which numbers the texts describe from a few pages instead of
+// reading every text. A database made before it reads Description's keys instead.
+inline constexpr std::string_view kDescribedCodeTable = "DescribedCode";
 
 // What to do about a code, in the page's order: Seq counts from 1 within (Kind, ErrNum, Lang),
 // the primary key with it; Text is a paragraph or one step.

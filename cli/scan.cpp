@@ -94,11 +94,10 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
     return 2;
   };
   defines.IndexValues();
-  const std::vector<std::string> allNames = defines.AllNames();
   if (defines.Failure()) {
     return databaseFailed();
   }
-  const NameSet names(allNames.begin(), allNames.end());
+  const NameSet names = KnownNames(*defines.Index());
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
   const DocumentationRows* documentation = tables.documentation;

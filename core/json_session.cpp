@@ -94,8 +94,7 @@ std::string JsonSession::SearchText(std::string_view text) {
 const NameSet* JsonSession::ScanNames() {
   if (!names_) {
     defines_->IndexValues();
-    allNames_ = defines_->AllNames();
-    names_.emplace(allNames_.begin(), allNames_.end());
+    names_.emplace(KnownNames(*defines_->Index()));
     known_.emplace(KnownCodesOf({}, *defines_, documented_));
   }
   return defines_->Failure() ? nullptr : &*names_;

@@ -47,22 +47,50 @@ bool KnownCodes::MayKnow(std::uint32_t value) const {
 
 KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
                         const DocumentationRows* documentation) {
-  std::vector<CodeRange> ranges = std::move(messageIds);
+  // The single values merged in order (each kind's come sorted), then runs of consecutive
+  // ones as one range: a sort of a few ranges instead of one per value.
+  std::vector<std::uint32_t> values;
+  if (documentation != nullptr) {
+    values = documentation->DocumentedValues();
+    SortValues(values);
+  }
   if (const DefineIndex* index = defines.Index()) {
+    std::vector<std::uint32_t> merged;
     for (const ErrorType type : kErrorTypes) {
-      for (const std::uint32_t value : index->Values(type)) {
-        if (ranges.empty() || ranges.back().first != value) {
-          ranges.push_back({value, value});  // the values come sorted
-        }
-      }
+      const std::vector<std::uint32_t>& kind = index->Values(type);
+      merged.resize(values.size() + kind.size());
+      std::merge(values.begin(), values.end(), kind.begin(), kind.end(), merged.begin());
+      values.swap(merged);
     }
   }
-  if (documentation != nullptr) {
-    for (const std::uint32_t value : documentation->DocumentedValues()) {
+  std::vector<CodeRange> ranges = std::move(messageIds);
+  const std::size_t idBlocks = ranges.size();
+  for (const std::uint32_t value : values) {
+    if (ranges.size() > idBlocks && value - ranges.back().last <= 1) {
+      ranges.back().last = value;
+    } else {
       ranges.push_back({value, value});
     }
   }
   return KnownCodes(std::move(ranges));
+}
+
+WordSet KnownNames(const DefineIndex& index) {
+  WordSet names;
+  std::size_t words = 0;
+  std::size_t bytes = 0;
+  for (const ErrorType type : kErrorTypes) {
+    words += index.Names(type).WordCount();
+    bytes += index.Names(type).TextSize();
+  }
+  names.Reserve(words, bytes);
+  for (const ErrorType type : kErrorTypes) {
+    const WordSet& kind = index.Names(type);
+    for (std::size_t i = 0; i < kind.WordCount(); ++i) {
+      names.Add(kind.Word(i));
+    }
+  }
+  return names;
 }
 
 }  // namespace quillon

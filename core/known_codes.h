@@ -8,6 +8,7 @@
 
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
+#include "query/word_set.h"
 
 namespace quillon {
 
@@ -39,5 +40,8 @@ class KnownCodes {
 // the codes the documentation describes (when its texts are asked).
 KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
                         const DocumentationRows* documentation);
+
+// Every kind's names, as the rows hold them (for the scan: a name is found as written).
+WordSet KnownNames(const DefineIndex& index);
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #include "core/scan_writers.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/documentation_report.h"
 #include "core/json_report.h"
@@ -36,35 +37,34 @@ class TextWriter final : public ScanWriter {
   }
 
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
-    // The codes found are marked in the line shown, as grep marks a match.
-    std::vector<TextSpan> found;
+    // The codes found are marked in the line shown, as grep marks a match. Written straight
+    // into the output: a scan of a log where most lines hold codes makes one of these per line.
+    spans_.clear();
     for (const LineFinding& finding : findings_) {
-      found.push_back({static_cast<std::size_t>(finding.column - 1), finding.text.size()});
+      spans_.push_back({static_cast<std::size_t>(finding.column - 1), finding.text.size()});
     }
-    std::string marked;
-    AppendMarkedLine(marked, shown, found, color_);
-    AppendLine(prefix_ + std::to_string(line) + ": ", marked, cut ? " [...]" : "");
+    char number[20];
+    const auto digits = std::to_chars(number, number + sizeof number, line);
+    text_ += prefix_;
+    text_.append(number, digits.ptr);
+    text_ += ": ";
+    AppendMarkedLine(text_, shown, spans_, color_);
+    text_ += cut ? " [...]\n" : "\n";
     for (const LineFinding& finding : findings_) {
-      std::string head = "    ";
-      AppendTerminalText(head, finding.text, Paint::Found, color_);
-      AppendLine(head + "  ", finding.answer->text, "");
+      text_ += "    ";
+      AppendTerminalText(text_, finding.text, Paint::Found, color_);
+      text_ += "  ";
+      text_ += finding.answer->text;
+      text_ += '\n';
     }
     if (dropped_ > 0) {
-      AppendLine("    and " + std::to_string(dropped_) + " more on this line", "", "");
+      text_ += "    and " + std::to_string(dropped_) + " more on this line\n";
     }
     findings_.clear();
     dropped_ = 0;
   }
 
  private:
-  // Every line of this writer's output is made here.
-  void AppendLine(std::string_view head, std::string_view body, std::string_view tail) {
-    text_ += head;
-    text_ += body;
-    text_ += tail;
-    text_ += '\n';
-  }
-
   struct LineFinding {
     std::string text;
     std::uint64_t column;  // 1-based
@@ -73,6 +73,7 @@ class TextWriter final : public ScanWriter {
   const bool color_;
   std::string prefix_;
   std::vector<LineFinding> findings_;
+  std::vector<TextSpan> spans_;  // the findings' places, kept for the next line
   std::uint64_t dropped_ = 0;
 };
 

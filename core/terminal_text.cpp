@@ -1,5 +1,8 @@
 #include "core/terminal_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace quillon {
 
 namespace {
@@ -71,6 +74,19 @@ std::size_t Utf8CharacterSize(std::string_view text, std::size_t i) {
   return size;
 }
 
+// Whether the eight bytes at bytes are all printable ASCII (0x20 to 0x7E), which go out as
+// they are: each test finds whether any byte is below a bound (or, for 0x7F, equal to it).
+bool EightPlain(const char* bytes) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHigh = kOnes * 0x80;
+  std::uint64_t x;
+  std::memcpy(&x, bytes, 8);
+  const std::uint64_t control = (x - kOnes * 0x20) & ~x & kHigh;
+  const std::uint64_t notDelete = x ^ (kOnes * 0x7F);
+  const std::uint64_t del = (notDelete - kOnes) & ~notDelete & kHigh;
+  return ((x & kHigh) | control | del) == 0;
+}
+
 }  // namespace
 
 bool NoColorRequested(const char* noColorValue) {
@@ -95,6 +111,12 @@ void AppendTerminalText(std::string& out, std::string_view text, Paint paint, bo
   // Runs of ordinary bytes go in whole: a scan writes every line it shows through here.
   std::size_t run = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    while (i + 8 <= text.size() && EightPlain(text.data() + i)) {
+      i += 8;
+    }
+    if (i == text.size()) {
+      break;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     bool c1 = false;
     if (c >= 0x80) {

@@ -193,11 +193,10 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
       (word.find('_') == std::string_view::npos && !MayStandWithoutUnderscore(word))) {
     return std::nullopt;
   }
-  const auto found = names.find(word);
-  if (found == names.end()) {
+  if (!names.Contains(word)) {
     return std::nullopt;
   }
-  return Candidate{{ReadingKind::Name, 0, *found}};
+  return Candidate{{ReadingKind::Name, 0, std::string(word)}};
 }
 
 }  // namespace quillon

@@ -6,25 +6,19 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 #include "core/readings.h"
 #include "core/word_splitter.h"
+#include "query/word_set.h"
 
 namespace quillon {
 
-// Looked up by the views the scan holds, with no string made per word.
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>{}(text);
-  }
-};
-using NameSet = std::unordered_set<std::string, NameHash, std::equal_to<>>;
+// The define names a scan reads, as the tables hold them: asked by the views the scan holds,
+// with no string made per word.
+using NameSet = WordSet;
 
 // Longer words are no codes: the longest define name is well under this.
 inline constexpr std::size_t kLongestWord = 128;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "query/text_routines.h"
-
 namespace quillon {
 
 namespace {
@@ -15,16 +13,25 @@ std::size_t Slot(ErrorType type) {
 
 }  // namespace
 
-DefineIndex::DefineIndex(PerKind<std::uint32_t> values, PerKind<std::string> names)
+void SortValues(std::vector<std::uint32_t>& values) {
+  // Each run merged into those before it: past a few runs a sort costs less.
+  constexpr int kMostRuns = 8;
+  std::vector<std::uint32_t>::iterator runEnd = std::is_sorted_until(values.begin(), values.end());
+  for (int run = 1; runEnd != values.end(); ++run) {
+    if (run == kMostRuns) {
+      std::sort(values.begin(), values.end());
+      return;
+    }
+    const auto next = std::is_sorted_until(runEnd, values.end());
+    std::inplace_merge(values.begin(), runEnd, next);
+    runEnd = next;
+  }
+}
+
+DefineIndex::DefineIndex(PerKind<std::vector<std::uint32_t>> values, PerKind<WordSet> names)
     : values_(std::move(values)), names_(std::move(names)) {
   for (std::vector<std::uint32_t>& kind : values_) {
-    std::sort(kind.begin(), kind.end());
-  }
-  for (std::vector<std::string>& kind : names_) {
-    for (std::string& name : kind) {
-      ToUpperAscii(name);
-    }
-    std::sort(kind.begin(), kind.end());
+    SortValues(kind);
   }
 }
 
@@ -34,10 +41,7 @@ bool DefineIndex::HoldsValue(ErrorType type, std::uint32_t value) const {
 }
 
 bool DefineIndex::HoldsName(ErrorType type, std::string_view name) const {
-  std::string upper(name);
-  ToUpperAscii(upper);
-  const std::vector<std::string>& names = names_[Slot(type)];
-  return std::binary_search(names.begin(), names.end(), upper);
+  return names_[Slot(type)].Contains(name);
 }
 
 }  // namespace quillon

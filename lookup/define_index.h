@@ -5,33 +5,40 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error_type.h"
+#include "query/word_set.h"
 
 namespace quillon {
 
 template <typename T>
-using PerKind = std::array<std::vector<T>, kErrorTypes.size()>;
+using PerKind = std::array<T, kErrorTypes.size()>;
+
+// Sorts values; in linear time when they come in a few ascending runs, as a table's rows
+// written in order do (signed order is two runs of unsigned).
+void SortValues(std::vector<std::uint32_t>& values);
 
 class DefineIndex {
  public:
-  // Each kind's values and names as its rows hold them, in any order, repeats allowed.
-  DefineIndex(PerKind<std::uint32_t> values, PerKind<std::string> names);
+  // Each kind's values as its rows hold them, in any order, repeats allowed; and its names,
+  // asked without regard to ASCII case (WordCase::IgnoreAscii), as the name column's collation
+  // compares them.
+  DefineIndex(PerKind<std::vector<std::uint32_t>> values, PerKind<WordSet> names);
 
   bool HoldsValue(ErrorType type, std::uint32_t value) const;
   // The kind's values, sorted.
   const std::vector<std::uint32_t>& Values(ErrorType type) const {
     return values_[static_cast<std::size_t>(type)];
   }
-  // Names compare without regard to ASCII case, as the name column's collation does.
   bool HoldsName(ErrorType type, std::string_view name) const;
+  // The kind's names as its rows hold them.
+  const WordSet& Names(ErrorType type) const { return names_[static_cast<std::size_t>(type)]; }
 
  private:
-  PerKind<std::uint32_t> values_;  // sorted
-  PerKind<std::string> names_;     // in upper case, sorted
+  PerKind<std::vector<std::uint32_t>> values_;  // sorted
+  PerKind<WordSet> names_;
 };
 
 }  // namespace quillon

@@ -31,9 +31,12 @@ SqliteConnection OpenDefinesReadOnly(const std::string& name) {
     return nullptr;
   }
   sqlite3* connection = nullptr;
-  // A "file:" URI lets CheckDefineFile open a database in WAL mode as immutable.
+  // A "file:" URI lets CheckDefineFile open a database in WAL mode as immutable. No mutex on
+  // the connection: one thread at a time asks it (the scan's workers take turns), and
+  // SQLite's locking of every call was a quarter of the work of reading the definitions.
   const int opened =
-      sqlite3_open_v2(name.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+      sqlite3_open_v2(name.c_str(), &connection,
+                      SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
   SqliteConnection owned(connection);  // a failed open still hands back a handle to release
   if (opened != SQLITE_OK) {
     return nullptr;

@@ -18,6 +18,15 @@ std::string Text(sqlite3_stmt* statement, int column) {
   return text != nullptr ? std::string(text) : std::string();
 }
 
+// The same, without a copy: valid until the statement is stepped again.
+std::string_view TextView(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr
+             ? std::string_view(text,
+                                static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+             : std::string_view();
+}
+
 std::uint32_t Code(sqlite3_stmt* statement, int column) {
   return static_cast<std::uint32_t>(sqlite3_column_int(statement, column));
 }
@@ -195,26 +204,16 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
   return rows;
 }
 
-std::vector<std::string> DefineRows::AllNames() const {
-  std::vector<std::string> names;
-  for (const ErrorType type : kErrorTypes) {
-    sqlite3_stmt* statement = Statement(DefineStatement::Rows, type);
-    while (statement != nullptr && Step(statement)) {
-      names.push_back(Text(statement, 1));
-    }
-  }
-  return names;
-}
-
 void DefineRows::IndexValues() {
-  PerKind<std::uint32_t> values;
-  PerKind<std::string> names;
+  PerKind<std::vector<std::uint32_t>> values;
+  PerKind<WordSet> names;
   for (const ErrorType type : kErrorTypes) {
     const auto slot = static_cast<std::size_t>(type);
+    names[slot] = WordSet(WordCase::IgnoreAscii);
     sqlite3_stmt* statement = Statement(DefineStatement::Rows, type);
     while (statement != nullptr && Step(statement)) {
       values[slot].push_back(Code(statement, 0));
-      names[slot].push_back(Text(statement, 1));
+      names[slot].Add(TextView(statement, 1));
     }
   }
   index_.emplace(std::move(values), std::move(names));

@@ -55,8 +55,6 @@ class DefineRows final : public DefineSource {
   // Every row whose name contains part, without regard to ASCII case, ordered by kind and
   // then by value taken as unsigned.
   std::vector<DefineRow> SearchNames(std::string_view part) const;
-  // Every name of every table, as the tables hold them.
-  std::vector<std::string> AllNames() const;
   // Reads every table's values and names into memory once (DefineIndex), so that asking for
   // a value or a name no table holds costs no statement.
   void IndexValues();

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "base/define_schema.h"
+
 namespace quillon {
 
 namespace {
@@ -83,9 +85,13 @@ sqlite3_stmt* DocumentationRows::Prepare(const std::string& text) const {
 }
 
 std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
-  // In the key's order: a code's texts in several languages come together.
+  // The generator's list of them, else every key of the texts, in the key's order: a code's
+  // texts in several languages come together.
   std::vector<std::uint32_t> values;
-  const SqliteStatement statement = PrepareOnce("SELECT ErrNum FROM Description");
+  SqliteStatement statement = PrepareOnce("SELECT ErrNum FROM " + std::string(kDescribedCodeTable));
+  if (!statement) {
+    statement = PrepareOnce("SELECT ErrNum FROM Description");
+  }
   while (statement && Step(statement.get())) {
     const auto value = static_cast<std::uint32_t>(sqlite3_column_int64(statement.get(), 0));
     if (values.empty() || values.back() != value) {

@@ -86,7 +86,7 @@ class DocumentationRows {
   // True when the database has the documentation's texts (one made before them has no table
   // for them; the generator fills the table whenever it makes it).
   bool HasDescriptions() const;
-  // Every value some kind's text documents, in any order.
+  // Every value some kind's text documents, in any order (a value may repeat).
   std::vector<std::uint32_t> DocumentedValues() const;
 
  private:

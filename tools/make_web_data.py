@@ -20,6 +20,8 @@ import tempfile
 ENGLISH = "en-US"
 # The tables whose rows are texts of one language.
 TEXT_TABLES = ("Description", "Remedy", "BugCheckParameter", "BugCheckCase")
+# Each code Description holds, once.
+DESCRIBED = "DescribedCode"
 # Each language by its own name, as a list of languages shows it; a tag missing here is shown
 # as the tag.
 NAMES = {
@@ -52,6 +54,10 @@ def write_language(source, tag, out_dir):
         source.backup(copy)
         for table in TEXT_TABLES:
             copy.execute(f"DELETE FROM {table} WHERE Lang NOT IN (?, ?)", (ENGLISH, tag))
+        # The codes described, kept to the texts left (a database made before it lacks it).
+        if copy.execute(f"SELECT 1 FROM sqlite_master WHERE name = '{DESCRIBED}'").fetchone():
+            copy.execute(f"DELETE FROM {DESCRIBED} WHERE ErrNum NOT IN "
+                         "(SELECT ErrNum FROM Description)")
         copy.commit()
         # The browser's SQLite is built without a write-ahead log, which it needs to read none.
         copy.execute("PRAGMA journal_mode = DELETE")

@@ -818,20 +818,31 @@ TEST(ScanWords, WordsSkippedUnreadHoldNoCode) {
   EXPECT_GT(found, 0u);
 }
 
-// The masks of a block are the same whether made 16 bytes at a time or byte by byte.
+// The masks of a block are the same whether made 64 or 16 bytes at a time or byte by byte, of
+// a whole block or of its first bytes.
 TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
   std::string bytes(256 + 63, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     bytes[i] = static_cast<char>(i < 256 ? i : i * 37);
   }
-  for (std::size_t at = 0; at + 64 <= bytes.size(); at += 13) {
-    const ByteMasks fast = ClassifyBlock(bytes.data() + at, 64);
-    const ByteMasks portable = ClassifyBytes(bytes.data() + at, 64);
+  const auto expectSame = [](const ByteMasks& portable, const ByteMasks& fast) {
     EXPECT_EQ(portable.digit, fast.digit);
     EXPECT_EQ(portable.upper, fast.upper);
     EXPECT_EQ(portable.lower, fast.lower);
     EXPECT_EQ(portable.underscore, fast.underscore);
     EXPECT_EQ(portable.feed, fast.feed);
+  };
+  for (std::size_t at = 0; at + 64 <= bytes.size(); at += 13) {
+    SCOPED_TRACE(at);
+    for (std::size_t count = at % 64; count <= 64; count += 64 - at % 64) {
+      const ByteMasks portable = ClassifyBytes(bytes.data() + at, count);
+      expectSame(portable, ClassifyBlock(bytes.data() + at, count));
+#if QUILLON_WIDE_BLOCKS
+      if (WideBlocks()) {
+        expectSame(portable, ClassifyWideBlock(bytes.data() + at, count));
+      }
+#endif
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -61,12 +62,15 @@ TEST(DefineStatements, ByNameAndByNumberTextsForEveryTable) {
 // ---- the index of values and names ----
 
 TEST(DefineIndex, HoldsExactlyEachKindsValuesAndNamesInAnyAsciiCase) {
-  PerKind<std::uint32_t> values;
-  PerKind<std::string> names;
+  PerKind<std::vector<std::uint32_t>> values;
+  PerKind<WordSet> names;
   values[0] = {7, 0x80070005, 5, 5};
-  names[0] = {"SHARED_NAME", "error_access_denied", ""};  // "": a row whose name is NULL
   values[1] = {0xFFFFFFFF};
-  names[1] = {"E_FAIL"};
+  names.fill(WordSet(WordCase::IgnoreAscii));
+  for (const std::string_view name : {"SHARED_NAME", "error_access_denied", ""}) {
+    names[0].Add(name);  // "": a row whose name is NULL
+  }
+  names[1].Add("E_FAIL");
   const DefineIndex index(values, names);
   struct Case {
     ErrorType type;
@@ -89,6 +93,23 @@ TEST(DefineIndex, HoldsExactlyEachKindsValuesAndNamesInAnyAsciiCase) {
     SCOPED_TRACE(std::string(ErrorTypeName(c.type)) + " " + c.name);
     EXPECT_EQ(c.holdsValue, index.HoldsValue(c.type, c.value));
     EXPECT_EQ(c.holdsName, index.HoldsName(c.type, c.name));
+  }
+}
+
+TEST(DefineIndex, SortsValuesInRunsOrNot) {
+  const std::vector<std::vector<std::uint32_t>> cases = {
+      {},
+      {5},
+      {1, 2, 2, 9},
+      {0x80000000, 0xFFFFFFFF, 0, 7},  // signed order: two runs
+      {9, 8, 7, 6, 5, 4, 3, 2, 1, 0},  // more runs than are merged
+      {3, 4, 1, 2, 1, 5, 0, 0},
+  };
+  for (std::vector<std::uint32_t> values : cases) {
+    std::vector<std::uint32_t> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    SortValues(values);
+    EXPECT_EQ(sorted, values);
   }
 }
 

@@ -272,6 +272,11 @@ TEST_F(SdkDefinesTest, AddsTheDocumentationsNamesTextsAndBugCheckParameters) {
     EXPECT_LT(300, std::stoi(Query(std::string("SELECT count(*) FROM Description WHERE Lang = '") +
                                    language + "'")));
   }
+  // Each code the texts describe, once, for a scan to read instead of the texts.
+  EXPECT_EQ("0", Query("SELECT count(*) FROM (SELECT DISTINCT ErrNum FROM Description EXCEPT "
+                       "SELECT ErrNum FROM DescribedCode)"));
+  EXPECT_EQ(Query("SELECT count(DISTINCT ErrNum) FROM Description"),
+            Query("SELECT count(*) FROM DescribedCode"));
   EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
 }
 

@@ -48,6 +48,28 @@ TEST(TerminalText, ControlCharactersAreShownEscapedAndEverythingElseAsItIs) {
   }
 }
 
+// Plain bytes are passed over eight at a time: a byte to escape, a tab or a character is
+// found at every place of a longer text, and the printable edges pass whole.
+TEST(TerminalText, EveryPlaceOfALongTextIsLookedAt) {
+  const std::string plain = " ~}ABCDEFGHIJKLMNOPQRSTUVWXYZ";  // 0x20 and 0x7E, the edges
+  struct Case {
+    std::string inserted;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"\x1f", "\\x1f"}, {"\x7f", "\\x7f"},        {"\t", "\t"},
+      {"\x9b", "\\x9b"}, {"\xc3\xa9", "\xc3\xa9"}, {"\xc2\x9b", "\\u009b"},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t at = 0; at <= plain.size(); ++at) {
+      SCOPED_TRACE(c.shown + " at " + std::to_string(at));
+      const std::string text = plain.substr(0, at) + c.inserted + plain.substr(at);
+      EXPECT_EQ(plain.substr(0, at) + c.shown + plain.substr(at), TerminalText(text));
+    }
+  }
+  EXPECT_EQ(plain + plain, TerminalText(plain + plain));
+}
+
 TEST(TerminalText, ColourWrapsTheEscapedTextOnlyWhenAskedAndNeverForPlainText) {
   struct Case {
     Paint paint;

@@ -109,7 +109,15 @@ std::string CreateDocumentationTables(sqlite3* connection) {
                  "INTEGER NOT NULL, Parameter INTEGER NOT NULL, Value INTEGER, ValueText TEXT NOT "
                  "NULL, Cause TEXT NOT NULL, Parameter1 TEXT, Parameter2 TEXT, Parameter3 TEXT, "
                  "Parameter4 TEXT, Page TEXT NOT NULL, PRIMARY KEY (ErrNum, Lang, Seq)) WITHOUT "
-                 "ROWID;");
+                 "ROWID;"
+                 "CREATE TABLE " +
+                     std::string(kDescribedCodeTable) + " (ErrNum INTEGER PRIMARY KEY);");
+}
+
+// The codes Description holds, each once, after its rows are in.
+std::string FillDescribedCodes(sqlite3* connection) {
+  return Execute(connection, "INSERT INTO " + std::string(kDescribedCodeTable) +
+                                 " SELECT DISTINCT ErrNum FROM Description;");
 }
 
 void BindText(sqlite3_stmt* statement, int index, std::string_view text) {
@@ -246,6 +254,8 @@ std::string WriteFile(const DatabaseContent& content, const std::string& path) {
     error = InsertRows(c, content.rows);
   if (error.empty() && content.documentation != nullptr)
     error = InsertDocumentation(c, *content.documentation);
+  if (error.empty())
+    error = FillDescribedCodes(c);
   if (error.empty())
     error = InsertExtraRows(c, content);
   if (error.empty() && content.setup != nullptr)
