@@ -31,7 +31,7 @@ SqliteConnection OpenDefinesReadOnly(const std::string& name) {
     return nullptr;
   }
   sqlite3* connection = nullptr;
-  // A "file:" URI lets CheckDefineFile open a database in WAL mode as immutable.
+  // A "file:" URI lets CheckDefineFile open a database as immutable.
   const int opened =
       sqlite3_open_v2(name.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   SqliteConnection owned(connection);  // a failed open still hands back a handle to release
@@ -72,10 +72,11 @@ OpenedDefines OpenDefines(const std::vector<DefinePlace>& places, DefineCheck ch
   if (opened.problem) {
     return opened;
   }
-  auto rows = std::make_unique<DefineRows>(OpenDefinesReadOnly(file.openName));
-  opened.problem = rows->SchemaProblem();
+  SqliteConnection connection = OpenDefinesReadOnly(file.openName);
+  DefineSchemaCheck schema = CheckDefineSchema(connection.get());
+  opened.problem = std::move(schema.problem);
   if (!opened.problem) {
-    opened.rows = std::move(rows);
+    opened.rows = std::make_unique<DefineRows>(std::move(connection), schema.layout);
   }
   return opened;
 }
