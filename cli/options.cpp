@@ -27,6 +27,20 @@ constexpr char kDescriptionSources[] =
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+  const bool queriesOnly = std::all_of(args.begin(), args.end(), [](const std::string& arg) {
+    return !arg.empty() && arg.front() != '-';
+  });
+  if (!queriesOnly) {
+    return ParseAnyOptions(args);
+  }
+  Options options;
+  options.queries = args;
+  ParsedOptions parsed;
+  parsed.options = std::move(options);
+  return parsed;
+}
+
+ParsedOptions ParseAnyOptions(const std::vector<std::string>& args) {
   Options options;
   bool version = false;
   bool wine = false;

@@ -562,6 +562,27 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
             ParseOptions({"-2147024891"}).options->queries);
 }
 
+TEST(ParseOptions, QueriesAloneAreReadAsCli11ReadsThem) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"0xC0000005"},
+      {"5", "E_FAIL", "0x80070005 ", "C0000005", "a=b", "+5", "/?", "@file", "\xff\xfe"},
+      {"-5"},  // CLI11's: a negative number
+      {"5", ""},
+      {"5", "--"},
+      {"5", "--json"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.empty() ? "(none)" : args.back());
+    const ParsedOptions quick = ParseOptions(args);
+    const ParsedOptions full = ParseAnyOptions(args);
+    EXPECT_EQ(full.options, quick.options);
+    EXPECT_EQ(full.exitCode, quick.exitCode);
+    EXPECT_EQ(full.output, quick.output);
+    EXPECT_EQ(full.error, quick.error);
+  }
+}
+
 TEST(CommandEcho, TextsFromOutsideAreEchoedEscaped) {
   const std::string retitle = "\x1b]0;X\x07\x9b";
   const std::string shown = "\\x1b]0;X\\x07\\x9b";
