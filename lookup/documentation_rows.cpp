@@ -98,21 +98,23 @@ std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
   // The few rows of a code come in the key's order (by language); the best-ranked one is chosen
-  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers.
+  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers. The
+  // languages not chosen are passed over here too: a WHERE of three alternatives costs more to
+  // prepare than the rows of the other languages cost to step over.
   sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2 FROM Description WHERE Kind = ?3 AND "
-      "ErrNum = ?4 AND " +
-      std::string(kLanguageChosen));
+      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2, Lang = 'en-US' FROM Description WHERE "
+      "Kind = ?3 AND ErrNum = ?4");
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
   std::optional<DocumentedText> best;
-  int bestRank = 3;
+  int bestRank = 3;  // no language chosen
   while (bestRank > 0 && Step(statement)) {
     const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
                      : sqlite3_column_int(statement, 3) != 0 ? 1
-                                                             : 2;
+                     : sqlite3_column_int(statement, 4) != 0 ? 2
+                                                             : 3;
     if (rank < bestRank) {
       bestRank = rank;
       best = DocumentedText{Text(statement, 0), Text(statement, 1)};
