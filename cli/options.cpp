@@ -27,8 +27,9 @@ constexpr char kDescriptionSources[] =
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+  // '/' leads an option too in CLI11's Windows build (/json).
   const bool queriesOnly = std::all_of(args.begin(), args.end(), [](const std::string& arg) {
-    return !arg.empty() && arg.front() != '-';
+    return !arg.empty() && arg.front() != '-' && arg.front() != '/';
   });
   if (!queriesOnly) {
     return ParseAnyOptions(args);

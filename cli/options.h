@@ -47,9 +47,9 @@ struct ParsedOptions {
 // args are the arguments after the program name. Never throws.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 // What ParseOptions does for any arguments, with CLI11. ParseOptions skips it when every
-// argument is a query that cannot be taken for an option (not empty, no leading '-'), whose
-// options it knows without: CLI11 setting up its options takes a lookup's run as long as the
-// lookup itself.
+// argument is a query that cannot be taken for an option (not empty, no leading '-' or '/'),
+// whose options it knows without: CLI11 setting up its options takes a lookup's run as long as
+// the lookup itself.
 ParsedOptions ParseAnyOptions(const std::vector<std::string>& args);
 
 }  // namespace quillon
