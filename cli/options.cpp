@@ -27,15 +27,36 @@ constexpr char kDescriptionSources[] =
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
-  // '/' leads an option too in CLI11's Windows build (/json).
-  const bool queriesOnly = std::all_of(args.begin(), args.end(), [](const std::string& arg) {
-    return !arg.empty() && arg.front() != '-' && arg.front() != '/';
-  });
-  if (!queriesOnly) {
-    return ParseAnyOptions(args);
-  }
   Options options;
-  options.queries = args;
+  bool wine = false;
+  bool noMessages = false;
+  bool noDocs = false;
+  bool json = false;
+  for (const std::string& arg : args) {
+    bool* const flag = arg == "--wine"          ? &wine
+                       : arg == "--no-messages" ? &noMessages
+                       : arg == "--no-docs"     ? &noDocs
+                       : arg == "--json"        ? &json
+                                                : nullptr;
+    if (flag != nullptr && !*flag) {
+      *flag = true;
+      continue;
+    }
+    // A flag given twice, any other option, or what might be taken for one ('/' leads an
+    // option too in CLI11's Windows build: /json) is CLI11's to read.
+    if (flag != nullptr || arg.empty() || arg.front() == '-' || arg.front() == '/') {
+      return ParseAnyOptions(args);
+    }
+    options.queries.push_back(arg);
+  }
+  if (wine && noMessages) {
+    return ParseAnyOptions(args);  // which excludes the other
+  }
+  options.format = json ? OutputFormat::Json : OutputFormat::Text;
+  options.messages = wine         ? MessageChoice::Wine
+                     : noMessages ? MessageChoice::None
+                                  : MessageChoice::Default;
+  options.documentation = !noDocs && !noMessages;
   ParsedOptions parsed;
   parsed.options = std::move(options);
   return parsed;

@@ -46,10 +46,10 @@ struct ParsedOptions {
 
 // args are the arguments after the program name. Never throws.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
-// What ParseOptions does for any arguments, with CLI11. ParseOptions skips it when every
-// argument is a query that cannot be taken for an option (not empty, no leading '-' or '/'),
-// whose options it knows without: CLI11 setting up its options takes a lookup's run as long as
-// the lookup itself.
+// What ParseOptions does for any arguments, with CLI11. ParseOptions skips it when the
+// arguments are queries that cannot be taken for options (not empty, no leading '-' or '/')
+// and at most once each of --wine, --no-messages, --no-docs and --json (not --wine with
+// --no-messages): CLI11 setting up its options takes a lookup's run as long as the lookup.
 ParsedOptions ParseAnyOptions(const std::vector<std::string>& args);
 
 }  // namespace quillon

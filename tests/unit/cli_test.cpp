@@ -562,13 +562,19 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
             ParseOptions({"-2147024891"}).options->queries);
 }
 
-TEST(ParseOptions, QueriesAloneAreReadAsCli11ReadsThem) {
+TEST(ParseOptions, QueriesAndPlainFlagsAreReadAsCli11ReadsThem) {
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"0xC0000005"},
       {"5", "E_FAIL", "0x80070005 ", "C0000005", "a=b", "+5", "@file", "\xff\xfe"},
       {"5", "/json"},  // an option where CLI11 takes Windows' style
-      {"-5"},          // CLI11's: a negative number
+      {"--wine", "5"},
+      {"5", "--no-messages", "6"},
+      {"--json", "--no-docs", "--wine", "E_FAIL"},
+      {"--no-docs", "5"},
+      {"--wine", "--no-messages", "5"},
+      {"--json", "--json", "5"},
+      {"-5"},  // CLI11's: a negative number
       {"5", ""},
       {"5", "--"},
       {"5", "--json"},
