@@ -280,11 +280,15 @@ int RunCommand(const Options& options, CommandPlatform platform, std::istream& i
   }
   StreamSource stream(in);
   ByteSource& input = platform.input ? *platform.input : stream;
-  if (options.scan) {
-    return RunScan({options.queries, options.scanLayout, options.jobs}, tables, output, input);
+  const int status =
+      options.scan
+          ? RunScan({options.queries, options.scanLayout, options.jobs}, tables, output, input)
+          : RunQueries(options.queries, tables, output,
+                       {input, platform.inputIsTerminal, platform.endOfInputKeys});
+  if (platform.finished) {
+    platform.finished(status);
   }
-  return RunQueries(options.queries, tables, output,
-                    {input, platform.inputIsTerminal, platform.endOfInputKeys});
+  return status;
 }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string_view>
@@ -29,6 +30,10 @@ struct CommandPlatform {
   // The Windows directory of the running system, whose files --search-text reads where the
   // platform's own tables are used; empty elsewhere.
   std::filesystem::path windowsDirectory;
+  // Called with the exit status once the queries' or the scan's output is written, before the
+  // database and the message files are closed: the program ends there, as the end of the
+  // process releases them at once. Empty: RunCommand returns.
+  std::function<void(int status)> finished;
 };
 
 // Answers the queries (or the search) on out, reasons for trouble on err, and returns the exit

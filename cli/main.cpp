@@ -1,6 +1,7 @@
 // quillon-cli: what a Windows error code means, on the command line.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -42,9 +43,17 @@ int main(int argc, char** argv) {
       }
       return parsed.exitCode;
     }
+    quillon::CommandPlatform platform = quillon::CurrentPlatform(parsed.options->language);
+    // Closing the database, finalising its statements and freeing the message files' copies
+    // would take a twentieth of a lookup's run, for what the process's end releases anyway.
+    // A failed write still throws from the flush, and is told below.
+    platform.finished = [&out](int status) {
+      out.flush();
+      std::cerr.flush();
+      std::_Exit(status);
+    };
     const int status =
-        quillon::RunCommand(*parsed.options, quillon::CurrentPlatform(parsed.options->language),
-                            std::cin, out, std::cerr);
+        quillon::RunCommand(*parsed.options, std::move(platform), std::cin, out, std::cerr);
     out.flush();
     return status;
   } catch (const std::exception& error) {

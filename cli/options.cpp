@@ -29,6 +29,42 @@ constexpr char kDescriptionSources[] =
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   Options options;
+  bool wine = false;
+  bool noMessages = false;
+  bool noDocs = false;
+  bool json = false;
+  for (const std::string& arg : args) {
+    bool* const flag = arg == "--wine"          ? &wine
+                       : arg == "--no-messages" ? &noMessages
+                       : arg == "--no-docs"     ? &noDocs
+                       : arg == "--json"        ? &json
+                                                : nullptr;
+    if (flag != nullptr && !*flag) {
+      *flag = true;
+      continue;
+    }
+    // A flag given twice, any other option, or what might be taken for one ('/' leads an
+    // option too in CLI11's Windows build: /json) is CLI11's to read.
+    if (flag != nullptr || arg.empty() || arg.front() == '-' || arg.front() == '/') {
+      return ParseAnyOptions(args);
+    }
+    options.queries.push_back(arg);
+  }
+  if (wine && noMessages) {
+    return ParseAnyOptions(args);  // which excludes the other
+  }
+  options.format = json ? OutputFormat::Json : OutputFormat::Text;
+  options.messages = wine         ? MessageChoice::Wine
+                     : noMessages ? MessageChoice::None
+                                  : MessageChoice::Default;
+  options.documentation = !noDocs && !noMessages;
+  ParsedOptions parsed;
+  parsed.options = std::move(options);
+  return parsed;
+}
+
+ParsedOptions ParseAnyOptions(const std::vector<std::string>& args) {
+  Options options;
   bool version = false;
   bool wine = false;
   bool noMessages = false;

@@ -33,6 +33,8 @@ struct Options {
   std::vector<std::string> modules;       // --module: the user's own message-table files
   std::optional<std::string> searchText;  // --search-text
   bool documentation = true;              // the published pages' texts, remedies, parameters
+
+  bool operator==(const Options&) const = default;
 };
 
 struct ParsedOptions {
@@ -44,5 +46,10 @@ struct ParsedOptions {
 
 // args are the arguments after the program name. Never throws.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
+// What ParseOptions does for any arguments, with CLI11. ParseOptions skips it when the
+// arguments are queries that cannot be taken for options (not empty, no leading '-' or '/')
+// and at most once each of --wine, --no-messages, --no-docs and --json (not --wine with
+// --no-messages): CLI11 setting up its options takes a lookup's run as long as the lookup.
+ParsedOptions ParseAnyOptions(const std::vector<std::string>& args);
 
 }  // namespace quillon

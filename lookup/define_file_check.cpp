@@ -36,7 +36,10 @@ std::optional<std::string> ReadHeader(const std::filesystem::path& path,
     return std::make_error_code(std::errc::is_a_directory).message();
   }
   errno = 0;
-  std::ifstream file(path, std::ios::binary);
+  // Unbuffered: the 100 bytes are read as such, not 8 KiB into a buffer of their own.
+  std::ifstream file;
+  file.rdbuf()->pubsetbuf(nullptr, 0);
+  file.open(path, std::ios::binary);
   if (!file) {
     return ErrnoText(errno);
   }
@@ -92,29 +95,55 @@ std::string Article(std::string_view word) {
   return !word.empty() && std::strchr("aeiou", word[0]) != nullptr ? "an " : "a ";
 }
 
-// Why the table cannot be read as the program reads it, judged from its row of the schema
-// (kinds, stepped for need): not there, or not a table (a view or a virtual table can yield
-// rows without end). present tells whether a table that may be missing is there.
-std::optional<std::string> KindProblem(sqlite3* connection, sqlite3_stmt* kinds,
-                                       const TableNeed& need, bool& present) {
-  const std::string table(need.name);
-  sqlite3_reset(kinds);
-  sqlite3_bind_text(kinds, 1, table.c_str(), -1, SQLITE_TRANSIENT);
-  const int step = sqlite3_step(kinds);
-  present = step == SQLITE_ROW;
-  if (step == SQLITE_DONE) {
-    return need.required ? std::optional<std::string>("no table " + table) : std::nullopt;
-  }
-  if (step != SQLITE_ROW) {
+// An entry of the schema: a table, view, index or trigger.
+struct SchemaEntry {
+  std::string name;
+  std::string type;
+  bool isVirtual = false;  // a virtual table
+};
+
+std::string ColumnText(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr ? text : "";
+}
+
+// Every entry of the schema in its stored order, read by one statement; or why it cannot be.
+std::optional<std::string> ReadSchema(sqlite3* connection, std::vector<SchemaEntry>& entries) {
+  const SqliteStatement all =
+      PrepareStatement(connection, "SELECT name, type, sql FROM sqlite_schema");
+  if (all == nullptr) {
     return sqlite3_errmsg(connection);
   }
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(kinds, 0));
-  const std::string kind = text != nullptr ? text : "";
-  if (kind != "table") {
-    return table + " is " + Article(kind) + kind + ", not a table";
+  int step = SQLITE_ROW;
+  while ((step = sqlite3_step(all.get())) == SQLITE_ROW) {
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(all.get(), 2));
+    entries.push_back({ColumnText(all.get(), 0), ColumnText(all.get(), 1),
+                       sql != nullptr && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0});
   }
-  const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(kinds, 1));
-  if (sql != nullptr && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0) {
+  if (step != SQLITE_DONE) {
+    return sqlite3_errmsg(connection);
+  }
+  return std::nullopt;
+}
+
+// Why the table cannot be read as the program reads it, judged from its entry of the schema
+// (the first whose name matches in any ASCII case, as SQLite matches names): not there, or not
+// a table (a view or a virtual table can yield rows without end). present tells whether a
+// table that may be missing is there.
+std::optional<std::string> KindProblem(const std::vector<SchemaEntry>& entries,
+                                       const TableNeed& need, bool& present) {
+  const std::string table(need.name);
+  const auto entry = std::find_if(entries.begin(), entries.end(), [&table](const SchemaEntry& e) {
+    return sqlite3_stricmp(e.name.c_str(), table.c_str()) == 0;
+  });
+  present = entry != entries.end();
+  if (!present) {
+    return need.required ? std::optional<std::string>("no table " + table) : std::nullopt;
+  }
+  if (entry->type != "table") {
+    return table + " is " + Article(entry->type) + entry->type + ", not a table";
+  }
+  if (entry->isVirtual) {
     return table + " is a virtual table, not a table";
   }
   return std::nullopt;
@@ -140,40 +169,58 @@ std::optional<std::string> ColumnProblem(sqlite3* connection, const TableNeed& n
   return std::nullopt;
 }
 
+// Whether each table has every column it is asked for, and a rowid where its rows are read in
+// stored order: asked of the schema SQLite has read, which costs no statement to prepare.
+bool ColumnsKnown(sqlite3* connection, const std::vector<TableNeed>& tables) {
+  for (const TableNeed& need : tables) {
+    const std::string table(need.name);
+    const std::string columns = ColumnsRead(need);
+    for (std::size_t start = 0; start < columns.size();) {
+      const std::size_t end = std::min(columns.find(", ", start), columns.size());
+      const std::string column = columns.substr(start, end - start);
+      if (sqlite3_table_column_metadata(connection, nullptr, table.c_str(), column.c_str(), nullptr,
+                                        nullptr, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return false;
+      }
+      start = end + 2;
+    }
+  }
+  return true;
+}
+
 // One statement that reads every column and rowid of tables, each part padded with NULLs to
 // the widest: it prepares when every table has what it is asked for, at the cost of one
 // statement instead of one or two a table.
-std::string AllColumnsRead(const std::vector<const TableNeed*>& tables) {
+std::string AllColumnsRead(const std::vector<TableNeed>& tables) {
   const auto width = [](const TableNeed& need) {
     const std::string columns = ColumnsRead(need);
     return 1 + std::count(columns.begin(), columns.end(), ',');
   };
   std::ptrdiff_t widest = 0;
-  for (const TableNeed* need : tables) {
-    widest = std::max(widest, width(*need));
+  for (const TableNeed& need : tables) {
+    widest = std::max(widest, width(need));
   }
   std::string text;
-  for (const TableNeed* need : tables) {
+  for (const TableNeed& need : tables) {
     text += text.empty() ? "SELECT " : " UNION ALL SELECT ";
-    text += ColumnsRead(*need);
-    for (std::ptrdiff_t column = width(*need); column < widest; ++column) {
+    text += ColumnsRead(need);
+    for (std::ptrdiff_t column = width(need); column < widest; ++column) {
       text += ", NULL";
     }
-    text += " FROM " + std::string(need->name);
+    text += " FROM " + std::string(need.name);
   }
   return text + " LIMIT 0";
 }
 
 }  // namespace
 
-std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
+DefineSchemaCheck CheckDefineSchema(sqlite3* connection) {
   if (connection == nullptr) {
-    return "cannot be opened";
+    return {"cannot be opened", {}};
   }
-  const SqliteStatement kinds = PrepareStatement(
-      connection, "SELECT type, sql FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE");
-  if (kinds == nullptr) {
-    return sqlite3_errmsg(connection);
+  std::vector<SchemaEntry> entries;
+  if (auto problem = ReadSchema(connection, entries)) {
+    return {std::move(problem), {}};
   }
   const std::string codeColumns = std::string(kCodeColumn) + ", " + std::string(kNameColumn);
   std::vector<TableNeed> needs;
@@ -187,28 +234,39 @@ std::optional<std::string> DefineSchemaProblem(sqlite3* connection) {
                    std::string(kFacilityKindColumn) + ", " + std::string(kFacilityNumberColumn) +
                        ", " + std::string(kFacilityNameColumn),
                    false, true});
-  std::vector<const TableNeed*> present;
+  DefineLayout layout;
+  std::vector<TableNeed> present;
   for (const TableNeed& need : needs) {
     bool there = false;
-    if (auto problem = KindProblem(connection, kinds.get(), need, there)) {
-      return problem;
+    if (auto problem = KindProblem(entries, need, there)) {
+      return {std::move(problem), {}};
     }
     if (there) {
-      present.push_back(&need);
+      present.push_back(need);
+      layout.hasStatusMap = layout.hasStatusMap || need.name == kStatusMapTable;
+      layout.hasFacilities = layout.hasFacilities || need.name == kFacilityTable;
     }
   }
-  // The sound database's case costs one statement; a table that lacks something is then
-  // found and named by statements of its own.
+  // The sound database's case costs no statement, and the check also finds the headers'
+  // column (of Win32's table, as a database made before them lacks it); one that lacks
+  // something costs one statement, and the table that lacks it is then found and named by
+  // statements of its own.
+  std::vector<TableNeed> withHeaders = present;  // Win32's first: the kinds lead the needs
+  withHeaders.front().columns += ", " + std::string(kHeaderColumn);
+  if (ColumnsKnown(connection, withHeaders)) {
+    layout.hasHeaders = true;
+    return {std::nullopt, layout};
+  }
   if (PrepareStatement(connection, AllColumnsRead(present)) != nullptr) {
-    return std::nullopt;
+    return {std::nullopt, layout};
   }
   const std::string failure = sqlite3_errmsg(connection);
-  for (const TableNeed* need : present) {
-    if (auto problem = ColumnProblem(connection, *need)) {
-      return problem;
+  for (const TableNeed& need : present) {
+    if (auto problem = ColumnProblem(connection, need)) {
+      return {std::move(problem), {}};
     }
   }
-  return failure;
+  return {failure, {}};
 }
 
 std::string Utf8Name(const std::filesystem::path& path) {
@@ -221,20 +279,26 @@ DefineFileOpening CheckDefineFile(const std::filesystem::path& path) {
   if (auto problem = ReadHeader(path, header)) {
     return {std::move(problem), {}};
   }
+  const std::string immutable = "file:" + UriPath(Utf8Name(path)) + "?immutable=1";
+  std::filesystem::path beside = path;
+  std::error_code missing;
   if (!IsWal(header)) {
-    return {std::nullopt, Utf8Name(path)};
+    // Nothing writes the database while the program reads it: as immutable it is read with no
+    // locks and no looks for journals or changes. A journal left by a write cut short is
+    // SQLite's to judge (it refuses the file, or reads it as the journal says).
+    beside += "-journal";
+    const auto journalSize = std::filesystem::file_size(beside, missing);
+    return {std::nullopt, !missing && journalSize > 0 ? Utf8Name(path) : immutable};
   }
   // Opened as immutable, the database would be read without what its -wal file holds.
-  std::filesystem::path wal = path;
-  wal += "-wal";
-  std::error_code ignored;
-  const auto walSize = std::filesystem::file_size(wal, ignored);
-  if (!ignored && walSize > 0) {
-    return {"in WAL mode, with changes still in " + wal.string() +
+  beside += "-wal";
+  const auto walSize = std::filesystem::file_size(beside, missing);
+  if (!missing && walSize > 0) {
+    return {"in WAL mode, with changes still in " + beside.string() +
                 " (a checkpoint writes them into the database)",
             {}};
   }
-  return {std::nullopt, "file:" + UriPath(Utf8Name(path)) + "?immutable=1"};
+  return {std::nullopt, immutable};
 }
 
 }  // namespace quillon

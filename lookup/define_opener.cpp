@@ -31,9 +31,9 @@ SqliteConnection OpenDefinesReadOnly(const std::string& name) {
     return nullptr;
   }
   sqlite3* connection = nullptr;
-  // A "file:" URI lets CheckDefineFile open a database in WAL mode as immutable. No mutex on
-  // the connection: one thread at a time asks it (the scan's workers take turns), and
-  // SQLite's locking of every call was a quarter of the work of reading the definitions.
+  // A "file:" URI lets CheckDefineFile open a database as immutable. No mutex on the
+  // connection: one thread at a time asks it (the scan's workers take turns), and SQLite's
+  // locking of every call was a quarter of the work of reading the definitions.
   const int opened =
       sqlite3_open_v2(name.c_str(), &connection,
                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -75,10 +75,11 @@ OpenedDefines OpenDefines(const std::vector<DefinePlace>& places, DefineCheck ch
   if (opened.problem) {
     return opened;
   }
-  auto rows = std::make_unique<DefineRows>(OpenDefinesReadOnly(file.openName));
-  opened.problem = rows->SchemaProblem();
+  SqliteConnection connection = OpenDefinesReadOnly(file.openName);
+  DefineSchemaCheck schema = CheckDefineSchema(connection.get());
+  opened.problem = std::move(schema.problem);
   if (!opened.problem) {
-    opened.rows = std::move(rows);
+    opened.rows = std::make_unique<DefineRows>(std::move(connection), schema.layout);
   }
   return opened;
 }

@@ -24,7 +24,7 @@ enum class DefineCheck {
   // Whatever SQLite opens is read; a table that cannot be read finds nothing (the window).
   None,
   // The file's header and then the schema, on the connection that is kept, must show a
-  // definitions database (CheckDefineFile, DefineSchemaProblem): a file that is none is
+  // definitions database (CheckDefineFile, CheckDefineSchema): a file that is none is
   // named with the reason instead of finding nothing (the command line).
   FileAndSchema,
 };

@@ -42,6 +42,12 @@ bool HasTable(sqlite3* connection, std::string_view table) {
          nullptr;
 }
 
+// A database made before rows named their header still answers, with no headers.
+DefineLayout ProbeLayout(sqlite3* connection) {
+  return {HasHeaderColumn(connection), HasTable(connection, kStatusMapTable),
+          HasTable(connection, kFacilityTable)};
+}
+
 // A copy: the kept statement outlives the caller's text.
 void BindText(sqlite3_stmt* statement, int index, std::string_view text) {
   sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -53,12 +59,11 @@ void BindCode(sqlite3_stmt* statement, std::uint32_t value) {
 
 }  // namespace
 
-DefineRows::DefineRows(SqliteConnection connection) : database_(std::move(connection)) {
-  // A database made before rows named their header still answers, with no headers.
-  hasHeaders_ = HasHeaderColumn(database_.Get());
-  hasStatusMap_ = HasTable(database_.Get(), kStatusMapTable);
-  hasFacilities_ = HasTable(database_.Get(), kFacilityTable);
-}
+DefineRows::DefineRows(SqliteConnection connection)
+    : database_(std::move(connection)), layout_(ProbeLayout(database_.Get())) {}
+
+DefineRows::DefineRows(SqliteConnection connection, const DefineLayout& layout)
+    : database_(std::move(connection)), layout_(layout) {}
 
 sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) const {
   const bool ofKind = ReadsKindTable(statement);
@@ -66,11 +71,13 @@ sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) c
       statements_[static_cast<std::size_t>(statement)][ofKind ? static_cast<std::size_t>(type) : 0];
   if (slot == nullptr) {
     const bool present =
-        ofKind || (statement == DefineStatement::FacilityName ? hasFacilities_ : hasStatusMap_);
+        ofKind ||
+        (statement == DefineStatement::FacilityName ? layout_.hasFacilities : layout_.hasStatusMap);
     if (!present) {
       return nullptr;
     }
-    slot = PrepareStatement(database_.Get(), DefineStatementText(statement, type, hasHeaders_));
+    slot =
+        PrepareStatement(database_.Get(), DefineStatementText(statement, type, layout_.hasHeaders));
     if (slot == nullptr) {
       database_.NoteFailure();
       return nullptr;
@@ -79,10 +86,6 @@ sqlite3_stmt* DefineRows::Statement(DefineStatement statement, ErrorType type) c
   sqlite3_reset(slot.get());
   sqlite3_clear_bindings(slot.get());
   return slot.get();
-}
-
-std::optional<std::string> DefineRows::SchemaProblem() const {
-  return DefineSchemaProblem(database_.Get());
 }
 
 bool DefineRows::MayHoldValue(ErrorType type, std::uint32_t value) const {

@@ -12,6 +12,7 @@
 
 #include "base/error_type.h"
 #include "lookup/database_connection.h"
+#include "lookup/define_file_check.h"
 #include "lookup/define_index.h"
 #include "lookup/define_source.h"
 #include "lookup/define_statements.h"
@@ -30,12 +31,11 @@ struct DefineRow {
 class DefineRows final : public DefineSource {
  public:
   // Reads through connection (OpenDefines opens it); a null one gives rows that find nothing.
+  // What the database holds beside the kinds' codes and names is asked of it.
   explicit DefineRows(SqliteConnection connection);
+  // The same, for a database whose layout is known (CheckDefineSchema).
+  DefineRows(SqliteConnection connection, const DefineLayout& layout);
   bool IsOpen() const { return database_.Get() != nullptr; }
-  // Why the open file cannot serve as the definitions database (DefineSchemaProblem); nothing
-  // when it can. Reads the schema only.
-  std::optional<std::string> SchemaProblem() const;
-  // The first SQLite error a statement met after the open, in SQLite's words.
   // The first SQLite error a statement met after the open, in SQLite's words: the kinds'
   // tables' statements and those of every reader that shares the connection.
   std::optional<std::string> Failure() const override { return database_.Failure(); }
@@ -74,10 +74,8 @@ class DefineRows final : public DefineSource {
   bool MayHoldName(ErrorType type, std::string_view name) const;
 
   DatabaseConnection database_;
-  bool hasHeaders_ = false;
-  // The two tables a database made before them lacks; asked only when present.
-  bool hasStatusMap_ = false;
-  bool hasFacilities_ = false;
+  // The two tables a database made before them lacks are asked only when present.
+  DefineLayout layout_;
   // One slot per kind for a kind's statement; the first for the others.
   mutable std::array<std::array<SqliteStatement, kErrorTypes.size()>, kDefineStatementCount>
       statements_;

@@ -104,21 +104,23 @@ std::vector<std::uint32_t> DocumentationRows::DocumentedValues() const {
 std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
                                                              std::uint32_t value) const {
   // The few rows of a code come in the key's order (by language); the best-ranked one is chosen
-  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers.
+  // here, as an ORDER BY on the rank would build a sorter for every code the scan answers. The
+  // languages not chosen are passed over here too: a WHERE of three alternatives costs more to
+  // prepare than the rows of the other languages cost to step over.
   sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2 FROM Description WHERE Kind = ?3 AND "
-      "ErrNum = ?4 AND " +
-      std::string(kLanguageChosen));
+      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2, Lang = 'en-US' FROM Description WHERE "
+      "Kind = ?3 AND ErrNum = ?4");
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
   std::optional<DocumentedText> best;
-  int bestRank = 3;
+  int bestRank = 3;  // no language chosen
   while (bestRank > 0 && Step(statement)) {
     const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
                      : sqlite3_column_int(statement, 3) != 0 ? 1
-                                                             : 2;
+                     : sqlite3_column_int(statement, 4) != 0 ? 2
+                                                             : 3;
     if (rank < bestRank) {
       bestRank = rank;
       best = DocumentedText{Text(statement, 0), Text(statement, 1)};
@@ -128,17 +130,36 @@ std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
 }
 
 std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uint32_t value) const {
+  // In the key's order, which needs no sorter: the first language of the best rank is the one
+  // an ORDER BY on the rank, then the language, would give first, its steps in order.
   std::vector<DocumentedText> remedies;
   sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page, Lang FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 AND " +
-      std::string(kLanguageChosen) + " ORDER BY " + std::string(kLanguageRank) + ", Lang, Seq");
+      "SELECT Text, Page, Lang, Lang = ?1, Lang LIKE ?2, Lang = 'en-US' FROM Remedy WHERE "
+      "Kind = ?3 AND ErrNum = ?4 ORDER BY Lang, Seq");
   if (!statement) {
     return remedies;
   }
   BindKind(statement, 3, type, value);
-  ReadBestLanguage(database_, statement, 2, [&remedies](sqlite3_stmt* row) {
-    remedies.push_back({Text(row, 0), Text(row, 1)});
-  });
+  std::string language;
+  int bestRank = 3;  // no language chosen
+  while (Step(statement)) {
+    const int rank = sqlite3_column_int(statement, 3) != 0   ? 0
+                     : sqlite3_column_int(statement, 4) != 0 ? 1
+                     : sqlite3_column_int(statement, 5) != 0 ? 2
+                                                             : 3;
+    if (rank > bestRank || rank == 3) {
+      continue;
+    }
+    std::string rowLanguage = Text(statement, 2);
+    if (rank < bestRank) {
+      bestRank = rank;
+      language = std::move(rowLanguage);
+      remedies.clear();
+    } else if (rowLanguage != language) {
+      continue;
+    }
+    remedies.push_back({Text(statement, 0), Text(statement, 1)});
+  }
   return remedies;
 }
 

@@ -518,6 +518,33 @@ TEST(CommandDatabase, ADatabaseInWalModeIsReadWithoutFilesBesideIt) {
   fs::remove(database.Path() + "-wal");
 }
 
+TEST(CommandDatabase, AJournalBesideTheDatabaseIsLeftToSqliteAndTheRunFinishesAfterItsOutput) {
+  const TempDatabase database(kRows);
+  // What a write cut short leaves: SQLite, not an immutable open that would read past it, judges
+  // the database (here one it cannot roll back read-only).
+  std::ofstream(database.Path() + "-journal") << "not a journal";
+  const RunResult journal = AskDatabase(database.Path(), "E_ACCESSDENIED");
+  EXPECT_EQ(2, journal.status);
+  EXPECT_NE(std::string::npos, journal.err.find("attempt to write a readonly database"))
+      << journal.err;
+  fs::remove(database.Path() + "-journal");
+
+  const ParsedOptions parsed =
+      ParseOptions({"--json", "--no-messages", "--db", database.Path(), "5", "0"});
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  CommandPlatform platform;
+  std::vector<std::pair<int, std::string>> finished;  // the status, and the output by then
+  platform.finished = [&](int status) { finished.emplace_back(status, out.str()); };
+  const int status = RunCommand(*parsed.options, std::move(platform), in, out, err);
+  ASSERT_EQ(1u, finished.size());
+  EXPECT_EQ(status, finished[0].first);
+  const std::string written = out.str();
+  EXPECT_EQ(written, finished[0].second) << "every answer is written before";
+  EXPECT_EQ(2, std::count(written.begin(), written.end(), '\n'));
+}
+
 TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"--wine", "--no-messages", "5"},
@@ -560,6 +587,34 @@ TEST(ParseOptions, UsageErrorsAreOneLineAndStatusTwo) {
   // Negative numbers are queries, not options.
   EXPECT_EQ(std::vector<std::string>{"-2147024891"},
             ParseOptions({"-2147024891"}).options->queries);
+}
+
+TEST(ParseOptions, QueriesAndPlainFlagsAreReadAsCli11ReadsThem) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"0xC0000005"},
+      {"5", "E_FAIL", "0x80070005 ", "C0000005", "a=b", "+5", "@file", "\xff\xfe"},
+      {"5", "/json"},  // an option where CLI11 takes Windows' style
+      {"--wine", "5"},
+      {"5", "--no-messages", "6"},
+      {"--json", "--no-docs", "--wine", "E_FAIL"},
+      {"--no-docs", "5"},
+      {"--wine", "--no-messages", "5"},
+      {"--json", "--json", "5"},
+      {"-5"},  // CLI11's: a negative number
+      {"5", ""},
+      {"5", "--"},
+      {"5", "--json"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.empty() ? "(none)" : args.back());
+    const ParsedOptions quick = ParseOptions(args);
+    const ParsedOptions full = ParseAnyOptions(args);
+    EXPECT_EQ(full.options, quick.options);
+    EXPECT_EQ(full.exitCode, quick.exitCode);
+    EXPECT_EQ(full.output, quick.output);
+    EXPECT_EQ(full.error, quick.error);
+  }
 }
 
 TEST(CommandEcho, TextsFromOutsideAreEchoedEscaped) {

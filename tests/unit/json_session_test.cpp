@@ -84,6 +84,40 @@ TEST_F(JsonSessionTest, AnswersEveryQueryOfATextInTheLanguageChosen) {
   EXPECT_EQ("", session.Answer(" \n\t"));
 }
 
+TEST_F(JsonSessionTest, RemediesAreTheStepsOfTheBestLanguageInTheirOrder) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path_.c_str(), &db);
+  EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, R"(
+    CREATE TABLE Remedy (Kind TEXT NOT NULL, ErrNum INTEGER NOT NULL, Lang TEXT NOT NULL,
+      Seq INTEGER NOT NULL, Text TEXT NOT NULL, Page TEXT NOT NULL,
+      PRIMARY KEY (Kind, ErrNum, Lang, Seq)) WITHOUT ROWID;
+    INSERT INTO Remedy VALUES ('Win32', 5, 'en-US', 2, 'Retry.', 'a.md'),
+      ('Win32', 5, 'en-US', 1, 'Check.', 'a.md'), ('Win32', 5, 'de-DE', 2, 'Zweitens.', 'a.md'),
+      ('Win32', 5, 'de-DE', 1, 'Erstens.', 'a.md'), ('Win32', 5, 'pt-PT', 1, 'Portugal.', 'a.md'),
+      ('Win32', 5, 'pt-AO', 1, 'Angola.', 'a.md'), ('Win32', 6, 'de-DE', 1, 'Nur.', 'a.md');)",
+                                    nullptr, nullptr, nullptr));
+  sqlite3_close(db);
+  const struct {
+    const char* language;
+    std::vector<std::string> steps;
+  } cases[] = {
+      {"de-DE", {"Erstens.", "Zweitens."}},  // its own
+      {"pt-BR", {"Angola."}},                // another region's, the first in order
+      {"ja-JP", {"Check.", "Retry."}},       // US English's
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    JsonSession session(path_.string(), c.language);
+    const std::vector<Json> lines = Lines(session.Answer("5"));
+    ASSERT_EQ(1u, lines.size());
+    std::vector<std::string> steps;
+    for (const Json& remedy : lines[0]["matches"][0].value("remedies", Json::array())) {
+      steps.push_back(remedy["text"]);
+    }
+    EXPECT_EQ(c.steps, steps);
+  }
+}
+
 TEST_F(JsonSessionTest, SearchesNamesAndTheDocumentationsTexts) {
   JsonSession session(path_.string(), "en-US");
   const std::vector<Json> names = Lines(session.SearchNames("access"));
