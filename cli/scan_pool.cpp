@@ -21,8 +21,10 @@ namespace quillon {
 namespace {
 
 // Output a worker holds in memory for a file that is not yet being written out; past it, the
-// output goes to a temporary file (or, where none can be made, the worker waits).
-constexpr std::size_t kHeldOutputLimit = 1 << 20;
+// output goes to a temporary file (or, where none can be made, the worker waits). Large enough
+// that a log's findings seldom make the round trip through the file, which costs the writes
+// and reads of it while the other workers wait for the lock.
+constexpr std::size_t kHeldOutputLimit = 1 << 23;
 
 // A temporary file that is gone once closed.
 struct SpillFile {

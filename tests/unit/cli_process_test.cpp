@@ -621,11 +621,12 @@ TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) 
   }
   {
     // Two files side by side with more findings than a worker holds in memory for a file that
-    // is not yet written out: the second one's go to a temporary file meanwhile.
-    for (const char* name : {"big1.log", "big2.log"}) {
+    // is not yet written out: the second one's go to a temporary file while the first, twice
+    // as long, is scanned. Long lines: more output for each finding, so fewer findings.
+    for (const auto& [name, lines] : {std::pair{"big1.log", 60000}, std::pair{"big2.log", 30000}}) {
       std::ofstream big(logs / "b" / name);
-      for (int line = 0; line < 10000; ++line) {
-        big << "error " << (line % 200) << " and E_FAIL\n";
+      for (int line = 0; line < lines; ++line) {
+        big << "error " << (line % 200) << " and E_FAIL " << std::string(200, '.') << '\n';
       }
     }
   }
