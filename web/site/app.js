@@ -10,7 +10,21 @@ const $ = (id) => document.getElementById(id);
 const kMaxSearchResults = 200;
 const kSearchDelayMs = 120;
 
-const core = StartCore();
+let core = StartCore(); // answers the input; the first scan may take it, see ScanLog
+let compiledModule = null; // the core's, once compiled, lent to the workers started after it
+const StartWorker = () => StartCore(undefined, compiledModule);
+
+// The answering worker, started anew when a scan took the last one: when an answer is asked or
+// the scan ends, not beside the scan's first seconds.
+function Core() {
+  if (!core) {
+    core = StartWorker();
+    core.Ask('open', { lang: $('language').value }).catch(() => {
+      // Told by the answer that needs it.
+    });
+  }
+  return core;
+}
 let scanner = null; // the last scan's worker, kept for saving its findings
 let scanning = false;
 // The next scan's worker (a worker per scan, since Stop ends it), started ahead with the
@@ -42,7 +56,7 @@ async function Answer(query, { focus = false } = {}) {
   performance.mark('answer-start');
   let sections;
   try {
-    const lines = ParseLines(await core.Ask('answer', { input: query }));
+    const lines = ParseLines(await Core().Ask('answer', { input: query }));
     if (lines.length === 1 && lines[0].error !== undefined && lines[0].query === undefined) {
       throw new Error(lines[0].error);
     }
@@ -84,7 +98,7 @@ let searchRunning = false;
 
 function Searcher() {
   if (!searcher) {
-    searcher = StartCore();
+    searcher = StartWorker();
     searcher.Ask('open', { lang: $('language').value }).catch(() => {
       // Reported by the search that needs it.
     });
@@ -183,7 +197,7 @@ function OnScanProgress(progress) {
 
 function ReadyNextScanner() {
   if (nextScanner || scanning) return;
-  const worker = StartCore();
+  const worker = StartWorker();
   nextScanner = worker;
   // Not prepared once a scan has taken it: that scan reads its tables as it begins. A failure
   // here is met again, and told, when a scan asks.
@@ -198,8 +212,14 @@ function ReadyNextScanner() {
 async function ScanLog(blob) {
   StopScan();
   scanner?.Stop();
-  const worker = nextScanner ?? StartCore();
+  let worker = nextScanner;
   nextScanner = null;
+  if (!worker) {
+    // None readied: the answering worker, its database open, scans at once, and a new one
+    // will answer, rather than the scan waiting for a new worker to load.
+    worker = Core();
+    core = null;
+  }
   scanner = worker;
   scanning = true;
   findingsTable.SetCount(0, true);
@@ -226,6 +246,7 @@ async function ScanLog(blob) {
       scanning = false;
       $('scan-stop').hidden = true;
     }
+    Core();
     ReadyNextScanner();
   }
 }
@@ -272,8 +293,13 @@ function OnDrop(event) {
 async function OpenLanguage(tag) {
   SetStatus('Loading the definitions…');
   try {
-    await core.Ask('open', { lang: tag });
+    await Core().Ask('open', { lang: tag });
     SetStatus('');
+    if (!compiledModule) {
+      Core().Ask('module').then((module) => { compiledModule = module; }).catch(() => {
+        // Each worker then compiles its own.
+      });
+    }
     // The page speaks English; the descriptions speak the chosen language.
     for (const id of ['answers', 'search-results', 'scan-results']) $(id).lang = tag;
     KeepOffline(tag);

@@ -1,6 +1,8 @@
-// The page's side of the worker: each request a promise, a scan's progress a callback.
-export function StartCore(url = 'worker.js') {
-  const worker = new Worker(url);
+// The page's side of the worker: each request a promise, a scan's progress a callback. A
+// compiled module, when given, spares the worker compiling its own.
+export function StartCore(url = 'worker.js', module = null) {
+  const worker = new Worker(url, module ? { name: 'module-given' } : {});
+  if (module) worker.postMessage({ op: 'given-module', module });
   const pending = new Map();
   let nextId = 1;
   let broken = null; // why the worker died, if it did: later requests fail at once

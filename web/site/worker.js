@@ -15,8 +15,34 @@ const reader = self.QuillonScanReader;
 // summary counts every finding.
 const kMaxRows = 1000000;
 
-// Compiled while the page still reads its list of languages.
-const coreReady = createQuillonCore();
+// The compiled module: given by the page when a worker before this one compiled it (a scan's
+// worker then starts without compiling it again), else compiled here, and lent to the page.
+let compiledModule = null;
+let moduleArrived = null;
+const moduleGiven = self.name === 'module-given'
+  ? new Promise((resolve) => { moduleArrived = resolve; })
+  : Promise.resolve(null);
+
+function CompileModule() {
+  // A server that does not say application/wasm still serves the bytes.
+  return WebAssembly.compileStreaming(fetch('quillon-core.wasm')).catch(() => fetch('quillon-core.wasm')
+    .then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)));
+}
+
+// Compiled while the page still reads its list of languages. A module that cannot be had fails
+// the core's promise, rather than leaving it waiting.
+let failCore = null;
+const coreFailed = new Promise((resolve, reject) => { failCore = reject; });
+const coreReady = Promise.race([coreFailed, createQuillonCore({
+  instantiateWasm(imports, receiveInstance) {
+    moduleGiven.then((given) => given ?? CompileModule()).then(async (module) => {
+      compiledModule = module;
+      receiveInstance(await WebAssembly.instantiate(module, imports), module);
+    }).catch((error) => failCore(new Error('The page\'s module could not be loaded: ' + error.message)));
+    return {};
+  },
+})]);
+coreFailed.catch(() => {}); // reported by the request that waits for the core
 let core = null;
 let opened = null; // a promise of the open database's language tag
 let openAsked = null; // the language of the last open asked for, while it stands
@@ -140,6 +166,7 @@ const handlers = {
     }
     return true;
   },
+  module: () => compiledModule,
   answer: (request) => core.answer(request.input),
   searchNames: (request) => core.searchNames(request.part),
   searchText: (request) => core.searchText(request.text),
@@ -151,6 +178,10 @@ const handlers = {
 
 self.onmessage = async (event) => {
   const request = event.data;
+  if (request.op === 'given-module') {
+    moduleArrived?.(request.module);
+    return;
+  }
   try {
     const handler = handlers[request.op];
     if (!handler) throw new Error('Unknown request ' + request.op + '.');
