@@ -245,9 +245,7 @@ class Pool {
         for (const FindingTally::Entry& entry : slot.tally) {
           ScanFinding finding = entry.first;
           finding.text = entry.text;
-          for (std::uint64_t i = 0; i < entry.count; ++i) {
-            writer.Finding(finding);
-          }
+          writer.Findings(finding, entry.count);
         }
         writer.Flush(EmitTo(out));
         report(input, slot.outcome);

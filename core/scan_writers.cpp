@@ -120,13 +120,19 @@ class SummaryWriter final : public ScanWriter {
 
   void StartFile(std::string_view name) override { file_ = std::string(name); }
 
-  void Finding(const ScanFinding& finding) override {
+  void Finding(const ScanFinding& finding) override { Findings(finding, 1); }
+  void Findings(const ScanFinding& finding, std::uint64_t count) override {
+    if (count == 0) {
+      return;
+    }
     const std::vector<KindAnswer>& matches = finding.answer->answer.matches;
     for (std::size_t i = 0; i < matches.size(); ++i) {
       const std::uint64_t key =
           std::uint64_t{static_cast<std::uint32_t>(matches[i].type)} << 32 | matches[i].value;
       Row& row = rows_[key];
-      if (row.count++ == 0) {
+      const bool first = row.count == 0;
+      row.count += count;
+      if (first) {
         row.order = order_++;
         row.file = file_;
         row.line = finding.line;

@@ -40,6 +40,12 @@ class ScanWriter {
   // name: empty when only one input is scanned.
   virtual void StartFile(std::string_view name) = 0;
   virtual void Finding(const ScanFinding& finding) = 0;
+  // The same finding count times, as a summary kept per file is handed on.
+  virtual void Findings(const ScanFinding& finding, std::uint64_t count) {
+    for (std::uint64_t i = 0; i < count; ++i) {
+      Finding(finding);
+    }
+  }
   // At the end of each line that held a finding.
   virtual void LineEnd(std::uint64_t line, std::string_view shown, bool cut) = 0;
   virtual void Finish() {}
