@@ -25,6 +25,8 @@ namespace {
 // that a log's findings seldom make the round trip through the file, which costs the writes
 // and reads of it while the other workers wait for the lock.
 constexpr std::size_t kHeldOutputLimit = 1 << 23;
+// Buffers of that size kept for reuse once written out (see Pool::written_).
+constexpr std::size_t kWrittenKept = 4;
 
 // A temporary file that is gone once closed.
 struct SpillFile {
@@ -129,6 +131,7 @@ class Pool {
   bool Hold(std::size_t slot, std::string_view text) {
     std::unique_lock lock(mutex_);
     Slot& held = slots_[slot];
+
     if (slot != head_ && held.text.size() + text.size() > kHeldOutputLimit && Spill(held)) {
       held.text.clear();
     }
@@ -137,11 +140,27 @@ class Pool {
     if (stopped_) {
       return false;
     }
+    if (held.text.size() + text.size() > held.text.capacity()) {
+      Enlarge(held.text, text.size());
+    }
     held.text += text;
     if (slot == head_) {
       headChanged_.notify_one();
     }
     return true;
+  }
+
+  // Gives held room for more bytes: a buffer written out before where there is one, else one of
+  // the limit's size at once rather than by doublings, each of which copies and touches new pages.
+  void Enlarge(std::string& held, std::size_t more) {
+    std::string larger;
+    if (!written_.empty()) {
+      larger = std::move(written_.back());
+      written_.pop_back();
+    }
+    larger.reserve(std::max(kHeldOutputLimit, held.size() + more));
+    larger.assign(held);
+    held.swap(larger);
   }
 
   // Moves a slot's text to its temporary file; false when it cannot.
@@ -239,6 +258,7 @@ class Pool {
       headMoved_.notify_all();  // room for the worker of this slot
       WriteSpilled(spilled, out);
       out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
       if (done) {
         const ScanInput& input = scan_.inputs[head_];
         writer.StartFile(scan_.nameFiles ? input.path : std::string());
@@ -252,6 +272,9 @@ class Pool {
         slot = Slot{};
       }
       lock.lock();
+      if (text.capacity() >= kHeldOutputLimit && written_.size() < kWrittenKept) {
+        written_.push_back(std::move(text));
+      }
       if (!out) {
         stopped_ = true;
         headMoved_.notify_all();
@@ -270,6 +293,9 @@ class Pool {
   std::condition_variable headChanged_;  // the slot at head_ has text or is done
   std::condition_variable headMoved_;    // head_ moved, its text was taken, or the run stopped
   std::vector<Slot> slots_;
+  // Buffers written out, lent again to the slots: a log's findings fill a buffer of megabytes,
+  // whose pages the system would otherwise hand out and zero anew for every file.
+  std::vector<std::string> written_;
   std::size_t head_ = 0;
   bool stopped_ = false;
   std::atomic<std::size_t> next_ = 0;
