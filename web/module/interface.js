@@ -1,5 +1,6 @@
 // The module's interface as the page's worker calls it: open, answer, searchNames and
-// searchText on the module itself, and new Scan(). One core per module holds the database
+// searchText on the module itself, and new Scan(). open(bytes, lang) takes the database's
+// bytes, a Uint8Array the caller no longer uses. One core per module holds the database
 // opened last; a scan keeps the one it began with.
 var quillonCore = null;
 
@@ -10,8 +11,17 @@ function quillonCoreOf() {
   return quillonCore;
 }
 
+// Each database a file of its own, since a scan may still read the one before. The file takes
+// the array as it is (the caller gives it up): it is neither copied nor zeroed first.
+var quillonDatabases = 0;
 Module['open'] = function (bytes, lang) {
-  return quillonCoreOf().open(bytes, lang);
+  var path = '/defines-' + (++quillonDatabases) + '.db3';
+  try {
+    FS.writeFile(path, bytes, { canOwn: true });
+  } catch (error) {
+    return 'cannot keep the database in memory';
+  }
+  return quillonCoreOf().open(path, lang);
 };
 Module['answer'] = function (input) {
   return quillonCoreOf().answer(input);

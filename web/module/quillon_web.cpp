@@ -1,7 +1,6 @@
 // The core's JSON session bound for JavaScript: bytes and texts in, JSON Lines out (a scan's
-// as bytes). The
-// database handed over is kept as a file of Emscripten's in-memory file system, where SQLite
-// opens it as the command line opens its own.
+// as bytes). The database handed over is a file of Emscripten's in-memory file system (the
+// interface writes it there), where SQLite opens it as the command line opens its own.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -37,27 +36,12 @@ val BytesOfText(const std::string& text) {
 
 constexpr const char* kNoDatabase = "no database is open";
 
-// False when the file could not be written whole.
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
-}
-
 class QuillonCore {
  public:
-  // "" when the database serves, else why not; a database that cannot serve leaves the one
-  // opened before in place.
-  std::string Open(const val& bytes, const std::string& language) {
-    // Each database its own file: a scan may still read the one before.
-    const std::string path = "/defines-" + std::to_string(++opened_) + ".db3";
-    if (!WriteFile(path, BytesOf(bytes))) {
-      std::remove(path.c_str());
-      return "cannot keep the database in memory";
-    }
+  // "" when the database at path serves, else why not; a database that cannot serve leaves
+  // the one opened before in place. The file is the core's from now on: removed once no
+  // longer open.
+  std::string Open(const std::string& path, const std::string& language) {
     auto session = std::make_shared<JsonSession>(path, language);
     if (session->Problem()) {
       std::string problem = *session->Problem();
@@ -88,7 +72,6 @@ class QuillonCore {
  private:
   std::shared_ptr<JsonSession> session_;
   std::string path_;
-  unsigned opened_ = 0;
 };
 
 class QuillonScan {
