@@ -2,14 +2,13 @@
 // page's requests ({id, op, ...} -> {id, ok, result | error}) and streams a scan's progress
 // ({id, progress}). The page itself never runs the core, so a long scan cannot freeze it.
 'use strict';
-// Asked for before the module's script is read and compiled, which takes a while.
+// Asked for before the core's script is read, which takes a while.
 const languagesReady = fetch('data/languages.json').then((response) => {
   if (!response.ok) throw new Error('The list of languages could not be read (' + response.status + ').');
   return response.json();
 });
 languagesReady.catch(() => {}); // reported when a language is opened
-importScripts('quillon-core.js', 'scan-reader.js');
-const reader = self.QuillonScanReader;
+let reader = null; // scan-reader.js, read with the core's script
 
 // The table holds this many rows, kept here and sent to the page a window at a time; the
 // summary counts every finding.
@@ -29,20 +28,42 @@ function CompileModule() {
     .then((response) => response.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes)));
 }
 
-// Compiled while the page still reads its list of languages. A module that cannot be had fails
-// the core's promise, rather than leaving it waiting.
+// Compiled from now on, while the core's script is read.
+const moduleReady = moduleGiven.then((given) => given ?? CompileModule());
+moduleReady.catch(() => {}); // reported by the request that waits for the core
+
+// The core's script is read once the first database is on its way (see Open), so that the two
+// come side by side. A module that cannot be had fails the core's promise, rather than leaving
+// it waiting.
 let failCore = null;
 const coreFailed = new Promise((resolve, reject) => { failCore = reject; });
-const coreReady = Promise.race([coreFailed, createQuillonCore({
-  instantiateWasm(imports, receiveInstance) {
-    moduleGiven.then((given) => given ?? CompileModule()).then(async (module) => {
-      compiledModule = module;
-      receiveInstance(await WebAssembly.instantiate(module, imports), module);
-    }).catch((error) => failCore(new Error('The page\'s module could not be loaded: ' + error.message)));
-    return {};
-  },
-})]);
 coreFailed.catch(() => {}); // reported by the request that waits for the core
+let coreReady = null;
+
+function LoadCore() {
+  importScripts('quillon-core.js', 'scan-reader.js');
+  reader = self.QuillonScanReader;
+  return createQuillonCore({
+    instantiateWasm(imports, receiveInstance) {
+      moduleReady.then(async (module) => {
+        compiledModule = module;
+        receiveInstance(await WebAssembly.instantiate(module, imports), module);
+      }).catch((error) => failCore(new Error('The page\'s module could not be loaded: ' + error.message)));
+      return {};
+    },
+  });
+}
+
+function CoreReady() {
+  if (coreReady === null) {
+    try {
+      coreReady = Promise.race([coreFailed, LoadCore()]);
+    } catch (error) {
+      coreReady = Promise.reject(error);
+    }
+  }
+  return coreReady;
+}
 let core = null;
 let opened = null; // a promise of the open database's language tag
 let openAsked = null; // the language of the last open asked for, while it stands
@@ -53,11 +74,14 @@ let lastSummaryRows = []; // its summary, most frequent first
 async function Open(tag) {
   const entry = (await languagesReady).find((language) => language.tag === tag);
   if (!entry) throw new Error('No database for the language ' + tag + '.');
-  const response = await fetch('data/' + entry.file);
+  const fetched = fetch('data/' + entry.file);
+  const loaded = CoreReady();
+  loaded.catch(() => {}); // told below, once the database is read
+  const response = await fetched;
   if (!response.ok) throw new Error('The database ' + entry.file + ' could not be read (' + response.status + ').');
   const unpacked = response.body.pipeThrough(new DecompressionStream('gzip'));
   const bytes = new Uint8Array(await new Response(unpacked).arrayBuffer());
-  core = await coreReady;
+  core = await loaded;
   const reason = core.open(bytes, tag);
   if (reason) throw new Error(reason);
   return tag;
