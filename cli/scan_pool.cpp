@@ -131,7 +131,6 @@ class Pool {
   bool Hold(std::size_t slot, std::string_view text) {
     std::unique_lock lock(mutex_);
     Slot& held = slots_[slot];
-
     if (slot != head_ && held.text.size() + text.size() > kHeldOutputLimit && Spill(held)) {
       held.text.clear();
     }
