@@ -102,11 +102,6 @@ struct SchemaEntry {
   bool isVirtual = false;  // a virtual table
 };
 
-std::string ColumnText(sqlite3_stmt* statement, int column) {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return text != nullptr ? text : "";
-}
-
 // Every entry of the schema in its stored order, read by one statement; or why it cannot be.
 std::optional<std::string> ReadSchema(sqlite3* connection, std::vector<SchemaEntry>& entries) {
   const SqliteStatement all =

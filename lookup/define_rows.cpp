@@ -12,13 +12,7 @@ namespace quillon {
 
 namespace {
 
-std::string Text(sqlite3_stmt* statement, int column) {
-  // Null when the column holds NULL; the text lives until the statement is stepped again.
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return text != nullptr ? std::string(text) : std::string();
-}
-
-// The same, without a copy: valid until the statement is stepped again.
+// A column's text without a copy: valid until the statement is stepped again.
 std::string_view TextView(sqlite3_stmt* statement, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
   return text != nullptr
@@ -119,7 +113,7 @@ std::optional<std::string> DefineRows::NameOfValue(ErrorType type, std::uint32_t
   if (!Step(statement)) {
     return std::nullopt;
   }
-  return Text(statement, 0);
+  return ColumnText(statement, 0);
 }
 
 std::vector<std::int32_t> DefineRows::ValuesOfName(ErrorType type, std::string_view name) const {
@@ -149,7 +143,7 @@ std::vector<NamedDefine> DefineRows::NamesOfValue(ErrorType type, std::uint32_t 
   }
   BindCode(statement, value);
   while (Step(statement)) {
-    names.push_back({Text(statement, 0), Text(statement, 1)});
+    names.push_back({ColumnText(statement, 0), ColumnText(statement, 1)});
   }
   return names;
 }
@@ -189,7 +183,7 @@ std::optional<std::string> DefineRows::FacilityName(ErrorType kind, std::uint32_
   if (!Step(statement)) {
     return std::nullopt;
   }
-  return Text(statement, 0);
+  return ColumnText(statement, 0);
 }
 
 std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
@@ -201,7 +195,8 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
     }
     BindText(statement, 1, part);
     while (Step(statement)) {
-      rows.push_back({type, Code(statement, 0), {Text(statement, 1), Text(statement, 2)}});
+      rows.push_back(
+          {type, Code(statement, 0), {ColumnText(statement, 1), ColumnText(statement, 2)}});
     }
   }
   return rows;

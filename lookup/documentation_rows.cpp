@@ -14,9 +14,18 @@ constexpr std::string_view kLanguageRank =
     "CASE WHEN Lang = ?1 THEN 0 WHEN Lang LIKE ?2 THEN 1 ELSE 2 END";
 constexpr std::string_view kLanguageChosen = "(Lang = ?1 OR Lang LIKE ?2 OR Lang = 'en-US')";
 
-std::string Text(sqlite3_stmt* statement, int column) {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return text != nullptr ? std::string(text) : std::string();
+// The same rank read in the loop rather than sorted by: three columns of 0 or 1, which
+// LanguageRankAt turns into 0 to 2, or kNoLanguage for a row of no chosen language.
+constexpr std::string_view kLanguageRankColumns = "Lang = ?1, Lang LIKE ?2, Lang = 'en-US'";
+constexpr int kNoLanguage = 3;
+
+int LanguageRankAt(sqlite3_stmt* statement, int first) {
+  for (int rank = 0; rank < kNoLanguage; ++rank) {
+    if (sqlite3_column_int(statement, first + rank) != 0) {
+      return rank;
+    }
+  }
+  return kNoLanguage;
 }
 
 void BindKind(sqlite3_stmt* statement, int index, ErrorType type, std::uint32_t value) {
@@ -32,7 +41,7 @@ void ReadBestLanguage(const DatabaseConnection& database, sqlite3_stmt* statemen
                       int languageColumn, Read read) {
   std::string language;
   while (database.Step(statement)) {
-    std::string rowLanguage = Text(statement, languageColumn);
+    std::string rowLanguage = ColumnText(statement, languageColumn);
     if (language.empty()) {
       language = std::move(rowLanguage);
     } else if (rowLanguage != language) {
@@ -107,23 +116,20 @@ std::optional<DocumentedText> DocumentationRows::Description(ErrorType type,
   // here, as an ORDER BY on the rank would build a sorter for every code the scan answers. The
   // languages not chosen are passed over here too: a WHERE of three alternatives costs more to
   // prepare than the rows of the other languages cost to step over.
-  sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page, Lang = ?1, Lang LIKE ?2, Lang = 'en-US' FROM Description WHERE "
-      "Kind = ?3 AND ErrNum = ?4");
+  sqlite3_stmt* const statement =
+      Prepare("SELECT Text, Page, " + std::string(kLanguageRankColumns) +
+              " FROM Description WHERE Kind = ?3 AND ErrNum = ?4");
   if (!statement) {
     return std::nullopt;
   }
   BindKind(statement, 3, type, value);
   std::optional<DocumentedText> best;
-  int bestRank = 3;  // no language chosen
+  int bestRank = kNoLanguage;
   while (bestRank > 0 && Step(statement)) {
-    const int rank = sqlite3_column_int(statement, 2) != 0   ? 0
-                     : sqlite3_column_int(statement, 3) != 0 ? 1
-                     : sqlite3_column_int(statement, 4) != 0 ? 2
-                                                             : 3;
+    const int rank = LanguageRankAt(statement, 2);
     if (rank < bestRank) {
       bestRank = rank;
-      best = DocumentedText{Text(statement, 0), Text(statement, 1)};
+      best = DocumentedText{ColumnText(statement, 0), ColumnText(statement, 1)};
     }
   }
   return best;
@@ -133,24 +139,21 @@ std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uin
   // In the key's order, which needs no sorter: the first language of the best rank is the one
   // an ORDER BY on the rank, then the language, would give first, its steps in order.
   std::vector<DocumentedText> remedies;
-  sqlite3_stmt* const statement = Prepare(
-      "SELECT Text, Page, Lang, Lang = ?1, Lang LIKE ?2, Lang = 'en-US' FROM Remedy WHERE "
-      "Kind = ?3 AND ErrNum = ?4 ORDER BY Lang, Seq");
+  sqlite3_stmt* const statement =
+      Prepare("SELECT Text, Page, Lang, " + std::string(kLanguageRankColumns) +
+              " FROM Remedy WHERE Kind = ?3 AND ErrNum = ?4 ORDER BY Lang, Seq");
   if (!statement) {
     return remedies;
   }
   BindKind(statement, 3, type, value);
   std::string language;
-  int bestRank = 3;  // no language chosen
+  int bestRank = kNoLanguage;
   while (Step(statement)) {
-    const int rank = sqlite3_column_int(statement, 3) != 0   ? 0
-                     : sqlite3_column_int(statement, 4) != 0 ? 1
-                     : sqlite3_column_int(statement, 5) != 0 ? 2
-                                                             : 3;
-    if (rank > bestRank || rank == 3) {
+    const int rank = LanguageRankAt(statement, 3);
+    if (rank > bestRank || rank == kNoLanguage) {
       continue;
     }
-    std::string rowLanguage = Text(statement, 2);
+    std::string rowLanguage = ColumnText(statement, 2);
     if (rank < bestRank) {
       bestRank = rank;
       language = std::move(rowLanguage);
@@ -158,7 +161,7 @@ std::vector<DocumentedText> DocumentationRows::Remedies(ErrorType type, std::uin
     } else if (rowLanguage != language) {
       continue;
     }
-    remedies.push_back({Text(statement, 0), Text(statement, 1)});
+    remedies.push_back({ColumnText(statement, 0), ColumnText(statement, 1)});
   }
   return remedies;
 }
@@ -173,7 +176,7 @@ std::vector<BugCheckParameterText> DocumentationRows::Parameters(std::uint32_t s
   }
   sqlite3_bind_int(statement, 3, static_cast<std::int32_t>(stop));
   ReadBestLanguage(database_, statement, 2, [&parameters](sqlite3_stmt* row) {
-    parameters.push_back({sqlite3_column_int(row, 0), Text(row, 1)});
+    parameters.push_back({sqlite3_column_int(row, 0), ColumnText(row, 1)});
   });
   return parameters;
 }
@@ -194,10 +197,10 @@ std::vector<BugCheckCaseText> DocumentationRows::Cases(std::uint32_t stop) const
     if (sqlite3_column_type(row, 1) != SQLITE_NULL) {
       found.value = static_cast<std::uint32_t>(sqlite3_column_int64(row, 1));
     }
-    found.valueText = Text(row, 2);
-    found.cause = Text(row, 3);
+    found.valueText = ColumnText(row, 2);
+    found.cause = ColumnText(row, 3);
     for (int i = 0; i < 4; ++i) {
-      found.meanings[static_cast<std::size_t>(i)] = Text(row, 4 + i);
+      found.meanings[static_cast<std::size_t>(i)] = ColumnText(row, 4 + i);
     }
     cases.push_back(std::move(found));
   });
@@ -211,7 +214,7 @@ SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
         PrepareOnce(std::string("SELECT Number, Name, Text FROM ") + table);
     while (statement && Step(statement.get())) {
       const auto number = static_cast<unsigned>(sqlite3_column_int(statement.get(), 0));
-      steps[number] = {number, Text(statement.get(), 1), Text(statement.get(), 2)};
+      steps[number] = {number, ColumnText(statement.get(), 1), ColumnText(statement.get(), 2)};
     }
   };
   readSteps("SetupPhase", tables.phases);
@@ -225,13 +228,13 @@ SetupTables DocumentationRows::ReadSetupTables(bool withPairs) const {
   };
   const SqliteStatement pairs = PrepareOnce("SELECT Result, Extend, Cause FROM SetupPair");
   while (pairs && Step(pairs.get())) {
-    tables.pairs[key(pairs.get())].cause = Text(pairs.get(), 2);
+    tables.pairs[key(pairs.get())].cause = ColumnText(pairs.get(), 2);
   }
   const SqliteStatement remedies = PrepareOnce(
       "SELECT Result, Extend, Text, Page FROM SetupPairRemedy ORDER BY Result, Extend, Seq");
   while (remedies && Step(remedies.get())) {
     tables.pairs[key(remedies.get())].remedies.push_back(
-        {Text(remedies.get(), 2), Text(remedies.get(), 3)});
+        {ColumnText(remedies.get(), 2), ColumnText(remedies.get(), 3)});
   }
   return tables;
 }
@@ -246,7 +249,7 @@ std::vector<DocumentedCodeRef> DocumentationRows::SearchTexts(std::string_view p
   }
   sqlite3_bind_text(statement, 3, part.data(), static_cast<int>(part.size()), SQLITE_TRANSIENT);
   while (Step(statement)) {
-    const std::string kind = Text(statement, 0);
+    const std::string kind = ColumnText(statement, 0);
     for (const ErrorType type : kErrorTypes) {
       if (ErrorTypeName(type) == kind) {
         found.push_back({type, static_cast<std::uint32_t>(sqlite3_column_int64(statement, 1))});

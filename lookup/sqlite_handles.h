@@ -28,4 +28,10 @@ inline SqliteStatement PrepareStatement(sqlite3* connection, const std::string& 
   return SqliteStatement(statement);
 }
 
+// A column's text up to its first NUL, or "" for NULL.
+inline std::string ColumnText(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text != nullptr ? std::string(text) : std::string();
+}
+
 }  // namespace quillon
