@@ -81,8 +81,7 @@ std::string& JoinStrings(std::string& dest, std::initializer_list<std::string_vi
 
 void ToUpperAscii(std::string& text) {
   for (char& c : text) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
+    c = UpperAscii(c);
   }
 }
 

@@ -26,6 +26,10 @@ std::string FormatHex8(std::uint32_t value);
 // Appends each piece to the end of dest's current text; returns dest.
 std::string& JoinStrings(std::string& dest, std::initializer_list<std::string_view> pieces);
 
+// 'a'..'z' to 'A'..'Z'; any other byte as it is.
+constexpr char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 void ToUpperAscii(std::string& text);
 void ToLowerAscii(std::string& text);
 // Drops leading spaces and tabs and every byte below 33 after the last byte of 33 or more.

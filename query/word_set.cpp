@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "query/text_routines.h"
+
 namespace quillon {
 
 namespace {
@@ -17,10 +19,6 @@ std::uint64_t UpperAscii(std::uint64_t bytes) {
   const std::uint64_t pastZ = low7 + kOnes * (0x80 - 'z' - 1);  // top bit: past 'z'
   const std::uint64_t lower = fromA & ~pastZ & ~bytes & (kOnes * 0x80);
   return bytes ^ (lower >> 2);
-}
-
-char UpperAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 }  // namespace
