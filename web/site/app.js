@@ -12,17 +12,19 @@ const kSearchDelayMs = 120;
 
 let core = StartCore(); // answers the input; the first scan may take it, see ScanLog
 let compiledModule = null; // the core's, once compiled, lent to the workers started after it
-const StartWorker = () => StartCore(undefined, compiledModule);
+// A new worker, asked at once to open the chosen language: [the worker, that open's promise].
+// A failure to open is told by the request that needs the language.
+function StartOpenWorker() {
+  const worker = StartCore(undefined, compiledModule);
+  const opened = worker.Ask('open', { lang: $('language').value });
+  opened.catch(() => {});
+  return [worker, opened];
+}
 
 // The answering worker, started anew when a scan took the last one: when an answer is asked or
 // the scan ends, not beside the scan's first seconds.
 function Core() {
-  if (!core) {
-    core = StartWorker();
-    core.Ask('open', { lang: $('language').value }).catch(() => {
-      // Told by the answer that needs it.
-    });
-  }
+  if (!core) [core] = StartOpenWorker();
   return core;
 }
 let scanner = null; // the last scan's worker, kept for saving its findings
@@ -97,12 +99,7 @@ let searcher = null;
 let searchRunning = false;
 
 function Searcher() {
-  if (!searcher) {
-    searcher = StartWorker();
-    searcher.Ask('open', { lang: $('language').value }).catch(() => {
-      // Reported by the search that needs it.
-    });
-  }
+  if (!searcher) [searcher] = StartOpenWorker();
   return searcher;
 }
 
@@ -197,11 +194,11 @@ function OnScanProgress(progress) {
 
 function ReadyNextScanner() {
   if (nextScanner || scanning) return;
-  const worker = StartWorker();
+  const [worker, opened] = StartOpenWorker();
   nextScanner = worker;
   // Not prepared once a scan has taken it: that scan reads its tables as it begins. A failure
   // here is met again, and told, when a scan asks.
-  worker.Ask('open', { lang: $('language').value }).then(() => {
+  opened.then(() => {
     if (nextScanner === worker) return worker.Ask('prepareScan');
     return null;
   }).catch(() => {});

@@ -68,7 +68,8 @@ let core = null;
 let opened = null; // a promise of the open database's language tag
 let openAsked = null; // the language of the last open asked for, while it stands
 let lastScanRows = []; // the table's rows of the last scan
-let lastSummaryRows = []; // its summary, most frequent first
+let lastSummary = null; // its summary (each code once, how often)
+let lastSummaryRows = null; // that summary most frequent first, sorted when first asked for
 
 // Fetches a language's gzipped database, unpacks it and opens it in the core.
 async function Open(tag) {
@@ -138,7 +139,8 @@ async function Scan(id, blob) {
   let count = 0;
   ScanFiles().postMessage({ forget: true });
   lastScanRows = [];
-  lastSummaryRows = [];
+  lastSummary = summary;
+  lastSummaryRows = null;
   try {
     await reader.ScanBlob(blob, scan, (piece) => {
       // Kept for saving by the files' thread, as Blobs the browser may keep on disk.
@@ -149,7 +151,7 @@ async function Scan(id, blob) {
         if (lastScanRows.length < kMaxRows) lastScanRows.push(row);
       }
       count += piece.rows.length;
-      if (piece.rows.length > 0) lastSummaryRows = reader.SummaryRows(summary, summary.size);
+      if (piece.rows.length > 0) lastSummaryRows = null;
       self.postMessage({ id, progress: {
         done: piece.done, total: piece.total, count, rows: lastScanRows.length, distinct: summary.size,
       } });
@@ -197,7 +199,11 @@ const handlers = {
   scan: (request) => Scan(request.id, request.blob),
   saved: () => AskScanFiles({ saved: 'application/x-ndjson' }),
   rows: (request) => lastScanRows.slice(request.first, request.end),
-  summary: (request) => lastSummaryRows.slice(request.first, request.end),
+  summary: (request) => {
+    if (lastSummary === null) return [];
+    lastSummaryRows ??= reader.SummaryRows(lastSummary, lastSummary.size);
+    return lastSummaryRows.slice(request.first, request.end);
+  },
 };
 
 self.onmessage = async (event) => {
