@@ -106,7 +106,7 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
   // no table knows (most of a log's) is not asked of them.
   std::optional<KnownCodes> known;
   if (!tables.platformTables) {
-    std::vector<CodeRange> messageIds;
+    std::vector<ValueRange> messageIds;
     if (tables.files != nullptr) {
       for (const auto& [low, high] : tables.files->AllIdBlocks()) {
         messageIds.push_back({low, high});

@@ -6,6 +6,7 @@
 
 #include "base/scoped_win.h"
 #include "lookup/family_modules.h"
+#include "lookup/pe_resources.h"
 
 namespace quillon {
 
@@ -15,8 +16,6 @@ namespace {
 // the system table or one module's table, never both.
 constexpr DWORD kFormatFromSystem = 0x1300;
 constexpr DWORD kFormatFromModule = 0xB00;
-constexpr std::uint16_t kUsEnglish = 0x409;
-constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
 
 std::optional<std::string> FormatCode(DWORD options, HMODULE module, std::uint32_t code,
                                       std::uint16_t language) {
@@ -71,8 +70,7 @@ std::string WideToUtf8(const wchar_t* text, std::size_t length) {
 
 WideMessageSource::WideMessageSource(std::optional<std::uint16_t> language) {
   if (language) {
-    for (const std::uint16_t id :
-         {*language, static_cast<std::uint16_t>(*language & kPrimaryLanguageMask), kUsEnglish}) {
+    for (const std::uint16_t id : {*language, PrimaryLanguage(*language), kUsEnglishLanguage}) {
       if (std::find(languages_.begin(), languages_.end(), id) == languages_.end()) {
         languages_.push_back(id);
       }

@@ -7,10 +7,10 @@
 
 namespace quillon {
 
-KnownCodes::KnownCodes(std::vector<CodeRange> ranges) : highWords_(std::size_t{1} << 16) {
+KnownCodes::KnownCodes(std::vector<ValueRange> ranges) : highWords_(std::size_t{1} << 16) {
   std::sort(ranges.begin(), ranges.end(),
-            [](const CodeRange& a, const CodeRange& b) { return a.first < b.first; });
-  for (const CodeRange& range : ranges) {
+            [](const ValueRange& a, const ValueRange& b) { return a.first < b.first; });
+  for (const ValueRange& range : ranges) {
     if (range.last < range.first) {
       continue;
     }
@@ -20,7 +20,7 @@ KnownCodes::KnownCodes(std::vector<CodeRange> ranges) : highWords_(std::size_t{1
       ranges_.push_back(range);
     }
   }
-  for (const CodeRange& range : ranges_) {
+  for (const ValueRange& range : ranges_) {
     for (std::uint32_t high = range.first >> 16; high <= range.last >> 16; ++high) {
       highWords_[high] = true;
     }
@@ -33,7 +33,7 @@ bool KnownCodes::Holds(std::uint32_t value) const {
   }
   const auto after =
       std::upper_bound(ranges_.begin(), ranges_.end(), value,
-                       [](std::uint32_t v, const CodeRange& range) { return v < range.first; });
+                       [](std::uint32_t v, const ValueRange& range) { return v < range.first; });
   return after != ranges_.begin() && std::prev(after)->last >= value;
 }
 
@@ -45,7 +45,7 @@ bool KnownCodes::MayKnow(std::uint32_t value) const {
          (win32Facility && Holds(CodeLowWord(value)));
 }
 
-KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
+KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& defines,
                         const DocumentationRows* documentation) {
   // The single values merged in order (each kind's come sorted), then runs of consecutive
   // ones as one range: a sort of a few ranges instead of one per value.
@@ -63,7 +63,7 @@ KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& def
       values.swap(merged);
     }
   }
-  std::vector<CodeRange> ranges = std::move(messageIds);
+  std::vector<ValueRange> ranges = std::move(messageIds);
   const std::size_t idBlocks = ranges.size();
   for (const std::uint32_t value : values) {
     if (ranges.size() > idBlocks && value - ranges.back().last <= 1) {

@@ -12,7 +12,7 @@
 
 namespace quillon {
 
-struct CodeRange {
+struct ValueRange {
   std::uint32_t first = 0;
   std::uint32_t last = 0;  // inclusive
 };
@@ -21,7 +21,7 @@ class KnownCodes {
  public:
   // ranges: every code any table may answer for (the values of the definitions, the ids of the
   // message tables, the codes the documentation describes), in any order, overlaps allowed.
-  explicit KnownCodes(std::vector<CodeRange> ranges);
+  explicit KnownCodes(std::vector<ValueRange> ranges);
 
   // False only when no table can know value in any of its readings: a lookup asks for the
   // value itself, for it without the N bit (HRESULT_FROM_NT, a bug check's _M form), and for the
@@ -32,13 +32,13 @@ class KnownCodes {
  private:
   bool Holds(std::uint32_t value) const;
 
-  std::vector<CodeRange> ranges_;  // sorted, apart
-  std::vector<bool> highWords_;    // the high words of the codes: most values stop there
+  std::vector<ValueRange> ranges_;  // sorted, apart
+  std::vector<bool> highWords_;     // the high words of the codes: most values stop there
 };
 
 // The ids of the message tables' blocks, the values of the definitions (their index read) and
 // the codes the documentation describes (when its texts are asked).
-KnownCodes KnownCodesOf(std::vector<CodeRange> messageIds, const DefineRows& defines,
+KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& defines,
                         const DocumentationRows* documentation);
 
 // Every kind's names, as the rows hold them (for the scan: a name is found as written).

@@ -24,8 +24,6 @@ bool HasLetter(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c > '9'; });
 }
 
-constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
-
 QueryReadings Rejected(std::string_view message) {
   return {{}, message};
 }

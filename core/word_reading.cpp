@@ -69,8 +69,6 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
   return std::all_of(text.begin(), text.end(), test);
 }
 
-constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
-
 // One to eight hexadecimal digits, which always fit.
 std::uint32_t HexValue(std::string_view digits) {
   return ParseDigits(digits, 16, kLargestUnsigned).value_or(0);

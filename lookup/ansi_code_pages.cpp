@@ -2,11 +2,12 @@
 
 #include <array>
 
+#include "lookup/pe_resources.h"
+
 namespace quillon {
 
 namespace {
 
-constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
 constexpr std::uint16_t kSubLanguageShift = 10;
 constexpr std::uint32_t kReplacement = 0xFFFD;
 
@@ -83,7 +84,7 @@ bool Holds(const std::array<std::uint16_t, N>& primaries, std::uint16_t primary)
 }  // namespace
 
 AnsiCodePage AnsiCodePageOf(std::uint16_t language) {
-  const auto primary = static_cast<std::uint16_t>(language & kPrimaryLanguageMask);
+  const auto primary = PrimaryLanguage(language);
   const auto sublanguage = static_cast<std::uint16_t>(language >> kSubLanguageShift);
   if (primary == 0x1A) {
     return IsCyrillicOf1A(sublanguage) ? AnsiCodePage::Windows1251 : AnsiCodePage::Windows1250;

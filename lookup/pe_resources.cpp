@@ -27,7 +27,6 @@ constexpr std::uint64_t kResourceDataEntrySize = 16;
 // The high bit of an entry's name marks a name string, of its offset a subdirectory.
 constexpr std::uint32_t kHighBit = 0x80000000u;
 
-constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
 constexpr std::uint16_t kPrimaryEnglish = 0x09;
 constexpr std::uint16_t kPrimaryNeutral = 0x00;
 
@@ -209,17 +208,14 @@ std::optional<std::string_view> TableData(const ResourceRoot& root, std::uint32_
 
 std::vector<std::size_t> LanguageOrder(std::span<const std::uint16_t> languages,
                                        std::uint16_t wanted) {
-  const auto primary = [](std::uint16_t language) {
-    return static_cast<std::uint16_t>(language & kPrimaryLanguageMask);
-  };
-  const std::uint16_t neutralForm = primary(wanted);  // SUBLANG_NEUTRAL is 0
+  const std::uint16_t neutralForm = PrimaryLanguage(wanted);  // SUBLANG_NEUTRAL is 0
   using Step = std::function<bool(std::uint16_t)>;
   const std::array<Step, 6> steps{
       [&](std::uint16_t l) { return l == wanted; },
       [&](std::uint16_t l) { return l == neutralForm; },
       [](std::uint16_t l) { return l == kUsEnglishLanguage; },
-      [&](std::uint16_t l) { return primary(l) == kPrimaryEnglish; },
-      [&](std::uint16_t l) { return primary(l) == kPrimaryNeutral; },
+      [&](std::uint16_t l) { return PrimaryLanguage(l) == kPrimaryEnglish; },
+      [&](std::uint16_t l) { return PrimaryLanguage(l) == kPrimaryNeutral; },
       [](std::uint16_t) { return true; },
   };
   std::vector<std::size_t> order;

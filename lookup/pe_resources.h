@@ -24,6 +24,11 @@ struct MessageTableResource {
 
 inline constexpr std::uint16_t kUsEnglishLanguage = 0x409;
 
+// A LANGID's primary language, its low ten bits (PRIMARYLANGID).
+constexpr std::uint16_t PrimaryLanguage(std::uint16_t language) {
+  return static_cast<std::uint16_t>(language & 0x3FF);
+}
+
 // The order in which to ask a table's languages for the wanted one (a LANGID): wanted itself,
 // its neutral form (same primary language, SUBLANG_NEUTRAL), US English, English of any
 // sublanguage, language-neutral, the lowest id; each step takes its lowest id, and a language

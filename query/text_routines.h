@@ -60,6 +60,9 @@ std::uint32_t ParseDecimal(std::string_view text);
 // Hexadecimal digits of either case, no prefix; shifts taken modulo 32 past eight digits.
 std::uint32_t ParseHex(std::string_view text);
 
+// The largest value of 32 bits: the limit of most readings.
+inline constexpr std::uint32_t kLargestUnsigned = 0xFFFFFFFFu;
+
 // The one checked number parser that the query rules, the command line's readings and the
 // scan share: digits of base (2 to 36; letters of either case above 9), any number of leading
 // zeros, no sign. Nothing for an empty text, a byte that is no digit of base, or a value above
