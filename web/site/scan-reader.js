@@ -11,37 +11,100 @@
 
   // A finding's line as the core writes it begins {"line":L,"column":C,"text":... and the part
   // from "text" on (the code as written, its reading and its matches: most of the line)
-  // repeats with each code of a log. That part is parsed once per distinct text and the row's
-  // fields it gives are shared; only the two numbers are read from each line.
-  const kLineKey = '{"line":';
-  const kColumnKey = ',"column":';
-  const kTextKey = ',"text":';
+  // repeats with each code of a log. The line is read as bytes, never decoded whole: its two
+  // numbers from their digits, and the row's other fields from a part kept for the same bytes,
+  // parsed once per distinct part. Decoding and splitting the findings' text took longer than
+  // reading them.
+  const Encoded = (text) => new TextEncoder().encode(text);
+  const kLineKey = Encoded('{"line":');
+  const kColumnKey = Encoded(',"column":');
+  const kTextKey = Encoded(',"text":');
   const kKeptParts = 4096;
+  // Parts are looked up by their length and first bytes, then compared whole.
+  const kKeyBytes = 40;
+  const kNewline = 10;
+  const decoder = new TextDecoder();
 
+  // The parts seen, each with its row's shared fields: {parts: Map of key -> [{bytes, shared}],
+  // size}.
   function NewRowCache() {
-    return new Map();
+    return { parts: new Map(), size: 0 };
   }
 
-  function RowOfLine(line, cache) {
-    const columnAt = line.startsWith(kLineKey) ? line.indexOf(kColumnKey, kLineKey.length) : -1;
-    const textAt = columnAt < 0 ? -1 : line.indexOf(kTextKey, columnAt);
-    const number = Number(line.slice(kLineKey.length, columnAt));
-    const column = Number(line.slice(columnAt + kColumnKey.length, textAt));
-    if (textAt < 0 || !Number.isInteger(number) || !Number.isInteger(column)) {
+  // Whether bytes hold key from at on.
+  function HasAt(bytes, at, key) {
+    if (bytes.length - at < key.length) return false;
+    for (let i = 0; i < key.length; i += 1) {
+      if (bytes[at + i] !== key[i]) return false;
+    }
+    return true;
+  }
+
+  // The digits from at on: [value, where they end]; the end is at when there are none.
+  function DigitsAt(bytes, at, end) {
+    let value = 0;
+    let i = at;
+    while (i < end && bytes[i] >= 0x30 && bytes[i] <= 0x39) {
+      value = value * 10 + (bytes[i] - 0x30);
+      i += 1;
+    }
+    return [value, i];
+  }
+
+  function SameBytes(bytes, from, end, kept) {
+    if (kept.length !== end - from) return false;
+    for (let i = 0; i < kept.length; i += 1) {
+      if (bytes[from + i] !== kept[i]) return false;
+    }
+    return true;
+  }
+
+  // The row's fields of the part from "text" on, from the cache or parsed.
+  function SharedPart(bytes, from, end, cache) {
+    let key = 0x811c9dc5 ^ (end - from);
+    for (let i = from, last = Math.min(end, from + kKeyBytes); i < last; i += 1) {
+      key = Math.imul(key ^ bytes[i], 16777619);
+    }
+    let seen = cache.parts.get(key);
+    for (const part of seen ?? []) {
+      if (SameBytes(bytes, from, end, part.bytes)) return part.shared;
+    }
+    // From "text" to the end, as an object of its own: {"text":...}.
+    const shared = FindingRow(JSON.parse('{' + decoder.decode(bytes.subarray(from + 1, end))));
+    if (cache.size >= kKeptParts) {
+      cache.parts.clear();
+      cache.size = 0;
+      seen = undefined;
+    }
+    if (seen === undefined) cache.parts.set(key, seen = []);
+    seen.push({ bytes: bytes.slice(from, end), shared });
+    cache.size += 1;
+    return shared;
+  }
+
+  // The row of the line from start to end, or null for a blank line.
+  function RowOfLine(bytes, start, end, cache) {
+    let number = -1;
+    let column = -1;
+    let textAt = -1;
+    if (HasAt(bytes, start, kLineKey)) {
+      const [value, after] = DigitsAt(bytes, start + kLineKey.length, end);
+      if (after > start + kLineKey.length && HasAt(bytes, after, kColumnKey)) {
+        number = value;
+        [column, textAt] = DigitsAt(bytes, after + kColumnKey.length, end);
+        if (textAt === after + kColumnKey.length || !HasAt(bytes, textAt, kTextKey)) textAt = -1;
+      }
+    }
+    if (textAt < 0) {
       // Any other line, a failure's among them, is read whole.
+      const line = decoder.decode(bytes.subarray(start, end));
+      if (!line.trim()) return null;
       const finding = JSON.parse(line);
       const failure = FailureOf(finding);
       if (failure !== null) throw new ScanFailure(failure);
       return FindingRow(finding);
     }
-    const rest = line.slice(textAt);
-    let shared = cache.get(rest);
-    if (shared === undefined) {
-      // From "text" to the end, as an object of its own: {"text":...}.
-      shared = FindingRow(JSON.parse('{' + rest.slice(1)));
-      if (cache.size >= kKeptParts) cache.clear();
-      cache.set(rest, shared);
-    }
+    const shared = SharedPart(bytes, textAt, end, cache);
     return { line: number, column, text: shared.text, hex: shared.hex, query: shared.query,
       name: shared.name, description: shared.description };
   }
@@ -49,18 +112,22 @@
   // The core's own reason for ending a scan, told apart from a line it garbled.
   class ScanFailure extends Error {}
 
-  // The table's rows of a text of JSON Lines, one per finding. A line that is not JSON is a
-  // fault of the core; it is reported, never skipped silently.
-  function RowsOfJsonLines(text, cache = NewRowCache()) {
+  // The table's rows of JSON Lines given as UTF-8 bytes, one per finding. A line that is not
+  // JSON is a fault of the core; it is reported, never skipped silently.
+  function RowsOfJsonLines(bytes, cache = NewRowCache()) {
     const rows = [];
-    for (const line of text.split('\n')) {
-      if (!line.trim()) continue;
+    for (let start = 0; start < bytes.length;) {
+      let end = bytes.indexOf(kNewline, start);
+      if (end < 0) end = bytes.length;
       try {
-        rows.push(RowOfLine(line, cache));
+        const row = RowOfLine(bytes, start, end, cache);
+        if (row !== null) rows.push(row);
       } catch (error) {
         if (error instanceof ScanFailure) throw error;
-        throw new Error('The core wrote a line that is not JSON: ' + line.slice(0, 80));
+        throw new Error('The core wrote a line that is not JSON: '
+          + decoder.decode(bytes.subarray(start, Math.min(end, start + 80))));
       }
+      start = end + 1;
     }
     return rows;
   }
@@ -123,10 +190,9 @@
   async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes, read = ReadSlice) {
     const total = blob.size;
     const cache = NewRowCache();
-    // Each piece of the core's ends with a whole line, so it decodes on its own.
-    const decoder = new TextDecoder();
+    // Each piece of the core's ends with a whole line.
     const take = (bytes, done) => {
-      onPiece({ lines: bytes, rows: RowsOfJsonLines(decoder.decode(bytes), cache), done, total });
+      onPiece({ lines: bytes, rows: RowsOfJsonLines(bytes, cache), done, total });
     };
     const asked = []; // {end, bytes}
     let askAt = 0;
@@ -149,7 +215,7 @@
   }
 
   Object.assign(exports, {
-    kPieceBytes, RowsOfJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
+    kPieceBytes, NewRowCache, RowsOfJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
     ScanBlob,
   });
 })(typeof module === 'object' ? module.exports : (self.QuillonScanReader = {}));
