@@ -86,13 +86,24 @@ class Pool {
 
   void Run(unsigned workers, ScanWriter& writer, std::ostream& out, const ReportInput& report) {
     std::vector<std::thread> threads;
-    for (unsigned i = 0; i < workers; ++i) {
-      threads.emplace_back([this] { Work(); });
+    const auto joinAll = [&threads] {
+      for (std::thread& thread : threads) {
+        thread.join();
+      }
+    };
+    try {
+      for (unsigned i = 0; i < workers; ++i) {
+        threads.emplace_back([this] { Work(); });
+      }
+      WriteInOrder(writer, out, report);
+    } catch (...) {
+      // A failed write throws (the output's exceptions end the run), as may a thread that
+      // cannot be started: the workers stop and are joined before the error goes on.
+      Stop();
+      joinAll();
+      throw;
     }
-    WriteInOrder(writer, out, report);
-    for (std::thread& thread : threads) {
-      thread.join();
-    }
+    joinAll();
   }
 
  private:
@@ -126,6 +137,14 @@ class Pool {
     Pool& pool_;
     std::size_t slot_ = 0;
   };
+
+  void Stop() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopped_ = true;
+    }
+    headMoved_.notify_all();
+  }
 
   // False once the run stops (its output cannot be written).
   bool Hold(std::size_t slot, std::string_view text) {

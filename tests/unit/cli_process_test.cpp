@@ -694,6 +694,31 @@ TEST_F(CliProcessTest, AFolderScansAsItsFilesOneAfterAnotherWhateverTheWorkers) 
   EXPECT_NE(std::string::npos, own.err.find("out.log is where the findings are written; not read"));
 }
 
+TEST_F(CliProcessTest, AFoldersOutputOfMegabytesComesInOrderAndAFailedWriteEndsIt) {
+  // Each file's findings run to megabytes, handed from the workers in pieces.
+  const fs::path logs = dir_ / "large";
+  fs::create_directory(logs);
+  for (const char* name : {"a.log", "b.log", "c.log"}) {
+    std::ofstream log(logs / name);
+    for (int line = 0; line < 40000; ++line) {
+      log << name << " failed with 0xC0000005\n";
+    }
+  }
+  const std::string folder = " '" + logs.string() + "'";
+  const Outcome alone = Execute("--no-messages --scan -j 1" + folder);
+  ASSERT_EQ(0, alone.status) << alone.err;
+  ASSERT_GT(alone.out.size(), std::size_t{6} << 20);
+  for (const char* jobs : {" -j 2", " -j 3"}) {
+    const Outcome together = Execute(std::string("--no-messages --scan") + jobs + folder);
+    EXPECT_EQ(0, together.status) << jobs;
+    EXPECT_TRUE(together.out == alone.out) << jobs;
+    const Outcome full =
+        Redirected(std::string("--no-messages --scan") + jobs + folder, dir_ / "in", "/dev/full");
+    EXPECT_EQ(2, full.status) << jobs;
+    EXPECT_EQ("quillon-cli: cannot write standard output: No space left on device\n", full.err);
+  }
+}
+
 TEST_F(CliProcessTest, ALogsControlCharactersAreShownEscapedAndColourIsAsAsked) {
   const std::string log = "\x1b]0;owned\x07 failed with 0xC0000005\n";
   const Outcome plain = Execute("--no-messages --scan", log);
