@@ -115,27 +115,39 @@ class Pool {
     std::vector<FindingTally::Entry> tally;
   };
 
-  // The output stream of a worker: its text goes to the slot of the file it scans.
+  // The output stream of a worker: its text goes to the slot of the file it scans, gathered
+  // into pieces of kGathered bytes (and the rest at the file's end, see Hand). Handed over at
+  // every flush, each 64 KiB of a scan's output took the pool's lock and woke the writer.
   class SlotBuffer final : public std::streambuf {
    public:
-    explicit SlotBuffer(Pool& pool) : pool_(pool) {}
+    static constexpr std::size_t kGathered = 1 << 20;
+
+    explicit SlotBuffer(Pool& pool) : pool_(pool) { gathered_.reserve(kGathered); }
     void Use(std::size_t slot) { slot_ = slot; }
+    // Hands what is gathered to the slot; false once the run stops.
+    bool Hand() {
+      const bool held = gathered_.empty() || pool_.Hold(slot_, gathered_);
+      gathered_.clear();
+      return held;
+    }
 
    protected:
     std::streamsize xsputn(const char* data, std::streamsize size) override {
-      return pool_.Hold(slot_, {data, static_cast<std::size_t>(size)}) ? size : 0;
+      gathered_.append(data, static_cast<std::size_t>(size));
+      return gathered_.size() < kGathered || Hand() ? size : 0;
     }
     int_type overflow(int_type c) override {
       if (traits_type::eq_int_type(c, traits_type::eof())) {
         return traits_type::not_eof(c);
       }
       const char byte = traits_type::to_char_type(c);
-      return pool_.Hold(slot_, {&byte, 1}) ? c : traits_type::eof();
+      return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
     }
 
    private:
     Pool& pool_;
     std::size_t slot_ = 0;
+    std::string gathered_;
   };
 
   void Stop() {
@@ -243,6 +255,7 @@ class Pool {
       writer->StartFile(scan_.nameFiles ? input.path : std::string());
       InputOutcome outcome = scanner.Scan(input, noInput, *writer, out);
       writer->Flush(EmitTo(out));
+      buffer.Hand();  // a run that stopped is told below
       std::lock_guard lock(mutex_);
       Slot& done = slots_[slot];
       done.outcome = std::move(outcome);
