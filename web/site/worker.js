@@ -134,10 +134,11 @@ function ReadSlice(blob, offset, end) {
 }
 
 async function Scan(id, blob) {
+  // The files' thread, when this is the worker's first scan, starts while the tables are read.
+  ScanFiles().postMessage({ forget: true });
   const scan = new core.Scan();
   const summary = reader.NewSummary();
   let count = 0;
-  ScanFiles().postMessage({ forget: true });
   lastScanRows = [];
   lastSummary = summary;
   lastSummaryRows = null;
