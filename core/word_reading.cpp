@@ -19,9 +19,6 @@ bool IsUpper(char c) {
 bool IsLower(char c) {
   return c >= 'a' && c <= 'z';
 }
-bool IsHex(char c) {
-  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 bool IsWordByte(char c) {
   return IsDigit(c) || IsUpper(c) || IsLower(c) || c == '_';
 }
@@ -65,25 +62,6 @@ bool SignBefore(std::string_view before) {
   return n == 1 || !(IsWordByte(before[n - 2]) || IsJoiner(before[n - 2]));
 }
 
-// Loops of their own rather than std::all_of over a function pointer, which the compiler left
-// as a call per byte in the scan's reading of every number.
-bool AllHex(std::string_view text) {
-  for (const char c : text) {
-    if (!IsHex(c)) {
-      return false;
-    }
-  }
-  return true;
-}
-bool AllDigits(std::string_view text) {
-  for (const char c : text) {
-    if (!IsDigit(c)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // One to eight hexadecimal digits, which always fit.
 std::uint32_t HexValue(std::string_view digits) {
   return ParseDigits(digits, 16, kLargestUnsigned).value_or(0);
@@ -123,7 +101,7 @@ std::size_t SkipBlanksBack(std::string_view text, std::size_t end) {
 // "0x" and one to eight hexadecimal digits; longer is an address.
 std::optional<Reading> PrefixedHex(std::string_view word) {
   if (word.size() < 3 || word.size() > 10 || word[0] != '0' || Lower(word[1]) != 'x' ||
-      !AllHex(word.substr(2))) {
+      !IsHexDigits(word.substr(2))) {
     return std::nullopt;
   }
   return Reading{ReadingKind::Hex, HexValue(word.substr(2)), {}};
@@ -137,7 +115,7 @@ std::optional<Candidate> ReadNumberWord(std::string_view before, std::string_vie
   const bool keyword = EndsWithKeyword(before);
   if (sign) {
     // A negative decimal: an HRESULT or NTSTATUS as a signed number, or any after a keyword.
-    if (!AllDigits(word) || !(keyword || word.size() == 9 || word.size() == 10)) {
+    if (!IsDecimalDigits(word) || !(keyword || word.size() == 9 || word.size() == 10)) {
       return std::nullopt;
     }
     const std::optional<std::uint32_t> magnitude = ParseDigits(word, 10, 0x80000000u);
@@ -146,16 +124,16 @@ std::optional<Candidate> ReadNumberWord(std::string_view before, std::string_vie
     }
     return Candidate{{ReadingKind::Negative, 0u - *magnitude, {}}, true};
   }
-  if (word.size() == 8 && AllHex(word)) {
+  if (word.size() == 8 && IsHexDigits(word)) {
     // Bare hexadecimal from 8 on: an HRESULT or NTSTATUS. After a keyword a letter or a
     // leading zero says hexadecimal too: a zero-padded bug check (Stop code 0000007B).
-    const bool hex =
-        !IsDigit(word[0]) || word[0] >= '8' || (keyword && (word[0] == '0' || !AllDigits(word)));
+    const bool hex = !IsDigit(word[0]) || word[0] >= '8' ||
+                     (keyword && (word[0] == '0' || !IsDecimalDigits(word)));
     if (hex) {
       return Candidate{{ReadingKind::Hex, HexValue(word), {}}};
     }
   }
-  if (!keyword || !AllDigits(word)) {
+  if (!keyword || !IsDecimalDigits(word)) {
     return std::nullopt;
   }
   const std::optional<std::uint32_t> value = ParseDigits(word, 10, kLargestUnsigned);
@@ -189,7 +167,7 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
   if (word.empty() || word.size() > kLongestWord || JoinedAfter(after)) {
     return std::nullopt;
   }
-  if (IsDigit(word[0]) || (word.size() == 8 && AllHex(word))) {
+  if (IsDigit(word[0]) || (word.size() == 8 && IsHexDigits(word))) {
     // A sign is read with the number; any other joiner makes it part of a larger token.
     if (TouchesBase64(before, after) ||
         (!SignBefore(before) &&

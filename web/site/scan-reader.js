@@ -51,14 +51,6 @@
     return [value, i];
   }
 
-  function SameBytes(bytes, from, end, kept) {
-    if (kept.length !== end - from) return false;
-    for (let i = 0; i < kept.length; i += 1) {
-      if (bytes[from + i] !== kept[i]) return false;
-    }
-    return true;
-  }
-
   // The row's fields of the part from "text" on, from the cache or parsed.
   function SharedPart(bytes, from, end, cache) {
     let key = 0x811c9dc5 ^ (end - from);
@@ -67,7 +59,7 @@
     }
     let seen = cache.parts.get(key);
     for (const part of seen ?? []) {
-      if (SameBytes(bytes, from, end, part.bytes)) return part.shared;
+      if (part.bytes.length === end - from && HasAt(bytes, from, part.bytes)) return part.shared;
     }
     // From "text" to the end, as an object of its own: {"text":...}.
     const shared = FindingRow(JSON.parse('{' + decoder.decode(bytes.subarray(from + 1, end))));
