@@ -6,7 +6,18 @@
 //   {id, saved: type}                it answers {id, result: Blob} of every piece kept,
 // or {id, error}; told {keep: Uint8Array} it keeps a piece, told {forget: true} it drops them.
 'use strict';
-let kept = [];
+// The pieces kept are made into a Blob only once they come to this many bytes, or when saved:
+// making one copies its bytes to the browser, which slowed the scan it ran beside by a fifth.
+const kUnfoldedBytes = 64 * 1024 * 1024;
+let kept = []; // Blobs
+let unfolded = []; // pieces not yet in a Blob
+let unfoldedBytes = 0;
+
+function Fold() {
+  if (unfolded.length > 0) kept.push(new Blob(unfolded));
+  unfolded = [];
+  unfoldedBytes = 0;
+}
 
 async function Answer(request) {
   if (request.read) {
@@ -14,17 +25,22 @@ async function Answer(request) {
     const buffer = await blob.slice(offset, end).arrayBuffer();
     return [buffer, [buffer]];
   }
+  Fold();
   return [new Blob(kept, { type: request.saved }), []];
 }
 
 self.onmessage = async (event) => {
   const request = event.data;
   if (request.keep) {
-    kept.push(new Blob([request.keep]));
+    unfolded.push(request.keep);
+    unfoldedBytes += request.keep.length;
+    if (unfoldedBytes >= kUnfoldedBytes) Fold();
     return;
   }
   if (request.forget) {
     kept = [];
+    unfolded = [];
+    unfoldedBytes = 0;
     return;
   }
   try {
