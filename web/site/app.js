@@ -421,8 +421,9 @@ function Start() {
   $('scan-save').addEventListener('click', SaveFindings);
   $('language').addEventListener('change', OnLanguageChange);
   document.addEventListener('keydown', OnKey);
+  if (window.requestIdleCallback) requestIdleCallback(PrimeScanFonts, { timeout: 1000 });
+  else setTimeout(PrimeScanFonts);
   // The offline copy is made after the first load, not in its way.
-  (window.requestIdleCallback ?? setTimeout)(PrimeScanFonts);
   StartLanguages().then(() => {
     if (location.hash) Answer(QueryFromHash(location.hash));
     StartOffline();
