@@ -177,8 +177,8 @@
 
   // Feeds a Blob to a scan (feed/end as the core's Scan, giving UTF-8 bytes) in slices of
   // pieceBytes, calling onPiece({lines, rows, done, total}) after each slice and after the
-  // end, lines the bytes as the core wrote them and rows a row per finding. Slices after the first
-  // come from read(blob, offset, end), a promise of an ArrayBuffer. Throws the core's reason on a failure.
+  // end, lines the bytes as the core wrote them and rows a row per finding. Slices come from
+  // read(blob, offset, end), a promise of an ArrayBuffer. Throws the core's reason on a failure.
   async function ScanBlob(blob, scan, onPiece, pieceBytes = kPieceBytes, read = ReadSlice) {
     const total = blob.size;
     const cache = NewRowCache();
@@ -191,9 +191,7 @@
     const askNext = () => {
       const size = askAt === 0 ? Math.min(pieceBytes, kFirstPieceBytes) : pieceBytes;
       const end = Math.min(total, askAt + size);
-      // The first is read here: nothing is scanned yet, and the thread that reads the rest may
-      // still be starting.
-      const bytes = askAt === 0 ? ReadSlice(blob, askAt, end) : read(blob, askAt, end);
+      const bytes = read(blob, askAt, end);
       bytes.catch(() => {}); // a slice asked for ahead fails unseen when the scan failed first
       asked.push({ end, bytes });
       askAt = end;
@@ -209,7 +207,7 @@
   }
 
   Object.assign(exports, {
-    kPieceBytes, NewRowCache, RowsOfJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary, SummaryRows,
-    ScanBlob,
+    kPieceBytes, NewRowCache, RowsOfJsonLines, FailureOf, FindingRow, NewSummary, AddToSummary,
+    SummaryRows, ScanBlob,
   });
 })(typeof module === 'object' ? module.exports : (self.QuillonScanReader = {}));

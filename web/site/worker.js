@@ -127,8 +127,12 @@ function AskScanFiles(request) {
   });
 }
 
+// The first slice is read here: nothing is scanned yet, and the files' thread may still be
+// starting. The others come through that thread, free while this one scans.
 function ReadSlice(blob, offset, end) {
-  return AskScanFiles({ read: { blob, offset, end } }).catch((error) => {
+  const read = offset === 0 ? blob.slice(offset, end).arrayBuffer()
+    : AskScanFiles({ read: { blob, offset, end } });
+  return read.catch((error) => {
     throw new Error('The file could not be read: ' + error.message);
   });
 }
