@@ -13,6 +13,13 @@ inline constexpr std::string_view kCodeColumn = "ErrNum";    // the code as a si
 inline constexpr std::string_view kNameColumn = "Define";    // the define name, COLLATE NOCASE
 inline constexpr std::string_view kHeaderColumn = "Header";  // the header that declares it
 
+// Every name of the kinds' tables, as written, by its NameHash: the distinct hashes in
+// ascending order, 8 bytes each, little-endian, in the one row's Hashes. A scan learns which
+// words are names from a few pages instead of every row; a database made before it reads the
+// names themselves.
+inline constexpr std::string_view kNameHashTable = "NameHash";
+inline constexpr std::string_view kNameHashColumn = "Hashes";
+
 // Facility numbers the headers name, for the facilities the program's own tables have no text
 // for: Kind ("HRESULT" or "NTSTATUS"), Number, Name and Header; of several names of one
 // facility the first row's is shown.

@@ -93,11 +93,11 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
     err << DatabaseFailureLine(tables.databaseName, defines);
     return 2;
   };
-  defines.IndexValues();
+  defines.IndexValues(DefineRows::IndexedNames::Left);
+  const NameSet names = KnownNames(defines);
   if (defines.Failure()) {
     return databaseFailed();
   }
-  const NameSet names = KnownNames(*defines.Index());
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
   const DocumentationRows* documentation = tables.documentation;

@@ -93,8 +93,8 @@ std::string JsonSession::SearchText(std::string_view text) {
 
 const NameSet* JsonSession::ScanNames() {
   if (!names_) {
-    defines_->IndexValues();
-    names_.emplace(KnownNames(*defines_->Index()));
+    defines_->IndexValues(DefineRows::IndexedNames::Left);
+    names_.emplace(KnownNames(*defines_));
     known_.emplace(KnownCodesOf({}, *defines_, documented_));
   }
   return defines_->Failure() ? nullptr : &*names_;

@@ -75,22 +75,8 @@ KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& de
   return KnownCodes(std::move(ranges));
 }
 
-WordSet KnownNames(const DefineIndex& index) {
-  WordSet names;
-  std::size_t words = 0;
-  std::size_t bytes = 0;
-  for (const ErrorType type : kErrorTypes) {
-    words += index.Names(type).WordCount();
-    bytes += index.Names(type).TextSize();
-  }
-  names.Reserve(words, bytes);
-  for (const ErrorType type : kErrorTypes) {
-    const WordSet& kind = index.Names(type);
-    for (std::size_t i = 0; i < kind.WordCount(); ++i) {
-      names.Add(kind.Word(i));
-    }
-  }
-  return names;
+NameSet KnownNames(const DefineRows& defines) {
+  return NameSet(defines.NameHashes());
 }
 
 }  // namespace quillon

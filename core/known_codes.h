@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/name_set.h"
 #include "lookup/define_rows.h"
 #include "lookup/documentation_rows.h"
-#include "query/word_set.h"
 
 namespace quillon {
 
@@ -42,6 +42,6 @@ KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& de
                         const DocumentationRows* documentation);
 
 // Every kind's names, as the rows hold them (for the scan: a name is found as written).
-WordSet KnownNames(const DefineIndex& index);
+NameSet KnownNames(const DefineRows& defines);
 
 }  // namespace quillon

@@ -12,13 +12,9 @@
 
 #include "core/readings.h"
 #include "core/word_splitter.h"
-#include "query/word_set.h"
+#include "core/name_set.h"
 
 namespace quillon {
-
-// The define names a scan reads, as the tables hold them: asked by the views the scan holds,
-// with no string made per word.
-using NameSet = WordSet;
 
 // Longer words are no codes: the longest define name is well under this.
 inline constexpr std::size_t kLongestWord = 128;

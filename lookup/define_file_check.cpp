@@ -229,6 +229,7 @@ DefineSchemaCheck CheckDefineSchema(sqlite3* connection) {
                    std::string(kFacilityKindColumn) + ", " + std::string(kFacilityNumberColumn) +
                        ", " + std::string(kFacilityNameColumn),
                    false, true});
+  needs.push_back({kNameHashTable, std::string(kNameHashColumn), false, false});
   DefineLayout layout;
   std::vector<TableNeed> present;
   for (const TableNeed& need : needs) {
@@ -240,6 +241,7 @@ DefineSchemaCheck CheckDefineSchema(sqlite3* connection) {
       present.push_back(need);
       layout.hasStatusMap = layout.hasStatusMap || need.name == kStatusMapTable;
       layout.hasFacilities = layout.hasFacilities || need.name == kFacilityTable;
+      layout.hasNameHashes = layout.hasNameHashes || need.name == kNameHashTable;
     }
   }
   // The sound database's case costs no statement, and the check also finds the headers'

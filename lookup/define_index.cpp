@@ -28,7 +28,8 @@ void SortValues(std::vector<std::uint32_t>& values) {
   }
 }
 
-DefineIndex::DefineIndex(PerKind<std::vector<std::uint32_t>> values, PerKind<WordSet> names)
+DefineIndex::DefineIndex(PerKind<std::vector<std::uint32_t>> values,
+                         std::optional<PerKind<WordSet>> names)
     : values_(std::move(values)), names_(std::move(names)) {
   for (std::vector<std::uint32_t>& kind : values_) {
     SortValues(kind);
@@ -41,7 +42,7 @@ bool DefineIndex::HoldsValue(ErrorType type, std::uint32_t value) const {
 }
 
 bool DefineIndex::HoldsName(ErrorType type, std::string_view name) const {
-  return names_[Slot(type)].Contains(name);
+  return !names_ || (*names_)[Slot(type)].Contains(name);
 }
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -24,8 +25,8 @@ class DefineIndex {
  public:
   // Each kind's values as its rows hold them, in any order, repeats allowed; and its names,
   // asked without regard to ASCII case (WordCase::IgnoreAscii), as the name column's collation
-  // compares them.
-  DefineIndex(PerKind<std::vector<std::uint32_t>> values, PerKind<WordSet> names);
+  // compares them; no names: every name may be held.
+  DefineIndex(PerKind<std::vector<std::uint32_t>> values, std::optional<PerKind<WordSet>> names);
 
   bool HoldsValue(ErrorType type, std::uint32_t value) const;
   // The kind's values, sorted.
@@ -33,12 +34,10 @@ class DefineIndex {
     return values_[static_cast<std::size_t>(type)];
   }
   bool HoldsName(ErrorType type, std::string_view name) const;
-  // The kind's names as its rows hold them.
-  const WordSet& Names(ErrorType type) const { return names_[static_cast<std::size_t>(type)]; }
 
  private:
   PerKind<std::vector<std::uint32_t>> values_;  // sorted
-  PerKind<WordSet> names_;
+  std::optional<PerKind<WordSet>> names_;
 };
 
 }  // namespace quillon

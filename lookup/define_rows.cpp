@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/define_schema.h"
+#include "base/name_hash.h"
 #include "lookup/define_file_check.h"
 
 namespace quillon {
@@ -39,7 +40,9 @@ bool HasTable(sqlite3* connection, std::string_view table) {
 // A database made before rows named their header still answers, with no headers.
 DefineLayout ProbeLayout(sqlite3* connection) {
   return {HasHeaderColumn(connection), HasTable(connection, kStatusMapTable),
-          HasTable(connection, kFacilityTable)};
+          HasTable(connection, kFacilityTable),
+          PrepareStatement(connection, "SELECT " + std::string(kNameHashColumn) + " FROM " +
+                                           std::string(kNameHashTable) + " LIMIT 0") != nullptr};
 }
 
 // A copy: the kept statement outlives the caller's text.
@@ -202,19 +205,60 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
   return rows;
 }
 
-void DefineRows::IndexValues() {
+void DefineRows::IndexValues(IndexedNames indexed) {
+  const bool withNames = indexed == IndexedNames::Kept;
   PerKind<std::vector<std::uint32_t>> values;
-  PerKind<WordSet> names;
+  std::optional<PerKind<WordSet>> names;
+  if (withNames) {
+    names.emplace();
+  }
   for (const ErrorType type : kErrorTypes) {
     const auto slot = static_cast<std::size_t>(type);
-    names[slot] = WordSet(WordCase::IgnoreAscii);
-    sqlite3_stmt* statement = Statement(DefineStatement::Rows, type);
+    if (withNames) {
+      (*names)[slot] = WordSet(WordCase::IgnoreAscii);
+    }
+    sqlite3_stmt* statement =
+        Statement(withNames ? DefineStatement::Rows : DefineStatement::Values, type);
     while (statement != nullptr && Step(statement)) {
       values[slot].push_back(Code(statement, 0));
-      names[slot].Add(TextView(statement, 1));
+      if (withNames) {
+        (*names)[slot].Add(TextView(statement, 1));
+      }
     }
   }
   index_.emplace(std::move(values), std::move(names));
+}
+
+std::vector<std::uint64_t> DefineRows::NameHashes() const {
+  std::vector<std::uint64_t> hashes;
+  if (layout_.hasNameHashes) {
+    const SqliteStatement statement =
+        PrepareStatement(database_.Get(), "SELECT " + std::string(kNameHashColumn) + " FROM " +
+                                              std::string(kNameHashTable) + " LIMIT 1");
+    if (statement == nullptr) {
+      database_.NoteFailure();
+    } else if (Step(statement.get())) {
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement.get(), 0));
+      const std::string_view blob(
+          bytes, bytes != nullptr
+                     ? static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0))
+                     : 0);
+      hashes.resize(blob.size() / 8);
+      for (std::size_t i = 0; i < hashes.size(); ++i) {
+        for (std::size_t byte = 8; byte-- > 0;) {
+          hashes[i] = hashes[i] << 8 | static_cast<unsigned char>(blob[8 * i + byte]);
+        }
+      }
+    }
+    return hashes;
+  }
+  for (const ErrorType type : kErrorTypes) {
+    sqlite3_stmt* statement = Statement(DefineStatement::Rows, type);
+    while (statement != nullptr && Step(statement)) {
+      hashes.push_back(NameHash(TextView(statement, 1)));
+    }
+  }
+  return hashes;
 }
 
 std::optional<std::int64_t> DefineRows::RowCount(ErrorType type) const {

@@ -55,11 +55,17 @@ class DefineRows final : public DefineSource {
   // Every row whose name contains part, without regard to ASCII case, ordered by kind and
   // then by value taken as unsigned.
   std::vector<DefineRow> SearchNames(std::string_view part) const;
-  // Reads every table's values and names into memory once (DefineIndex), so that asking for
-  // a value or a name no table holds costs no statement.
-  void IndexValues();
+  // Reads every table's values and, unless they are left, its names into memory once
+  // (DefineIndex), so that asking for a value or a name no table holds costs no statement. A
+  // scan leaves the names: it asks only those whose hashes are held (NameHashes), and reading
+  // every name would cost it more than the statements saved.
+  enum class IndexedNames { Kept, Left };
+  void IndexValues(IndexedNames names = IndexedNames::Kept);
   // The index IndexValues made; null before.
   const DefineIndex* Index() const { return index_ ? &*index_ : nullptr; }
+  // NameHash of every name the kinds' tables hold, in any order, repeats allowed: the hashes
+  // the database stores, or its names' when it has none (one made before them).
+  std::vector<std::uint64_t> NameHashes() const;
   // The codes type's table holds (rows without one are no definition); nothing when the
   // table cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;

@@ -41,6 +41,8 @@ std::string DefineStatementText(DefineStatement statement, ErrorType type, bool 
       return "SELECT count(" + code + ") FROM " + table;
     case DefineStatement::Rows:
       return "SELECT " + code + ", " + name + " FROM " + table;
+    case DefineStatement::Values:
+      return "SELECT " + code + " FROM " + table;
     case DefineStatement::Win32OfStatus:
       return "SELECT " + win32 + " FROM " + map + " WHERE " + status + " = ?1";
     case DefineStatement::StatusesOfWin32:

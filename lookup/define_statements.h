@@ -18,12 +18,13 @@ enum class DefineStatement {
   Search,      // code, name and header of every name that contains a part, in any ASCII case
   Count,       // the rows with a code
   Rows,        // code and name of every row, in the table's order
+  Values,      // the code of every row, in any order (its index's, which is smaller)
   // Of the tables beside the kinds', which a database made before them lacks:
   Win32OfStatus,
   StatusesOfWin32,
   FacilityName,  // ?1 the kind's name, ?2 the facility number
 };
-inline constexpr std::size_t kDefineStatementCount = 10;
+inline constexpr std::size_t kDefineStatementCount = 11;
 
 // True for the statements of one kind's table; false for those of a table beside them.
 bool ReadsKindTable(DefineStatement statement);

@@ -277,6 +277,13 @@ TEST_F(SdkDefinesTest, AddsTheDocumentationsNamesTextsAndBugCheckParameters) {
                        "SELECT ErrNum FROM DescribedCode)"));
   EXPECT_EQ(Query("SELECT count(DISTINCT ErrNum) FROM Description"),
             Query("SELECT count(*) FROM DescribedCode"));
+  // Every name's hash, once: as many as there are names written differently.
+  EXPECT_EQ(std::to_string(
+                8 * std::stoi(Query(
+                        "SELECT count(DISTINCT CAST(Define AS BLOB)) FROM (SELECT "
+                        "Define FROM Win32 UNION ALL SELECT Define FROM HRESULT UNION "
+                        "ALL SELECT Define FROM NTSTATUS UNION ALL SELECT Define FROM STOP)"))),
+            Query("SELECT length(Hashes) FROM NameHash"));
   EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/name_hash.h"
 #include "core/scan.h"
 
 namespace quillon {
@@ -115,6 +116,48 @@ TEST(Scanner, EndsWhenTheTablesFailOrTheOutputCannotBeWritten) {
 
 // A value is known through any form a lookup asks for: itself, without the N bit, or of
 // facility 7 its low word.
+// Names at the edges of the eight bytes hashed at a time, names alike but for case or a byte,
+// and enough names that every bucket of the set's directory holds some, at both its ends.
+TEST(NameSet, HoldsExactlyItsNamesAsWritten) {
+  const NameSet few = {"", "E_FAIL", "ABCDEFGH", "ABCDEFGHI", "NERR_Success"};
+  struct Case {
+    std::string_view word;
+    bool held;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"E_FAIL", true},
+      {"e_fail", false},
+      {"E_FAI", false},
+      {"ABCDEFGH", true},
+      {"ABCDEFGHI", true},
+      {"ABCDEFGHJ", false},
+      {"ABCDEFG", false},
+      {"NERR_Success", true},
+      {"NERR_SUCCESS", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.held, few.Contains(c.word)) << c.word;
+  }
+  EXPECT_FALSE(NameSet().Contains(""));
+  std::vector<std::uint64_t> hashes;
+  for (int i = 0; i < 20000; ++i) {
+    hashes.push_back(NameHash("NAME_" + std::to_string(i)));
+  }
+  hashes.push_back(hashes.front());  // repeats and any order, as a database made by hand may hold
+  std::reverse(hashes.begin(), hashes.end());
+  const NameSet many(hashes);
+  EXPECT_EQ(20000u, many.Size());
+  int held = 0;
+  int others = 0;
+  for (int i = 0; i < 20000; ++i) {
+    held += many.Contains("NAME_" + std::to_string(i)) ? 1 : 0;
+    others += many.Contains("NAME_" + std::to_string(i + 20000)) ? 1 : 0;
+  }
+  EXPECT_EQ(20000, held);
+  EXPECT_EQ(0, others);
+}
+
 TEST(KnownCodes, AValueIsKnownThroughEveryFormALookupAsksFor) {
   const KnownCodes known({{5, 5}, {0xC0000005, 0xC0000005}, {0x887A0001, 0x887A0020}, {9, 7}});
   const struct {

@@ -2,10 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <system_error>
+#include <vector>
 
 #include "base/define_schema.h"
 #include "base/error_type.h"
+#include "base/name_hash.h"
 #include "lookup/sqlite_handles.h"
 #include "tools/make_defines/setup_tables.h"
 
@@ -235,6 +239,46 @@ std::string InsertRows(sqlite3* connection, const std::vector<CatalogRow>& rows)
   return {};
 }
 
+// Every name the kinds' tables hold, by its hash (base/define_schema.h), read back from the
+// tables once their rows are in, so that it holds exactly what they do.
+std::string WriteNameHashes(sqlite3* connection) {
+  std::vector<std::uint64_t> hashes;
+  for (const ErrorType type : kErrorTypes) {
+    const std::string sql =
+        "SELECT " + std::string(kNameColumn) + " FROM " + std::string(ErrorTypeName(type));
+    const SqliteStatement names = PrepareStatement(connection, sql);
+    if (names == nullptr)
+      return ErrorText(connection, sql);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(names.get())) == SQLITE_ROW) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(names.get(), 0));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(names.get(), 0));
+      hashes.push_back(NameHash({text != nullptr ? text : "", size}));
+    }
+    if (step != SQLITE_DONE)
+      return ErrorText(connection, sql);
+  }
+  std::sort(hashes.begin(), hashes.end());
+  hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+  std::string bytes;
+  for (const std::uint64_t hash : hashes) {
+    for (int i = 0; i < 8; ++i) bytes += static_cast<char>(hash >> (8 * i));
+  }
+  const std::string table(kNameHashTable);
+  std::string error = Execute(connection, "CREATE TABLE " + table + " (" +
+                                              std::string(kNameHashColumn) + " BLOB NOT NULL);");
+  if (!error.empty())
+    return error;
+  const std::string sql = "INSERT INTO " + table + " VALUES (?);";
+  const SqliteStatement insert = PrepareStatement(connection, sql);
+  if (insert == nullptr)
+    return ErrorText(connection, sql);
+  sqlite3_bind_blob(insert.get(), 1, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+  if (sqlite3_step(insert.get()) != SQLITE_DONE)
+    return ErrorText(connection, "inserting the names' hashes");
+  return {};
+}
+
 std::string WriteFile(const DatabaseContent& content, const std::string& path) {
   sqlite3* raw = nullptr;
   const int opened =
@@ -260,6 +304,8 @@ std::string WriteFile(const DatabaseContent& content, const std::string& path) {
     error = InsertExtraRows(c, content);
   if (error.empty() && content.setup != nullptr)
     error = WriteSetupTables(c, *content.setup);
+  if (error.empty())
+    error = WriteNameHashes(c);
   if (error.empty())
     error = CreateIndexes(c);
   if (error.empty())
