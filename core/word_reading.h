@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/name_set.h"
 #include "core/readings.h"
 #include "core/word_splitter.h"
-#include "core/name_set.h"
 
 namespace quillon {
 
@@ -84,8 +84,8 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
   if (word - earliest < 2) {
     return true;
   }
-  if (word[-1] == '-' && !isWordByte(word[-2])) {
-    return true;
+  if (word[-1] == '-') {
+    return !isWordByte(word[-2]);  // a sign; after a word it joins (node-826, 2026-12-08)
   }
   // The bytes a keyword's separator, blanks, "()" and a sign are made of.
   const auto isBetween = [](char c) {
@@ -139,23 +139,41 @@ inline std::uint64_t CodeStarts(const BlockView& view) {
     }
   }
   // A name: a capital or '_', no lower-case letter next, and a '_' in it (an add carries each
-  // '_' to the end of its word) or Winsock's "WSA"; a word cut by the block's end may hold one.
+  // '_' to the end of its word) or Winsock's "WSA" and more.
   const std::uint64_t nextLower = here.lower >> 1 | view.after.lower << 63;
   const std::uint64_t nameStarts = view.starts & (here.upper | here.underscore) & ~nextLower;
-  std::uint64_t name =
-      ends == 0 ? nameStarts : nameStarts & ~(~std::uint64_t{0} >> std::countl_zero(ends));
+  std::uint64_t name = 0;
   for (std::uint64_t at = (word + here.underscore) & ~word; at != 0; at &= at - 1) {
     const std::uint64_t startsBefore = view.starts & ((at & (~at + 1)) - 1);
     if (startsBefore != 0) {
       name |= std::uint64_t{1} << (63 - std::countl_zero(startsBefore));
     }
   }
-  for (std::uint64_t rest = nameStarts & ~name; rest != 0; rest &= rest - 1) {
-    if (view.bytes[std::countr_zero(rest)] == 'W') {
+  // The one word that may run past the block's end (it starts after the last end): its '_'
+  // may be here or in the block after, up to where its word bytes end there; past that
+  // block, or where the bytes after are not yet known (the splitter then hands it over
+  // anyway), it may be anywhere.
+  const std::uint64_t cut =
+      ends == 0 ? nameStarts : nameStarts & ~(~std::uint64_t{0} >> std::countl_zero(ends));
+  if (cut != 0) {
+    const std::uint64_t runAfter =
+        ~wordAfter == 0 ? ~std::uint64_t{0} : (~wordAfter & (wordAfter + 1)) - 1;
+    if ((here.underscore & ~(cut - 1)) != 0 || (view.after.underscore & runAfter) != 0 ||
+        ~wordAfter == 0) {
+      name |= cut;
+    }
+  }
+  // "WSA" read where the masks show the two capitals after the 'W' are there to be read.
+  const std::uint64_t nextUpper = here.upper >> 1 | view.after.upper << 63;
+  const std::uint64_t thirdUpper = here.upper >> 2 | view.after.upper << 62;
+  for (std::uint64_t rest = nameStarts & ~name & nextUpper & thirdUpper; rest != 0;
+       rest &= rest - 1) {
+    const char* const at = view.bytes + std::countr_zero(rest);
+    if (at[0] == 'W' && at[1] == 'S' && at[2] == 'A') {
       name |= rest & (~rest + 1);
     }
   }
-  return (eightLong | number | name) & view.starts;
+  return (eightLong | number | (name & nameStarts)) & view.starts;
 }
 
 // A quick test that lets most words of a log go unread: false only when ReadWord would find

@@ -848,12 +848,12 @@ TEST(ScanWords, EveryKeywordPassesTheQuickTest) {
 // it finds what reading every word finds, wherever a word falls in the blocks it tests at once.
 TEST(ScanWords, WordsSkippedUnreadHoldNoCode) {
   const std::string_view befores[] = {
-      "",       " ",  "x",    "error ", "Error: ", "dwErrorCode=", "hr=", "GetLastError() ",
-      "exit -", "a-", "x ( ", "1 ",     "Barcode "};
-  const std::string_view words[] = {"0x5",          "0X1f",          "C0000005",   "c0000005",
-                                    "80070005",     "1603",          "2147942402", "WSAEACCES",
-                                    "NERR_Success", "BugCheck",      "deadbeef",   "PENDING",
-                                    "Property",     "E_ACCESSDENIED"};
+      "",       " ",  "x",    "error ", "Error: ",  "dwErrorCode=", "hr=", "GetLastError() ",
+      "exit -", "a-", "x ( ", "1 ",     "Barcode ", "code-"};
+  const std::string_view words[] = {
+      "0x5",        "0X1f",           "C0000005",       "c0000005", "80070005", "1603",
+      "2147942402", "WSAEACCES",      "NERR_Success",   "BugCheck", "deadbeef", "PENDING",
+      "Property",   "E_ACCESSDENIED", "e_accessdenied", "WARN_X",   "WSA"};
   const std::string_view afters[] = {"", " ", ".", ":5", ", "};
   std::size_t found = 0;
   for (const std::string_view before : befores) {
