@@ -237,14 +237,17 @@ class WordSplitter {
                                        Sink& sink, std::size_t gapFrom = kUnknown);
   template <typename Sink>
   void EndLine(std::size_t at, Sink& sink);
+  // The next line starts after the line feed at at.
+  void StartLineAfter(std::size_t at);
   // The word at start's SplitWord::before; a view into the buffer unless its gap is long.
   std::string_view Before(std::size_t start, std::size_t gapFrom);
   std::string_view LongGapBefore(std::size_t start);
   void Compact();
 
-  // Ends the lines whose line feeds feeds marks in the block at block.
+  // Ends the lines whose line feeds feeds marks in the block at block. Inlined: it runs for
+  // nearly every block, and most lines hold no finding.
   template <typename Sink>
-  void EndLines(std::size_t block, std::uint64_t feeds, Sink& sink);
+  [[gnu::always_inline]] void EndLines(std::size_t block, std::uint64_t feeds, Sink& sink);
 
   std::array<bool, 256> wordBytes_{};
   bool wide_ = WideBlocks();
@@ -428,7 +431,7 @@ inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool 
 }
 
 template <typename Sink>
-void WordSplitter::EndLines(std::size_t block, std::uint64_t feeds, Sink& sink) {
+inline void WordSplitter::EndLines(std::size_t block, std::uint64_t feeds, Sink& sink) {
   if (lineFound_) {
     EndLine(block + static_cast<std::size_t>(std::countr_zero(feeds)), sink);
     feeds &= feeds - 1;
@@ -436,9 +439,20 @@ void WordSplitter::EndLines(std::size_t block, std::uint64_t feeds, Sink& sink) 
       return;
     }
   }
-  // No line among them holds a finding: only the last one's end is kept.
-  line_ += CountBits(feeds) - 1;
-  EndLine(block + 63 - static_cast<std::size_t>(std::countl_zero(feeds)), sink);
+  // No line among them holds a finding: only the last one's end is kept, as EndLine keeps it.
+  line_ += CountBits(feeds);
+  StartLineAfter(block + 63 - static_cast<std::size_t>(std::countl_zero(feeds)));
+}
+
+inline void WordSplitter::StartLineAfter(std::size_t at) {
+  lineStart_ = base_ + at + 1;
+  lineCut_ = 0;
+  lineBegin_ = at + 1;
+  lineFound_ = false;
+  if (shownSaved_) {
+    shownSaved_ = false;
+    shown_.clear();
+  }
 }
 
 template <typename Sink>
@@ -458,12 +472,7 @@ void WordSplitter::EndLine(std::size_t at, Sink& sink) {
     sink.LineEnd(line_, shown, cut);
   }
   ++line_;
-  lineStart_ = base_ + at + 1;
-  lineCut_ = 0;
-  lineBegin_ = at + 1;
-  lineFound_ = false;
-  shownSaved_ = false;
-  shown_.clear();
+  StartLineAfter(at);
 }
 
 }  // namespace quillon
