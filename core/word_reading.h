@@ -103,7 +103,7 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
 // check pasted with its arguments (BugCheck, bugcheck) or setup's pair. Every other word is no
 // code whatever stands around it, so it need not be read: most words of a log, and numbers
 // that are parts of times and dates, cost nothing more than the block's masks.
-inline std::uint64_t CodeStarts(const BlockView& view) {
+[[gnu::always_inline]] inline std::uint64_t CodeStarts(const BlockView& view) {
   const ByteMasks& here = view.here;
   const std::uint64_t word = here.Word();
   const std::uint64_t wordAfter = view.after.Word();
