@@ -119,13 +119,9 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
   const std::uint64_t twoAfter = wordAfter & wordAfter >> 1;
   const std::uint64_t four = two & over(two, twoAfter, 2);
   const std::uint64_t eight = four & over(four, twoAfter & twoAfter >> 2, 4);
-  std::uint64_t eightLong = view.starts & eight & ~over(word, wordAfter, 8);
-  for (std::uint64_t rest = eightLong; rest != 0; rest &= rest - 1) {
-    const char first = static_cast<char>(view.bytes[std::countr_zero(rest)] | 0x20);
-    if (!((first >= '0' && first <= '9') || (first >= 'a' && first <= 'f'))) {
-      eightLong &= ~(rest & (~rest + 1));  // neither hexadecimal nor BugCheck
-    }
-  }
+  // Its first byte hexadecimal (BugCheck's B is).
+  const std::uint64_t eightLong =
+      view.starts & eight & ~over(word, wordAfter, 8) & (here.digit | here.hexLetter);
   // A number: "0x"; or a sign, a '-' after no word byte; or a keyword, a word ending in a
   // letter, then blanks and separators. The last two are looked at where the masks allow them.
   const std::uint64_t numbers = view.starts & here.digit;

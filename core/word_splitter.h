@@ -34,7 +34,8 @@ struct ByteMasks {
   std::uint64_t upper = 0;  // A to Z
   std::uint64_t lower = 0;  // a to z
   std::uint64_t underscore = 0;
-  std::uint64_t feed = 0;  // line feeds
+  std::uint64_t feed = 0;       // line feeds
+  std::uint64_t hexLetter = 0;  // A to F, a to f
 
   std::uint64_t Letter() const { return upper | lower; }
   std::uint64_t Word() const { return digit | upper | lower | underscore; }
@@ -86,6 +87,7 @@ inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
     masks.lower |= c >= 'a' && c <= 'z' ? bit : 0;
     masks.underscore |= c == '_' ? bit : 0;
     masks.feed |= c == '\n' ? bit : 0;
+    masks.hexLetter |= (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? bit : 0;
   }
   return masks;
 }
@@ -115,6 +117,7 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
           << shift;
       masks.underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
       masks.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
+      masks.hexLetter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
     }
     return masks;
   }
@@ -130,8 +133,8 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
   const __mmask64 present = count >= 64 ? ~__mmask64{0} : (__mmask64{1} << count) - 1;
   const __m512i v = _mm512_maskz_loadu_epi8(present, bytes);
   const __m512i lowered = _mm512_or_si512(v, _mm512_set1_epi8(0x20));
-  const __mmask64 letter =
-      _mm512_cmplt_epu8_mask(_mm512_sub_epi8(lowered, _mm512_set1_epi8('a')), _mm512_set1_epi8(26));
+  const __m512i fromA = _mm512_sub_epi8(lowered, _mm512_set1_epi8('a'));
+  const __mmask64 letter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(26));
   const __mmask64 lowerCase = _mm512_cmpeq_epi8_mask(v, lowered);
   ByteMasks masks;
   masks.upper = letter & ~lowerCase;
@@ -140,6 +143,7 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
       _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('0')), _mm512_set1_epi8(10));
   masks.underscore = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('_'));
   masks.feed = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
+  masks.hexLetter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(6));
   return masks;
 }
 #endif

@@ -889,6 +889,7 @@ TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
     EXPECT_EQ(portable.lower, fast.lower);
     EXPECT_EQ(portable.underscore, fast.underscore);
     EXPECT_EQ(portable.feed, fast.feed);
+    EXPECT_EQ(portable.hexLetter, fast.hexLetter);
   };
   for (std::size_t at = 0; at + 64 <= bytes.size(); at += 13) {
     SCOPED_TRACE(at);
