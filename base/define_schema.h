@@ -14,7 +14,7 @@ inline constexpr std::string_view kNameColumn = "Define";    // the define name,
 inline constexpr std::string_view kHeaderColumn = "Header";  // the header that declares it
 
 // Every name of the kinds' tables, as written, by its NameHash: the distinct hashes in
-// ascending order, 8 bytes each, little-endian, in the one row's Hashes. A scan learns which
+// ascending order, 4 bytes each, little-endian, in the one row's Hashes. A scan learns which
 // words are names from a few pages instead of every row; a database made before it reads the
 // names themselves.
 inline constexpr std::string_view kNameHashTable = "NameHash";

@@ -1,4 +1,4 @@
-// A define name's 64-bit hash, the same in every build and on every platform: the generator
+// A define name's 32-bit hash, the same in every build and on every platform: the generator
 // stores every name's hash in the database, and the scan asks a log's words by it.
 #pragma once
 
@@ -10,9 +10,9 @@
 
 namespace quillon {
 
-constexpr std::uint64_t NameHash(std::string_view name) {
+constexpr std::uint32_t NameHash(std::string_view name) {
   // Eight bytes at a time, little-endian, each mixed in by a multiply; the length keeps "A"
-  // apart from "A\0"; the last step spreads every bit over the whole hash.
+  // apart from "A\0"; the last steps spread every bit over the top half, which is kept.
   std::uint64_t hash = 0x9E3779B97F4A7C15u ^ name.size();
   for (std::size_t at = 0; at < name.size(); at += 8) {
     std::uint64_t chunk = 0;
@@ -29,7 +29,7 @@ constexpr std::uint64_t NameHash(std::string_view name) {
   }
   hash ^= hash >> 33;
   hash *= 0xC4CEB9FE1A85EC53u;
-  return hash ^ (hash >> 33);
+  return static_cast<std::uint32_t>((hash ^ (hash >> 33)) >> 32);
 }
 
 }  // namespace quillon

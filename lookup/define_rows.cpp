@@ -229,8 +229,8 @@ void DefineRows::IndexValues(IndexedNames indexed) {
   index_.emplace(std::move(values), std::move(names));
 }
 
-std::vector<std::uint64_t> DefineRows::NameHashes() const {
-  std::vector<std::uint64_t> hashes;
+std::vector<std::uint32_t> DefineRows::NameHashes() const {
+  std::vector<std::uint32_t> hashes;
   if (layout_.hasNameHashes) {
     const SqliteStatement statement =
         PrepareStatement(database_.Get(), "SELECT " + std::string(kNameHashColumn) + " FROM " +
@@ -243,10 +243,10 @@ std::vector<std::uint64_t> DefineRows::NameHashes() const {
           bytes, bytes != nullptr
                      ? static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0))
                      : 0);
-      hashes.resize(blob.size() / 8);
+      hashes.resize(blob.size() / 4);
       for (std::size_t i = 0; i < hashes.size(); ++i) {
-        for (std::size_t byte = 8; byte-- > 0;) {
-          hashes[i] = hashes[i] << 8 | static_cast<unsigned char>(blob[8 * i + byte]);
+        for (std::size_t byte = 4; byte-- > 0;) {
+          hashes[i] = hashes[i] << 8 | static_cast<unsigned char>(blob[4 * i + byte]);
         }
       }
     }

@@ -65,7 +65,7 @@ class DefineRows final : public DefineSource {
   const DefineIndex* Index() const { return index_ ? &*index_ : nullptr; }
   // NameHash of every name the kinds' tables hold, in any order, repeats allowed: the hashes
   // the database stores, or its names' when it has none (one made before them).
-  std::vector<std::uint64_t> NameHashes() const;
+  std::vector<std::uint32_t> NameHashes() const;
   // The codes type's table holds (rows without one are no definition); nothing when the
   // table cannot be read.
   std::optional<std::int64_t> RowCount(ErrorType type) const;

@@ -321,11 +321,11 @@ TEST_F(DefineRowsTest, RowsReadTheHeaderColumnWhenTheDatabaseHasOne) {
 // A scan's names: the hashes the database stores, read as it stores them (little-endian, a
 // part of one at the end left out); else every row's name, as written.
 TEST_F(DefineRowsTest, NameHashesAreTheStoredOnesOrElseEveryRowsName) {
-  const auto sorted = [](std::vector<std::uint64_t> hashes) {
+  const auto sorted = [](std::vector<std::uint32_t> hashes) {
     std::sort(hashes.begin(), hashes.end());
     return hashes;
   };
-  std::vector<std::uint64_t> everyName;
+  std::vector<std::uint32_t> everyName;
   for (const char* name : {"ERROR_ACCESS_DENIED", "SHARED_NAME", "FIRST_OF_100", "SECOND_OF_100",
                            "", "TWICE", "TWICE", "SHARED_NAME", "E_FAIL", "E_FAIL_STORED_UNSIGNED",
                            "STATUS_ACCESS_VIOLATION", "ONLY_IN_STOP", "NO_CODE"}) {
@@ -333,9 +333,9 @@ TEST_F(DefineRowsTest, NameHashesAreTheStoredOnesOrElseEveryRowsName) {
   }
   EXPECT_EQ(sorted(everyName),
             sorted(DefineRows(OpenDefinesReadOnly(path_.string())).NameHashes()));
-  const std::uint64_t stored = NameHash("ONLY_STORED");
+  const std::uint32_t stored = NameHash("ONLY_STORED");
   std::string hex;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 4; ++i) {
     char byte[3];
     std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(stored >> (8 * i) & 0xFF));
     hex += byte;
@@ -343,7 +343,7 @@ TEST_F(DefineRowsTest, NameHashesAreTheStoredOnesOrElseEveryRowsName) {
   Execute(path_, ("CREATE TABLE NameHash (Hashes BLOB NOT NULL); INSERT INTO NameHash VALUES (X'" +
                   hex + "ABCD');")
                      .c_str());
-  EXPECT_EQ(std::vector<std::uint64_t>{stored},
+  EXPECT_EQ(std::vector<std::uint32_t>{stored},
             DefineRows(OpenDefinesReadOnly(path_.string())).NameHashes());
 }
 

@@ -11,8 +11,10 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 
+#include "base/name_hash.h"
 #include "tools/make_defines/generate_defines.h"
 #include "tools/make_defines/header_rules.h"
 
@@ -277,13 +279,34 @@ TEST_F(SdkDefinesTest, AddsTheDocumentationsNamesTextsAndBugCheckParameters) {
                        "SELECT ErrNum FROM DescribedCode)"));
   EXPECT_EQ(Query("SELECT count(DISTINCT ErrNum) FROM Description"),
             Query("SELECT count(*) FROM DescribedCode"));
-  // Every name's hash, once: as many as there are names written differently.
-  EXPECT_EQ(std::to_string(
-                8 * std::stoi(Query(
-                        "SELECT count(DISTINCT CAST(Define AS BLOB)) FROM (SELECT "
-                        "Define FROM Win32 UNION ALL SELECT Define FROM HRESULT UNION "
-                        "ALL SELECT Define FROM NTSTATUS UNION ALL SELECT Define FROM STOP)"))),
-            Query("SELECT length(Hashes) FROM NameHash"));
+  // Every name's hash, once, in order: what the rows' names give.
+  std::set<std::uint32_t> hashes;
+  sqlite3* connection = nullptr;
+  sqlite3_open_v2(Database().c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* names = nullptr;
+  sqlite3_prepare_v2(connection,
+                     "SELECT Define FROM Win32 UNION ALL SELECT Define FROM HRESULT UNION ALL "
+                     "SELECT Define FROM NTSTATUS UNION ALL SELECT Define FROM STOP",
+                     -1, &names, nullptr);
+  while (sqlite3_step(names) == SQLITE_ROW) {
+    hashes.insert(NameHash(reinterpret_cast<const char*>(sqlite3_column_text(names, 0))));
+  }
+  sqlite3_finalize(names);
+  sqlite3_stmt* stored = nullptr;
+  sqlite3_prepare_v2(connection, "SELECT Hashes FROM NameHash", -1, &stored, nullptr);
+  ASSERT_EQ(SQLITE_ROW, sqlite3_step(stored));
+  const std::string blob(static_cast<const char*>(sqlite3_column_blob(stored, 0)),
+                         static_cast<std::size_t>(sqlite3_column_bytes(stored, 0)));
+  sqlite3_finalize(stored);
+  sqlite3_close(connection);
+  std::string expected;
+  for (const std::uint32_t hash : hashes) {
+    for (int i = 0; i < 4; ++i) {
+      expected += static_cast<char>(hash >> (8 * i));
+    }
+  }
+  EXPECT_GT(hashes.size(), 15000u);
+  EXPECT_TRUE(expected == blob);
   EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
 }
 

@@ -140,7 +140,7 @@ TEST(NameSet, HoldsExactlyItsNamesAsWritten) {
     EXPECT_EQ(c.held, few.Contains(c.word)) << c.word;
   }
   EXPECT_FALSE(NameSet().Contains(""));
-  std::vector<std::uint64_t> hashes;
+  std::vector<std::uint32_t> hashes;
   for (int i = 0; i < 20000; ++i) {
     hashes.push_back(NameHash("NAME_" + std::to_string(i)));
   }

@@ -242,7 +242,7 @@ std::string InsertRows(sqlite3* connection, const std::vector<CatalogRow>& rows)
 // Every name the kinds' tables hold, by its hash (base/define_schema.h), read back from the
 // tables once their rows are in, so that it holds exactly what they do.
 std::string WriteNameHashes(sqlite3* connection) {
-  std::vector<std::uint64_t> hashes;
+  std::vector<std::uint32_t> hashes;
   for (const ErrorType type : kErrorTypes) {
     const std::string sql =
         "SELECT " + std::string(kNameColumn) + " FROM " + std::string(ErrorTypeName(type));
@@ -261,8 +261,8 @@ std::string WriteNameHashes(sqlite3* connection) {
   std::sort(hashes.begin(), hashes.end());
   hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
   std::string bytes;
-  for (const std::uint64_t hash : hashes) {
-    for (int i = 0; i < 8; ++i) bytes += static_cast<char>(hash >> (8 * i));
+  for (const std::uint32_t hash : hashes) {
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(hash >> (8 * i));
   }
   const std::string table(kNameHashTable);
   std::string error = Execute(connection, "CREATE TABLE " + table + " (" +
