@@ -47,25 +47,37 @@ bool KnownCodes::MayKnow(std::uint32_t value) const {
 
 KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& defines,
                         const DocumentationRows* documentation) {
-  // The single values merged in order (each kind's come sorted), then runs of consecutive
-  // ones as one range: a sort of a few ranges instead of one per value.
-  std::vector<std::uint32_t> values;
+  // The sorted lists walked side by side, each value taken in order into runs of consecutive
+  // ones: a range per run, and no merged copy of the lists (fresh memory is what a scan's
+  // start pays most for).
+  std::vector<std::uint32_t> documented;
   if (documentation != nullptr) {
-    values = documentation->DocumentedValues();
-    SortValues(values);
+    documented = documentation->DocumentedValues();
+    SortValues(documented);
   }
+  struct Cursor {
+    std::vector<std::uint32_t>::const_iterator at;
+    std::vector<std::uint32_t>::const_iterator end;
+  };
+  std::vector<Cursor> lists = {{documented.begin(), documented.end()}};
   if (const DefineIndex* index = defines.Index()) {
-    std::vector<std::uint32_t> merged;
     for (const ErrorType type : kErrorTypes) {
-      const std::vector<std::uint32_t>& kind = index->Values(type);
-      merged.resize(values.size() + kind.size());
-      std::merge(values.begin(), values.end(), kind.begin(), kind.end(), merged.begin());
-      values.swap(merged);
+      lists.push_back({index->Values(type).begin(), index->Values(type).end()});
     }
   }
   std::vector<ValueRange> ranges = std::move(messageIds);
   const std::size_t idBlocks = ranges.size();
-  for (const std::uint32_t value : values) {
+  for (;;) {
+    Cursor* least = nullptr;
+    for (Cursor& list : lists) {
+      if (list.at != list.end && (least == nullptr || *list.at < *least->at)) {
+        least = &list;
+      }
+    }
+    if (least == nullptr) {
+      break;
+    }
+    const std::uint32_t value = *least->at++;
     if (ranges.size() > idBlocks && value - ranges.back().last <= 1) {
       ranges.back().last = value;
     } else {

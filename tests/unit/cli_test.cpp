@@ -15,10 +15,14 @@
 #include "cli/text_search.h"
 #include "cli/utf8_prefix.h"
 #include "core/byte_source.h"
+#include "core/known_codes.h"
 #include "core/readings.h"
 #include "core/text_decoder.h"
 #include "core/word_reading.h"
 #include "core/word_splitter.h"
+#include "lookup/define_opener.h"
+#include "lookup/define_rows.h"
+#include "lookup/documentation_rows.h"
 #include "query/classify_query.h"
 #include "query/text_routines.h"
 #include "tests/unit/fake_message_source.h"
@@ -436,6 +440,56 @@ RunResult AskDatabase(const std::string& path, const std::string& query) {
     run.lines.push_back(Json::parse(out.str()));
   }
   return run;
+}
+
+// The codes a scan asks the tables of: every kind's values, the documented ones and the message
+// tables' ids, with runs that go on from one list into another, repeats, and nothing between.
+TEST(KnownCodes, OfTheTablesHoldEveryListsValuesAndNothingBetween) {
+  const TempDatabase database(R"(
+    CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);
+    CREATE TABLE HRESULT (ErrNum INTEGER, Define TEXT);
+    CREATE TABLE NTSTATUS (ErrNum INTEGER, Define TEXT);
+    CREATE TABLE STOP (ErrNum INTEGER, Define TEXT);
+    INSERT INTO Win32 VALUES (5, 'A_X'), (7, 'B_X'), (100, 'C_X');
+    INSERT INTO HRESULT VALUES (6, 'D_X'), (-2147024891, 'E_X');
+    INSERT INTO NTSTATUS VALUES (-1073741819, 'F_X');
+    INSERT INTO STOP VALUES (7, 'G_X'), (200, 'H_X');
+    CREATE TABLE DescribedCode (ErrNum INTEGER PRIMARY KEY);
+    INSERT INTO DescribedCode VALUES (8), (300), (-1073741818);)");
+  DefineRows defines(OpenDefinesReadOnly(database.Path()));
+  defines.IndexValues(DefineRows::IndexedNames::Left);
+  const DocumentationRows documentation(defines.Connection(), "en-US");
+  const KnownCodes known = KnownCodesOf({{1000, 1002}}, defines, &documentation);
+  const KnownCodes undocumented = KnownCodesOf({}, defines, nullptr);
+  struct Case {
+    std::uint32_t value;
+    bool known;
+    bool undocumented;
+  };
+  const Case cases[] = {
+      {4, false, false},
+      {5, true, true},
+      {6, true, true},
+      {7, true, true},
+      {8, true, false},
+      {9, false, false},
+      {100, true, true},
+      {101, false, false},
+      {200, true, true},
+      {300, true, false},
+      {999, false, false},
+      {1000, true, false},
+      {1002, true, false},
+      {1003, false, false},
+      {0xC0000005, true, true},
+      {0xC0000006, true, false},
+      {0xC0000007, false, false},
+      {0x80070064, true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.known, known.MayKnow(c.value)) << c.value;
+    EXPECT_EQ(c.undocumented, undocumented.MayKnow(c.value)) << c.value;
+  }
 }
 
 TEST(CommandDatabase, AFileThatIsNoDefinitionsDatabaseIsRefusedAtOnceWithTheReason) {
