@@ -75,28 +75,58 @@ std::optional<Candidate> ReadWord(std::string_view before, std::string_view word
 // "GetLastError()") and its separator, with any blanks around it.
 bool EndsWithKeyword(std::string_view text);
 
+// Each pair of bytes that ends a keyword (any case), a bit per pair: one look for the scan's
+// mask test, which asks it of nearly every number in a log.
+inline constexpr std::array<std::uint64_t, 1024> kKeywordPairs = [] {
+  std::array<std::uint64_t, 1024> pairs{};
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      if (MayEndKeyword(static_cast<char>(a), static_cast<char>(b))) {
+        const int pair = a << 8 | b;
+        pairs[static_cast<std::size_t>(pair >> 6)] |= std::uint64_t{1} << (pair & 63);
+      }
+    }
+  }
+  return pairs;
+}();
+
+// The bytes the mask test tells apart: word bytes, and those that may stand between a keyword
+// and its number (a keyword's separator, blanks, "()" and a sign).
+inline constexpr std::uint8_t kWordByte = 1;
+inline constexpr std::uint8_t kBetweenByte = 2;
+inline constexpr std::array<std::uint8_t, 256> kSignByteKinds = [] {
+  std::array<std::uint8_t, 256> kinds{};
+  for (int c = 0; c < 256; ++c) {
+    const bool word =
+        (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    const bool between = c == ' ' || c == '\t' || c == ':' || c == '=' || c == '#' || c == '(' ||
+                         c == ')' || c == '-';
+    kinds[static_cast<std::size_t>(c)] =
+        static_cast<std::uint8_t>((word ? kWordByte : 0) | (between ? kBetweenByte : 0));
+  }
+  return kinds;
+}();
+
 // Whether the number at word may have a sign or a keyword before it: false only when it
 // has neither. Bytes before earliest are not known.
 inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
-  const auto isWordByte = [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-  };
+  const auto kind = [](char c) { return kSignByteKinds[static_cast<unsigned char>(c)]; };
   if (word - earliest < 2) {
     return true;
   }
   if (word[-1] == '-') {
-    return !isWordByte(word[-2]);  // a sign; after a word it joins (node-826, 2026-12-08)
+    return (kind(word[-2]) & kWordByte) == 0;  // a sign; after a word it joins (node-826)
   }
-  // The bytes a keyword's separator, blanks, "()" and a sign are made of.
-  const auto isBetween = [](char c) {
-    return c == ' ' || c == '\t' || c == ':' || c == '=' || c == '#' || c == '(' || c == ')' ||
-           c == '-';
-  };
   const char* end = word;
-  while (end > earliest && isBetween(end[-1])) {
+  while (end > earliest && (kind(end[-1]) & kBetweenByte) != 0) {
     --end;
   }
-  return end - earliest < 2 || MayEndKeyword(end[-2], end[-1]);
+  if (end - earliest < 2) {
+    return true;
+  }
+  const unsigned pair =
+      static_cast<unsigned char>(end[-2]) << 8 | static_cast<unsigned char>(end[-1]);
+  return (kKeywordPairs[pair >> 6] >> (pair & 63) & 1) != 0;
 }
 
 // Of a block's word starts, those where a code may begin: a word ReadWord may find, a bug
