@@ -20,6 +20,13 @@ inline constexpr std::string_view kHeaderColumn = "Header";  // the header that 
 inline constexpr std::string_view kNameHashTable = "NameHash";
 inline constexpr std::string_view kNameHashColumn = "Hashes";
 
+// Each kind's codes, for the same: a row per kind, its Kind as ErrorTypeName, its ErrNums the
+// distinct codes of the kind's table taken as unsigned, in ascending order, 4 bytes each,
+// little-endian. A kind without a row, and a database made before it, read the table's codes.
+inline constexpr std::string_view kKindValuesTable = "KindValues";
+inline constexpr std::string_view kKindValuesKindColumn = "Kind";
+inline constexpr std::string_view kKindValuesColumn = "ErrNums";
+
 // Facility numbers the headers name, for the facilities the program's own tables have no text
 // for: Kind ("HRESULT" or "NTSTATUS"), Number, Name and Header; of several names of one
 // facility the first row's is shown.

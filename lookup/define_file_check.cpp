@@ -230,6 +230,9 @@ DefineSchemaCheck CheckDefineSchema(sqlite3* connection) {
                        ", " + std::string(kFacilityNameColumn),
                    false, true});
   needs.push_back({kNameHashTable, std::string(kNameHashColumn), false, false});
+  needs.push_back({kKindValuesTable,
+                   std::string(kKindValuesKindColumn) + ", " + std::string(kKindValuesColumn),
+                   false, false});
   DefineLayout layout;
   std::vector<TableNeed> present;
   for (const TableNeed& need : needs) {
@@ -242,6 +245,7 @@ DefineSchemaCheck CheckDefineSchema(sqlite3* connection) {
       layout.hasStatusMap = layout.hasStatusMap || need.name == kStatusMapTable;
       layout.hasFacilities = layout.hasFacilities || need.name == kFacilityTable;
       layout.hasNameHashes = layout.hasNameHashes || need.name == kNameHashTable;
+      layout.hasKindValues = layout.hasKindValues || need.name == kKindValuesTable;
     }
   }
   // The sound database's case costs no statement, and the check also finds the headers'

@@ -26,22 +26,23 @@ DefineFileOpening CheckDefineFile(const std::filesystem::path& path);
 std::string Utf8Name(const std::filesystem::path& path);
 
 // What a definitions database holds beside the kinds' codes and names, which a database made
-// before them lacks: the headers' column, the status map's table, the facilities' and the
-// names' hashes.
+// before them lacks: the headers' column, the status map's table, the facilities', the
+// names' hashes and the kinds' codes.
 struct DefineLayout {
   bool hasHeaders = false;
   bool hasStatusMap = false;
   bool hasFacilities = false;
   bool hasNameHashes = false;
+  bool hasKindValues = false;
 };
 
 // problem: why the database open on connection cannot serve ("Win32 is a view, not a table",
 // "no such column: Define", "Win32 has no rowid (a WITHOUT ROWID table)"); nothing when it
 // can, and then layout tells what it holds. Every table the program reads (the four kinds'
-// and, when present, the status map, the facilities and the names' hashes) must be a table with the
-// columns asked of it. Reads the schema only, never a table's rows: a view that yields endless rows
-// is refused at once. Asked on the connection the program then uses, so that the schema is read
-// once.
+// and, when present, the status map, the facilities, the names' hashes and the kinds' codes)
+// must be a table with the columns asked of it. Reads the schema only, never a table's rows: a view
+// that yields endless rows is refused at once. Asked on the connection the program then uses, so
+// that the schema is read once.
 struct DefineSchemaCheck {
   std::optional<std::string> problem;
   DefineLayout layout;

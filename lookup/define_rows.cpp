@@ -37,12 +37,32 @@ bool HasTable(sqlite3* connection, std::string_view table) {
          nullptr;
 }
 
+bool HasColumns(sqlite3* connection, std::string_view table, const std::string& columns) {
+  return PrepareStatement(connection, "SELECT " + columns + " FROM " + std::string(table) +
+                                          " LIMIT 0") != nullptr;
+}
+
 // A database made before rows named their header still answers, with no headers.
 DefineLayout ProbeLayout(sqlite3* connection) {
   return {HasHeaderColumn(connection), HasTable(connection, kStatusMapTable),
           HasTable(connection, kFacilityTable),
-          PrepareStatement(connection, "SELECT " + std::string(kNameHashColumn) + " FROM " +
-                                           std::string(kNameHashTable) + " LIMIT 0") != nullptr};
+          HasColumns(connection, kNameHashTable, std::string(kNameHashColumn)),
+          HasColumns(connection, kKindValuesTable,
+                     std::string(kKindValuesKindColumn) + ", " + std::string(kKindValuesColumn))};
+}
+
+// A blob column's 4-byte little-endian values; a part of one at the end is left out.
+std::vector<std::uint32_t> LittleEndianWords(sqlite3_stmt* statement, int column) {
+  const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
+  const std::size_t size =
+      bytes != nullptr ? static_cast<std::size_t>(sqlite3_column_bytes(statement, column)) : 0;
+  std::vector<std::uint32_t> words(size / 4);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const unsigned char* word = bytes + 4 * i;
+    words[i] = std::uint32_t{word[0]} | std::uint32_t{word[1]} << 8 | std::uint32_t{word[2]} << 16 |
+               std::uint32_t{word[3]} << 24;
+  }
+  return words;
 }
 
 // A copy: the kept statement outlives the caller's text.
@@ -208,12 +228,34 @@ std::vector<DefineRow> DefineRows::SearchNames(std::string_view part) const {
 void DefineRows::IndexValues(IndexedNames indexed) {
   const bool withNames = indexed == IndexedNames::Kept;
   PerKind<std::vector<std::uint32_t>> values;
+  PerKind<bool> stored{};
+  if (!withNames && layout_.hasKindValues) {
+    const SqliteStatement statement =
+        PrepareStatement(database_.Get(), "SELECT " + std::string(kKindValuesKindColumn) + ", " +
+                                              std::string(kKindValuesColumn) + " FROM " +
+                                              std::string(kKindValuesTable));
+    if (statement == nullptr) {
+      database_.NoteFailure();
+    }
+    while (statement != nullptr && Step(statement.get())) {
+      for (const ErrorType type : kErrorTypes) {
+        const auto slot = static_cast<std::size_t>(type);
+        if (!stored[slot] && TextView(statement.get(), 0) == ErrorTypeName(type)) {
+          values[slot] = LittleEndianWords(statement.get(), 1);
+          stored[slot] = true;
+        }
+      }
+    }
+  }
   std::optional<PerKind<WordSet>> names;
   if (withNames) {
     names.emplace();
   }
   for (const ErrorType type : kErrorTypes) {
     const auto slot = static_cast<std::size_t>(type);
+    if (stored[slot]) {
+      continue;
+    }
     if (withNames) {
       (*names)[slot] = WordSet(WordCase::IgnoreAscii);
     }
@@ -238,17 +280,7 @@ std::vector<std::uint32_t> DefineRows::NameHashes() const {
     if (statement == nullptr) {
       database_.NoteFailure();
     } else if (Step(statement.get())) {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement.get(), 0));
-      const std::string_view blob(
-          bytes, bytes != nullptr
-                     ? static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0))
-                     : 0);
-      hashes.resize(blob.size() / 4);
-      for (std::size_t i = 0; i < hashes.size(); ++i) {
-        for (std::size_t byte = 4; byte-- > 0;) {
-          hashes[i] = hashes[i] << 8 | static_cast<unsigned char>(blob[4 * i + byte]);
-        }
-      }
+      hashes = LittleEndianWords(statement.get(), 0);
     }
     return hashes;
   }

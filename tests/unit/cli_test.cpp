@@ -526,6 +526,10 @@ TEST(CommandDatabase, AFileThatIsNoDefinitionsDatabaseIsRefusedAtOnceWithTheReas
       {"name hash view",
        std::string(kRows) + "CREATE VIEW NameHash AS SELECT zeroblob(1e9) AS Hashes;", "",
        "NameHash is a view, not a table"},
+      {"kind values view",
+       std::string(kRows) +
+           "CREATE VIEW KindValues AS SELECT 'Win32' AS Kind, zeroblob(1e9) AS ErrNums;",
+       "", "KindValues is a view, not a table"},
       {"without rowid", withoutRowid, "", "Win32 has no rowid (a WITHOUT ROWID table)"},
       {"no table", "CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);", "", "no table HRESULT"},
       {"no column",

@@ -347,6 +347,33 @@ TEST_F(DefineRowsTest, NameHashesAreTheStoredOnesOrElseEveryRowsName) {
             DefineRows(OpenDefinesReadOnly(path_.string())).NameHashes());
 }
 
+// A scan's codes: each kind's the database stores, read as stored, and the table's for a kind
+// it stores none of; a run of many lookups indexes names too, and reads the tables.
+TEST_F(DefineRowsTest, IndexedCodesAreEachKindsStoredOnesOrElseItsTables) {
+  Execute(path_,
+          "CREATE TABLE KindValues (Kind TEXT NOT NULL, ErrNums BLOB NOT NULL);"
+          "INSERT INTO KindValues VALUES ('Win32', X'E7030000' || X'FFFFFFFF' || X'01');");
+  struct Case {
+    ErrorType type;
+    std::uint32_t value;
+    bool scan;
+    bool lookups;
+  };
+  const Case cases[] = {
+      {ErrorType::Win32, 999, true, false},         {ErrorType::Win32, 0xFFFFFFFF, true, false},
+      {ErrorType::Win32, 5, false, true},           {ErrorType::Win32, 1, false, true},
+      {ErrorType::Hresult, 0x80070005, true, true}, {ErrorType::Stop, 10, true, true},
+  };
+  DefineRows scan(OpenDefinesReadOnly(path_.string()));
+  scan.IndexValues(DefineRows::IndexedNames::Left);
+  DefineRows lookups(OpenDefinesReadOnly(path_.string()));
+  lookups.IndexValues();
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.scan, scan.Index()->HoldsValue(c.type, c.value)) << c.value;
+    EXPECT_EQ(c.lookups, lookups.Index()->HoldsValue(c.type, c.value)) << c.value;
+  }
+}
+
 TEST(DefineRowsBroken, NoFileFindsNothing) {
   for (const std::string& path : {std::string(), std::string("/nonexistent/defines.db3")}) {
     const DefineRows rows(OpenDefinesReadOnly(path));

@@ -279,35 +279,59 @@ TEST_F(SdkDefinesTest, AddsTheDocumentationsNamesTextsAndBugCheckParameters) {
                        "SELECT ErrNum FROM DescribedCode)"));
   EXPECT_EQ(Query("SELECT count(DISTINCT ErrNum) FROM Description"),
             Query("SELECT count(*) FROM DescribedCode"));
-  // Every name's hash, once, in order: what the rows' names give.
-  std::set<std::uint32_t> hashes;
-  sqlite3* connection = nullptr;
-  sqlite3_open_v2(Database().c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* names = nullptr;
-  sqlite3_prepare_v2(connection,
-                     "SELECT Define FROM Win32 UNION ALL SELECT Define FROM HRESULT UNION ALL "
-                     "SELECT Define FROM NTSTATUS UNION ALL SELECT Define FROM STOP",
-                     -1, &names, nullptr);
-  while (sqlite3_step(names) == SQLITE_ROW) {
-    hashes.insert(NameHash(reinterpret_cast<const char*>(sqlite3_column_text(names, 0))));
-  }
-  sqlite3_finalize(names);
-  sqlite3_stmt* stored = nullptr;
-  sqlite3_prepare_v2(connection, "SELECT Hashes FROM NameHash", -1, &stored, nullptr);
-  ASSERT_EQ(SQLITE_ROW, sqlite3_step(stored));
-  const std::string blob(static_cast<const char*>(sqlite3_column_blob(stored, 0)),
-                         static_cast<std::size_t>(sqlite3_column_bytes(stored, 0)));
-  sqlite3_finalize(stored);
-  sqlite3_close(connection);
-  std::string expected;
-  for (const std::uint32_t hash : hashes) {
+  EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
+}
+
+// 4-byte little-endian values, as the scan's tables store them.
+std::string LittleEndian(const std::set<std::uint32_t>& values) {
+  std::string bytes;
+  for (const std::uint32_t value : values) {
     for (int i = 0; i < 4; ++i) {
-      expected += static_cast<char>(hash >> (8 * i));
+      bytes += static_cast<char>(value >> (8 * i));
     }
   }
+  return bytes;
+}
+
+// What a scan reads at its start: every name's hash and each kind's codes, once each, in order,
+// as the rows give them.
+TEST_F(SdkDefinesTest, StoresTheNamesHashesAndEachKindsCodesAsItsRowsHoldThem) {
+  sqlite3* connection = nullptr;
+  sqlite3_open_v2(Database().c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+  // The first column of every row of sql, with text bound to ?1 when given.
+  const auto column = [connection](const std::string& sql, const char* text, auto each) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr);
+    if (text != nullptr) {
+      sqlite3_bind_text(statement, 1, text, -1, SQLITE_STATIC);
+    }
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      each(statement);
+    }
+    sqlite3_finalize(statement);
+  };
+  const auto blob = [&column](const std::string& sql, const char* text) {
+    std::string bytes = "(none)";
+    column(sql, text, [&bytes](sqlite3_stmt* s) {
+      bytes.assign(static_cast<const char*>(sqlite3_column_blob(s, 0)),
+                   static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+    });
+    return bytes;
+  };
+  std::set<std::uint32_t> hashes;
+  for (const char* kind : {"Win32", "HRESULT", "NTSTATUS", "STOP"}) {
+    SCOPED_TRACE(kind);
+    std::set<std::uint32_t> codes;
+    column(std::string("SELECT ErrNum, Define FROM ") + kind, nullptr, [&](sqlite3_stmt* s) {
+      codes.insert(static_cast<std::uint32_t>(sqlite3_column_int(s, 0)));
+      hashes.insert(NameHash(reinterpret_cast<const char*>(sqlite3_column_text(s, 1))));
+    });
+    EXPECT_TRUE(LittleEndian(codes) ==
+                blob("SELECT ErrNums FROM KindValues WHERE Kind = ?1", kind));
+  }
   EXPECT_GT(hashes.size(), 15000u);
-  EXPECT_TRUE(expected == blob);
-  EXPECT_TRUE(generation_->pagesLeftOut.size() >= 10u);
+  EXPECT_TRUE(LittleEndian(hashes) == blob("SELECT Hashes FROM NameHash", nullptr));
+  sqlite3_close(connection);
 }
 
 TEST_F(SdkDefinesTest, GivesByteIdenticalFilesFromTheSameHeaders) {

@@ -239,44 +239,88 @@ std::string InsertRows(sqlite3* connection, const std::vector<CatalogRow>& rows)
   return {};
 }
 
-// Every name the kinds' tables hold, by its hash (base/define_schema.h), read back from the
-// tables once their rows are in, so that it holds exactly what they do.
-std::string WriteNameHashes(sqlite3* connection) {
-  std::vector<std::uint32_t> hashes;
-  for (const ErrorType type : kErrorTypes) {
-    const std::string sql =
-        "SELECT " + std::string(kNameColumn) + " FROM " + std::string(ErrorTypeName(type));
-    const SqliteStatement names = PrepareStatement(connection, sql);
-    if (names == nullptr)
-      return ErrorText(connection, sql);
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(names.get())) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(names.get(), 0));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(names.get(), 0));
-      hashes.push_back(NameHash({text != nullptr ? text : "", size}));
-    }
-    if (step != SQLITE_DONE)
-      return ErrorText(connection, sql);
-  }
-  std::sort(hashes.begin(), hashes.end());
-  hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+// Values as the database stores them in one blob: 4 bytes each, little-endian.
+std::string LittleEndianBytes(const std::vector<std::uint32_t>& values) {
   std::string bytes;
-  for (const std::uint32_t hash : hashes) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(hash >> (8 * i));
+  for (const std::uint32_t value : values) {
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i));
   }
-  const std::string table(kNameHashTable);
-  std::string error = Execute(connection, "CREATE TABLE " + table + " (" +
-                                              std::string(kNameHashColumn) + " BLOB NOT NULL);");
-  if (!error.empty())
-    return error;
-  const std::string sql = "INSERT INTO " + table + " VALUES (?);";
+  return bytes;
+}
+
+// Each of a kind's rows' first column, mapped by read, read back from the table once its rows
+// are in, so that what is derived from it holds exactly what the table does.
+template <typename Read>
+std::string ReadColumn(sqlite3* connection, ErrorType type, std::string_view column,
+                       std::vector<std::uint32_t>& into, Read read) {
+  const std::string sql =
+      "SELECT " + std::string(column) + " FROM " + std::string(ErrorTypeName(type));
+  const SqliteStatement statement = PrepareStatement(connection, sql);
+  if (statement == nullptr)
+    return ErrorText(connection, sql);
+  int step = SQLITE_ROW;
+  while ((step = sqlite3_step(statement.get())) == SQLITE_ROW)
+    into.push_back(read(statement.get()));
+  if (step != SQLITE_DONE)
+    return ErrorText(connection, sql);
+  return {};
+}
+
+void SortDistinct(std::vector<std::uint32_t>& values) {
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+std::string InsertBlob(sqlite3* connection, const std::string& sql, std::string_view kind,
+                       const std::string& bytes) {
   const SqliteStatement insert = PrepareStatement(connection, sql);
   if (insert == nullptr)
     return ErrorText(connection, sql);
-  sqlite3_bind_blob(insert.get(), 1, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+  int column = 1;
+  if (!kind.empty())
+    sqlite3_bind_text(insert.get(), column++, kind.data(), static_cast<int>(kind.size()),
+                      SQLITE_STATIC);
+  sqlite3_bind_blob(insert.get(), column, bytes.data(), static_cast<int>(bytes.size()),
+                    SQLITE_STATIC);
   if (sqlite3_step(insert.get()) != SQLITE_DONE)
-    return ErrorText(connection, "inserting the names' hashes");
+    return ErrorText(connection, sql);
   return {};
+}
+
+// What a scan reads at its start instead of every row (base/define_schema.h): every name's
+// hash, and each kind's codes.
+std::string WriteScanTables(sqlite3* connection) {
+  const auto hashOf = [](sqlite3_stmt* s) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    return NameHash(
+        {text != nullptr ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, 0))});
+  };
+  const auto codeOf = [](sqlite3_stmt* s) {
+    return static_cast<std::uint32_t>(sqlite3_column_int(s, 0));
+  };
+  std::string error = Execute(
+      connection, "CREATE TABLE " + std::string(kNameHashTable) + " (" +
+                      std::string(kNameHashColumn) + " BLOB NOT NULL); CREATE TABLE " +
+                      std::string(kKindValuesTable) + " (" + std::string(kKindValuesKindColumn) +
+                      " TEXT NOT NULL, " + std::string(kKindValuesColumn) + " BLOB NOT NULL);");
+  std::vector<std::uint32_t> hashes;
+  for (const ErrorType type : kErrorTypes) {
+    std::vector<std::uint32_t> codes;
+    if (error.empty())
+      error = ReadColumn(connection, type, kNameColumn, hashes, hashOf);
+    if (error.empty())
+      error = ReadColumn(connection, type, kCodeColumn, codes, codeOf);
+    SortDistinct(codes);
+    if (error.empty())
+      error =
+          InsertBlob(connection, "INSERT INTO " + std::string(kKindValuesTable) + " VALUES (?, ?);",
+                     ErrorTypeName(type), LittleEndianBytes(codes));
+  }
+  SortDistinct(hashes);
+  if (error.empty())
+    error = InsertBlob(connection, "INSERT INTO " + std::string(kNameHashTable) + " VALUES (?);",
+                       {}, LittleEndianBytes(hashes));
+  return error;
 }
 
 std::string WriteFile(const DatabaseContent& content, const std::string& path) {
@@ -305,7 +349,7 @@ std::string WriteFile(const DatabaseContent& content, const std::string& path) {
   if (error.empty() && content.setup != nullptr)
     error = WriteSetupTables(c, *content.setup);
   if (error.empty())
-    error = WriteNameHashes(c);
+    error = WriteScanTables(c);
   if (error.empty())
     error = CreateIndexes(c);
   if (error.empty())
