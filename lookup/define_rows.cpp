@@ -8,6 +8,7 @@
 #include "base/define_schema.h"
 #include "base/name_hash.h"
 #include "lookup/define_file_check.h"
+#include "lookup/le_bytes.h"
 
 namespace quillon {
 
@@ -26,17 +27,8 @@ std::uint32_t Code(sqlite3_stmt* statement, int column) {
   return static_cast<std::uint32_t>(sqlite3_column_int(statement, column));
 }
 
-bool HasHeaderColumn(sqlite3* connection) {
-  const std::string probe = "SELECT " + std::string(kHeaderColumn) + " FROM " +
-                            std::string(ErrorTypeName(ErrorType::Win32)) + " LIMIT 0";
-  return PrepareStatement(connection, probe) != nullptr;
-}
-
-bool HasTable(sqlite3* connection, std::string_view table) {
-  return PrepareStatement(connection, "SELECT * FROM " + std::string(table) + " LIMIT 0") !=
-         nullptr;
-}
-
+// Whether table has columns ("*": whether it is there), asked by a statement that is prepared,
+// never run.
 bool HasColumns(sqlite3* connection, std::string_view table, const std::string& columns) {
   return PrepareStatement(connection, "SELECT " + columns + " FROM " + std::string(table) +
                                           " LIMIT 0") != nullptr;
@@ -44,8 +36,8 @@ bool HasColumns(sqlite3* connection, std::string_view table, const std::string& 
 
 // A database made before rows named their header still answers, with no headers.
 DefineLayout ProbeLayout(sqlite3* connection) {
-  return {HasHeaderColumn(connection), HasTable(connection, kStatusMapTable),
-          HasTable(connection, kFacilityTable),
+  return {HasColumns(connection, ErrorTypeName(ErrorType::Win32), std::string(kHeaderColumn)),
+          HasColumns(connection, kStatusMapTable, "*"), HasColumns(connection, kFacilityTable, "*"),
           HasColumns(connection, kNameHashTable, std::string(kNameHashColumn)),
           HasColumns(connection, kKindValuesTable,
                      std::string(kKindValuesKindColumn) + ", " + std::string(kKindValuesColumn))};
@@ -53,14 +45,13 @@ DefineLayout ProbeLayout(sqlite3* connection) {
 
 // A blob column's 4-byte little-endian values; a part of one at the end is left out.
 std::vector<std::uint32_t> LittleEndianWords(sqlite3_stmt* statement, int column) {
-  const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(statement, column));
-  const std::size_t size =
-      bytes != nullptr ? static_cast<std::size_t>(sqlite3_column_bytes(statement, column)) : 0;
-  std::vector<std::uint32_t> words(size / 4);
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+  const std::string_view blob(
+      bytes,
+      bytes != nullptr ? static_cast<std::size_t>(sqlite3_column_bytes(statement, column)) : 0);
+  std::vector<std::uint32_t> words(blob.size() / 4);
   for (std::size_t i = 0; i < words.size(); ++i) {
-    const unsigned char* word = bytes + 4 * i;
-    words[i] = std::uint32_t{word[0]} | std::uint32_t{word[1]} << 8 | std::uint32_t{word[2]} << 16 |
-               std::uint32_t{word[3]} << 24;
+    words[i] = *ReadLittleEndian<std::uint32_t>(blob, 4 * i);
   }
   return words;
 }
