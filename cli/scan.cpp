@@ -93,28 +93,27 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
     err << DatabaseFailureLine(tables.databaseName, defines);
     return 2;
   };
-  defines.IndexValues(DefineRows::IndexedNames::Left);
-  const NameSet names = KnownNames(defines);
+  // Unless the platform's own tables answer, every code the tables may know, so that a number
+  // no table knows (most of a log's) is not asked of them.
+  std::optional<std::vector<ValueRange>> messageIds;
+  if (!tables.platformTables) {
+    messageIds.emplace();
+    if (tables.files != nullptr) {
+      for (const auto& [low, high] : tables.files->AllIdBlocks()) {
+        messageIds->push_back({low, high});
+      }
+    }
+  }
+  const DocumentationRows* documentation = tables.documentation;
+  const ScanTables scanTables = ReadScanTables(defines, documentation, std::move(messageIds));
   if (defines.Failure()) {
     return databaseFailed();
   }
+  const NameSet& names = scanTables.names;
   // A database that fails mid-scan answers nothing more: an answer read from it may be
   // incomplete. The scan then ends, and says why.
-  const DocumentationRows* documentation = tables.documentation;
   const AskAnswer ask = DocumentedAsk(messages, defines, documentation);
-  // Unless the platform's own tables answer, every code the tables may know, so that a number
-  // no table knows (most of a log's) is not asked of them.
-  std::optional<KnownCodes> known;
-  if (!tables.platformTables) {
-    std::vector<ValueRange> messageIds;
-    if (tables.files != nullptr) {
-      for (const auto& [low, high] : tables.files->AllIdBlocks()) {
-        messageIds.push_back({low, high});
-      }
-    }
-    known.emplace(KnownCodesOf(std::move(messageIds), defines, documentation));
-  }
-  const KnownCodes* const knownCodes = known ? &*known : nullptr;
+  const KnownCodes* const knownCodes = scanTables.known ? &*scanTables.known : nullptr;
   // Setup's tables read whole once, for every worker to name the extend codes it meets.
   const SetupTables setup = tables.setupRows != nullptr
                                 ? tables.setupRows->ReadSetupTables(documentation != nullptr)

@@ -92,12 +92,10 @@ std::string JsonSession::SearchText(std::string_view text) {
 }
 
 const NameSet* JsonSession::ScanNames() {
-  if (!names_) {
-    defines_->IndexValues(DefineRows::IndexedNames::Left);
-    names_.emplace(KnownNames(*defines_));
-    known_.emplace(KnownCodesOf({}, *defines_, documented_));
+  if (!scanTables_) {
+    scanTables_.emplace(ReadScanTables(*defines_, documented_, std::vector<ValueRange>{}));
   }
-  return defines_->Failure() ? nullptr : &*names_;
+  return defines_->Failure() ? nullptr : &scanTables_->names;
 }
 
 const SetupTables& JsonSession::ScanSetup() {
@@ -117,7 +115,7 @@ JsonScan::JsonScan(std::shared_ptr<JsonSession> session)
   JsonSession& tables = *session_;
   scanner_ = std::make_unique<Scanner>(
       *names, DocumentedAsk(tables.Messages(), *tables.defines_, tables.documented_),
-      &tables.ScanSetup(), &*tables.known_);
+      &tables.ScanSetup(), &*tables.scanTables_->known);
   writer_->StartFile({});
   scanner_->Begin(*writer_, Collect());
 }

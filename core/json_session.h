@@ -64,8 +64,7 @@ class JsonSession {
   const DocumentationRows* documented_;  // null when the database holds no documentation
   std::unique_ptr<OutputWriter> writer_;
   QueryAnswers answers_;
-  std::optional<NameSet> names_;
-  std::optional<KnownCodes> known_;  // made with names_: most numbers of a log are no code
+  std::optional<ScanTables> scanTables_;  // read at the first scan
   std::optional<SetupTables> setup_;
 };
 

@@ -91,4 +91,15 @@ NameSet KnownNames(const DefineRows& defines) {
   return NameSet(defines.NameHashes());
 }
 
+ScanTables ReadScanTables(DefineRows& defines, const DocumentationRows* documentation,
+                          std::optional<std::vector<ValueRange>> messageIds) {
+  // The values' index without the names: the scan reads its names by their hashes.
+  defines.IndexValues(DefineRows::IndexedNames::Left);
+  ScanTables tables{KnownNames(defines), std::nullopt};
+  if (messageIds && !defines.Failure()) {
+    tables.known.emplace(KnownCodesOf(std::move(*messageIds), defines, documentation));
+  }
+  return tables;
+}
+
 }  // namespace quillon

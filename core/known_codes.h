@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/name_set.h"
@@ -43,5 +44,15 @@ KnownCodes KnownCodesOf(std::vector<ValueRange> messageIds, const DefineRows& de
 
 // Every kind's names, as the rows hold them (for the scan: a name is found as written).
 NameSet KnownNames(const DefineRows& defines);
+
+// What a scan reads of the tables before its first line: the names it looks for and, unless
+// messageIds is absent (the platform's own tables answer, and may know any code), the codes
+// the tables may know. The caller asks defines.Failure() after.
+struct ScanTables {
+  NameSet names;
+  std::optional<KnownCodes> known;
+};
+ScanTables ReadScanTables(DefineRows& defines, const DocumentationRows* documentation,
+                          std::optional<std::vector<ValueRange>> messageIds);
 
 }  // namespace quillon
