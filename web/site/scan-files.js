@@ -5,6 +5,7 @@
 //   {id, read: {blob, offset, end}}  it answers {id, result: ArrayBuffer} (transferred),
 //   {id, saved: type}                it answers {id, result: Blob} of every piece kept,
 // or {id, error}; told {keep: Uint8Array} it keeps a piece, told {forget: true} it drops them.
+// It says {started: true} once it reads requests.
 'use strict';
 // The pieces kept are made into a Blob only once they come to this many bytes, or when saved:
 // making one copies its bytes to the browser, which slowed the scan it ran beside by a fifth.
@@ -50,3 +51,4 @@ self.onmessage = async (event) => {
     self.postMessage({ id: request.id, error: String(error && error.message || error) });
   }
 };
+self.postMessage({ started: true });

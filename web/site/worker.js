@@ -101,6 +101,7 @@ function WarmUpLog() {
 
 // The thread of the scan's files (scan-files.js), made at the first scan.
 let scanFiles = null;
+let filesStarted = false; // the thread reads requests: a new one takes a few hundred ms to start
 const filesWaiters = new Map(); // a request's id -> {resolve, reject}
 let filesAsked = 0;
 
@@ -108,6 +109,10 @@ function ScanFiles() {
   if (scanFiles === null) {
     scanFiles = new Worker('scan-files.js');
     scanFiles.onmessage = (event) => {
+      if (event.data.started) {
+        filesStarted = true;
+        return;
+      }
       const { id, result, error } = event.data;
       const waiter = filesWaiters.get(id);
       filesWaiters.delete(id);
@@ -127,10 +132,10 @@ function AskScanFiles(request) {
   });
 }
 
-// The first slice is read here: nothing is scanned yet, and the files' thread may still be
-// starting. The others come through that thread, free while this one scans.
+// The first slice is read here: nothing is scanned yet. The others come through the files'
+// thread, free while this one scans, once it has started; until then they are read here too.
 function ReadSlice(blob, offset, end) {
-  const read = offset === 0 ? blob.slice(offset, end).arrayBuffer()
+  const read = offset === 0 || !filesStarted ? blob.slice(offset, end).arrayBuffer()
     : AskScanFiles({ read: { blob, offset, end } });
   return read.catch((error) => {
     throw new Error('The file could not be read: ' + error.message);
