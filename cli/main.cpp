@@ -22,6 +22,7 @@ constexpr std::int64_t kDatabaseMemoryLimit = std::int64_t{64} << 20;
 }  // namespace
 
 int main(int argc, char** argv) {
+  quillon::PrepareMemory();
   quillon::FileOutputBuffer outputBuffer(stdout);
   std::ostream fileOut(&outputBuffer);
   try {

@@ -11,6 +11,11 @@
 
 namespace quillon {
 
+// Makes present at once, where the platform can, the memory nearly every run touches (the
+// program's code, the heap's first pages): each page first touched costs a fault of its own,
+// and a lookup's whole run is a few hundred of them. Called first thing.
+void PrepareMemory();
+
 // The running program's path, the user's language and, on Windows, the platform's own message
 // tables in language (--lang; nothing: the platform's own choice).
 CommandPlatform CurrentPlatform(const std::optional<std::string>& language);

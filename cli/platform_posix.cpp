@@ -2,10 +2,15 @@
 #include "cli/platform.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <system_error>
 
@@ -72,7 +77,44 @@ bool IsClosed(int descriptor) {
   return fcntl(descriptor, F_GETFD) == -1 && errno == EBADF;
 }
 
+#if defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+// The program's code, from the linker.
+extern "C" char __executable_start[];
+extern "C" char etext[];
+
+// More than a lookup's heap holds at its end.
+constexpr std::size_t kPresentHeap = std::size_t{256} << 10;
+
+char* PageStart(const void* at) {
+  return reinterpret_cast<char*>(reinterpret_cast<std::uintptr_t>(at) &
+                                 ~(static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE)) - 1));
+}
+#endif
+
 }  // namespace
+
+void PrepareMemory() {
+#if defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+  // Present in one call, a page costs a fraction of its fault (a lookup here: 200 faults fewer
+  // by 75, its run 5.0 ms shorter by about 0.5). The heap keeps its pages: its top is given
+  // back only past 4 MiB, and blocks of 1 MiB and more (a scan's) are mapped of their own, as
+  // the adaptive default would come to have them. A kernel without the advice (before Linux
+  // 5.14) refuses it, and the pages come as they are touched.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  mallopt(M_TRIM_THRESHOLD, 4 << 20);
+  char* const code = PageStart(__executable_start);
+  madvise(code, static_cast<std::size_t>(etext - code), MADV_POPULATE_READ);
+  void* const block = std::malloc(kPresentHeap);
+  if (block != nullptr) {
+    char* const heap = PageStart(block);
+    const auto* const top = static_cast<const char*>(sbrk(0));
+    if (top > heap) {
+      madvise(heap, static_cast<std::size_t>(top - heap), MADV_POPULATE_WRITE);
+    }
+    std::free(block);
+  }
+#endif
+}
 
 CommandPlatform CurrentPlatform(const std::optional<std::string>& /*language*/) {
   CommandPlatform platform;

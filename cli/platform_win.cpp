@@ -137,6 +137,8 @@ class ConsoleBuffer final : public std::streambuf {
 
 }  // namespace
 
+void PrepareMemory() {}
+
 CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   CommandPlatform platform;
   std::array<wchar_t, 32768> path{};
