@@ -47,6 +47,10 @@ SqliteConnection OpenDefinesReadOnly(const std::string& name) {
   sqlite3_exec(owned.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
   // A sort never spills into files of the temporary folder, where nothing would bound it.
   sqlite3_exec(owned.get(), "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
+  // Room for every page of the database (15 MB): a run of many lookups or a search would
+  // otherwise read pages again from the file once the default 2 MB were full. Pages take
+  // memory only once read, so a single lookup pays nothing for it.
+  sqlite3_exec(owned.get(), "PRAGMA cache_size = -32768", nullptr, nullptr, nullptr);
   // Plans that never depend on a bound value: a statement whose LIKE pattern is bound would
   // otherwise be prepared anew at its first step, and at every step after a new pattern.
   sqlite3_db_config(owned.get(), SQLITE_DBCONFIG_ENABLE_QPSG, 1, nullptr);
