@@ -150,6 +150,7 @@ class Scanner::Input {
         emit_(std::move(emit)) {}
 
   // The splitter's sink. Asked of every block and of most words read: inlined.
+  static constexpr LetterPairs kLetterPairs = kKeywordLetterPairs;
   [[gnu::always_inline]] std::uint64_t Starts(const BlockView& view) const {
     return CodeStarts(view);
   }

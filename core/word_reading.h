@@ -39,6 +39,27 @@ inline constexpr std::array<std::uint32_t, 26> kKeywordEndings = [] {
   return endings;
 }();
 
+// The same as the splitter's letter pairs: a class for each letter that ends a keyword.
+inline constexpr LetterPairs kKeywordLetterPairs = [] {
+  LetterPairs pairs;
+  std::array<char, 8> lasts{};  // a ninth would not compile
+  std::size_t classes = 0;
+  for (const std::string_view keyword : kKeywords) {
+    const char first = keyword[keyword.size() - 2];
+    const char last = keyword.back();
+    std::size_t found = 0;
+    while (found < classes && lasts[found] != last) {
+      ++found;
+    }
+    if (found == classes) {
+      lasts[classes++] = last;
+    }
+    pairs.first[static_cast<std::size_t>(first - 'a')] |= static_cast<std::uint8_t>(1u << found);
+    pairs.last[static_cast<std::size_t>(last - 'a')] |= static_cast<std::uint8_t>(1u << found);
+  }
+  return pairs;
+}();
+
 // Whether a keyword ends in the two letters a, b (any case).
 constexpr bool MayEndKeyword(char a, char b) {
   const auto letter = [](char c) { return static_cast<char>(c | 0x20) - 'a'; };
@@ -157,9 +178,24 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
   const std::uint64_t numbers = view.starts & here.digit;
   const std::uint64_t nextLetter = here.Letter() >> 1 | view.after.Letter() << 63;
   std::uint64_t number = numbers & nextLetter;
-  const std::uint64_t signOrKeyword =
-      numbers & ~number & (~(word << 2 | wordBefore >> 62) | view.afterLetter);
-  for (std::uint64_t rest = signOrKeyword; rest != 0; rest &= rest - 1) {
+  const std::uint64_t noWordTwoBefore = ~(word << 2 | wordBefore >> 62);
+  const std::uint64_t signOrKeyword = numbers & ~number & (noWordTwoBefore | view.afterLetter);
+  // Those whose bytes before are looked at one by one: all of them, unless the masks mark the
+  // keywords' last letters. Then a sign is a '-' after no word byte, and a keyword ends the
+  // word before the gap (the gap may hold any bytes but a line feed: the quick test looks
+  // closer); only a gap that began in the block before is looked at.
+  std::uint64_t asked = signOrKeyword;
+  if (here.pairsTold) {
+    const std::uint64_t minusBefore = here.minus << 1 | view.before.minus >> 63;
+    const std::uint64_t keywordEnds = ends & (here.pairEnd << 1 | view.before.pairEnd >> 63);
+    const std::uint64_t gap = ~word & ~here.feed;
+    const std::uint64_t afterKeyword = (keywordEnds + gap) & ~gap;
+    const std::uint64_t first = view.starts & (~view.starts + 1);
+    asked = (ends & (first - 1)) == 0 ? signOrKeyword & first : 0;
+    number |=
+        signOrKeyword & ~asked & ((minusBefore & noWordTwoBefore) | (~minusBefore & afterKeyword));
+  }
+  for (std::uint64_t rest = asked; rest != 0; rest &= rest - 1) {
     if (MayFollowSignOrKeyword(view.bytes + std::countr_zero(rest), view.earliest)) {
       number |= rest & (~rest + 1);
     }

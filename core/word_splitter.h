@@ -36,9 +36,21 @@ struct ByteMasks {
   std::uint64_t underscore = 0;
   std::uint64_t feed = 0;       // line feeds
   std::uint64_t hexLetter = 0;  // A to F, a to f
+  std::uint64_t minus = 0;      // '-'
+  // Where byte i ends one of the sink's letter pairs (LetterPairs) begun by byte i - 1; bit 0
+  // wherever byte 0 may end one. Only where pairsTold: none otherwise.
+  std::uint64_t pairEnd = 0;
+  bool pairsTold = false;
 
   std::uint64_t Letter() const { return upper | lower; }
   std::uint64_t Word() const { return digit | upper | lower | underscore; }
+};
+
+// Pairs of letters (any case) a sink may have the splitter mark in each block: (a, b) is one
+// where first[a] and last[b] share a bit, so that up to eight sets of pairs are told at once.
+struct LetterPairs {
+  std::array<std::uint8_t, 26> first{};
+  std::array<std::uint8_t, 26> last{};
 };
 
 // What a sink is shown of a block to pick the words worth reading, without reading them: the
@@ -88,6 +100,7 @@ inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
     masks.underscore |= c == '_' ? bit : 0;
     masks.feed |= c == '\n' ? bit : 0;
     masks.hexLetter |= (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? bit : 0;
+    masks.minus |= c == '-' ? bit : 0;
   }
   return masks;
 }
@@ -118,6 +131,7 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
       masks.underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
       masks.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
       masks.hexLetter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
+      masks.minus |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('-'))) << shift;
     }
     return masks;
   }
@@ -126,12 +140,17 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
 }
 
 #if QUILLON_WIDE_BLOCKS
-// The same in a few compares of all 64 bytes at once, each giving its mask; fewer bytes are
-// loaded as zeros past them, which are in no class. Only where WideBlocks() holds.
+// Up to 64 bytes in one register, zeros past them (in no class).
+[[gnu::target("avx512bw")]] inline __m512i LoadWideBlock(const char* bytes, std::size_t count) {
+  const __mmask64 present = count >= 64 ? ~__mmask64{0} : (__mmask64{1} << count) - 1;
+  return _mm512_maskz_loadu_epi8(present, bytes);
+}
+
+// The same in a few compares of all 64 bytes at once, each giving its mask. Only where
+// WideBlocks() holds.
 [[gnu::target("avx512bw")]] inline ByteMasks ClassifyWideBlock(const char* bytes,
                                                                std::size_t count) {
-  const __mmask64 present = count >= 64 ? ~__mmask64{0} : (__mmask64{1} << count) - 1;
-  const __m512i v = _mm512_maskz_loadu_epi8(present, bytes);
+  const __m512i v = LoadWideBlock(bytes, count);
   const __m512i lowered = _mm512_or_si512(v, _mm512_set1_epi8(0x20));
   const __m512i fromA = _mm512_sub_epi8(lowered, _mm512_set1_epi8('a'));
   const __mmask64 letter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(26));
@@ -144,6 +163,50 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
   masks.underscore = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('_'));
   masks.feed = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   masks.hexLetter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(6));
+  masks.minus = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('-'));
+  return masks;
+}
+
+// A letter's classes of pairs by its lower case's low six bits, where a byte permute looks
+// them up; and the permute that moves each byte one place up.
+struct WidePairTables {
+  alignas(64) std::array<std::uint8_t, 64> first{};
+  alignas(64) std::array<std::uint8_t, 64> last{};
+  alignas(64) std::array<std::uint8_t, 64> previous{};
+};
+
+constexpr WidePairTables MakeWidePairTables(const LetterPairs& pairs) {
+  WidePairTables tables;
+  for (std::size_t letter = 0; letter < 26; ++letter) {
+    tables.first[('a' + letter) & 63] = pairs.first[letter];
+    tables.last[('a' + letter) & 63] = pairs.last[letter];
+  }
+  for (std::size_t i = 0; i < 64; ++i) {
+    tables.previous[i] = static_cast<std::uint8_t>((i + 63) % 64);
+  }
+  return tables;
+}
+
+// The masks with the sink's letter pairs marked: three byte permutes and a test. Only where
+// WidePairs() holds.
+template <const LetterPairs& kPairs>
+[[gnu::target("avx512bw,avx512vbmi")]] inline ByteMasks ClassifyWidePairsBlock(const char* bytes,
+                                                                               std::size_t count) {
+  static constexpr WidePairTables kTables = MakeWidePairTables(kPairs);
+  // Zero-masked permutes: GCC warns of the undefined value the plain one starts from.
+  constexpr __mmask64 kAll = ~__mmask64{0};
+  ByteMasks masks = ClassifyWideBlock(bytes, count);
+  const __m512i lowered = _mm512_or_si512(LoadWideBlock(bytes, count), _mm512_set1_epi8(0x20));
+  const __m512i first =
+      _mm512_maskz_permutexvar_epi8(kAll, lowered, _mm512_load_si512(kTables.first.data()));
+  const __m512i last =
+      _mm512_maskz_permutexvar_epi8(kAll, lowered, _mm512_load_si512(kTables.last.data()));
+  const __m512i firstBefore =
+      _mm512_maskz_permutexvar_epi8(kAll, _mm512_load_si512(kTables.previous.data()), first);
+  const std::uint64_t letter = masks.Letter();
+  masks.pairEnd = (_mm512_test_epi8_mask(firstBefore, last) & letter & letter << 1) |
+                  (_mm512_test_epi8_mask(last, last) & letter & 1);
+  masks.pairsTold = true;
   return masks;
 }
 #endif
@@ -158,9 +221,26 @@ inline bool WideBlocks() {
 #endif
 }
 
+// Whether ClassifyWidePairsBlock may run here too.
+inline bool WidePairs() {
+#if QUILLON_WIDE_BLOCKS
+  return WideBlocks() && __builtin_cpu_supports("avx512vbmi");
+#else
+  return false;
+#endif
+}
+
+// A sink that has its letter pairs marked (static constexpr LetterPairs kLetterPairs).
+template <typename Sink>
+concept MarksLetterPairs = requires {
+  Sink::kLetterPairs;
+};
+
 // A Sink has:
 //   std::uint64_t Starts(const BlockView&)  of the block's word starts, those that may be worth
 //       reading: the others are skipped whole
+//   and may have static constexpr LetterPairs kLetterPairs, marked in the masks where the
+//       processor can do it at little cost (ByteMasks::pairsTold)
 //   bool Worth(std::string_view before, std::string_view text)  a quick test: false lets the
 //       word go unread, and the splitter need not wait for the bytes after it
 //   bool Word(const SplitWord&)  true when the word was a finding, so its line is shown
@@ -217,6 +297,12 @@ class WordSplitter {
   template <typename Sink>
   void Split(bool last, Sink& sink) {
 #if QUILLON_WIDE_BLOCKS
+    if constexpr (MarksLetterPairs<Sink>) {
+      if (widePairs_) {
+        SplitWidePairs(last, sink);
+        return;
+      }
+    }
     if (wide_) {
       SplitWide(last, sink);
       return;
@@ -230,6 +316,11 @@ class WordSplitter {
   template <typename Sink>
   [[gnu::target("avx512bw,bmi,bmi2,popcnt")]] void SplitWide(bool last, Sink& sink) {
     SplitWith<ClassifyWideBlock>(last, sink);
+  }
+  template <typename Sink>
+  [[gnu::target("avx512bw,avx512vbmi,bmi,bmi2,popcnt")]] void SplitWidePairs(bool last,
+                                                                             Sink& sink) {
+    SplitWith<ClassifyWidePairsBlock<Sink::kLetterPairs>>(last, sink);
   }
 #endif
   template <ByteMasks (*Classify)(const char*, std::size_t), typename Sink>
@@ -255,6 +346,7 @@ class WordSplitter {
 
   std::array<bool, 256> wordBytes_{};
   bool wide_ = WideBlocks();
+  bool widePairs_ = WidePairs();
   std::size_t context_;
   std::size_t longest_;
   std::size_t capacity_;

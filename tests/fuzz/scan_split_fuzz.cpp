@@ -19,6 +19,7 @@ const quillon::NameSet kNames = {"E_ACCESSDENIED", "ERROR_ACCESS_DENIED", "WSAEA
 struct Recorder {
   bool everyWord = false;  // else only the words whose start may begin a code
   std::vector<std::string> events;
+  static constexpr quillon::LetterPairs kLetterPairs = quillon::kKeywordLetterPairs;
   std::uint64_t Starts(const quillon::BlockView& view) const {
     return everyWord ? view.starts : quillon::CodeStarts(view);
   }

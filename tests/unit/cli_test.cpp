@@ -777,6 +777,7 @@ const NameSet kNames = {"E_ACCESSDENIED", "WSAEACCES", "NERR_Success", "PENDING"
 class CollectingSink {
  public:
   explicit CollectingSink(bool everyWord = false) : everyWord_(everyWord) {}
+  static constexpr LetterPairs kLetterPairs = kKeywordLetterPairs;
   std::uint64_t Starts(const BlockView& view) const {
     return everyWord_ ? view.starts : CodeStarts(view);
   }
@@ -948,6 +949,7 @@ TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
     EXPECT_EQ(portable.underscore, fast.underscore);
     EXPECT_EQ(portable.feed, fast.feed);
     EXPECT_EQ(portable.hexLetter, fast.hexLetter);
+    EXPECT_EQ(portable.minus, fast.minus);
   };
   for (std::size_t at = 0; at + 64 <= bytes.size(); at += 13) {
     SCOPED_TRACE(at);
@@ -961,6 +963,39 @@ TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
 #endif
     }
   }
+}
+
+// The keywords' letter pairs the widest masks mark are the pairs that end a keyword, in any
+// case and wherever they stand in a block; byte 0 is marked wherever it may end one.
+TEST(ScanWords, BlockMasksMarkTheKeywordsLastTwoLettersAndNothingElse) {
+#if QUILLON_WIDE_BLOCKS
+  if (!WidePairs()) {
+    GTEST_SKIP() << "no byte permutes on this processor";
+  }
+  std::string bytes;
+  for (int a = 0; a < 256; a += 3) {
+    for (int b = 0; b < 256; ++b) {
+      bytes += static_cast<char>(a);
+      bytes += static_cast<char>(b);
+    }
+  }
+  bytes += "ERRor hResult ExitCode NTSTATUS returning";
+  for (std::size_t at = 0; at + 64 <= bytes.size(); at += 63) {
+    const char* block = bytes.data() + at;
+    const ByteMasks masks = ClassifyWidePairsBlock<kKeywordLetterPairs>(block, 64);
+    ASSERT_TRUE(masks.pairsTold);
+    for (std::size_t i = 0; i < 64; ++i) {
+      const bool expected = i == 0 ? std::any_of(kKeywords.begin(), kKeywords.end(),
+                                                 [&](std::string_view keyword) {
+                                                   return (block[0] | 0x20) == keyword.back();
+                                                 })
+                                   : MayEndKeyword(block[i - 1], block[i]);
+      ASSERT_EQ(expected, (masks.pairEnd >> i & 1) != 0) << at << "+" << i;
+    }
+  }
+#else
+  GTEST_SKIP() << "no 64-byte masks in this build";
+#endif
 }
 
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
