@@ -530,7 +530,7 @@ TEST_F(CliProcessTest, ADamagedDocumentationTableIsTroubleAsTheKindsTablesAre) {
   // The root page of one documentation table zeroed: the schema and the kinds' tables are
   // sound, so the damage is met only when the documentation is read.
   const fs::path copy = dir_ / "damaged.db3";
-  for (const std::string table : {"Description", "Remedy"}) {
+  const auto damageRoot = [&copy](const std::string& table) {
     fs::copy_file(QUILLON_DEFINES_DB, copy, fs::copy_options::overwrite_existing);
     sqlite3* db = nullptr;
     sqlite3_stmt* root = nullptr;
@@ -546,15 +546,24 @@ TEST_F(CliProcessTest, ADamagedDocumentationTableIsTroubleAsTheKindsTablesAre) {
     sqlite3_finalize(root);
     sqlite3_close(db);
     DamageDatabase(copy, (page - 1) * size, page * size, false);
+  };
+  const std::string cannotRead = "quillon-cli: cannot read the database " + copy.string() + ": ";
+  // The codes the documentation describes are read as a scan starts: a scan of a log with no
+  // code in it still fails, before it reads the log.
+  damageRoot("DescribedCode");
+  const Outcome codeless = Execute("--wine --db '" + copy.string() + "' --scan", "no code here\n");
+  EXPECT_EQ(2, codeless.status);
+  EXPECT_EQ("", codeless.out);
+  EXPECT_EQ(0u, codeless.err.find(cannotRead)) << codeless.err;
+  for (const std::string table : {"Description", "Remedy"}) {
+    damageRoot(table);
     for (const char* args : {"0x800F081F", "--json 0x800F081F", "--scan"}) {
       SCOPED_TRACE(table + ": " + args);
       const Outcome outcome =
           Execute("--wine --db '" + copy.string() + "' " + args, "hr=0x800F081F\n");
       EXPECT_EQ(2, outcome.status);
       EXPECT_EQ("", outcome.out);
-      EXPECT_EQ(0u,
-                outcome.err.find("quillon-cli: cannot read the database " + copy.string() + ": "))
-          << outcome.err;
+      EXPECT_EQ(0u, outcome.err.find(cannotRead)) << outcome.err;
       EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
   }
