@@ -444,6 +444,8 @@ RunResult AskDatabase(const std::string& path, const std::string& query) {
 
 // The codes a scan asks the tables of: every kind's values, the documented ones and the message
 // tables' ids, with runs that go on from one list into another, repeats, and nothing between.
+// What a scan reads as it starts: the names and, unless the platform's own tables answer (no
+// message ids given), the codes the tables may know.
 TEST(KnownCodes, OfTheTablesHoldEveryListsValuesAndNothingBetween) {
   const TempDatabase database(R"(
     CREATE TABLE Win32 (ErrNum INTEGER, Define TEXT);
@@ -457,9 +459,16 @@ TEST(KnownCodes, OfTheTablesHoldEveryListsValuesAndNothingBetween) {
     CREATE TABLE DescribedCode (ErrNum INTEGER PRIMARY KEY);
     INSERT INTO DescribedCode VALUES (8), (300), (-1073741818);)");
   DefineRows defines(OpenDefinesReadOnly(database.Path()));
-  defines.IndexValues(DefineRows::IndexedNames::Left);
   const DocumentationRows documentation(defines.Connection(), "en-US");
-  const KnownCodes known = KnownCodesOf({{1000, 1002}}, defines, &documentation);
+  const ScanTables tables =
+      ReadScanTables(defines, &documentation, std::vector<ValueRange>{{1000, 1002}});
+  ASSERT_TRUE(tables.known);
+  EXPECT_EQ(8u, tables.names.Size());
+  EXPECT_TRUE(tables.names.Contains("H_X"));
+  EXPECT_FALSE(tables.names.Contains("H_Y"));
+  EXPECT_FALSE(ReadScanTables(defines, &documentation, std::nullopt).known);
+  EXPECT_FALSE(defines.Failure());
+  const KnownCodes& known = *tables.known;
   const KnownCodes undocumented = KnownCodesOf({}, defines, nullptr);
   struct Case {
     std::uint32_t value;
