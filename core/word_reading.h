@@ -42,20 +42,21 @@ inline constexpr std::array<std::uint32_t, 26> kKeywordEndings = [] {
 // The same as the splitter's letter pairs: a class for each letter that ends a keyword.
 inline constexpr LetterPairs kKeywordLetterPairs = [] {
   LetterPairs pairs;
-  std::array<char, 8> lasts{};  // a ninth would not compile
-  std::size_t classes = 0;
-  for (const std::string_view keyword : kKeywords) {
-    const char first = keyword[keyword.size() - 2];
-    const char last = keyword.back();
-    std::size_t found = 0;
-    while (found < classes && lasts[found] != last) {
-      ++found;
+  int classes = 0;
+  for (std::size_t last = 0; last < 26; ++last) {
+    if (kKeywordEndings[last] == 0) {
+      continue;
     }
-    if (found == classes) {
-      lasts[classes++] = last;
+    if (classes == 8) {
+      throw "more letters end keywords than a byte has bits";  // stops the compile
     }
-    pairs.first[static_cast<std::size_t>(first - 'a')] |= static_cast<std::uint8_t>(1u << found);
-    pairs.last[static_cast<std::size_t>(last - 'a')] |= static_cast<std::uint8_t>(1u << found);
+    const auto bit = static_cast<std::uint8_t>(1u << classes++);
+    pairs.last[last] = bit;
+    for (std::size_t first = 0; first < 26; ++first) {
+      if ((kKeywordEndings[last] >> first & 1u) != 0) {
+        pairs.first[first] |= bit;
+      }
+    }
   }
   return pairs;
 }();
