@@ -146,11 +146,8 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
   return _mm512_maskz_loadu_epi8(present, bytes);
 }
 
-// The same in a few compares of all 64 bytes at once, each giving its mask. Only where
-// WideBlocks() holds.
-[[gnu::target("avx512bw")]] inline ByteMasks ClassifyWideBlock(const char* bytes,
-                                                               std::size_t count) {
-  const __m512i v = LoadWideBlock(bytes, count);
+// The masks of a block's 64 bytes in a register, in a few compares, each giving its mask.
+[[gnu::target("avx512bw")]] inline ByteMasks WideMasks(__m512i v) {
   const __m512i lowered = _mm512_or_si512(v, _mm512_set1_epi8(0x20));
   const __m512i fromA = _mm512_sub_epi8(lowered, _mm512_set1_epi8('a'));
   const __mmask64 letter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(26));
@@ -165,6 +162,12 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
   masks.hexLetter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(6));
   masks.minus = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('-'));
   return masks;
+}
+
+// The same as ClassifyBytes, all 64 bytes at once. Only where WideBlocks() holds.
+[[gnu::target("avx512bw")]] inline ByteMasks ClassifyWideBlock(const char* bytes,
+                                                               std::size_t count) {
+  return WideMasks(LoadWideBlock(bytes, count));
 }
 
 // A letter's classes of pairs by its lower case's low six bits, where a byte permute looks
@@ -195,8 +198,9 @@ template <const LetterPairs& kPairs>
   static constexpr WidePairTables kTables = MakeWidePairTables(kPairs);
   // Zero-masked permutes: GCC warns of the undefined value the plain one starts from.
   constexpr __mmask64 kAll = ~__mmask64{0};
-  ByteMasks masks = ClassifyWideBlock(bytes, count);
-  const __m512i lowered = _mm512_or_si512(LoadWideBlock(bytes, count), _mm512_set1_epi8(0x20));
+  const __m512i v = LoadWideBlock(bytes, count);
+  ByteMasks masks = WideMasks(v);
+  const __m512i lowered = _mm512_or_si512(v, _mm512_set1_epi8(0x20));
   const __m512i first =
       _mm512_maskz_permutexvar_epi8(kAll, lowered, _mm512_load_si512(kTables.first.data()));
   const __m512i last =
