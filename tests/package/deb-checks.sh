@@ -52,7 +52,8 @@ deb_checks() {
   check "copyright carries LICENSE's text" contains "$copyright" " $(grep '^Permission' "$root/LICENSE")"
   check "copyright names the documentation the descriptions come from" contains "$copyright" \
     "Error descriptions from the Windows documentation (learn.microsoft.com), © Microsoft,"
-  for holder in "Niels Lohmann" "University of Cincinnati" "D. Richard Hipp"; do
+  for holder in "Niels Lohmann" "University of Cincinnati" "D. Richard Hipp" "Mark Adler" \
+    "Free Software Foundation"; do
     check "copyright names $holder" contains "$copyright" "$holder"
   done
   check "changelog's latest entry is the package's version" test \
