@@ -21,8 +21,14 @@ constexpr std::int64_t kDatabaseMemoryLimit = std::int64_t{64} << 20;
 
 }  // namespace
 
+#if defined(__linux__)
+// Before the libraries' own start (the standard streams', the locales'), whose code would
+// otherwise come in a fault a page.
+[[gnu::used,
+  gnu::section(".preinit_array")]] static void (*prepareMemory)() = quillon::PrepareMemory;
+#endif
+
 int main(int argc, char** argv) {
-  quillon::PrepareMemory();
   quillon::FileOutputBuffer outputBuffer(stdout);
   std::ostream fileOut(&outputBuffer);
   try {

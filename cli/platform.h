@@ -13,7 +13,7 @@ namespace quillon {
 
 // Makes present at once, where the platform can, the memory nearly every run touches (the
 // program's code, the heap's first pages): each page first touched costs a fault of its own,
-// and a lookup's whole run is a few hundred of them. Called first thing.
+// and a lookup's whole run is a few hundred of them. Called before anything else runs.
 void PrepareMemory();
 
 // The running program's path, the user's language and, on Windows, the platform's own message
