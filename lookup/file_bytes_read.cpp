@@ -1,6 +1,7 @@
 // Files are read, not mapped: a file that shrinks while mapped ends the program with SIGBUS on
 // the first touch of a lost page, while a copy stays whole whatever happens to the file.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -12,11 +13,24 @@ namespace quillon {
 
 namespace {
 
+// The common page size; where pages are larger, parts are only less well aligned.
+constexpr std::uintptr_t kPageSize = 4096;
+
 // Zeroed memory from calloc: a large block comes as fresh pages the system zeroes only once
-// touched, so the parts not read cost nothing.
+// touched, so the parts not read cost nothing. The file's first byte starts a page, so that a
+// part of whole pages (the headers, the directories) takes no page more than its size: each
+// page first touched costs a fault.
 std::shared_ptr<char> ZeroedBlock(std::size_t size) {
-  return std::shared_ptr<char>(static_cast<char*>(std::calloc(std::max<std::size_t>(size, 1), 1)),
-                               [](char* block) { std::free(block); });
+  if (size > SIZE_MAX - kPageSize) {
+    return nullptr;
+  }
+  const std::shared_ptr<char> owner(static_cast<char*>(std::calloc(size + kPageSize, 1)),
+                                    [](char* block) { std::free(block); });
+  if (!owner) {
+    return nullptr;
+  }
+  const auto misalignment = reinterpret_cast<std::uintptr_t>(owner.get()) % kPageSize;
+  return {owner, owner.get() + (kPageSize - misalignment) % kPageSize};
 }
 
 // The ranges read so far, clipped to the file; a range inside one of them is not read again
