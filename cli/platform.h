@@ -11,10 +11,13 @@
 
 namespace quillon {
 
+#if !defined(_WIN32)
 // Makes present at once, where the platform can, the memory nearly every run touches (the
 // program's code, the heap's first pages): each page first touched costs a fault of its own,
-// and a lookup's whole run is a few hundred of them. Called before anything else runs.
+// and a lookup's whole run is a few hundred of them. Called before anything else runs (on
+// Linux, from the program's pre-initialisation array).
 void PrepareMemory();
+#endif
 
 // The running program's path, the user's language and, on Windows, the platform's own message
 // tables in language (--lang; nothing: the platform's own choice).

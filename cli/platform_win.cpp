@@ -137,8 +137,6 @@ class ConsoleBuffer final : public std::streambuf {
 
 }  // namespace
 
-void PrepareMemory() {}
-
 CommandPlatform CurrentPlatform(const std::optional<std::string>& language) {
   CommandPlatform platform;
   std::array<wchar_t, 32768> path{};
