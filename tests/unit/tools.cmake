@@ -2,7 +2,8 @@ quillon_unit_test(make_defines_test
                   SOURCES make_defines_parse_test.cpp make_defines_catalog_test.cpp
                           make_defines_integration_test.cpp make_defines_support_test.cpp
                           make_defines_docs_test.cpp
-                  LIBS quillon_make_defines)
+                  LIBS quillon_make_defines
+                  ONE_PROCESS SdkDefinesTest)
 target_compile_definitions(make_defines_test
                            PRIVATE QUILLON_SDK_INCLUDE_DIR="${QUILLON_SDK_INCLUDE_DIR}"
                                    QUILLON_OLDER_SDK_INCLUDE_DIR="${QUILLON_OLDER_SDK_INCLUDE_DIR}"
