@@ -1,5 +1,6 @@
 // Generates the database from the real headers of mingw-w64 and Wine, as the build does. A
-// generation is the slow part, so the tests share one (and the determinism check a second).
+// generation is the slow part, so the tests share one, and the determinism check compares it
+// with the build's.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -334,12 +335,12 @@ TEST_F(SdkDefinesTest, StoresTheNamesHashesAndEachKindsCodesAsItsRowsHoldThem) {
   sqlite3_close(connection);
 }
 
+// The build made its database from the same sources with the command line's options: the
+// two generations give the same bytes.
 TEST_F(SdkDefinesTest, GivesByteIdenticalFilesFromTheSameHeaders) {
-  const fs::path again = *directory_ / "again.db3";
-  ASSERT_EQ("", GenerateDefines(BuildSources(), again).error);
   const std::string first = ReadBytes(Database());
   EXPECT_GT(first.size(), 1000000u);
-  EXPECT_TRUE(first == ReadBytes(again));
+  EXPECT_TRUE(first == ReadBytes(QUILLON_BUILT_DEFINES)) << QUILLON_BUILT_DEFINES;
 }
 
 TEST(GenerateDefines, FailsClearlyAndKeepsTheOldFileWhenAHeaderIsMissing) {

@@ -11,6 +11,7 @@ target_compile_definitions(make_defines_test
                                    QUILLON_BUG_CHECK_LIST="${QUILLON_BUG_CHECK_LIST}"
                                    QUILLON_STATUS_MAP="${QUILLON_STATUS_MAP}"
                                    QUILLON_SUPPORT_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/docs/support-en-us"
-                                   QUILLON_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/pages")
+                                   QUILLON_DOCS_DIR="${PROJECT_BINARY_DIR}/tools/make_defines/pages"
+                                   QUILLON_BUILT_DEFINES="${PROJECT_BINARY_DIR}/defines.db3")
 # The integration test reads the pages the build unpacks.
 add_dependencies(make_defines_test support_docs defines_db)
