@@ -31,12 +31,12 @@ std::optional<std::string> WindowsFolderProblem(const Options& options) {
 bool CheckModules(const std::vector<std::string>& modules, std::ostream& err) {
   for (const std::string& module : modules) {
     const std::optional<FileBytes> file = ReadFileParts(
-        module, kPeHeadSize, [](std::string_view bytes) { return MessageTableParts(bytes); });
+        module, kPeHeadSize, [](const PartsView& bytes) { return MessageTableParts(bytes); });
     if (!file) {
       err << "quillon-cli: --module " << TerminalText(module) << ": cannot be read\n";
       return false;
     }
-    if (!FindMessageTableResource(file->bytes)) {
+    if (!FindMessageTableResource(file->View())) {
       err << "quillon-cli: --module " << TerminalText(module) << ": holds no message table\n";
       return false;
     }

@@ -83,7 +83,7 @@ extern "C" char __executable_start[];
 extern "C" char etext[];
 
 // More than a lookup's heap holds at its end.
-constexpr std::size_t kPresentHeap = std::size_t{256} << 10;
+constexpr std::size_t kPresentHeap = std::size_t{512} << 10;
 
 char* PageStart(const void* at) {
   return reinterpret_cast<char*>(reinterpret_cast<std::uintptr_t>(at) &

@@ -2,36 +2,17 @@
 // the first touch of a lost page, while a copy stays whole whatever happens to the file.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
+#include <new>
 #include <system_error>
 #include <vector>
 
 #include "lookup/file_bytes.h"
+#include "lookup/le_bytes.h"
 
 namespace quillon {
 
 namespace {
-
-// The common page size; where pages are larger, parts are only less well aligned.
-constexpr std::uintptr_t kPageSize = 4096;
-
-// Zeroed memory from calloc: a large block comes as fresh pages the system zeroes only once
-// touched, so the parts not read cost nothing. The file's first byte starts a page, so that a
-// part of whole pages (the headers, the directories) takes no page more than its size: each
-// page first touched costs a fault.
-std::shared_ptr<char> ZeroedBlock(std::size_t size) {
-  if (size > SIZE_MAX - kPageSize) {
-    return nullptr;
-  }
-  const std::shared_ptr<char> owner(static_cast<char*>(std::calloc(size + kPageSize, 1)),
-                                    [](char* block) { std::free(block); });
-  if (!owner) {
-    return nullptr;
-  }
-  const auto misalignment = reinterpret_cast<std::uintptr_t>(owner.get()) % kPageSize;
-  return {owner, owner.get() + (kPageSize - misalignment) % kPageSize};
-}
 
 // The ranges read so far, clipped to the file; a range inside one of them is not read again
 // (the directories of the common file lie inside the first part of its resources).
@@ -56,15 +37,22 @@ class ReadRanges {
   std::vector<ByteRange> read_;
 };
 
-// Reads range of in into block; false only when the stream broke.
-bool ReadRange(std::ifstream& in, char* block, ByteRange range) {
+// Reads range of in into a new part of parts; false only when the stream broke or the memory
+// for the part ran out.
+bool ReadRange(std::ifstream& in, FileParts& parts, ByteRange range) {
+  char* into = nullptr;
+  try {
+    into = parts.Add(range.offset, range.size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   in.clear();
   in.seekg(static_cast<std::streamoff>(range.offset));
-  in.read(block + range.offset, static_cast<std::streamsize>(range.size));
+  in.read(into, static_cast<std::streamsize>(range.size));
   return !in.bad();
 }
 
-// Opens path unbuffered: each part goes straight into the block, in one read of its own size,
+// Opens path unbuffered: each part goes straight into its memory, in one read of its own size,
 // where a buffer would read 8 KiB around every small directory and copy it again.
 void OpenUnbuffered(std::ifstream& in, const std::filesystem::path& path) {
   in.rdbuf()->pubsetbuf(nullptr, 0);
@@ -72,6 +60,60 @@ void OpenUnbuffered(std::ifstream& in, const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+std::optional<std::string_view> FileParts::Find(std::uint64_t offset, std::uint64_t size) const {
+  // The latest first: a part read later often holds one read before (the whole of a table).
+  for (auto part = parts_.rbegin(); part != parts_.rend(); ++part) {
+    if (offset >= part->offset && size <= part->bytes.size() &&
+        offset - part->offset <= part->bytes.size() - size) {
+      return std::string_view(part->bytes)
+          .substr(static_cast<std::size_t>(offset - part->offset), static_cast<std::size_t>(size));
+    }
+  }
+  return std::nullopt;
+}
+
+char* FileParts::Add(std::uint64_t offset, std::uint64_t size) {
+  parts_.push_back({offset, std::string(static_cast<std::size_t>(size), '\0')});
+  return parts_.back().bytes.data();
+}
+
+std::uint64_t FileParts::BytesRead() const {
+  std::uint64_t total = 0;
+  for (const Part& part : parts_) {
+    total += part.bytes.size();
+  }
+  return total;
+}
+
+std::optional<std::string_view> SliceBytes(const PartsView& bytes, std::uint64_t offset,
+                                           std::uint64_t size) {
+  if (offset > bytes.length || size > bytes.length - offset) {
+    return std::nullopt;
+  }
+  return bytes.file->Find(bytes.offset + offset, size);
+}
+
+std::optional<PartsView> SubBytes(const PartsView& bytes, std::uint64_t offset,
+                                  std::uint64_t size) {
+  if (offset > bytes.length || size > bytes.length - offset) {
+    return std::nullopt;
+  }
+  return PartsView{bytes.file, bytes.offset + offset, size};
+}
+
+std::optional<std::string_view> SubBytes(std::string_view bytes, std::uint64_t offset,
+                                         std::uint64_t size) {
+  return SliceBytes(bytes, offset, size);
+}
+
+std::uint64_t OffsetIn(std::string_view whole, std::string_view part) {
+  return static_cast<std::uint64_t>(part.data() - whole.data());
+}
+
+std::uint64_t OffsetIn(const PartsView& whole, const PartsView& part) {
+  return part.offset - whole.offset;
+}
 
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed) {
@@ -87,14 +129,14 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
     return std::nullopt;
   }
   const auto size = static_cast<std::uint64_t>(end);
-  const std::shared_ptr<char> block = ZeroedBlock(static_cast<std::size_t>(size));
+  const auto parts = std::make_shared<FileParts>(size);
   ReadRanges read(size);
   const ByteRange head = read.Unread({0, headSize});
-  if (!block || (head.size > 0 && !ReadRange(in, block.get(), head))) {
+  if (head.size > 0 && !ReadRange(in, *parts, head)) {
     return std::nullopt;
   }
   read.Add(head);
-  const std::string_view bytes(block.get(), static_cast<std::size_t>(size));
+  const PartsView bytes{parts.get(), 0, size};
   // Each round may show where the next parts lie (a directory, then what it points at): the
   // headers, the start of the resources, three levels of directories with their entries, the
   // data entries and the tables.
@@ -106,7 +148,7 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
       if (range.size == 0) {
         continue;
       }
-      if (!ReadRange(in, block.get(), range)) {
+      if (!ReadRange(in, *parts, range)) {
         return std::nullopt;
       }
       read.Add(range);
@@ -116,16 +158,16 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
       break;
     }
   }
-  return FileBytes{bytes, block, std::move(source)};
+  return FileBytes{parts, std::move(source)};
 }
 
 bool ReadFilePart(const FileBytes& file, ByteRange range) {
-  if (range.offset >= file.bytes.size() || file.source == nullptr) {
-    return range.offset >= file.bytes.size();
+  if (range.offset >= file.parts->size() || file.source == nullptr) {
+    return range.offset >= file.parts->size();
   }
-  range.size = std::min<std::uint64_t>(range.size, file.bytes.size() - range.offset);
+  range.size = std::min<std::uint64_t>(range.size, file.parts->size() - range.offset);
   // A file cut since reads short, and leaves zeros, which no reader takes for an entry.
-  return ReadRange(*file.source, file.block.get(), range);
+  return ReadRange(*file.source, *file.parts, range);
 }
 
 }  // namespace quillon

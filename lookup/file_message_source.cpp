@@ -70,11 +70,11 @@ FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) co
     candidate.opened = true;
     // Only the headers and the blocks of the tables asked for: a system DLL is mostly code and
     // other languages, and a code that a table lacks is told by its blocks alone.
-    const auto parts = [this](std::string_view bytes) {
+    const auto parts = [this](const PartsView& bytes) {
       return MessageTableParts(bytes, language_, TableReach::Blocks);
     };
     if (std::optional<FileBytes> file = ReadFileParts(candidate.path, kPeHeadSize, parts)) {
-      for (const MessageTableResource& table : FindMessageTables(file->bytes, language_)) {
+      for (const MessageTablePart& table : FindMessageTables(file->View(), language_)) {
         MessageBlocks blocks = ReadMessageBlocks(table.bytes);
         std::vector<bool> blocksRead(blocks.blocks.size(), false);
         candidate.tables.push_back(
@@ -87,9 +87,8 @@ FileMessageSource::TableFile& FileMessageSource::Opened(TableFile& candidate) co
 }
 
 void FileMessageSource::ReadEntries(const TableFile& file, const Table& table, ByteRange part) {
-  const auto start = static_cast<std::uint64_t>(table.bytes.data() - file.file.bytes.data());
   // A part that cannot be read stays zeros: its codes are then found in no table.
-  ReadFilePart(file.file, {start + part.offset, part.size});
+  ReadFilePart(file.file, {table.bytes.offset + part.offset, part.size});
 }
 
 std::optional<std::string> FileMessageSource::FirstText(TableList& list, std::uint32_t code) const {
@@ -152,8 +151,13 @@ std::vector<OriginMessage> FileMessageSource::AllMessages() {
           table.wholeRead = true;
           ReadEntries(file, table, {0, table.bytes.size()});
         }
-        for (TableMessage& message :
-             quillon::AllMessages(table.bytes, table.blocks, table.language)) {
+        // Read as one part: the whole table is at hand as one view.
+        const std::optional<std::string_view> whole =
+            SliceBytes(table.bytes, 0, table.bytes.size());
+        if (!whole) {
+          continue;
+        }
+        for (TableMessage& message : quillon::AllMessages(*whole, table.blocks, table.language)) {
           all.push_back({list.origin, std::move(message)});
         }
       }

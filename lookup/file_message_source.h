@@ -67,7 +67,7 @@ class FileMessageSource final : public MessageSource {
 
  private:
   struct Table {
-    std::string_view bytes;  // inside the file's bytes; of the entries only those read
+    PartsView bytes;  // of the file's; of the entries only those read
     MessageBlocks blocks;
     std::uint16_t language = 0;    // gives the code page of its 8-bit entries
     std::vector<bool> blocksRead;  // whose entries are read, by the index of blocks

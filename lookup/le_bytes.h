@@ -18,8 +18,10 @@ inline std::optional<std::string_view> SliceBytes(std::string_view bytes, std::u
   return bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
 }
 
-template <typename Unsigned>
-std::optional<Unsigned> ReadLittleEndian(std::string_view bytes, std::uint64_t offset) {
+// Bytes is a std::string_view or a view of a file read in parts (PartsView), whose SliceBytes
+// the read takes.
+template <typename Unsigned, typename Bytes>
+std::optional<Unsigned> ReadLittleEndian(const Bytes& bytes, std::uint64_t offset) {
   const std::optional<std::string_view> field = SliceBytes(bytes, offset, sizeof(Unsigned));
   if (!field) {
     return std::nullopt;
@@ -31,11 +33,13 @@ std::optional<Unsigned> ReadLittleEndian(std::string_view bytes, std::uint64_t o
   return value;
 }
 
-inline std::optional<std::uint16_t> ReadU16(std::string_view bytes, std::uint64_t offset) {
+template <typename Bytes>
+std::optional<std::uint16_t> ReadU16(const Bytes& bytes, std::uint64_t offset) {
   return ReadLittleEndian<std::uint16_t>(bytes, offset);
 }
 
-inline std::optional<std::uint32_t> ReadU32(std::string_view bytes, std::uint64_t offset) {
+template <typename Bytes>
+std::optional<std::uint32_t> ReadU32(const Bytes& bytes, std::uint64_t offset) {
   return ReadLittleEndian<std::uint32_t>(bytes, offset);
 }
 

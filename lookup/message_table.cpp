@@ -17,7 +17,8 @@ constexpr std::uint16_t kUtf8Entry = 2;     // MESSAGE_RESOURCE_UTF8, in newer t
 
 // The entry of the index-th id of the block whose entries start at offset. Each entry
 // advances by at least its header, so a damaged run ends at the table's end.
-std::optional<std::string_view> EntryAt(std::string_view table, std::uint64_t offset,
+template <typename Bytes>
+std::optional<std::string_view> EntryAt(const Bytes& table, std::uint64_t offset,
                                         std::uint64_t index) {
   for (;;) {
     const std::optional<std::uint16_t> length = ReadU16(table, offset);
@@ -97,7 +98,10 @@ std::string_view TrimMessageEnd(std::string_view text) {
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-MessageBlocks ReadMessageBlocks(std::string_view table) {
+namespace {
+
+template <typename Bytes>
+MessageBlocks BlocksOf(const Bytes& table) {
   MessageBlocks read;
   const std::optional<std::uint32_t> blockCount = ReadU32(table, 0);
   const std::optional<std::string_view> blocks =
@@ -118,6 +122,16 @@ MessageBlocks ReadMessageBlocks(std::string_view table) {
     read.blocks.push_back(block);
   }
   return read;
+}
+
+}  // namespace
+
+MessageBlocks ReadMessageBlocks(std::string_view table) {
+  return BlocksOf(table);
+}
+
+MessageBlocks ReadMessageBlocks(const PartsView& table) {
+  return BlocksOf(table);
 }
 
 std::optional<std::string> FindMessage(std::string_view table, std::uint32_t code,
@@ -148,10 +162,9 @@ std::optional<std::size_t> BlockOf(const MessageBlocks& blocks, std::uint32_t co
   return static_cast<std::size_t>(found - blocks.blocks.begin());
 }
 
-}  // namespace
-
-std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
-                                       std::uint32_t code, std::uint16_t language) {
+template <typename Bytes>
+std::optional<std::string> MessageIn(const Bytes& table, const MessageBlocks& blocks,
+                                     std::uint32_t code, std::uint16_t language) {
   const std::optional<std::size_t> found = BlockOf(blocks, code);
   if (!found) {
     return std::nullopt;
@@ -162,6 +175,18 @@ std::optional<std::string> FindMessage(std::string_view table, const MessageBloc
     return std::nullopt;
   }
   return DecodeEntry(*entry, AnsiCodePageOf(language));
+}
+
+}  // namespace
+
+std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
+                                       std::uint32_t code, std::uint16_t language) {
+  return MessageIn(table, blocks, code, language);
+}
+
+std::optional<std::string> FindMessage(const PartsView& table, const MessageBlocks& blocks,
+                                       std::uint32_t code, std::uint16_t language) {
+  return MessageIn(table, blocks, code, language);
 }
 
 std::optional<BlockEntries> MessageEntries(const MessageBlocks& blocks, std::uint32_t code,

@@ -26,7 +26,10 @@ struct MessageBlocks {
   bool ordered = false;       // ascending and apart, as tables are made: searched by halves
 };
 
+// Of a table read in parts (PartsView), what was not read reads as nothing: blocks and
+// entries are found only once their part has been read.
 MessageBlocks ReadMessageBlocks(std::string_view table);
+MessageBlocks ReadMessageBlocks(const PartsView& table);
 
 // The text of code as the table holds it, in UTF-8: 8-bit entries read in the code page of the
 // table's language (a LANGID; see AnsiCodePageOf), trailing CR, LF, blanks and tabs removed,
@@ -36,6 +39,8 @@ std::optional<std::string> FindMessage(std::string_view table, std::uint32_t cod
                                        std::uint16_t language);
 // The same with the table's blocks read before.
 std::optional<std::string> FindMessage(std::string_view table, const MessageBlocks& blocks,
+                                       std::uint32_t code, std::uint16_t language);
+std::optional<std::string> FindMessage(const PartsView& table, const MessageBlocks& blocks,
                                        std::uint32_t code, std::uint16_t language);
 
 // Where the entries of the block that holds code lie in a table of tableSize bytes (the block

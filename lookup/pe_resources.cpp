@@ -30,15 +30,20 @@ constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::uint16_t kPrimaryEnglish = 0x09;
 constexpr std::uint16_t kPrimaryNeutral = 0x00;
 
+// The readers below take the file's bytes as a std::string_view of them all or as a PartsView
+// of a file read in parts (Bytes); what was not read reads as nothing.
+
 // The section table, enough to turn a relative virtual address into bytes of the file.
+template <typename Bytes>
 struct SectionTable {
-  std::string_view file;
+  Bytes file;
   std::string_view headers;  // NumberOfSections entries of 40 bytes
 };
 
 // The bytes from rva to the end of the section's data in the file, or nothing when no section
 // holds rva. Bytes a section has only in memory (beyond its raw data) count as absent.
-std::optional<std::string_view> BytesAtRva(const SectionTable& sections, std::uint32_t rva) {
+template <typename Bytes>
+std::optional<Bytes> BytesAtRva(const SectionTable<Bytes>& sections, std::uint32_t rva) {
   for (std::uint64_t at = 0; at + kSectionHeaderSize <= sections.headers.size();
        at += kSectionHeaderSize) {
     const std::uint32_t address = *ReadU32(sections.headers, at + 12);
@@ -53,17 +58,19 @@ std::optional<std::string_view> BytesAtRva(const SectionTable& sections, std::ui
     }
     const std::uint64_t available =
         std::min<std::uint64_t>(rawSize - delta, sections.file.size() - (rawOffset + delta));
-    return SliceBytes(sections.file, rawOffset + delta, available);
+    return SubBytes(sections.file, rawOffset + delta, available);
   }
   return std::nullopt;
 }
 
+template <typename Bytes>
 struct ResourceRoot {
-  SectionTable sections;
-  std::string_view resources;  // from the resource directory's start to its section's end
+  SectionTable<Bytes> sections;
+  Bytes resources;  // from the resource directory's start to its section's end
 };
 
-std::optional<ResourceRoot> FindResourceRoot(std::string_view file) {
+template <typename Bytes>
+std::optional<ResourceRoot<Bytes>> FindResourceRoot(const Bytes& file) {
   if (ReadU16(file, 0) != kDosMagic) {
     return std::nullopt;
   }
@@ -100,12 +107,12 @@ std::optional<ResourceRoot> FindResourceRoot(std::string_view file) {
   if (!resourceRva || *resourceRva == 0 || !sectionHeaders) {
     return std::nullopt;
   }
-  const SectionTable sections{file, *sectionHeaders};
-  const std::optional<std::string_view> resources = BytesAtRva(sections, *resourceRva);
+  const SectionTable<Bytes> sections{file, *sectionHeaders};
+  const std::optional<Bytes> resources = BytesAtRva(sections, *resourceRva);
   if (!resources) {
     return std::nullopt;
   }
-  return ResourceRoot{sections, *resources};
+  return ResourceRoot<Bytes>{sections, *resources};
 }
 
 struct ResourceEntry {
@@ -115,8 +122,8 @@ struct ResourceEntry {
 };
 
 // The entries with numeric ids of the directory at offset; nothing when they do not fit.
-std::optional<std::vector<ResourceEntry>> IdEntries(std::string_view resources,
-                                                    std::uint32_t offset) {
+template <typename Bytes>
+std::optional<std::vector<ResourceEntry>> IdEntries(const Bytes& resources, std::uint32_t offset) {
   const std::optional<std::uint16_t> namedCount = ReadU16(resources, std::uint64_t{offset} + 12);
   const std::optional<std::uint16_t> idCount = ReadU16(resources, std::uint64_t{offset} + 14);
   if (!namedCount || !idCount) {
@@ -143,7 +150,8 @@ std::optional<std::vector<ResourceEntry>> IdEntries(std::string_view resources,
 
 // The subdirectory that the entry id of the directory at offset leads to. Refused when it is
 // a data entry or leads back to a directory on the way here (visited).
-std::optional<std::uint32_t> Subdirectory(std::string_view resources, std::uint32_t offset,
+template <typename Bytes>
+std::optional<std::uint32_t> Subdirectory(const Bytes& resources, std::uint32_t offset,
                                           std::uint32_t id,
                                           std::span<const std::uint32_t> visited) {
   const std::optional<std::vector<ResourceEntry>> entries = IdEntries(resources, offset);
@@ -166,7 +174,8 @@ struct LanguageEntries {
   std::vector<std::uint32_t> dataOffsets;  // the data entry of each language
 };
 
-std::optional<LanguageEntries> MessageTableEntries(std::string_view resources) {
+template <typename Bytes>
+std::optional<LanguageEntries> MessageTableEntries(const Bytes& resources) {
   std::vector<std::uint32_t> visited{0};
   const std::optional<std::uint32_t> names =
       Subdirectory(resources, 0, kMessageTableResourceType, visited);
@@ -192,7 +201,8 @@ std::optional<LanguageEntries> MessageTableEntries(std::string_view resources) {
 }
 
 // The table that the data entry at offset of the resource directory describes.
-std::optional<std::string_view> TableData(const ResourceRoot& root, std::uint32_t offset) {
+template <typename Bytes>
+std::optional<Bytes> TableData(const ResourceRoot<Bytes>& root, std::uint32_t offset) {
   const std::optional<std::string_view> dataEntry =
       SliceBytes(root.resources, offset, kResourceDataEntrySize);
   if (!dataEntry) {
@@ -200,8 +210,40 @@ std::optional<std::string_view> TableData(const ResourceRoot& root, std::uint32_
   }
   const std::uint32_t dataRva = *ReadU32(*dataEntry, 0);
   const std::uint32_t dataSize = *ReadU32(*dataEntry, 4);
-  const std::optional<std::string_view> at = BytesAtRva(root.sections, dataRva);
-  return at ? SliceBytes(*at, 0, dataSize) : std::nullopt;
+  const std::optional<Bytes> at = BytesAtRva(root.sections, dataRva);
+  return at ? SubBytes(*at, 0, dataSize) : std::nullopt;
+}
+
+template <typename Bytes>
+std::vector<MessageTableIn<Bytes>> TablesIn(const Bytes& file, std::uint16_t wanted) {
+  const std::optional<ResourceRoot<Bytes>> root = FindResourceRoot(file);
+  const std::optional<LanguageEntries> entries =
+      root ? MessageTableEntries(root->resources) : std::nullopt;
+  std::vector<MessageTableIn<Bytes>> tables;
+  if (!entries) {
+    return tables;
+  }
+  for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
+    if (const std::optional<Bytes> table = TableData(*root, entries->dataOffsets[chosen])) {
+      tables.push_back({*table, entries->languages[chosen]});
+    }
+  }
+  return tables;
+}
+
+template <typename Bytes>
+std::optional<MessageTableIn<Bytes>> TableIn(const Bytes& file, std::uint16_t wanted) {
+  const std::optional<ResourceRoot<Bytes>> root = FindResourceRoot(file);
+  const std::optional<LanguageEntries> entries =
+      root ? MessageTableEntries(root->resources) : std::nullopt;
+  const std::optional<std::size_t> chosen =
+      entries ? ChooseLanguage(entries->languages, wanted) : std::nullopt;
+  const std::optional<Bytes> table =
+      chosen ? TableData(*root, entries->dataOffsets[*chosen]) : std::nullopt;
+  if (!table) {
+    return std::nullopt;
+  }
+  return MessageTableIn<Bytes>{*table, entries->languages[*chosen]};
 }
 
 }  // namespace
@@ -240,53 +282,37 @@ std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languag
 }
 
 std::vector<MessageTableResource> FindMessageTables(std::string_view file, std::uint16_t wanted) {
-  const std::optional<ResourceRoot> root = FindResourceRoot(file);
-  const std::optional<LanguageEntries> entries =
-      root ? MessageTableEntries(root->resources) : std::nullopt;
-  std::vector<MessageTableResource> tables;
-  if (!entries) {
-    return tables;
-  }
-  for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
-    if (const auto table = TableData(*root, entries->dataOffsets[chosen])) {
-      tables.push_back({*table, entries->languages[chosen]});
-    }
-  }
-  return tables;
+  return TablesIn(file, wanted);
+}
+
+std::vector<MessageTablePart> FindMessageTables(const PartsView& file, std::uint16_t wanted) {
+  return TablesIn(file, wanted);
 }
 
 std::optional<MessageTableResource> FindMessageTableResource(std::string_view file,
                                                              std::uint16_t wanted) {
-  const std::optional<ResourceRoot> root = FindResourceRoot(file);
-  const std::optional<LanguageEntries> entries =
-      root ? MessageTableEntries(root->resources) : std::nullopt;
-  const std::optional<std::size_t> chosen =
-      entries ? ChooseLanguage(entries->languages, wanted) : std::nullopt;
-  const std::optional<std::string_view> table =
-      chosen ? TableData(*root, entries->dataOffsets[*chosen]) : std::nullopt;
-  if (!table) {
-    return std::nullopt;
-  }
-  return MessageTableResource{*table, entries->languages[*chosen]};
+  return TableIn(file, wanted);
 }
 
-std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wanted,
+std::optional<MessageTablePart> FindMessageTableResource(const PartsView& file,
+                                                         std::uint16_t wanted) {
+  return TableIn(file, wanted);
+}
+
+std::vector<ByteRange> MessageTableParts(const PartsView& file, std::uint16_t wanted,
                                          TableReach reach) {
-  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  const std::optional<ResourceRoot<PartsView>> root = FindResourceRoot(file);
   if (!root) {
     // Headers that reach past the first part read (a long DOS stub) get one more look.
     return file.size() > kPeHeadSize ? std::vector<ByteRange>{{0, kPeHeadLimit}}
                                      : std::vector<ByteRange>{};
   }
-  const auto offsetOf = [&file](std::string_view part) {
-    return static_cast<std::uint64_t>(part.data() - file.data());
-  };
-  const std::uint64_t base = offsetOf(root->resources);
+  const std::uint64_t base = root->resources.offset;
   // The directories usually lie together at the start: one read serves the common file.
   std::vector<ByteRange> parts{
       {base, std::min<std::uint64_t>(kResourceDirectoriesHead, root->resources.size())}};
   // Elsewhere each step of the way is read on its own, as the steps before it lead there: a
-  // part not read yet reads as zeros, which lead nowhere until it has been read. Nothing else
+  // part not read yet reads as nothing, which leads nowhere until it has been read. Nothing else
   // of the resources is read, however large the section claims to be.
   const auto directory = [&](std::uint32_t offset) {
     parts.push_back({base + offset, kResourceDirectoryHeaderSize});
@@ -316,22 +342,21 @@ std::vector<ByteRange> MessageTableParts(std::string_view file, std::uint16_t wa
   }
   for (const std::size_t chosen : LanguageOrder(entries->languages, wanted)) {
     parts.push_back({base + entries->dataOffsets[chosen], kResourceDataEntrySize});
-    if (const std::optional<std::string_view> table =
-            TableData(*root, entries->dataOffsets[chosen])) {
+    if (const std::optional<PartsView> table = TableData(*root, entries->dataOffsets[chosen])) {
       // The count of blocks with room for the blocks of a system table; once the count is read,
       // any blocks past that room.
       const std::uint64_t blocks =
           kMessageTableCountSize + kMessageBlockSize * ReadU32(*table, 0).value_or(0);
       const std::uint64_t reached =
           reach == TableReach::Whole ? table->size() : std::max(blocks, kMessageBlocksHead);
-      parts.push_back({offsetOf(*table), std::min<std::uint64_t>(reached, table->size())});
+      parts.push_back({table->offset, std::min<std::uint64_t>(reached, table->size())});
     }
   }
   return parts;
 }
 
 std::vector<std::uint16_t> MessageTableLanguages(std::string_view file) {
-  const std::optional<ResourceRoot> root = FindResourceRoot(file);
+  const std::optional<ResourceRoot<std::string_view>> root = FindResourceRoot(file);
   std::optional<LanguageEntries> entries =
       root ? MessageTableEntries(root->resources) : std::nullopt;
   return entries ? std::move(entries->languages) : std::vector<std::uint16_t>{};

@@ -17,10 +17,15 @@ inline constexpr std::uint32_t kMessageTableResourceType = 11;  // RT_MESSAGETAB
 // FormatMessage reads the table named 1; other names are not message tables it would use.
 inline constexpr std::uint32_t kMessageTableResourceName = 1;
 
-struct MessageTableResource {
-  std::string_view bytes;  // the MESSAGE_RESOURCE_DATA, inside the file's bytes
+// The MESSAGE_RESOURCE_DATA, as a view of the file's bytes (Bytes: a std::string_view of the
+// whole file or a PartsView of one read in parts).
+template <typename Bytes>
+struct MessageTableIn {
+  Bytes bytes;
   std::uint16_t language = 0;
 };
+using MessageTableResource = MessageTableIn<std::string_view>;
+using MessageTablePart = MessageTableIn<PartsView>;
 
 inline constexpr std::uint16_t kUsEnglishLanguage = 0x409;
 
@@ -45,12 +50,16 @@ std::optional<std::size_t> ChooseLanguage(std::span<const std::uint16_t> languag
 // refused rather than followed.
 std::optional<MessageTableResource> FindMessageTableResource(
     std::string_view file, std::uint16_t wanted = kUsEnglishLanguage);
+std::optional<MessageTablePart> FindMessageTableResource(const PartsView& file,
+                                                         std::uint16_t wanted = kUsEnglishLanguage);
 
 // The file's message tables in the order LanguageOrder gives for wanted, so that a message
 // missing in one language is looked for in the next, as FormatMessage does; a damaged one is
 // left out. Empty when the file has no message table.
 std::vector<MessageTableResource> FindMessageTables(std::string_view file,
                                                     std::uint16_t wanted = kUsEnglishLanguage);
+std::vector<MessageTablePart> FindMessageTables(const PartsView& file,
+                                                std::uint16_t wanted = kUsEnglishLanguage);
 
 // How much of a file's start to read before MessageTableParts can judge it: the headers of
 // real files take well under it. Where they do not, MessageTableParts asks for kPeHeadLimit,
@@ -62,7 +71,7 @@ inline constexpr std::uint64_t kPeHeadLimit = 64 * 1024;
 inline constexpr std::uint64_t kResourceDirectoriesHead = 8 * 1024;
 
 // The parts of a file to read for its message tables in the order of LanguageOrder for wanted,
-// judged from what of it has been read (the rest zeros): with the headers alone, the start of
+// judged from what of it has been read: with the headers alone, the start of
 // the resources, where the directories usually are; then each directory on the way to the
 // tables, their data entries and the tables themselves (a system DLL holds some thirty
 // languages of them), each as the part before it leads there. Nothing else of the resources,
@@ -73,7 +82,7 @@ inline constexpr std::uint64_t kResourceDirectoriesHead = 8 * 1024;
 // some 40 KiB a language, of which a lookup needs a few hundred bytes.
 enum class TableReach { Whole, Blocks };
 inline constexpr std::uint64_t kMessageBlocksHead = 2 * 1024;
-std::vector<ByteRange> MessageTableParts(std::string_view file,
+std::vector<ByteRange> MessageTableParts(const PartsView& file,
                                          std::uint16_t wanted = kUsEnglishLanguage,
                                          TableReach reach = TableReach::Whole);
 

@@ -1,12 +1,19 @@
 // Any bytes as a PE file and as a bare message table: no crash, no read outside the input,
-// and a text found never holds a zero byte.
+// and a text found never holds a zero byte. Read in parts as the program reads a file, the
+// input gives a subset of what it gives read whole, and the same texts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "lookup/file_bytes.h"
 #include "lookup/le_bytes.h"
 #include "lookup/message_table.h"
 #include "lookup/pe_resources.h"
@@ -64,6 +71,58 @@ std::string OverlappingBlocks(std::string_view table) {
   return shared.append(table.substr(16));
 }
 
+// The input read as FileMessageSource reads a file: the headers, what MessageTableParts asks
+// for until it asks for nothing new, then the entries of the blocks that hold the codes.
+void ReadInParts(std::string_view bytes, std::uint32_t picked) {
+  quillon::FileParts parts(bytes.size());
+  std::set<std::pair<std::uint64_t, std::uint64_t>> done;
+  const auto read = [&](quillon::ByteRange range) {
+    if (range.offset >= bytes.size()) {
+      return false;
+    }
+    range.size = std::min<std::uint64_t>(range.size, bytes.size() - range.offset);
+    if (!done.insert({range.offset, range.size}).second) {
+      return false;
+    }
+    std::memcpy(parts.Add(range.offset, range.size), bytes.data() + range.offset, range.size);
+    return true;
+  };
+  read({0, quillon::kPeHeadSize});
+  const quillon::PartsView file{&parts, 0, bytes.size()};
+  for (int round = 0; round < 12; ++round) {
+    bool more = false;
+    for (const quillon::ByteRange& range :
+         quillon::MessageTableParts(file, 0x407, quillon::TableReach::Blocks)) {
+      more = read(range) || more;
+    }
+    if (!more) {
+      break;
+    }
+  }
+  const std::vector<quillon::MessageTableResource> whole = quillon::FindMessageTables(bytes, 0x407);
+  for (const quillon::MessageTablePart& table : quillon::FindMessageTables(file, 0x407)) {
+    const auto same = std::find_if(whole.begin(), whole.end(), [&](const auto& w) {
+      return static_cast<std::uint64_t>(w.bytes.data() - bytes.data()) == table.bytes.offset &&
+             w.bytes.size() == table.bytes.size() && w.language == table.language;
+    });
+    if (same == whole.end()) {
+      std::abort();  // a table the whole input does not have
+    }
+    const quillon::MessageBlocks blocks = quillon::ReadMessageBlocks(table.bytes);
+    for (const std::uint32_t code : {5u, 0xC0000005u, picked}) {
+      if (const auto entries = quillon::MessageEntries(blocks, code, table.bytes.size())) {
+        read({table.bytes.offset + entries->range.offset, entries->range.size});
+      }
+      const std::optional<std::string> text =
+          quillon::FindMessage(table.bytes, blocks, code, table.language);
+      CheckText(text);
+      if (text && text != quillon::FindMessage(same->bytes, code, same->language)) {
+        std::abort();  // read in parts, a text other than the whole input's
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -81,5 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   AskTable(bytes, picked, static_cast<std::uint16_t>(picked));
   AskTable(OverlappingBlocks(bytes), picked, 0x405);
+  ReadInParts(bytes, picked);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -25,6 +26,11 @@ namespace {
 
 constexpr std::uint32_t kAccessDenied = 5;
 constexpr char kAccessDeniedText[] = "Access is denied.";
+
+// The text of code in a table read in parts, as far as they were read.
+std::optional<std::string> WholeMessage(const MessageTablePart& table, std::uint32_t code) {
+  return FindMessage(table.bytes, ReadMessageBlocks(table.bytes), code, table.language);
+}
 
 TEST(PeResources, ChoosesTheLanguageItsNeutralFormUsEnglishEnglishNeutralThenLowest) {
   struct Case {
@@ -78,17 +84,19 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
 
 TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   const auto partsFor = [](std::uint16_t language) {
-    return [language](std::string_view bytes) { return MessageTableParts(bytes, language); };
+    return [language](const PartsView& bytes) { return MessageTableParts(bytes, language); };
   };
   // The test DLL's resources fit in the part read for the directories: it reads whole.
   const std::string small = ReadTestMessageFile("messages_pe32plus.dll");
   const std::optional<FileBytes> smallParts =
       ReadFileParts(TestMessageFile("messages_pe32plus.dll"), 1024, partsFor(0x407));
   ASSERT_TRUE(smallParts.has_value());
-  const std::vector<MessageTableResource> tables = FindMessageTables(smallParts->bytes, 0x407);
+  const std::vector<MessageTablePart> tables = FindMessageTables(smallParts->View(), 0x407);
   ASSERT_EQ(2u, tables.size()) << "German, then US English";
-  EXPECT_EQ("Zugriff verweigert.", FindMessage(tables[0].bytes, kAccessDenied, tables[0].language));
-  EXPECT_TRUE(MessageTableParts("MZ damaged").empty());
+  EXPECT_EQ("Zugriff verweigert.", WholeMessage(tables[0], kAccessDenied));
+  FileParts damaged(10);
+  std::memcpy(damaged.Add(0, 10), "MZ damaged", 10);
+  EXPECT_TRUE(MessageTableParts(PartsView{&damaged, 0, 10}).empty());
 
   // Wine's kernelbase.dll holds some thirty languages in 1.8 MB of resources.
   const std::string kernelbase = "/usr/lib/i386-linux-gnu/wine/i386-windows/kernelbase.dll";
@@ -96,39 +104,35 @@ TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   if (!german) {
     GTEST_SKIP() << kernelbase << " is missing";
   }
-  const std::size_t read = static_cast<std::size_t>(
-      std::count_if(german->bytes.begin(), german->bytes.end(), [](char c) { return c != 0; }));
-  EXPECT_LT(read, german->bytes.size() / 10);
-  const std::vector<MessageTableResource> germanTables = FindMessageTables(german->bytes, 0x407);
+  EXPECT_LT(german->parts->BytesRead(), german->parts->size() / 10);
+  const std::vector<MessageTablePart> germanTables = FindMessageTables(german->View(), 0x407);
   ASSERT_FALSE(germanTables.empty());
   EXPECT_EQ(0x0007, germanTables[0].language) << "Wine's German is the neutral form";
-  EXPECT_EQ("Zugriff verweigert.",
-            FindMessage(germanTables[0].bytes, kAccessDenied, germanTables[0].language));
+  EXPECT_EQ("Zugriff verweigert.", WholeMessage(germanTables[0], kAccessDenied));
 
   // Of the tables only their blocks: a code's entries are read when it is asked for, and a
   // code that no block holds needs nothing more.
   const std::optional<FileBytes> blocks = ReadFileParts(
       kernelbase, kPeHeadSize,
-      [](std::string_view bytes) { return MessageTableParts(bytes, 0x407, TableReach::Blocks); });
+      [](const PartsView& bytes) { return MessageTableParts(bytes, 0x407, TableReach::Blocks); });
   ASSERT_TRUE(blocks.has_value());
-  const std::vector<MessageTableResource> blockTables = FindMessageTables(blocks->bytes, 0x407);
+  const std::vector<MessageTablePart> blockTables = FindMessageTables(blocks->View(), 0x407);
   ASSERT_EQ(germanTables.size(), blockTables.size());
-  const MessageTableResource& first = blockTables[0];
+  const MessageTablePart& first = blockTables[0];
   const MessageBlocks firstBlocks = ReadMessageBlocks(first.bytes);
   ASSERT_FALSE(firstBlocks.blocks.empty());
   EXPECT_EQ(ReadMessageBlocks(germanTables[0].bytes).blocks.size(), firstBlocks.blocks.size());
   // The last block's entries lie past what the blocks took.
   const std::uint32_t late = firstBlocks.blocks.back().lowId;
-  const std::optional<std::string> lateText =
-      FindMessage(germanTables[0].bytes, late, germanTables[0].language);
+  const std::optional<std::string> lateText = WholeMessage(germanTables[0], late);
   ASSERT_TRUE(lateText.has_value());
   EXPECT_EQ(std::nullopt, FindMessage(first.bytes, firstBlocks, late, first.language));
   EXPECT_EQ(std::nullopt, MessageEntries(firstBlocks, 0x7FFFFFFF, first.bytes.size()));
   const std::optional<BlockEntries> entries = MessageEntries(firstBlocks, late, first.bytes.size());
   ASSERT_TRUE(entries.has_value());
   EXPECT_LT(entries->range.size, first.bytes.size() / 4);
-  const auto start = static_cast<std::uint64_t>(first.bytes.data() - blocks->bytes.data());
-  ASSERT_TRUE(ReadFilePart(*blocks, {start + entries->range.offset, entries->range.size}));
+  ASSERT_TRUE(
+      ReadFilePart(*blocks, {first.bytes.offset + entries->range.offset, entries->range.size}));
   EXPECT_EQ(lateText, FindMessage(first.bytes, firstBlocks, late, first.language));
 }
 
@@ -223,7 +227,7 @@ struct PartsRead {
 
 PartsRead ReadForTables(const std::filesystem::path& path) {
   std::set<std::pair<std::uint64_t, std::uint64_t>> asked{{0, kPeHeadSize}};
-  const auto parts = [&asked](std::string_view bytes) {
+  const auto parts = [&asked](const PartsView& bytes) {
     std::vector<ByteRange> ranges = MessageTableParts(bytes);
     for (const ByteRange& range : ranges) {
       if (range.offset < bytes.size()) {
@@ -237,10 +241,10 @@ PartsRead ReadForTables(const std::filesystem::path& path) {
   for (const auto& [offset, size] : asked) {
     read.bytes += size;
   }
-  const std::optional<MessageTableResource> table =
-      file ? FindMessageTableResource(file->bytes) : std::nullopt;
+  const std::optional<MessageTablePart> table =
+      file ? FindMessageTableResource(file->View()) : std::nullopt;
   if (table) {
-    read.text = FindMessage(table->bytes, kAccessDenied, table->language);
+    read.text = WholeMessage(*table, kAccessDenied);
   }
   return read;
 }
