@@ -82,6 +82,40 @@ TEST(PeResources, FindsTheTableOfPe32Pe32PlusAndLanguageFiles) {
   }
 }
 
+TEST(FileParts, AReadGivesBytesOnlyWhereOnePartHoldsThemAllAndNeverLeavesItsView) {
+  FileParts file(100);
+  std::memcpy(file.Add(10, 10), "0123456789", 10);
+  std::memcpy(file.Add(15, 10), "5678956789", 10);  // overlaps the first
+  const PartsView whole{&file, 0, 100};
+  const PartsView inner = *SubBytes(whole, 12, 5);  // bytes 12 to 16, inside the first part
+  struct Case {
+    const char* name;
+    PartsView view;
+    std::uint64_t offset;
+    std::uint64_t size;
+    std::optional<std::string_view> expected;
+  };
+  const Case cases[] = {
+      {"inside the first part", whole, 10, 10, "0123456789"},
+      {"inside the second, past the first", whole, 18, 7, "8956789"},
+      {"across both parts", whole, 12, 10, std::nullopt},
+      {"before any part", whole, 0, 4, std::nullopt},
+      {"nothing at a part's end", whole, 25, 0, ""},
+      {"past the file", whole, 99, 2, std::nullopt},
+      {"offset past the file", whole, 101, 0, std::nullopt},
+      {"a view's offsets are its own", inner, 0, 3, "234"},
+      {"a read past the view, though read", inner, 4, 2, std::nullopt},
+      {"a huge size does not wrap", inner, 1, ~std::uint64_t{0}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.expected, SliceBytes(c.view, c.offset, c.size));
+  }
+  EXPECT_FALSE(SubBytes(inner, 3, 3).has_value()) << "a view within a view stays within it";
+  EXPECT_EQ(0x3332u, ReadU16(inner, 0)) << "little-endian, as of a string_view";
+  EXPECT_EQ(20u, file.BytesRead());
+}
+
 TEST(PeResources, OfAFileOnlyTheHeadersDirectoriesAndTablesAskedForAreRead) {
   const auto partsFor = [](std::uint16_t language) {
     return [language](const PartsView& bytes) { return MessageTableParts(bytes, language); };
