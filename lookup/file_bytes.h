@@ -60,9 +60,6 @@ std::optional<std::string_view> SliceBytes(const PartsView& bytes, std::uint64_t
 std::optional<PartsView> SubBytes(const PartsView& bytes, std::uint64_t offset, std::uint64_t size);
 std::optional<std::string_view> SubBytes(std::string_view bytes, std::uint64_t offset,
                                          std::uint64_t size);
-// Where part (a view made from whole) begins in whole.
-std::uint64_t OffsetIn(std::string_view whole, std::string_view part);
-std::uint64_t OffsetIn(const PartsView& whole, const PartsView& part);
 
 struct FileBytes {
   // Shared by copies; its address stays, so views of it outlive a move of the FileBytes.
@@ -82,6 +79,13 @@ using NeededParts = std::function<std::vector<ByteRange>(const PartsView& file)>
 // no parts. A file that shrinks meanwhile leaves zeros where its bytes went. Never throws.
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
                                        const NeededParts& needed);
+
+// Reads range of a file into into, which has room for its size; false when it cannot.
+using PartReader = std::function<bool(ByteRange range, char* into)>;
+// ReadFileParts' reading from any source of a file of size bytes, such as bytes in memory:
+// nothing when a read fails.
+std::shared_ptr<FileParts> ReadParts(std::uint64_t size, std::uint64_t headSize,
+                                     const NeededParts& needed, const PartReader& read);
 
 // Reads range of the file (read by ReadFileParts) from the file it keeps open, so that a part
 // needed only now and then is read only when it is; every view into its parts stays valid.

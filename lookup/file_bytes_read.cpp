@@ -37,15 +37,20 @@ class ReadRanges {
   std::vector<ByteRange> read_;
 };
 
-// Reads range of in into a new part of parts; false only when the stream broke or the memory
-// for the part ran out.
-bool ReadRange(std::ifstream& in, FileParts& parts, ByteRange range) {
+// Reads range with read into a new part of parts; false when read fails or the memory for
+// the part ran out.
+bool ReadRange(const PartReader& read, FileParts& parts, ByteRange range) {
   char* into = nullptr;
   try {
     into = parts.Add(range.offset, range.size);
   } catch (const std::bad_alloc&) {
     return false;
   }
+  return read(range, into);
+}
+
+// Reads range of in into into; false only when the stream broke.
+bool ReadFromStream(std::ifstream& in, ByteRange range, char* into) {
   in.clear();
   in.seekg(static_cast<std::streamoff>(range.offset));
   in.read(into, static_cast<std::streamsize>(range.size));
@@ -86,14 +91,6 @@ std::uint64_t FileParts::BytesRead() const {
   return total;
 }
 
-std::optional<std::string_view> SliceBytes(const PartsView& bytes, std::uint64_t offset,
-                                           std::uint64_t size) {
-  if (offset > bytes.length || size > bytes.length - offset) {
-    return std::nullopt;
-  }
-  return bytes.file->Find(bytes.offset + offset, size);
-}
-
 std::optional<PartsView> SubBytes(const PartsView& bytes, std::uint64_t offset,
                                   std::uint64_t size) {
   if (offset > bytes.length || size > bytes.length - offset) {
@@ -102,17 +99,49 @@ std::optional<PartsView> SubBytes(const PartsView& bytes, std::uint64_t offset,
   return PartsView{bytes.file, bytes.offset + offset, size};
 }
 
+std::optional<std::string_view> SliceBytes(const PartsView& bytes, std::uint64_t offset,
+                                           std::uint64_t size) {
+  const std::optional<PartsView> slice = SubBytes(bytes, offset, size);
+  return slice ? slice->file->Find(slice->offset, size) : std::nullopt;
+}
+
 std::optional<std::string_view> SubBytes(std::string_view bytes, std::uint64_t offset,
                                          std::uint64_t size) {
   return SliceBytes(bytes, offset, size);
 }
 
-std::uint64_t OffsetIn(std::string_view whole, std::string_view part) {
-  return static_cast<std::uint64_t>(part.data() - whole.data());
-}
-
-std::uint64_t OffsetIn(const PartsView& whole, const PartsView& part) {
-  return part.offset - whole.offset;
+std::shared_ptr<FileParts> ReadParts(std::uint64_t size, std::uint64_t headSize,
+                                     const NeededParts& needed, const PartReader& reader) {
+  const auto parts = std::make_shared<FileParts>(size);
+  ReadRanges read(size);
+  const ByteRange head = read.Unread({0, headSize});
+  if (head.size > 0 && !ReadRange(reader, *parts, head)) {
+    return nullptr;
+  }
+  read.Add(head);
+  const PartsView bytes{parts.get(), 0, size};
+  // Each round may show where the next parts lie (a directory, then what it points at): the
+  // headers, the start of the resources, three levels of directories with their entries, the
+  // data entries and the tables.
+  constexpr int kRounds = 12;
+  for (int round = 0; round < kRounds; ++round) {
+    bool more = false;
+    for (const ByteRange& wanted : needed(bytes)) {
+      const ByteRange range = read.Unread(wanted);
+      if (range.size == 0) {
+        continue;
+      }
+      if (!ReadRange(reader, *parts, range)) {
+        return nullptr;
+      }
+      read.Add(range);
+      more = true;
+    }
+    if (!more) {
+      break;
+    }
+  }
+  return parts;
 }
 
 std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::uint64_t headSize,
@@ -128,37 +157,15 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
   if (end < 0 || static_cast<std::uintmax_t>(end) > SIZE_MAX) {
     return std::nullopt;
   }
-  const auto size = static_cast<std::uint64_t>(end);
-  const auto parts = std::make_shared<FileParts>(size);
-  ReadRanges read(size);
-  const ByteRange head = read.Unread({0, headSize});
-  if (head.size > 0 && !ReadRange(in, *parts, head)) {
+  const auto fromFile = [&in](ByteRange range, char* into) {
+    return ReadFromStream(in, range, into);
+  };
+  std::shared_ptr<FileParts> parts =
+      ReadParts(static_cast<std::uint64_t>(end), headSize, needed, fromFile);
+  if (!parts) {
     return std::nullopt;
   }
-  read.Add(head);
-  const PartsView bytes{parts.get(), 0, size};
-  // Each round may show where the next parts lie (a directory, then what it points at): the
-  // headers, the start of the resources, three levels of directories with their entries, the
-  // data entries and the tables.
-  constexpr int kRounds = 12;
-  for (int round = 0; round < kRounds; ++round) {
-    bool more = false;
-    for (const ByteRange& wanted : needed(bytes)) {
-      const ByteRange range = read.Unread(wanted);
-      if (range.size == 0) {
-        continue;
-      }
-      if (!ReadRange(in, *parts, range)) {
-        return std::nullopt;
-      }
-      read.Add(range);
-      more = true;
-    }
-    if (!more) {
-      break;
-    }
-  }
-  return FileBytes{parts, std::move(source)};
+  return FileBytes{std::move(parts), std::move(source)};
 }
 
 bool ReadFilePart(const FileBytes& file, ByteRange range) {
@@ -167,7 +174,9 @@ bool ReadFilePart(const FileBytes& file, ByteRange range) {
   }
   range.size = std::min<std::uint64_t>(range.size, file.parts->size() - range.offset);
   // A file cut since reads short, and leaves zeros, which no reader takes for an entry.
-  return ReadRange(*file.source, *file.parts, range);
+  std::ifstream& in = *file.source;
+  return ReadRange([&in](ByteRange part, char* into) { return ReadFromStream(in, part, into); },
+                   *file.parts, range);
 }
 
 }  // namespace quillon

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "lookup/file_bytes.h"
@@ -74,31 +73,20 @@ std::string OverlappingBlocks(std::string_view table) {
 // The input read as FileMessageSource reads a file: the headers, what MessageTableParts asks
 // for until it asks for nothing new, then the entries of the blocks that hold the codes.
 void ReadInParts(std::string_view bytes, std::uint32_t picked) {
-  quillon::FileParts parts(bytes.size());
-  std::set<std::pair<std::uint64_t, std::uint64_t>> done;
-  const auto read = [&](quillon::ByteRange range) {
-    if (range.offset >= bytes.size()) {
-      return false;
-    }
-    range.size = std::min<std::uint64_t>(range.size, bytes.size() - range.offset);
-    if (!done.insert({range.offset, range.size}).second) {
-      return false;
-    }
-    std::memcpy(parts.Add(range.offset, range.size), bytes.data() + range.offset, range.size);
+  const auto fromInput = [bytes](quillon::ByteRange range, char* into) {
+    std::memcpy(into, bytes.data() + range.offset, range.size);  // ranges come within the input
     return true;
   };
-  read({0, quillon::kPeHeadSize});
-  const quillon::PartsView file{&parts, 0, bytes.size()};
-  for (int round = 0; round < 12; ++round) {
-    bool more = false;
-    for (const quillon::ByteRange& range :
-         quillon::MessageTableParts(file, 0x407, quillon::TableReach::Blocks)) {
-      more = read(range) || more;
-    }
-    if (!more) {
-      break;
-    }
+  const std::shared_ptr<quillon::FileParts> parts = quillon::ReadParts(
+      bytes.size(), quillon::kPeHeadSize,
+      [](const quillon::PartsView& file) {
+        return quillon::MessageTableParts(file, 0x407, quillon::TableReach::Blocks);
+      },
+      fromInput);
+  if (!parts) {
+    return;
   }
+  const quillon::PartsView file{parts.get(), 0, bytes.size()};
   const std::vector<quillon::MessageTableResource> whole = quillon::FindMessageTables(bytes, 0x407);
   for (const quillon::MessageTablePart& table : quillon::FindMessageTables(file, 0x407)) {
     const auto same = std::find_if(whole.begin(), whole.end(), [&](const auto& w) {
@@ -111,7 +99,9 @@ void ReadInParts(std::string_view bytes, std::uint32_t picked) {
     const quillon::MessageBlocks blocks = quillon::ReadMessageBlocks(table.bytes);
     for (const std::uint32_t code : {5u, 0xC0000005u, picked}) {
       if (const auto entries = quillon::MessageEntries(blocks, code, table.bytes.size())) {
-        read({table.bytes.offset + entries->range.offset, entries->range.size});
+        const quillon::ByteRange range{table.bytes.offset + entries->range.offset,
+                                       entries->range.size};
+        fromInput(range, parts->Add(range.offset, range.size));
       }
       const std::optional<std::string> text =
           quillon::FindMessage(table.bytes, blocks, code, table.language);
