@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "driver/windows_win.h"
 
@@ -14,7 +15,21 @@ Pixels Pixels::CaptureClient(HWND window) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Send(window, WM_NULL, 0, 0);
+  // Wine copies a window's painting to the screen when the painting thread next goes idle,
+  // which can be after it has answered: the picture counts once two grabs apart agree.
+  Pixels shot = GrabClient(window);
+  for (int tries = 0; tries < 50; ++tries) {
+    Sleep(20);
+    Pixels next = GrabClient(window);
+    if (next.Differences(shot) == 0) {
+      return next;
+    }
+    shot = std::move(next);
+  }
+  return shot;
+}
 
+Pixels Pixels::GrabClient(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   POINT origin{0, 0};

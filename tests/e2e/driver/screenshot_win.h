@@ -31,6 +31,8 @@ class Pixels {
   bool SaveBmp(const std::string& path) const;
 
  private:
+  // The client area's pixels on the screen as they are, without waiting for a repaint.
+  static Pixels GrabClient(HWND window);
   // The bitmap selected into nothing, read as top-down 0x00BBGGRR rows.
   static Pixels FromBitmap(HDC dc, HBITMAP bitmap, int width, int height);
 
