@@ -2,7 +2,82 @@
 
 #include <string>
 
+#if QUILLON_WIDE_BLOCKS
+#include <cpuid.h>
+#endif
+
 namespace quillon {
+
+#if QUILLON_WIDE_BLOCKS
+namespace {
+
+struct WideSupport {
+  bool blocks = false;
+  bool pairs = false;
+  bool halfBlocks = false;  // AVX2
+};
+
+// Asked of the processor when a splitter is first made. __builtin_cpu_supports would have
+// libgcc ask at every start of the program, a lookup's too, and in a virtual machine each
+// CPUID instruction is a trip to the hypervisor.
+WideSupport AskProcessor() {
+  unsigned a = 0;
+  unsigned b = 0;
+  unsigned c = 0;
+  unsigned d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_POPCNT) == 0) {
+    return {};
+  }
+  // The system must save the vector registers: XCR0's SSE and AVX state, and for AVX-512 its
+  // opmask and both ZMM halves.
+  unsigned low = 0;
+  unsigned high = 0;
+  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  constexpr unsigned kHalfWideState = 0x06;
+  constexpr unsigned kWideState = 0xE6;
+  if ((low & kHalfWideState) != kHalfWideState || __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 ||
+      (b & bit_BMI) == 0 || (b & bit_BMI2) == 0) {
+    return {};
+  }
+  WideSupport support;
+  support.halfBlocks = (b & bit_AVX2) != 0;
+  support.blocks =
+      (low & kWideState) == kWideState && (b & bit_AVX512F) != 0 && (b & bit_AVX512BW) != 0;
+  support.pairs = support.blocks && (c & bit_AVX512VBMI) != 0;
+  return support;
+}
+
+const WideSupport& Wide() {
+  static const WideSupport support = AskProcessor();
+  return support;
+}
+
+}  // namespace
+
+bool WideBlocks() {
+  return Wide().blocks;
+}
+
+bool WidePairs() {
+  return Wide().pairs;
+}
+
+bool HalfWideBlocks() {
+  return Wide().halfBlocks;
+}
+#else
+bool WideBlocks() {
+  return false;
+}
+
+bool WidePairs() {
+  return false;
+}
+
+bool HalfWideBlocks() {
+  return false;
+}
+#endif
 
 WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
     : context_(context),

@@ -969,9 +969,29 @@ TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
       if (WideBlocks()) {
         expectSame(portable, ClassifyWideBlock(bytes.data() + at, count));
       }
+      if (HalfWideBlocks()) {
+        expectSame(portable, ClassifyHalfWideBlock(bytes.data() + at, count));
+      }
 #endif
     }
   }
+}
+
+// The wide loops are chosen as GCC's own reading of the processor would choose them.
+TEST(ScanWords, WideLoopsRunWhereTheProcessorHasThem) {
+#if QUILLON_WIDE_BLOCKS
+  const bool blocks = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("bmi") &&
+                      __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+  EXPECT_EQ(blocks, WideBlocks());
+  EXPECT_EQ(blocks && __builtin_cpu_supports("avx512vbmi"), WidePairs());
+  EXPECT_EQ(__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt"),
+            HalfWideBlocks());
+#else
+  EXPECT_FALSE(WideBlocks());
+  EXPECT_FALSE(WidePairs());
+  EXPECT_FALSE(HalfWideBlocks());
+#endif
 }
 
 // The keywords' letter pairs the widest masks mark are the pairs that end a keyword, in any
