@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -21,6 +22,9 @@
 namespace quillon {
 
 namespace {
+
+// Standard output's buffer where it is no console.
+constexpr std::size_t kOutputBuffer = std::size_t{1} << 16;
 
 // A handle as ReadFile gives it: a console's line or a pipe's bytes as soon as they are there;
 // a disk file's in whole pieces. A pipe whose writer has gone is the input's end.
@@ -200,7 +204,12 @@ std::unique_ptr<std::streambuf> ConsoleOutputBuffer() {
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   DWORD mode = 0;
   if (output == INVALID_HANDLE_VALUE || output == nullptr || GetConsoleMode(output, &mode) == 0) {
-    return nullptr;  // a file or a pipe: the UTF-8 bytes as they are
+    // A file, a pipe or a device such as NUL: the UTF-8 bytes as they are, in whole buffers.
+    // The C runtime takes a device for a terminal and would write each piece as it comes (a
+    // scan's output to NUL, a line at a time, was 7 MB/s under Wine); the program flushes
+    // wherever it waits, as it does on Linux, where only a terminal is written line by line.
+    std::setvbuf(stdout, nullptr, _IOFBF, kOutputBuffer);
+    return nullptr;
   }
   return std::make_unique<ConsoleBuffer>(output);
 }
