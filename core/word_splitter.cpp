@@ -2,7 +2,7 @@
 
 #include <string>
 
-#if QUILLON_WIDE_BLOCKS
+#if QUILLON_WIDE_BLOCKS || QUILLON_SSE2_CHOSEN
 #include <cpuid.h>
 #endif
 
@@ -75,6 +75,23 @@ bool WidePairs() {
 }
 
 bool HalfWideBlocks() {
+  return false;
+}
+#endif
+
+#if QUILLON_SSE2_CHOSEN
+bool Sse2Blocks() {
+  static const bool sse2 = [] {
+    unsigned a = 0;
+    unsigned b = 0;
+    unsigned c = 0;
+    unsigned d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) != 0 && (d & bit_SSE2) != 0;
+  }();
+  return sse2;
+}
+#else
+bool Sse2Blocks() {
   return false;
 }
 #endif

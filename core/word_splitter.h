@@ -16,6 +16,16 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#define QUILLON_SSE2_TARGET
+#elif defined(__i386__) && defined(__GNUC__) && !defined(__clang__)
+// 32-bit x86 code, which may run where there is no SSE2: 16 bytes at a time chosen as the
+// program runs (GCC's intrinsics serve a function compiled for SSE2 in any build).
+#include <emmintrin.h>
+#define QUILLON_SSE2_CHOSEN 1
+#define QUILLON_SSE2_TARGET [[gnu::target("sse2")]]
+#endif
+#if !defined(QUILLON_SSE2_CHOSEN)
+#define QUILLON_SSE2_CHOSEN 0
 #endif
 // 64 bytes in one register where the processor has AVX-512, chosen as the program runs: the
 // 64-bit builds of GCC and Clang only (not the browser's, nor the 32-bit Windows one).
@@ -105,38 +115,51 @@ inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
   return masks;
 }
 
-// The same, 16 bytes at a time where the processor can.
+#if defined(__SSE2__) || QUILLON_SSE2_CHOSEN
+// A movemask's bits of 16 bytes.
+QUILLON_SSE2_TARGET inline std::uint64_t Sse2Mask(__m128i v) {
+  return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
+}
+#endif
+
+#if defined(__SSE2__) || QUILLON_SSE2_CHOSEN
+// The same, 16 bytes at a time.
+QUILLON_SSE2_TARGET inline ByteMasks ClassifySse2Block(const char* bytes, std::size_t count) {
+  if (count != 64) {
+    return ClassifyBytes(bytes, count);
+  }
+  // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
+  // once the range is moved to the bottom of the signed bytes. A letter is lower case when
+  // OR 0x20 leaves it as it is.
+  ByteMasks masks;
+  for (int part = 0; part < 4; ++part) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+    const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    const __m128i moved = _mm_add_epi8(lower, _mm_set1_epi8(0x1F));
+    const __m128i letter = _mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 26));
+    const __m128i lowerCase = _mm_cmpeq_epi8(v, lower);
+    const int shift = 16 * part;
+    masks.upper |= Sse2Mask(_mm_andnot_si128(lowerCase, letter)) << shift;
+    masks.lower |= Sse2Mask(_mm_and_si128(lowerCase, letter)) << shift;
+    masks.digit |=
+        Sse2Mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10)))
+        << shift;
+    masks.underscore |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
+    masks.feed |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
+    masks.hexLetter |= Sse2Mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
+    masks.minus |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('-'))) << shift;
+  }
+  return masks;
+}
+#endif
+
+// The masks of a block, 16 bytes at a time where every processor of the build can.
 inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
 #if defined(__SSE2__)
-  if (count == 64) {
-    // Letters are the bytes that OR 0x20 puts in 'a'..'z'; a range test is a signed compare
-    // once the range is moved to the bottom of the signed bytes. A letter is lower case when
-    // OR 0x20 leaves it as it is.
-    const auto mask = [](__m128i v) {
-      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
-    };
-    ByteMasks masks;
-    for (int part = 0; part < 4; ++part) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-      const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-      const __m128i moved = _mm_add_epi8(lower, _mm_set1_epi8(0x1F));
-      const __m128i letter = _mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 26));
-      const __m128i lowerCase = _mm_cmpeq_epi8(v, lower);
-      const int shift = 16 * part;
-      masks.upper |= mask(_mm_andnot_si128(lowerCase, letter)) << shift;
-      masks.lower |= mask(_mm_and_si128(lowerCase, letter)) << shift;
-      masks.digit |=
-          mask(_mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(0x50)), _mm_set1_epi8(-128 + 10)))
-          << shift;
-      masks.underscore |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('_'))) << shift;
-      masks.feed |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
-      masks.hexLetter |= mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
-      masks.minus |= mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('-'))) << shift;
-    }
-    return masks;
-  }
-#endif
+  return ClassifySse2Block(bytes, count);
+#else
   return ClassifyBytes(bytes, count);
+#endif
 }
 
 #if QUILLON_WIDE_BLOCKS
@@ -249,6 +272,8 @@ template <const LetterPairs& kPairs>
 
 // Whether ClassifyWideBlock, and the loop compiled for it, may run here.
 bool WideBlocks();
+// Whether ClassifySse2Block may run here where the build does not assume it.
+bool Sse2Blocks();
 // Whether ClassifyHalfWideBlock, and the loop compiled for it, may run here.
 bool HalfWideBlocks();
 // Whether ClassifyWidePairsBlock may run here too.
@@ -336,8 +361,20 @@ class WordSplitter {
       return;
     }
 #endif
+#if QUILLON_SSE2_CHOSEN
+    if (sse2_) {
+      SplitSse2(last, sink);
+      return;
+    }
+#endif
     SplitWith<ClassifyBlock>(last, sink);
   }
+#if QUILLON_SSE2_CHOSEN
+  template <typename Sink>
+  [[gnu::target("sse2")]] void SplitSse2(bool last, Sink& sink) {
+    SplitWith<ClassifySse2Block>(last, sink);
+  }
+#endif
 #if QUILLON_WIDE_BLOCKS
   // The whole loop compiled for the processors that have AVX-512 (or AVX2), so that the
   // classification inlines into it.
@@ -380,6 +417,7 @@ class WordSplitter {
   bool wide_ = WideBlocks();
   bool widePairs_ = WidePairs();
   bool halfWide_ = HalfWideBlocks();
+  bool sse2_ = Sse2Blocks();
   std::size_t context_;
   std::size_t longest_;
   std::size_t capacity_;
