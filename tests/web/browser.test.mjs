@@ -220,6 +220,8 @@ test('axe finds nothing serious, light and dark, with an answer and a scan shown
     await page.fill('#log-text', 'hr=0x80070005 exit code: 1618\nBugCheck 133, {0, 501, 500, fffff8005f8fb320}\n');
     await page.click('#log-form button[type="submit"]');
     await page.waitForFunction(() => /^Scanned/.test(document.querySelector('#scan-status').textContent));
+    // The bug check pasted with its arguments is one finding, read as the command line reads it.
+    await page.waitForFunction(() => /DPC_WATCHDOG_VIOLATION/.test(document.querySelector('#findings').textContent));
     await page.addScriptTag({ path: axePath });
     const violations = await page.evaluate(async () => (await window.axe.run()).violations
       .filter((violation) => ['serious', 'critical'].includes(violation.impact))
