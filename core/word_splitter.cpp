@@ -8,25 +8,33 @@
 
 namespace quillon {
 
-#if QUILLON_WIDE_BLOCKS
 namespace {
 
-struct WideSupport {
-  bool blocks = false;
-  bool pairs = false;
+// What the processor has of the loops the build holds.
+struct VectorSupport {
+  bool sse2 = false;        // asked only where the build does not assume it
   bool halfBlocks = false;  // AVX2
+  bool blocks = false;      // AVX-512
+  bool pairs = false;       // AVX-512 VBMI too
 };
 
 // Asked of the processor when a splitter is first made. __builtin_cpu_supports would have
 // libgcc ask at every start of the program, a lookup's too, and in a virtual machine each
 // CPUID instruction is a trip to the hypervisor.
-WideSupport AskProcessor() {
+VectorSupport AskProcessor() {
+  VectorSupport support;
+#if QUILLON_WIDE_BLOCKS || QUILLON_SSE2_CHOSEN
   unsigned a = 0;
   unsigned b = 0;
   unsigned c = 0;
   unsigned d = 0;
-  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_POPCNT) == 0) {
-    return {};
+  if (__get_cpuid(1, &a, &b, &c, &d) == 0) {
+    return support;
+  }
+  support.sse2 = QUILLON_SSE2_CHOSEN && (d & bit_SSE2) != 0;
+#if QUILLON_WIDE_BLOCKS
+  if ((c & bit_OSXSAVE) == 0 || (c & bit_POPCNT) == 0) {
+    return support;
   }
   // The system must save the vector registers: XCR0's SSE and AVX state, and for AVX-512 its
   // opmask and both ZMM halves.
@@ -37,64 +45,39 @@ WideSupport AskProcessor() {
   constexpr unsigned kWideState = 0xE6;
   if ((low & kHalfWideState) != kHalfWideState || __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 ||
       (b & bit_BMI) == 0 || (b & bit_BMI2) == 0) {
-    return {};
+    return support;
   }
-  WideSupport support;
   support.halfBlocks = (b & bit_AVX2) != 0;
   support.blocks =
       (low & kWideState) == kWideState && (b & bit_AVX512F) != 0 && (b & bit_AVX512BW) != 0;
   support.pairs = support.blocks && (c & bit_AVX512VBMI) != 0;
+#endif
+#endif
   return support;
 }
 
-const WideSupport& Wide() {
-  static const WideSupport support = AskProcessor();
+const VectorSupport& Support() {
+  static const VectorSupport support = AskProcessor();
   return support;
 }
 
 }  // namespace
 
 bool WideBlocks() {
-  return Wide().blocks;
+  return Support().blocks;
 }
 
 bool WidePairs() {
-  return Wide().pairs;
+  return Support().pairs;
 }
 
 bool HalfWideBlocks() {
-  return Wide().halfBlocks;
-}
-#else
-bool WideBlocks() {
-  return false;
+  return Support().halfBlocks;
 }
 
-bool WidePairs() {
-  return false;
-}
-
-bool HalfWideBlocks() {
-  return false;
-}
-#endif
-
-#if QUILLON_SSE2_CHOSEN
 bool Sse2Blocks() {
-  static const bool sse2 = [] {
-    unsigned a = 0;
-    unsigned b = 0;
-    unsigned c = 0;
-    unsigned d = 0;
-    return __get_cpuid(1, &a, &b, &c, &d) != 0 && (d & bit_SSE2) != 0;
-  }();
-  return sse2;
+  return Support().sse2;
 }
-#else
-bool Sse2Blocks() {
-  return false;
-}
-#endif
 
 WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
     : context_(context),

@@ -120,10 +120,8 @@ inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
 QUILLON_SSE2_TARGET inline std::uint64_t Sse2Mask(__m128i v) {
   return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(v))};
 }
-#endif
 
-#if defined(__SSE2__) || QUILLON_SSE2_CHOSEN
-// The same, 16 bytes at a time.
+// The same as ClassifyBytes, 16 bytes at a time.
 QUILLON_SSE2_TARGET inline ByteMasks ClassifySse2Block(const char* bytes, std::size_t count) {
   if (count != 64) {
     return ClassifyBytes(bytes, count);
