@@ -57,6 +57,11 @@ bool ReadFromStream(std::ifstream& in, ByteRange range, char* into) {
   return !in.bad();
 }
 
+// A reader of parts from in.
+PartReader FromStream(std::ifstream& in) {
+  return [&in](ByteRange range, char* into) { return ReadFromStream(in, range, into); };
+}
+
 // Opens path unbuffered: each part goes straight into its memory, in one read of its own size,
 // where a buffer would read 8 KiB around every small directory and copy it again.
 void OpenUnbuffered(std::ifstream& in, const std::filesystem::path& path) {
@@ -157,11 +162,8 @@ std::optional<FileBytes> ReadFileParts(const std::filesystem::path& path, std::u
   if (end < 0 || static_cast<std::uintmax_t>(end) > SIZE_MAX) {
     return std::nullopt;
   }
-  const auto fromFile = [&in](ByteRange range, char* into) {
-    return ReadFromStream(in, range, into);
-  };
   std::shared_ptr<FileParts> parts =
-      ReadParts(static_cast<std::uint64_t>(end), headSize, needed, fromFile);
+      ReadParts(static_cast<std::uint64_t>(end), headSize, needed, FromStream(in));
   if (!parts) {
     return std::nullopt;
   }
@@ -174,9 +176,7 @@ bool ReadFilePart(const FileBytes& file, ByteRange range) {
   }
   range.size = std::min<std::uint64_t>(range.size, file.parts->size() - range.offset);
   // A file cut since reads short, and leaves zeros, which no reader takes for an entry.
-  std::ifstream& in = *file.source;
-  return ReadRange([&in](ByteRange part, char* into) { return ReadFromStream(in, part, into); },
-                   *file.parts, range);
+  return ReadRange(FromStream(*file.source), *file.parts, range);
 }
 
 }  // namespace quillon
