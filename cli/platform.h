@@ -28,7 +28,9 @@ CommandPlatform CurrentPlatform(const std::optional<std::string>& language);
 std::vector<std::string> CommandArguments(int argc, char** argv);
 
 // Where standard output goes when it needs more than its bytes: a Windows console takes wide
-// characters, whatever its code page. Null when the bytes go as they are (files, pipes, POSIX).
+// characters, whatever its code page. Null when the bytes go as they are (files, pipes, POSIX);
+// on Windows standard output is then given whole buffers, as the C runtime would not give a
+// device such as NUL.
 std::unique_ptr<std::streambuf> ConsoleOutputBuffer();
 
 }  // namespace quillon
