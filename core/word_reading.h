@@ -181,24 +181,17 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
   std::uint64_t number = numbers & nextLetter;
   const std::uint64_t noWordTwoBefore = ~(word << 2 | wordBefore >> 62);
   const std::uint64_t signOrKeyword = numbers & ~number & (noWordTwoBefore | view.afterLetter);
-  // Those whose bytes before are looked at one by one: all of them, unless the masks mark the
-  // keywords' last letters. Then a sign is a '-' after no word byte, and a keyword ends the
-  // word before the gap (the gap may hold any bytes but a line feed: the quick test looks
-  // closer); only a gap that began in the block before is looked at.
-  std::uint64_t asked = signOrKeyword;
+  // Where the masks mark the keywords' last letters, a sign is a '-' after no word byte and a
+  // keyword ends the word before the gap (the gap may hold any bytes but a line feed: the quick
+  // test looks closer); elsewhere the bytes before are looked at one by one.
   if (here.pairsTold) {
     const std::uint64_t minusBefore = here.minus << 1 | view.before.minus >> 63;
-    const std::uint64_t keywordEnds = ends & (here.pairEnd << 1 | view.before.pairEnd >> 63);
-    const std::uint64_t gap = ~word & ~here.feed;
-    const std::uint64_t afterKeyword = (keywordEnds + gap) & ~gap;
-    const std::uint64_t first = view.starts & (~view.starts + 1);
-    asked = (ends & (first - 1)) == 0 ? signOrKeyword & first : 0;
-    number |=
-        signOrKeyword & ~asked & ((minusBefore & noWordTwoBefore) | (~minusBefore & afterKeyword));
-  }
-  for (std::uint64_t rest = asked; rest != 0; rest &= rest - 1) {
-    if (MayFollowSignOrKeyword(view.bytes + std::countr_zero(rest), view.earliest)) {
-      number |= rest & (~rest + 1);
+    number |= signOrKeyword & ((minusBefore & noWordTwoBefore) | (~minusBefore & view.afterLetter));
+  } else {
+    for (std::uint64_t rest = signOrKeyword; rest != 0; rest &= rest - 1) {
+      if (MayFollowSignOrKeyword(view.bytes + std::countr_zero(rest), view.earliest)) {
+        number |= rest & (~rest + 1);
+      }
     }
   }
   // A name: a capital or '_', no lower-case letter next, and a '_' in it (an add carries each
@@ -218,19 +211,23 @@ inline bool MayFollowSignOrKeyword(const char* word, const char* earliest) {
   // anyway), it may be anywhere.
   const std::uint64_t cut =
       ends == 0 ? nameStarts : nameStarts & ~(~std::uint64_t{0} >> std::countl_zero(ends));
-  if (cut != 0) {
-    const std::uint64_t runAfter =
-        ~wordAfter == 0 ? ~std::uint64_t{0} : (~wordAfter & (wordAfter + 1)) - 1;
-    if ((here.underscore & ~(cut - 1)) != 0 || (view.after.underscore & runAfter) != 0 ||
-        ~wordAfter == 0) {
-      name |= cut;
-    }
-  }
-  // "WSA" read where the masks show the two capitals after the 'W' are there to be read.
+  // Without a branch: most blocks end inside a word, whether it is a name or not.
+  const std::uint64_t runAfter = (~wordAfter & (wordAfter + 1)) - 1;  // all, if all are word
+  const bool underscoreOrUnknown = (here.underscore & ~(cut - 1)) != 0 ||
+                                   (view.after.underscore & runAfter) != 0 || ~wordAfter == 0;
+  name |= underscoreOrUnknown ? cut : 0;
+  // "WSA" read where the masks show a 'W', a capital that is no hexadecimal digit, then one that
+  // is: the bytes are there to be read, and WARN is not.
+  const auto third = [](std::uint64_t bits, std::uint64_t after) {
+    return bits >> 2 | after << 62;
+  };
   const std::uint64_t nextUpper = here.upper >> 1 | view.after.upper << 63;
-  const std::uint64_t thirdUpper = here.upper >> 2 | view.after.upper << 62;
-  for (std::uint64_t rest = nameStarts & ~name & nextUpper & thirdUpper; rest != 0;
-       rest &= rest - 1) {
+  const std::uint64_t nextHex = here.hexLetter >> 1 | view.after.hexLetter << 63;
+  const std::uint64_t thirdHexCapital =
+      third(here.upper & here.hexLetter, view.after.upper & view.after.hexLetter);
+  for (std::uint64_t rest =
+           nameStarts & ~name & here.capitalW & nextUpper & ~nextHex & thirdHexCapital;
+       rest != 0; rest &= rest - 1) {
     const char* const at = view.bytes + std::countr_zero(rest);
     if (at[0] == 'W' && at[1] == 'S' && at[2] == 'A') {
       name |= rest & (~rest + 1);

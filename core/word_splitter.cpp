@@ -1,5 +1,7 @@
 #include "core/word_splitter.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #if QUILLON_WIDE_BLOCKS || QUILLON_SSE2_CHOSEN
@@ -79,11 +81,31 @@ bool Sse2Blocks() {
   return Support().sse2;
 }
 
+namespace {
+
+constexpr std::size_t kPage = 4096;
+
+// The first page boundary at least offset bytes into storage.
+char* AfterOnPage(char* storage, std::size_t offset) {
+  const auto at = reinterpret_cast<std::uintptr_t>(storage) + offset;
+  return storage + (offset + (kPage - at % kPage) % kPage);
+}
+
+}  // namespace
+
+// The most bytes Compact keeps: a line's start, or the context of the gap before scan_ and the
+// gap cut short; then a word waiting for its end and the two bytes after it.
+std::size_t WordSplitter::KeptBound(std::size_t context, std::size_t longest) {
+  return std::max(kKeepLimit, context + kGapKept) + longest + 2;
+}
+
 WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
     : context_(context),
       longest_(longest),
-      capacity_(chunkSize + 2 * kKeepLimit),
-      buffer_(new char[capacity_]) {
+      chunkSize_(chunkSize),
+      storage_(new char[KeptBound(context, longest) + kPage + chunkSize]),
+      readAt_(AfterOnPage(storage_.get(), KeptBound(context, longest))),
+      buffer_(readAt_) {
   for (int c = 0; c < 256; ++c) {
     wordBytes_[static_cast<std::size_t>(c)] =
         (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
@@ -112,7 +134,7 @@ std::string ShortenedEnd(std::string_view gap, std::size_t limit) {
 }  // namespace
 
 std::string_view WordSplitter::LongGapBefore(std::size_t start) {
-  const char* const buffer = buffer_.get();
+  const char* const buffer = buffer_;
   std::size_t gapStart = start;
   while (gapStart > lineBegin_ && !IsWord(buffer[gapStart - 1])) {
     --gapStart;
@@ -128,7 +150,15 @@ std::string_view WordSplitter::LongGapBefore(std::size_t start) {
 }
 
 void WordSplitter::Compact() {
-  char* const buffer = buffer_.get();
+  KeepFront();
+  // The bytes kept end where the next read goes.
+  char* const to = readAt_ - end_;
+  std::memmove(to, buffer_, end_);
+  buffer_ = to;
+}
+
+void WordSplitter::KeepFront() {
+  char* const buffer = buffer_;
   const bool lineHere = lineStart_ >= base_;
   const std::size_t lineStart = lineHere ? static_cast<std::size_t>(lineStart_ - base_) : 0;
   if (lineHere && scan_ - lineStart <= kKeepLimit) {

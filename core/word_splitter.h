@@ -47,6 +47,7 @@ struct ByteMasks {
   std::uint64_t feed = 0;       // line feeds
   std::uint64_t hexLetter = 0;  // A to F, a to f
   std::uint64_t minus = 0;      // '-'
+  std::uint64_t capitalW = 0;   // 'W', which begins Winsock's names
   // Where byte i ends one of the sink's letter pairs (LetterPairs) begun by byte i - 1; bit 0
   // wherever byte 0 may end one. Only where pairsTold: none otherwise.
   std::uint64_t pairEnd = 0;
@@ -73,8 +74,9 @@ struct BlockView {
   ByteMasks here;
   ByteMasks after;           // unknown: none set; the splitter then hands over every word cut there
   std::uint64_t starts = 0;  // where the block's words start
-  // Word starts whose word before (across any bytes between) ends in a letter; all starts
-  // whose word before is not known.
+  // Word starts whose word before (across any bytes between but a line feed) ends in a letter,
+  // and where the block's letter pairs are told, in one of them; all starts whose word before
+  // is not known.
   std::uint64_t afterLetter = 0;
 };
 
@@ -111,6 +113,7 @@ inline ByteMasks ClassifyBytes(const char* bytes, std::size_t count) {
     masks.feed |= c == '\n' ? bit : 0;
     masks.hexLetter |= (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? bit : 0;
     masks.minus |= c == '-' ? bit : 0;
+    masks.capitalW |= c == 'W' ? bit : 0;
   }
   return masks;
 }
@@ -146,6 +149,7 @@ QUILLON_SSE2_TARGET inline ByteMasks ClassifySse2Block(const char* bytes, std::s
     masks.feed |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))) << shift;
     masks.hexLetter |= Sse2Mask(_mm_cmplt_epi8(moved, _mm_set1_epi8(-128 + 6))) << shift;
     masks.minus |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('-'))) << shift;
+    masks.capitalW |= Sse2Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('W'))) << shift;
   }
   return masks;
 }
@@ -189,7 +193,71 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
     masks.feed |= HalfBlockMask(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'))) << shift;
     masks.hexLetter |= HalfBlockMask(_mm256_cmpgt_epi8(_mm256_set1_epi8(-128 + 6), moved)) << shift;
     masks.minus |= HalfBlockMask(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('-'))) << shift;
+    masks.capitalW |= HalfBlockMask(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('W'))) << shift;
   }
+  return masks;
+}
+
+// A letter's classes of pairs by its lower case's low four bits, for a byte shuffle: one table
+// for 'a' to 'o' (0x61 to 0x6F), one for 'p' to 'z' (0x70 to 0x7A), each in both lanes.
+struct HalfWidePairTables {
+  alignas(32) std::array<std::uint8_t, 32> first{};  // 'a' to 'o'
+  alignas(32) std::array<std::uint8_t, 32> firstHigh{};
+  alignas(32) std::array<std::uint8_t, 32> last{};
+  alignas(32) std::array<std::uint8_t, 32> lastHigh{};
+};
+
+constexpr HalfWidePairTables MakeHalfWidePairTables(const LetterPairs& pairs) {
+  HalfWidePairTables tables;
+  for (std::size_t letter = 0; letter < 26; ++letter) {
+    const std::size_t c = 'a' + letter;
+    auto& first = c < 0x70 ? tables.first : tables.firstHigh;
+    auto& last = c < 0x70 ? tables.last : tables.lastHigh;
+    first[c & 15] = first[16 + (c & 15)] = pairs.first[letter];
+    last[c & 15] = last[16 + (c & 15)] = pairs.last[letter];
+  }
+  return tables;
+}
+
+[[gnu::target("avx2")]] inline __m256i LoadTable(const std::array<std::uint8_t, 32>& table) {
+  return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.data()));
+}
+
+// The masks with the sink's letter pairs marked, 32 bytes at a time: a letter's classes from two
+// byte shuffles, the first letters' moved one byte up across the lanes. Only where
+// HalfWideBlocks() holds; a block of fewer bytes has its pairs left untold.
+template <const LetterPairs& kPairs>
+[[gnu::target("avx2")]] inline ByteMasks ClassifyHalfWidePairsBlock(const char* bytes,
+                                                                    std::size_t count) {
+  static constexpr HalfWidePairTables kTables = MakeHalfWidePairTables(kPairs);
+  ByteMasks masks = ClassifyHalfWideBlock(bytes, count);
+  if (count != 64) {
+    return masks;
+  }
+  // Byte 0 has all classes before it: it is marked wherever it may end a pair.
+  __m256i firstBefore = _mm256_set1_epi8(-1);
+  std::uint64_t pairs = 0;
+  for (int half = 0; half < 2; ++half) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 32 * half));
+    // A letter's lower case is under 0x80, as a shuffle needs; bit 4 tells 'p' to 'z'.
+    const __m256i lowered = _mm256_or_si256(v, _mm256_set1_epi8(0x20));
+    const __m256i high = _mm256_slli_epi16(lowered, 3);
+    const __m256i first =
+        _mm256_blendv_epi8(_mm256_shuffle_epi8(LoadTable(kTables.first), lowered),
+                           _mm256_shuffle_epi8(LoadTable(kTables.firstHigh), lowered), high);
+    const __m256i last =
+        _mm256_blendv_epi8(_mm256_shuffle_epi8(LoadTable(kTables.last), lowered),
+                           _mm256_shuffle_epi8(LoadTable(kTables.lastHigh), lowered), high);
+    // [the byte before the half, first's bytes 0 to 30]
+    const __m256i moved =
+        _mm256_alignr_epi8(first, _mm256_permute2x128_si256(first, firstBefore, 0x03), 15);
+    const __m256i none = _mm256_cmpeq_epi8(_mm256_and_si256(moved, last), _mm256_setzero_si256());
+    pairs |= (~HalfBlockMask(none) & 0xFFFFFFFFu) << (32 * half);
+    firstBefore = first;
+  }
+  const std::uint64_t letter = masks.Letter();
+  masks.pairEnd = pairs & letter & (letter << 1 | 1);
+  masks.pairsTold = true;
   return masks;
 }
 
@@ -214,6 +282,7 @@ inline ByteMasks ClassifyBlock(const char* bytes, std::size_t count) {
   masks.feed = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   masks.hexLetter = _mm512_cmplt_epu8_mask(fromA, _mm512_set1_epi8(6));
   masks.minus = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('-'));
+  masks.capitalW = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('W'));
   return masks;
 }
 
@@ -305,7 +374,9 @@ class WordSplitter {
   WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize = kChunkSize);
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
-  std::span<char> Space() { return {buffer_.get() + end_, capacity_ - end_}; }
+  std::span<char> Space() {
+    return {buffer_ + end_, static_cast<std::size_t>(readAt_ + chunkSize_ - (buffer_ + end_))};
+  }
   template <typename Sink>
   void Commit(std::size_t count, Sink& sink) {
     end_ += count;
@@ -354,6 +425,12 @@ class WordSplitter {
       SplitWide(last, sink);
       return;
     }
+    if constexpr (MarksLetterPairs<Sink>) {
+      if (halfWide_) {
+        SplitHalfWidePairs(last, sink);
+        return;
+      }
+    }
     if (halfWide_) {
       SplitHalfWide(last, sink);
       return;
@@ -385,6 +462,10 @@ class WordSplitter {
     SplitWith<ClassifyHalfWideBlock>(last, sink);
   }
   template <typename Sink>
+  [[gnu::target("avx2,bmi,bmi2,popcnt")]] void SplitHalfWidePairs(bool last, Sink& sink) {
+    SplitWith<ClassifyHalfWidePairsBlock<Sink::kLetterPairs>>(last, sink);
+  }
+  template <typename Sink>
   [[gnu::target("avx512bw,avx512vbmi,bmi,bmi2,popcnt")]] void SplitWidePairs(bool last,
                                                                              Sink& sink) {
     SplitWith<ClassifyWidePairsBlock<Sink::kLetterPairs>>(last, sink);
@@ -404,7 +485,11 @@ class WordSplitter {
   // The word at start's SplitWord::before; a view into the buffer unless its gap is long.
   std::string_view Before(std::size_t start, std::size_t gapFrom);
   std::string_view LongGapBefore(std::size_t start);
+  // Keeps only what the bytes ahead need, at buffer_'s start; Compact then moves it before
+  // readAt_.
   void Compact();
+  void KeepFront();
+  static std::size_t KeptBound(std::size_t context, std::size_t longest);
 
   // Ends the lines whose line feeds feeds marks in the block at block. Inlined: it runs for
   // nearly every block, and most lines hold no finding.
@@ -418,8 +503,12 @@ class WordSplitter {
   bool sse2_ = Sse2Blocks();
   std::size_t context_;
   std::size_t longest_;
-  std::size_t capacity_;
-  std::unique_ptr<char[]> buffer_;
+  std::size_t chunkSize_;
+  std::unique_ptr<char[]> storage_;
+  // Where each read goes once the bytes kept are moved before it: on a page boundary, which
+  // the kernel copies a file's pages to fastest.
+  char* readAt_;
+  char* buffer_;               // the bytes kept, then those read
   std::size_t end_ = 0;        // bytes in buffer_
   std::size_t scan_ = 0;       // where splitting goes on
   bool skippingWord_ = false;  // scan_ is inside a word not to be read
@@ -436,7 +525,7 @@ class WordSplitter {
 
 // A gap's bytes are not word bytes; runs of blanks in it may be cut to one.
 inline std::string_view WordSplitter::Before(std::size_t start, std::size_t gapFrom) {
-  const char* const buffer = buffer_.get();
+  const char* const buffer = buffer_;
   std::size_t gapStart = start;
   if (gapFrom != kUnknown) {
     gapStart = std::max(gapFrom, lineBegin_);
@@ -455,7 +544,7 @@ inline std::string_view WordSplitter::Before(std::size_t start, std::size_t gapF
 
 template <ByteMasks (*Classify)(const char*, std::size_t), typename Sink>
 inline void WordSplitter::SplitWith(bool last, Sink& sink) {
-  const char* const buffer = buffer_.get();
+  const char* const buffer = buffer_;
   std::size_t from = scan_;
   if (skippingWord_) {
     while (from < end_ && IsWord(buffer[from])) {
@@ -471,7 +560,7 @@ inline void WordSplitter::SplitWith(bool last, Sink& sink) {
   std::uint64_t carry = 0;          // the byte before the block is a word byte
   // What is before the first block is not known: no word bytes, a letter before it.
   BlockView view;
-  std::uint64_t letterCarry = 1;  // the byte before the block is a letter
+  std::uint64_t letterCarry = 1;  // the byte before the block is a letter (ending a pair)
   std::uint64_t gapCarry = 1;     // the block starts in a gap after a word ending in a letter
   if (from < end_) {
     view.after = Classify(buffer + from, std::min<std::size_t>(64, end_ - from));
@@ -498,9 +587,9 @@ inline void WordSplitter::SplitWith(bool last, Sink& sink) {
       }
       wordStart = kNoWord;
     }
-    // The gaps that follow a word ending in a letter, carried through by an add: each such gap
-    // sets the bit of the word start after it.
-    const std::uint64_t letter = view.here.Letter();
+    // The gaps that follow a word ending in a letter (a pair, where told), carried through by an
+    // add: each such gap sets the bit of the word start after it.
+    const std::uint64_t letter = view.here.pairsTold ? view.here.pairEnd : view.here.Letter();
     const std::uint64_t gapBytes = ~word & ~view.here.feed;  // a keyword is on its number's line
     const std::uint64_t letterGaps =
         (ends & (letter << 1 | letterCarry)) | (gapCarry & gapBytes & 1);
@@ -571,7 +660,7 @@ inline void WordSplitter::SplitWith(bool last, Sink& sink) {
 template <typename Sink>
 inline bool WordSplitter::TakeWord(std::size_t start, std::size_t wordEnd, bool last, Sink& sink,
                                    std::size_t gapFrom) {
-  const char* const buffer = buffer_.get();
+  const char* const buffer = buffer_;
   const std::string_view before = Before(start, gapFrom);
   const std::string_view text(buffer + start, wordEnd - start);
   if (!sink.Worth(before, text)) {
@@ -628,7 +717,7 @@ void WordSplitter::EndLine(std::size_t at, Sink& sink) {
     std::string_view shown =
         shownSaved_ ? std::string_view(shown_)
                     : std::string_view(
-                          buffer_.get() + lineBegin_,
+                          buffer_ + lineBegin_,
                           static_cast<std::size_t>(std::min<std::uint64_t>(length, kShownLimit)));
     // A line ends in CR LF on Windows; the CR is no part of what is shown.
     if (!cut && !shown.empty() && shown.back() == '\r') {
