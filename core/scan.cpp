@@ -75,11 +75,12 @@ class Scanner::Answers {
       if (const auto it = names_.find(reading.name); it != names_.end()) {
         return it->second;
       }
-    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
-      return it->second;
     } else if ((known_ != nullptr && !known_->MayKnow(reading.value)) ||
                unknown_.Holds(reading.value)) {
+      // First: most numbers of a log are none that anything knows.
       return nullptr;
+    } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
+      return it->second;
     }
     std::optional<ReadingAnswer> answer = ask_(reading);
     if (!answer) {
