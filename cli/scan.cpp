@@ -1,6 +1,7 @@
 #include "cli/scan.h"
 
 #include "cli/file_source.h"
+#include "cli/read_ahead.h"
 
 #include <memory>
 #include <ostream>
@@ -54,7 +55,7 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
   }
   if (input.kind == Kind::StandardInput) {
     ScanInputSource source(standardInput);
-    scanner_.Scan(source, writer, EmitTo(out));
+    scanner_.Scan(source, writer, EmitTo(out), ahead_.get());
     if (source.Failed()) {
       return Outcome(scanner_.FoundAny(), "cannot read standard input: " + source.FailureReason());
     }
@@ -76,11 +77,17 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
     binary.binary = true;
     return binary;
   }
-  scanner_.Scan(source, writer, EmitTo(out));
+  scanner_.Scan(source, writer, EmitTo(out), ahead_.get());
   if (source.Failed()) {
     return Outcome(scanner_.FoundAny(), "cannot read " + shown + ": " + source.FailureReason());
   }
   return Outcome(scanner_.FoundAny());
+}
+
+void InputScanner::ReadAheadOnAThread() {
+  if (!ahead_) {
+    ahead_ = MakeThreadReadAhead();
+  }
 }
 
 int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& output,
@@ -145,6 +152,7 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
           {listed.inputs, nameFiles, request, output.writer, names, ask, &setup, knownCodes},
           *writer, out, report)) {
     InputScanner scanner(names, ask, &setup, knownCodes);
+    scanner.ReadAheadOnAThread();
     for (const ScanInput& scanned : listed.inputs) {
       writer->StartFile(nameFiles ? scanned.path : std::string());
       report(scanned, scanner.Scan(scanned, input, *writer, out));

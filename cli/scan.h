@@ -52,8 +52,13 @@ class InputScanner {
   InputOutcome Scan(const ScanInput& input, ByteSource& standardInput, ScanWriter& writer,
                     std::ostream& out);
 
+  // From now on each input's next piece is read on a thread of its own while one is scanned,
+  // where the platform has threads: for a scan that has the other cores to itself.
+  void ReadAheadOnAThread();
+
  private:
   Scanner scanner_;
+  std::unique_ptr<ReadAhead> ahead_;  // null: each piece is read as the one before is done
 };
 
 }  // namespace quillon

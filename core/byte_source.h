@@ -19,6 +19,16 @@ class ByteSource {
   virtual int ErrorNumber() const { return EIO; }
 };
 
+// Reads from a source into a place while its caller goes on (on another thread): one read at a
+// time, each Start followed by a Wait before the place is looked at or the next Start.
+class ReadAhead {
+ public:
+  virtual ~ReadAhead() = default;
+  virtual void Start(ByteSource& source, std::span<char> space) = 0;
+  // What the source's Read returned.
+  virtual std::size_t Wait() = 0;
+};
+
 // A stream read in whole pieces: files, and the tests' texts.
 class StreamSource final : public ByteSource {
  public:

@@ -217,9 +217,13 @@ class Scanner::Input {
   }
 
   // Reads source to its end; before each wait for input the output so far is written out.
-  void ReadAll(ByteSource& source) {
+  void ReadAll(ByteSource& source, ReadAhead* ahead) {
     std::unique_ptr<char[]> raw;
     while (Emit()) {
+      if (decoder_.PassesThrough() && ahead != nullptr) {
+        ReadAllAhead(source, *ahead);
+        return;
+      }
       if (decoder_.PassesThrough()) {
         const std::size_t count = source.Read(splitter_.Space());
         if (count == 0) {
@@ -236,6 +240,33 @@ class Scanner::Input {
         break;
       }
       splitter_.Feed(decoder_.Decode({raw.get(), count}), *this);
+    }
+  }
+
+  // The same, each piece read into the splitter while the one before is split.
+  void ReadAllAhead(ByteSource& source, ReadAhead& ahead) {
+    splitter_.ReadWhileSplitting();
+    std::size_t count = source.Read(splitter_.Space());
+    // However the splitting ends, the read into the splitter's memory ends first.
+    struct Pending {
+      ReadAhead& ahead;
+      bool reading = false;
+      ~Pending() {
+        if (reading) {
+          ahead.Wait();
+        }
+      }
+    } pending{ahead};
+    while (count > 0) {
+      ahead.Start(source, splitter_.NextSpace());
+      pending.reading = true;
+      splitter_.Commit(count, *this);
+      const bool writable = Emit();
+      pending.reading = false;
+      count = ahead.Wait();
+      if (!writable) {
+        return;
+      }
     }
   }
 
@@ -369,10 +400,11 @@ Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup,
 
 Scanner::~Scanner() = default;
 
-ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit) {
+ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit,
+                      ReadAhead* ahead) {
   Begin(writer, emit);
-  const ScanEnd end = Guarded([this, &source] {
-    input_->ReadAll(source);
+  const ScanEnd end = Guarded([this, &source, ahead] {
+    input_->ReadAll(source, ahead);
     return input_->Emit();
   });
   return end == ScanEnd::Done ? End() : end;

@@ -45,8 +45,10 @@ class Scanner {
 
   // Scans source to its end into writer, whose StartFile the caller called. The writer's text
   // goes to emit before each wait for input, so a line read from a pipe is explained as soon as
-  // it is whole, and whenever it fills.
-  ScanEnd Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit);
+  // it is whole, and whenever it fills. With ahead, the next piece of the source is read while
+  // one is scanned.
+  ScanEnd Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit,
+               ReadAhead* ahead = nullptr);
 
   // The same for a text handed over in pieces: Begin, Feed each piece, then End. A piece may
   // end anywhere, inside a line, a word or a UTF-16 unit.

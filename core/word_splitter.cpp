@@ -99,13 +99,27 @@ std::size_t WordSplitter::KeptBound(std::size_t context, std::size_t longest) {
   return std::max(kKeepLimit, context + kGapKept) + longest + 2;
 }
 
+WordSplitter::Region WordSplitter::MakeRegion() const {
+  const std::size_t front = KeptBound(context_, longest_);
+  // Not zeroed: each byte is read into before it is looked at.
+  Region region{std::unique_ptr<char[]>(new char[front + kPage + chunkSize_])};
+  region.readAt = AfterOnPage(region.storage.get(), front);
+  return region;
+}
+
+void WordSplitter::ReadWhileSplitting() {
+  if (regions_[1].readAt == nullptr) {
+    regions_[1] = MakeRegion();
+  }
+  alternate_ = true;
+}
+
 WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
     : context_(context),
       longest_(longest),
       chunkSize_(chunkSize),
-      storage_(new char[KeptBound(context, longest) + kPage + chunkSize]),
-      readAt_(AfterOnPage(storage_.get(), KeptBound(context, longest))),
-      buffer_(readAt_) {
+      regions_{MakeRegion()},
+      buffer_(regions_[0].readAt) {
   for (int c = 0; c < 256; ++c) {
     wordBytes_[static_cast<std::size_t>(c)] =
         (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
@@ -152,7 +166,10 @@ std::string_view WordSplitter::LongGapBefore(std::size_t start) {
 void WordSplitter::Compact() {
   KeepFront();
   // The bytes kept end where the next read goes.
-  char* const to = readAt_ - end_;
+  if (alternate_) {
+    region_ = 1 - region_;
+  }
+  char* const to = regions_[region_].readAt - end_;
   std::memmove(to, buffer_, end_);
   buffer_ = to;
 }

@@ -375,7 +375,15 @@ class WordSplitter {
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
   std::span<char> Space() {
-    return {buffer_ + end_, static_cast<std::size_t>(readAt_ + chunkSize_ - (buffer_ + end_))};
+    return {buffer_ + end_,
+            static_cast<std::size_t>(regions_[region_].readAt + chunkSize_ - (buffer_ + end_))};
+  }
+  // From now on each Commit leaves the bytes it keeps in the other of two regions, so that the
+  // bytes after them may be read while it splits: into NextSpace(), which the Commit does not
+  // touch and the next Space() starts with.
+  void ReadWhileSplitting();
+  std::span<char> NextSpace() const {
+    return {regions_[alternate_ ? 1 - region_ : region_].readAt, chunkSize_};
   }
   template <typename Sink>
   void Commit(std::size_t count, Sink& sink) {
@@ -486,7 +494,7 @@ class WordSplitter {
   std::string_view Before(std::size_t start, std::size_t gapFrom);
   std::string_view LongGapBefore(std::size_t start);
   // Keeps only what the bytes ahead need, at buffer_'s start; Compact then moves it before
-  // readAt_.
+  // the read place of its region, or of the other one.
   void Compact();
   void KeepFront();
   static std::size_t KeptBound(std::size_t context, std::size_t longest);
@@ -503,11 +511,18 @@ class WordSplitter {
   bool sse2_ = Sse2Blocks();
   std::size_t context_;
   std::size_t longest_;
-  std::size_t chunkSize_;
-  std::unique_ptr<char[]> storage_;
   // Where each read goes once the bytes kept are moved before it: on a page boundary, which
   // the kernel copies a file's pages to fastest.
-  char* readAt_;
+  struct Region {
+    std::unique_ptr<char[]> storage;
+    char* readAt = nullptr;
+  };
+  Region MakeRegion() const;
+
+  std::size_t chunkSize_;
+  std::array<Region, 2> regions_;
+  std::size_t region_ = 0;  // the one buffer_ is in
+  bool alternate_ = false;
   char* buffer_;               // the bytes kept, then those read
   std::size_t end_ = 0;        // bytes in buffer_
   std::size_t scan_ = 0;       // where splitting goes on

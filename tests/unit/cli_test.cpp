@@ -12,11 +12,13 @@
 
 #include "cli/command.h"
 #include "cli/options.h"
+#include "cli/read_ahead.h"
 #include "cli/text_search.h"
 #include "cli/utf8_prefix.h"
 #include "core/byte_source.h"
 #include "core/known_codes.h"
 #include "core/readings.h"
+#include "core/scan.h"
 #include "core/text_decoder.h"
 #include "core/word_reading.h"
 #include "core/word_splitter.h"
@@ -1044,6 +1046,45 @@ TEST(ScanWords, BlockMasksMarkTheKeywordsLastTwoLettersAndNothingElse) {
 #else
   GTEST_SKIP() << "no wide masks in this build";
 #endif
+}
+
+// A log of a few megabytes scanned with each piece read on a thread of its own while the one
+// before is split: the same output as read piece after piece.
+TEST(ScanWords, ReadingAheadOnAThreadChangesNothing) {
+  const std::unique_ptr<ReadAhead> ahead = MakeThreadReadAhead();
+  if (!ahead) {
+    GTEST_SKIP() << "no threads on this platform";
+  }
+  std::string log;
+  for (int i = 0; log.size() < 2'500'000; ++i) {
+    log += "2026-12-09 line " + std::to_string(i) + " status: " + std::to_string(i % 9) +
+           " hr=0x8007000" + std::to_string(i % 10) + " E_ACCESSDENIED\n";
+  }
+  const NameSet names = {"E_ACCESSDENIED"};
+  const auto scan = [&](ReadAhead* readAhead) {
+    Scanner scanner(names, [](const Reading& reading) {
+      ReadingAnswer answer{reading, {}, {}};
+      if (reading.value % 3 == 0) {
+        answer.matches.emplace_back();
+      }
+      return std::optional<ReadingAnswer>(answer);
+    });
+    auto writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+    std::istringstream in(log);
+    StreamSource source(in);
+    std::string out;
+    EXPECT_EQ(ScanEnd::Done, scanner.Scan(
+                                 source, *writer,
+                                 [&out](std::string_view text) {
+                                   out += text;
+                                   return true;
+                                 },
+                                 readAhead));
+    return out;
+  };
+  const std::string read = scan(nullptr);
+  EXPECT_GT(read.size(), log.size() / 4);
+  EXPECT_EQ(read, scan(ahead.get()));
 }
 
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {

@@ -49,7 +49,26 @@ class PieceSource final : public ByteSource {
   std::size_t piece_;
 };
 
-struct Run {
+// Reads at once, at Start, after spoiling the place's first bytes: the scan must split nothing
+// there until its Wait. Counts the reads still to be waited for.
+class EagerReadAhead final : public ReadAhead {
+ public:
+  void Start(ByteSource& source, std::span<char> space) override {
+    std::fill_n(space.begin(), std::min<std::size_t>(space.size(), 256), '\x7F');
+    count_ = source.Read(space);
+    ++pending;
+  }
+  std::size_t Wait() override {
+    --pending;
+    return count_;
+  }
+  int pending = 0;
+
+ private:
+  std::size_t count_ = 0;
+};
+
+struct Scanned {
   ScanEnd end;
   std::string out;
 };
@@ -67,7 +86,8 @@ std::string Utf16Log() {
 
 TEST(Scanner, OutputDoesNotDependOnHowTheInputIsCut) {
   const std::string log = Utf16Log();
-  const auto scan = [&log](std::size_t piece, bool pushed) {
+  enum class How { Read, ReadAhead, Pushed };
+  const auto scan = [&log](std::size_t piece, How how) {
     Tables tables;
     Scanner scanner(kNames, [&tables](const Reading& r) { return tables.Ask(r); });
     auto writer = MakeScanWriter(OutputFormat::Json, ScanLayout::Lines, {});
@@ -77,7 +97,7 @@ TEST(Scanner, OutputDoesNotDependOnHowTheInputIsCut) {
       return true;
     };
     ScanEnd end = ScanEnd::Done;
-    if (pushed) {
+    if (how == How::Pushed) {
       scanner.Begin(*writer, emit);
       for (std::size_t at = 0; at < log.size() && end == ScanEnd::Done; at += piece) {
         end = scanner.Feed(std::string_view(log).substr(at, piece));
@@ -85,20 +105,62 @@ TEST(Scanner, OutputDoesNotDependOnHowTheInputIsCut) {
       end = end == ScanEnd::Done ? scanner.End() : end;
     } else {
       PieceSource source(log, piece);
-      end = scanner.Scan(source, *writer, emit);
+      EagerReadAhead ahead;
+      end = scanner.Scan(source, *writer, emit, how == How::ReadAhead ? &ahead : nullptr);
+      EXPECT_EQ(0, ahead.pending);
     }
     EXPECT_EQ(ScanEnd::Done, end);
     EXPECT_TRUE(scanner.FoundAny());
     EXPECT_EQ(3, tables.asked) << "5, E_ACCESSDENIED and 77, each once";
     return out;
   };
-  const std::string whole = scan(log.size(), false);
+  const std::string whole = scan(log.size(), How::Read);
   EXPECT_EQ(3, std::count(whole.begin(), whole.end(), '\n')) << whole;
   for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u}) {
     SCOPED_TRACE(piece);
-    EXPECT_EQ(whole, scan(piece, false));
-    EXPECT_EQ(whole, scan(piece, true));
+    EXPECT_EQ(whole, scan(piece, How::Read));
+    EXPECT_EQ(whole, scan(piece, How::ReadAhead));
+    EXPECT_EQ(whole, scan(piece, How::Pushed));
   }
+}
+
+// Read ahead, a plain log's pieces alternate between the splitter's two regions, with words,
+// keywords and lines cut at every place; a scan that ends early still waits for its read.
+TEST(Scanner, ReadingAheadChangesNothing) {
+  std::string log;
+  for (int i = 0; i < 300; ++i) {
+    log += "line " + std::to_string(i) + " error " + std::to_string(i % 7) +
+           " E_ACCESSDENIED hr=0x80070005\n";
+  }
+  const auto scan = [&log](std::size_t piece, ReadAhead* ahead, Tables& tables) {
+    Scanner scanner(kNames, [&tables](const Reading& r) { return tables.Ask(r); });
+    auto writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+    Scanned run;
+    PieceSource source(log, piece);
+    run.end = scanner.Scan(
+        source, *writer,
+        [&run](std::string_view text) {
+          run.out += text;
+          return true;
+        },
+        ahead);
+    return run;
+  };
+  Tables tables;
+  const Scanned whole = scan(log.size(), nullptr, tables);
+  EXPECT_EQ(ScanEnd::Done, whole.end);
+  for (const std::size_t piece : {1u, 5u, 64u, 1000u}) {
+    SCOPED_TRACE(piece);
+    EagerReadAhead ahead;
+    const Scanned run = scan(piece, &ahead, tables);
+    EXPECT_EQ(whole.out, run.out);
+    EXPECT_EQ(0, ahead.pending);
+  }
+  EagerReadAhead ahead;
+  Tables failing;
+  failing.failing = true;
+  EXPECT_EQ(ScanEnd::TablesFailed, scan(100, &ahead, failing).end);
+  EXPECT_EQ(0, ahead.pending);
 }
 
 TEST(Scanner, EndsWhenTheTablesFailOrTheOutputCannotBeWritten) {
