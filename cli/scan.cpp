@@ -152,7 +152,11 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
           {listed.inputs, nameFiles, request, output.writer, names, ask, &setup, knownCodes},
           *writer, out, report)) {
     InputScanner scanner(names, ask, &setup, knownCodes);
-    scanner.ReadAheadOnAThread();
+    // A second core, where the scan may have one, reads each file's next piece.
+    const unsigned jobs = request.jobs != 0 ? request.jobs : DefaultScanJobs();
+    if (jobs > 1) {
+      scanner.ReadAheadOnAThread();
+    }
     for (const ScanInput& scanned : listed.inputs) {
       writer->StartFile(nameFiles ? scanned.path : std::string());
       report(scanned, scanner.Scan(scanned, input, *writer, out));
