@@ -2,8 +2,10 @@
 
 #if QUILLON_SCAN_THREADS
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 #endif
 
 namespace quillon {
@@ -38,10 +40,14 @@ class ThreadReadAhead final : public ReadAhead {
     changed_.notify_all();
   }
 
+  // What the read threw is thrown here, on the scan's thread.
   std::size_t Wait() override {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return state_ == State::Done; });
     state_ = State::Idle;
+    if (failure_) {
+      std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
     return count_;
   }
 
@@ -58,9 +64,16 @@ class ThreadReadAhead final : public ReadAhead {
       ByteSource* const source = source_;
       const std::span<char> space = space_;
       lock.unlock();
-      const std::size_t count = source->Read(space);
+      std::size_t count = 0;
+      std::exception_ptr failure;
+      try {
+        count = source->Read(space);
+      } catch (...) {
+        failure = std::current_exception();
+      }
       lock.lock();
       count_ = count;
+      failure_ = failure;
       state_ = State::Done;
       changed_.notify_all();
     }
@@ -73,6 +86,7 @@ class ThreadReadAhead final : public ReadAhead {
   ByteSource* source_ = nullptr;
   std::span<char> space_;
   std::size_t count_ = 0;
+  std::exception_ptr failure_;
   std::thread thread_;  // last: it starts once the rest is made
 };
 

@@ -247,13 +247,17 @@ class Scanner::Input {
   void ReadAllAhead(ByteSource& source, ReadAhead& ahead) {
     splitter_.ReadWhileSplitting();
     std::size_t count = source.Read(splitter_.Space());
-    // However the splitting ends, the read into the splitter's memory ends first.
+    // However the splitting ends, the read into the splitter's memory ends first; what it
+    // threw then is not what ended the scan.
     struct Pending {
       ReadAhead& ahead;
       bool reading = false;
       ~Pending() {
         if (reading) {
-          ahead.Wait();
+          try {
+            ahead.Wait();
+          } catch (...) {
+          }
         }
       }
     } pending{ahead};

@@ -1087,6 +1087,41 @@ TEST(ScanWords, ReadingAheadOnAThreadChangesNothing) {
   EXPECT_EQ(read, scan(ahead.get()));
 }
 
+// What a read throws on the reading thread reaches the scan's caller, and the thread is still
+// there for the next scan.
+TEST(ScanWords, AReadThatThrowsAheadEndsTheScanWithItsException) {
+  const std::unique_ptr<ReadAhead> ahead = MakeThreadReadAhead();
+  if (!ahead) {
+    GTEST_SKIP() << "no threads on this platform";
+  }
+  class ThrowingSource final : public ByteSource {
+   public:
+    std::size_t Read(std::span<char> space) override {
+      if (++reads_ > 2) {
+        throw std::runtime_error("the disk went away");
+      }
+      const std::size_t count = std::min<std::size_t>(space.size(), 100'000);
+      std::fill_n(space.begin(), count, 'x');
+      return count;
+    }
+    bool Failed() const override { return false; }
+
+   private:
+    int reads_ = 0;
+  };
+  const NameSet names;
+  Scanner scanner(names, [](const Reading& reading) {
+    return std::optional<ReadingAnswer>(ReadingAnswer{reading, {}, {}});
+  });
+  auto writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+  const EmitText emit = [](std::string_view) { return true; };
+  ThrowingSource throwing;
+  EXPECT_THROW(scanner.Scan(throwing, *writer, emit, ahead.get()), std::runtime_error);
+  std::istringstream in("error 5\n");
+  StreamSource source(in);
+  EXPECT_EQ(ScanEnd::Done, scanner.Scan(source, *writer, emit, ahead.get()));
+}
+
 TEST(ScanWords, AWordOrAKeywordSplitAcrossChunksIsStillOneWord) {
   EXPECT_EQ((std::vector<Seen>{{1, 3, "0x80070005", kHexReading, 0x80070005}}),
             Split({"a 0x8007", "0005 b"}).tokens);
