@@ -45,6 +45,11 @@ VectorSupport AskProcessor() {
   __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
   constexpr unsigned kHalfWideState = 0x06;
   constexpr unsigned kWideState = 0xE6;
+  // LZCNT counts a word's leading zeros in one instruction where BSR needs a test for zero.
+  unsigned extended = 0;
+  if (__get_cpuid(0x80000001, &a, &b, &extended, &d) == 0 || (extended & bit_LZCNT) == 0) {
+    return support;
+  }
   if ((low & kHalfWideState) != kHalfWideState || __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 ||
       (b & bit_BMI) == 0 || (b & bit_BMI2) == 0) {
     return support;

@@ -462,20 +462,20 @@ class WordSplitter {
   // The whole loop compiled for the processors that have AVX-512 (or AVX2), so that the
   // classification inlines into it.
   template <typename Sink>
-  [[gnu::target("avx512bw,bmi,bmi2,popcnt")]] void SplitWide(bool last, Sink& sink) {
+  [[gnu::target("avx512bw,bmi,bmi2,lzcnt,popcnt")]] void SplitWide(bool last, Sink& sink) {
     SplitWith<ClassifyWideBlock>(last, sink);
   }
   template <typename Sink>
-  [[gnu::target("avx2,bmi,bmi2,popcnt")]] void SplitHalfWide(bool last, Sink& sink) {
+  [[gnu::target("avx2,bmi,bmi2,lzcnt,popcnt")]] void SplitHalfWide(bool last, Sink& sink) {
     SplitWith<ClassifyHalfWideBlock>(last, sink);
   }
   template <typename Sink>
-  [[gnu::target("avx2,bmi,bmi2,popcnt")]] void SplitHalfWidePairs(bool last, Sink& sink) {
+  [[gnu::target("avx2,bmi,bmi2,lzcnt,popcnt")]] void SplitHalfWidePairs(bool last, Sink& sink) {
     SplitWith<ClassifyHalfWidePairsBlock<Sink::kLetterPairs>>(last, sink);
   }
   template <typename Sink>
-  [[gnu::target("avx512bw,avx512vbmi,bmi,bmi2,popcnt")]] void SplitWidePairs(bool last,
-                                                                             Sink& sink) {
+  [[gnu::target("avx512bw,avx512vbmi,bmi,bmi2,lzcnt,popcnt")]] void SplitWidePairs(bool last,
+                                                                                   Sink& sink) {
     SplitWith<ClassifyWidePairsBlock<Sink::kLetterPairs>>(last, sink);
   }
 #endif

@@ -983,13 +983,12 @@ TEST(ScanWords, BlockMasksDoNotDependOnHowTheyAreMade) {
 // The wide loops are chosen as GCC's own reading of the processor would choose them.
 TEST(ScanWords, WideLoopsRunWhereTheProcessorHasThem) {
 #if QUILLON_WIDE_BLOCKS
-  const bool blocks = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("bmi") &&
-                      __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+  const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+                    __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("popcnt");
+  const bool blocks = __builtin_cpu_supports("avx512bw") && bits;
   EXPECT_EQ(blocks, WideBlocks());
   EXPECT_EQ(blocks && __builtin_cpu_supports("avx512vbmi"), WidePairs());
-  EXPECT_EQ(__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt"),
-            HalfWideBlocks());
+  EXPECT_EQ(__builtin_cpu_supports("avx2") && bits, HalfWideBlocks());
 #else
   EXPECT_FALSE(WideBlocks());
   EXPECT_FALSE(WidePairs());
