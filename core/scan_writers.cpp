@@ -45,15 +45,16 @@ class TextWriter final : public ScanWriter {
     }
     char number[20];
     const auto digits = std::to_chars(number, number + sizeof number, line);
+    using namespace std::string_view_literals;  // appended without a strlen each
     text_ += prefix_;
     text_.append(number, digits.ptr);
-    text_ += ": ";
+    text_ += ": "sv;
     AppendMarkedLine(text_, shown, spans_, color_);
-    text_ += cut ? " [...]\n" : "\n";
+    text_ += cut ? " [...]\n"sv : "\n"sv;
     for (const LineFinding& finding : findings_) {
-      text_ += "    ";
+      text_ += "    "sv;
       AppendTerminalText(text_, finding.text, Paint::Found, color_);
-      text_ += "  ";
+      text_ += "  "sv;
       text_ += finding.answer->text;
       text_ += '\n';
     }

@@ -76,6 +76,11 @@ bool EqualsLower(std::string_view text, std::string_view lower) {
 // '_' or a digit, at a lower-to-upper step (dwError, ExitCode), or after another keyword
 // written in one case (EXITCODE, errorcode). Barcode and Unicode end in no keyword.
 bool IdentifierEndsWithKeyword(std::string_view identifier) {
+  // Every keyword ends in one of a few pairs of letters: most identifiers end in none.
+  const std::size_t n = identifier.size();
+  if (n < 2 || !MayEndKeyword(identifier[n - 2], identifier[n - 1])) {
+    return false;
+  }
   for (const std::string_view keyword : kKeywords) {
     if (identifier.size() < keyword.size() ||
         !EqualsLower(identifier.substr(identifier.size() - keyword.size()), keyword)) {
@@ -100,11 +105,15 @@ std::size_t SkipBlanksBack(std::string_view text, std::size_t end) {
 
 // "0x" and one to eight hexadecimal digits; longer is an address.
 std::optional<Reading> PrefixedHex(std::string_view word) {
-  if (word.size() < 3 || word.size() > 10 || word[0] != '0' || Lower(word[1]) != 'x' ||
-      !IsHexDigits(word.substr(2))) {
+  if (word.size() < 3 || word.size() > 10 || word[0] != '0' || Lower(word[1]) != 'x') {
     return std::nullopt;
   }
-  return Reading{ReadingKind::Hex, HexValue(word.substr(2)), {}};
+  // Eight digits always fit: the parse fails only on a byte that is no hexadecimal digit.
+  const std::optional<std::uint32_t> value = ParseDigits(word.substr(2), 16, kLargestUnsigned);
+  if (!value) {
+    return std::nullopt;
+  }
+  return Reading{ReadingKind::Hex, *value, {}};
 }
 
 std::optional<Candidate> ReadNumberWord(std::string_view before, std::string_view word) {
