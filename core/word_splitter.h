@@ -379,12 +379,10 @@ class WordSplitter {
             static_cast<std::size_t>(regions_[region_].readAt + chunkSize_ - (buffer_ + end_))};
   }
   // From now on each Commit leaves the bytes it keeps in the other of two regions, so that the
-  // bytes after them may be read while it splits: into NextSpace(), which the Commit does not
-  // touch and the next Space() starts with.
+  // bytes after them may be read while it splits: into NextSpace() (only once this was asked),
+  // which the Commit does not touch and the next Space() starts with.
   void ReadWhileSplitting();
-  std::span<char> NextSpace() const {
-    return {regions_[alternate_ ? 1 - region_ : region_].readAt, chunkSize_};
-  }
+  std::span<char> NextSpace() const { return {regions_[1 - region_].readAt, chunkSize_}; }
   template <typename Sink>
   void Commit(std::size_t count, Sink& sink) {
     end_ += count;
@@ -433,12 +431,6 @@ class WordSplitter {
       SplitWide(last, sink);
       return;
     }
-    if constexpr (MarksLetterPairs<Sink>) {
-      if (halfWide_) {
-        SplitHalfWidePairs(last, sink);
-        return;
-      }
-    }
     if (halfWide_) {
       SplitHalfWide(last, sink);
       return;
@@ -465,13 +457,14 @@ class WordSplitter {
   [[gnu::target("avx512bw,bmi,bmi2,lzcnt,popcnt")]] void SplitWide(bool last, Sink& sink) {
     SplitWith<ClassifyWideBlock>(last, sink);
   }
+  // Every processor with AVX2 can mark a sink's letter pairs.
   template <typename Sink>
   [[gnu::target("avx2,bmi,bmi2,lzcnt,popcnt")]] void SplitHalfWide(bool last, Sink& sink) {
-    SplitWith<ClassifyHalfWideBlock>(last, sink);
-  }
-  template <typename Sink>
-  [[gnu::target("avx2,bmi,bmi2,lzcnt,popcnt")]] void SplitHalfWidePairs(bool last, Sink& sink) {
-    SplitWith<ClassifyHalfWidePairsBlock<Sink::kLetterPairs>>(last, sink);
+    if constexpr (MarksLetterPairs<Sink>) {
+      SplitWith<ClassifyHalfWidePairsBlock<Sink::kLetterPairs>>(last, sink);
+    } else {
+      SplitWith<ClassifyHalfWideBlock>(last, sink);
+    }
   }
   template <typename Sink>
   [[gnu::target("avx512bw,avx512vbmi,bmi,bmi2,lzcnt,popcnt")]] void SplitWidePairs(bool last,
