@@ -153,8 +153,7 @@ int RunScan(const ScanRequest& request, RunTables& tables, const RunOutput& outp
           *writer, out, report)) {
     InputScanner scanner(names, ask, &setup, knownCodes);
     // A second core, where the scan may have one, reads each file's next piece.
-    const unsigned jobs = request.jobs != 0 ? request.jobs : DefaultScanJobs();
-    if (jobs > 1) {
+    if (ScanJobs(request) > 1) {
       scanner.ReadAheadOnAThread();
     }
     for (const ScanInput& scanned : listed.inputs) {

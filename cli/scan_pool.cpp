@@ -336,7 +336,7 @@ class Pool {
 
 bool ScanInParallel(const ParallelScan& scan, ScanWriter& writer, std::ostream& out,
                     const ReportInput& report) {
-  const unsigned jobs = scan.request.jobs != 0 ? scan.request.jobs : DefaultScanJobs();
+  const unsigned jobs = ScanJobs(scan.request);
   const auto& inputs = scan.inputs;
   const bool standardInput = std::any_of(inputs.begin(), inputs.end(), [](const ScanInput& input) {
     return input.kind == ScanInput::Kind::StandardInput;

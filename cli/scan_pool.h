@@ -37,4 +37,9 @@ bool ScanInParallel(const ParallelScan& scan, ScanWriter& writer, std::ostream& 
 // The number of workers when none is asked for: one per core.
 unsigned DefaultScanJobs();
 
+// The number of workers request asks for, or the default.
+inline unsigned ScanJobs(const ScanRequest& request) {
+  return request.jobs != 0 ? request.jobs : DefaultScanJobs();
+}
+
 }  // namespace quillon
