@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/file_pieces.h"
 #include "core/byte_source.h"
 
 namespace quillon {
@@ -13,5 +14,10 @@ namespace quillon {
 // stays open is followed as standard input is. Null when it cannot be opened, with errno's value
 // for why in error. Each platform has its own.
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int& error);
+
+// A regular file, to be read at any offset by one of the workers that scan its pieces. Null
+// when it cannot be opened (error: errno's value) or is no regular file (error: 0). Only where
+// the platform has threads to scan pieces at once.
+std::unique_ptr<PositionalFile> OpenPositionalFile(const std::string& path, int& error);
 
 }  // namespace quillon

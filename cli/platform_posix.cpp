@@ -64,6 +64,41 @@ class DescriptorSource final : public ByteSource {
   int error_ = 0;
 };
 
+// A regular file read with pread, so that no offset is shared.
+class DescriptorFile final : public PositionalFile {
+ public:
+  DescriptorFile(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
+  DescriptorFile(const DescriptorFile&) = delete;
+  DescriptorFile& operator=(const DescriptorFile&) = delete;
+  ~DescriptorFile() override { close(descriptor_); }
+
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, std::span<char> space) override {
+    std::size_t filled = 0;
+    while (filled < space.size()) {
+      const ssize_t count = pread(descriptor_, space.data() + filled, space.size() - filled,
+                                  static_cast<off_t>(offset + filled));
+      if (count < 0 && errno == EINTR) {
+        continue;
+      }
+      if (count < 0) {
+        error_ = errno;
+      }
+      if (count <= 0) {
+        break;
+      }
+      filled += static_cast<std::size_t>(count);
+    }
+    return filled;
+  }
+  int ErrorNumber() const override { return error_; }
+
+ private:
+  int descriptor_;
+  std::uint64_t size_;
+  int error_ = 0;
+};
+
 // Standard input that was closed before the program started: every read fails. Asked before
 // any file is opened, since the first file opened would otherwise take descriptor 0 and be
 // read as the input.
@@ -168,6 +203,23 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, int& error) 
     return nullptr;
   }
   return std::make_unique<DescriptorSource>(descriptor, true, S_ISREG(status.st_mode));
+}
+
+std::unique_ptr<PositionalFile> OpenPositionalFile(const std::string& path, int& error) {
+  error = 0;
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    error = errno != 0 ? errno : EIO;
+    return nullptr;
+  }
+  struct stat status {};
+  const bool statted = fstat(descriptor, &status) == 0;
+  if (!statted || !S_ISREG(status.st_mode)) {
+    error = statted ? 0 : (errno != 0 ? errno : EIO);
+    close(descriptor);
+    return nullptr;
+  }
+  return std::make_unique<DescriptorFile>(descriptor, static_cast<std::uint64_t>(status.st_size));
 }
 
 std::vector<std::string> CommandArguments(int argc, char** argv) {

@@ -84,6 +84,16 @@ InputOutcome InputScanner::Scan(const ScanInput& input, ByteSource& standardInpu
   return Outcome(scanner_.FoundAny());
 }
 
+InputOutcome InputScanner::ScanPiece(const ScanInput& input, ByteSource& source, TextStart start,
+                                     ScanWriter& writer, std::ostream& out) {
+  scanner_.Scan(source, writer, EmitTo(out), nullptr, start);
+  if (source.Failed()) {
+    return Outcome(scanner_.FoundAny(), "cannot read " + TerminalText(input.path) + ": " +
+                                            SystemReason(source.ErrorNumber()));
+  }
+  return Outcome(scanner_.FoundAny());
+}
+
 void InputScanner::ReadAheadOnAThread() {
   if (!ahead_) {
     ahead_ = MakeThreadReadAhead();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/file_pieces.h"
 #include "cli/run_parts.h"
 #include "cli/scan_inputs.h"
 #include "core/byte_source.h"
@@ -18,6 +19,9 @@ struct ScanRequest {
   std::vector<std::string> files;  // none, or "-": standard input; a folder: the files under it
   ScanLayout layout = ScanLayout::Lines;
   unsigned jobs = 0;  // files scanned at once; 0: one per core
+  // A regular file of two pieces or more is scanned by several workers at once (see
+  // file_pieces.h); 0: never.
+  std::size_t pieceSize = kScanPieceSize;
 };
 
 // Returns 0 when some code was found, 1 when none was, 2 when a file could not be read (the
@@ -51,6 +55,11 @@ class InputScanner {
   // caller asks them.
   InputOutcome Scan(const ScanInput& input, ByteSource& standardInput, ScanWriter& writer,
                     std::ostream& out);
+
+  // Scans a piece of a file cut at line ends (see file_pieces.h): source reads its bytes, start
+  // says where they are in the file.
+  InputOutcome ScanPiece(const ScanInput& input, ByteSource& source, TextStart start,
+                         ScanWriter& writer, std::ostream& out);
 
   // From now on each input's next piece is read on a thread of its own while one is scanned,
   // where the platform has threads: for a scan that has the other cores to itself.

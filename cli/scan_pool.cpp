@@ -8,10 +8,15 @@
 #if QUILLON_SCAN_THREADS
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <streambuf>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
+
+#include "cli/file_pieces.h"
+#include "cli/file_source.h"
 #endif
 
 namespace quillon {
@@ -25,8 +30,12 @@ namespace {
 // that a log's findings seldom make the round trip through the file, which costs the writes
 // and reads of it while the other workers wait for the lock.
 constexpr std::size_t kHeldOutputLimit = 1 << 23;
-// Buffers of that size kept for reuse once written out (see Pool::written_).
-constexpr std::size_t kWrittenKept = 4;
+// Output is handed from a worker to the writing thread in blocks of about this size, each taken
+// whole (never copied again) and lent back once written.
+constexpr std::size_t kBlockSize = 1 << 20;
+// Blocks kept to be lent again: a block's pages, once handed back to the system, are handed out
+// and zeroed anew for the next.
+constexpr std::size_t kBlocksKept = 8;
 
 // A temporary file that is gone once closed.
 struct SpillFile {
@@ -74,6 +83,73 @@ class FindingTally final : public ScanWriter {
   std::unordered_map<std::uint32_t, std::size_t> numbers_;
 };
 
+// What one slot of the pool scans: an input whole, or a piece of a large file.
+struct Part {
+  std::size_t input = 0;  // among the scan's inputs
+  bool piece = false;
+  std::uint64_t begin = 0;  // of the piece in the file
+  std::uint64_t end = 0;    // of a piece before the last
+  bool last = true;         // the input's last slot
+  std::size_t first = 0;    // the slot of the input's first piece
+};
+
+std::vector<Part> PlanParts(const ParallelScan& scan) {
+  std::vector<Part> parts;
+  const std::size_t pieceSize = scan.request.pieceSize;
+  for (std::size_t i = 0; i < scan.inputs.size(); ++i) {
+    const ScanInput& input = scan.inputs[i];
+    std::vector<std::uint64_t> starts;
+    std::error_code ignored;
+    if (input.kind == ScanInput::Kind::File && pieceSize != 0 &&
+        std::filesystem::file_size(SystemPath(input.path), ignored) / 2 >= pieceSize &&
+        !IsStandardOutput(input.path)) {
+      int error = 0;
+      if (const std::unique_ptr<PositionalFile> file = OpenPositionalFile(input.path, error)) {
+        starts = CutAtLineEnds(*file, pieceSize);
+      }
+    }
+    const std::size_t first = parts.size();
+    if (starts.empty()) {
+      parts.push_back({i, false, 0, 0, true, first});
+      continue;
+    }
+    std::uint64_t begin = 0;
+    for (const std::uint64_t start : starts) {
+      parts.push_back({i, true, begin, start, false, first});
+      begin = start;
+    }
+    parts.push_back({i, true, begin, 0, true, first});
+  }
+  return parts;
+}
+
+// A worker's memory for the piece it reads whole, read from a page boundary: the kernel copies
+// a file's pages fastest to a place on one.
+class PieceMemory {
+ public:
+  explicit PieceMemory(std::size_t pieceSize) : size_(pieceSize + kLineEndSearch + kPage) {}
+
+  // The bytes from begin to end, as many as could be read.
+  std::string_view Read(PositionalFile& file, std::uint64_t begin, std::uint64_t end) {
+    if (!storage_) {
+      storage_.reset(new char[size_ + kPage]);
+    }
+    const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+    char* const place = storage_.get() + (kPage - address % kPage) % kPage;
+    const std::uint64_t from = begin - begin % kPage;
+    const auto skipped = static_cast<std::size_t>(begin - from);
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(end - from, size_));
+    const std::size_t count = file.ReadAt(from, {place, length});
+    return count > skipped ? std::string_view(place + skipped, count - skipped)
+                           : std::string_view();
+  }
+
+ private:
+  static constexpr std::size_t kPage = 4096;
+  const std::size_t size_;
+  std::unique_ptr<char[]> storage_;  // made when the worker is first handed a piece
+};
+
 class NoInput final : public ByteSource {
  public:
   std::size_t Read(std::span<char>) override { return 0; }
@@ -82,7 +158,12 @@ class NoInput final : public ByteSource {
 
 class Pool {
  public:
-  explicit Pool(const ParallelScan& scan) : scan_(scan), slots_(scan.inputs.size()) {}
+  Pool(const ParallelScan& scan, std::vector<Part> parts)
+      : scan_(scan),
+        parts_(std::move(parts)),
+        slots_(parts_.size()),
+        feeds_(parts_.size(), kUncounted),
+        firstLines_(parts_.size(), 0) {}
 
   void Run(unsigned workers, ScanWriter& writer, std::ostream& out, const ReportInput& report) {
     std::vector<std::thread> threads;
@@ -108,33 +189,28 @@ class Pool {
 
  private:
   struct Slot {
-    SpillFile spill;   // made, not yet written out, before text
-    std::string text;  // made and not yet written out
+    SpillFile spill;                  // made, not yet written out, before the blocks
+    std::vector<std::string> blocks;  // made and not yet written out
+    std::size_t held = 0;             // bytes in blocks
     bool done = false;
     InputOutcome outcome;
     std::vector<FindingTally::Entry> tally;
   };
 
   // The output stream of a worker: its text goes to the slot of the file it scans, gathered
-  // into pieces of kGathered bytes (and the rest at the file's end, see Hand). Handed over at
+  // into blocks of kBlockSize bytes (and the rest at the file's end, see Hand). Handed over at
   // every flush, each 64 KiB of a scan's output took the pool's lock and woke the writer.
   class SlotBuffer final : public std::streambuf {
    public:
-    static constexpr std::size_t kGathered = 1 << 20;
-
-    explicit SlotBuffer(Pool& pool) : pool_(pool) { gathered_.reserve(kGathered); }
+    explicit SlotBuffer(Pool& pool) : pool_(pool) { gathered_.reserve(kBlockSize); }
     void Use(std::size_t slot) { slot_ = slot; }
     // Hands what is gathered to the slot; false once the run stops.
-    bool Hand() {
-      const bool held = gathered_.empty() || pool_.Hold(slot_, gathered_);
-      gathered_.clear();
-      return held;
-    }
+    bool Hand() { return gathered_.empty() || pool_.Hold(slot_, gathered_); }
 
    protected:
     std::streamsize xsputn(const char* data, std::streamsize size) override {
       gathered_.append(data, static_cast<std::size_t>(size));
-      return gathered_.size() < kGathered || Hand() ? size : 0;
+      return gathered_.size() < kBlockSize || Hand() ? size : 0;
     }
     int_type overflow(int_type c) override {
       if (traits_type::eq_int_type(c, traits_type::eof())) {
@@ -156,45 +232,103 @@ class Pool {
       stopped_ = true;
     }
     headMoved_.notify_all();
+    counted_.notify_all();
   }
 
-  // False once the run stops (its output cannot be written).
-  bool Hold(std::size_t slot, std::string_view text) {
+  // Says how many line feeds the piece in slot holds, and waits until the pieces before it
+  // have said so too: returns the number of its first line, nothing once the run stops.
+  std::optional<std::uint64_t> Count(std::size_t slot, std::uint64_t feeds) {
+    std::unique_lock lock(mutex_);
+    feeds_[slot] = feeds;
+    if (parts_[slot].first == slot) {
+      firstLines_[slot] = 1;
+    } else {
+      counted_.wait(lock, [&] {
+        return stopped_ || (firstLines_[slot - 1] != 0 && feeds_[slot - 1] != kUncounted);
+      });
+      if (stopped_) {
+        return std::nullopt;
+      }
+      firstLines_[slot] = firstLines_[slot - 1] + feeds_[slot - 1];
+    }
+    lock.unlock();
+    counted_.notify_all();
+    return firstLines_[slot];
+  }
+
+  // A piece read whole (all but the last, which is read as it is scanned: nobody waits for its
+  // count), its line feeds counted, then scanned once the pieces before it are counted.
+  InputOutcome ScanPiece(std::size_t slot, InputScanner& scanner, ScanWriter& writer,
+                         std::ostream& out, PieceMemory& memory) {
+    const Part& part = parts_[slot];
+    const ScanInput& input = scan_.inputs[part.input];
+    int error = 0;
+    const std::unique_ptr<PositionalFile> file = OpenPositionalFile(input.path, error);
+    std::string_view text;
+    if (file && !part.last) {
+      text = memory.Read(*file, part.begin, part.end);
+      error = file->ErrorNumber();
+    }
+    const std::optional<std::uint64_t> line = Count(slot, CountLineFeeds(text));
+    if (!line) {
+      return {};
+    }
+    const TextStart start{*line, part.begin == 0};
+    if (file && part.last) {
+      PieceToEnd source(*file, part.begin);
+      return scanner.ScanPiece(input, source, start, writer, out);
+    }
+    HeldPiece source(text, error);
+    return scanner.ScanPiece(input, source, start, writer, out);
+  }
+
+  // Takes block whole for slot, and gives a block lent back in its place (empty); false once
+  // the run stops (its output cannot be written).
+  bool Hold(std::size_t slot, std::string& block) {
     std::unique_lock lock(mutex_);
     Slot& held = slots_[slot];
-    if (slot != head_ && held.text.size() + text.size() > kHeldOutputLimit && Spill(held)) {
-      held.text.clear();
+    if (slot != head_ && held.held + block.size() > kHeldOutputLimit) {
+      Spill(held);
     }
-    headMoved_.wait(
-        lock, [&] { return stopped_ || slot == head_ || held.text.size() < kHeldOutputLimit; });
+    headMoved_.wait(lock,
+                    [&] { return stopped_ || slot == head_ || held.held < kHeldOutputLimit; });
     if (stopped_) {
+      block.clear();
       return false;
     }
-    if (held.text.size() + text.size() > held.text.capacity()) {
-      Enlarge(held.text, text.size());
-    }
-    held.text += text;
+    held.held += block.size();
+    held.blocks.push_back(std::move(block));
+    block = Lend();
     if (slot == head_) {
       headChanged_.notify_one();
     }
     return true;
   }
 
-  // Gives held room for more bytes: a buffer written out before where there is one, else one of
-  // the limit's size at once rather than by doublings, each of which copies and touches new pages.
-  void Enlarge(std::string& held, std::size_t more) {
-    std::string larger;
-    if (!written_.empty()) {
-      larger = std::move(written_.back());
-      written_.pop_back();
+  // An empty block, of one written out where there is one.
+  std::string Lend() {
+    std::string block;
+    if (!kept_.empty()) {
+      block = std::move(kept_.back());
+      kept_.pop_back();
+      block.clear();
+    } else {
+      block.reserve(kBlockSize);
     }
-    larger.reserve(std::max(kHeldOutputLimit, held.size() + more));
-    larger.assign(held);
-    held.swap(larger);
+    return block;
   }
 
-  // Moves a slot's text to its temporary file; false when it cannot.
-  static bool Spill(Slot& slot) {
+  void GiveBack(std::vector<std::string>& blocks) {
+    for (std::string& block : blocks) {
+      if (kept_.size() < kBlocksKept && block.capacity() >= kBlockSize) {
+        kept_.push_back(std::move(block));
+      }
+    }
+    blocks.clear();
+  }
+
+  // Moves a slot's blocks to its temporary file; where it cannot, they stay.
+  void Spill(Slot& slot) {
     if (!slot.spill.file && !slot.spill.failed) {
       slot.spill.file.reset(std::tmpfile());
       slot.spill.failed = !slot.spill.file;
@@ -203,18 +337,22 @@ class Pool {
         std::setvbuf(slot.spill.file.get(), nullptr, _IONBF, 0);
       }
     }
-    if (slot.spill.failed) {
-      return false;
+    std::size_t spilled = 0;
+    for (; spilled < slot.blocks.size() && !slot.spill.failed; ++spilled) {
+      std::string& block = slot.blocks[spilled];
+      const std::size_t written = std::fwrite(block.data(), 1, block.size(), slot.spill.file.get());
+      slot.held -= written;
+      if (written != block.size()) {
+        // What the file holds is still written out first; the rest stays in memory, and waits.
+        block.erase(0, written);
+        slot.spill.failed = true;
+        break;
+      }
     }
-    const std::size_t written =
-        std::fwrite(slot.text.data(), 1, slot.text.size(), slot.spill.file.get());
-    if (written != slot.text.size()) {
-      // What the file holds is still written out first; the rest stays in memory, and waits.
-      slot.text.erase(0, written);
-      slot.spill.failed = true;
-      return false;
-    }
-    return true;
+    std::vector<std::string> written(std::make_move_iterator(slot.blocks.begin()),
+                                     std::make_move_iterator(slot.blocks.begin() + spilled));
+    slot.blocks.erase(slot.blocks.begin(), slot.blocks.begin() + spilled);
+    GiveBack(written);
   }
 
   // Writes out what a slot's temporary file holds.
@@ -249,11 +387,13 @@ class Pool {
     SlotBuffer buffer(*this);
     std::ostream out(&buffer);
     NoInput noInput;  // standard input is never among the inputs here
+    PieceMemory memory(request.pieceSize);
     for (std::size_t slot = next_++; slot < slots_.size(); slot = next_++) {
-      const ScanInput& input = scan_.inputs[slot];
+      const ScanInput& input = scan_.inputs[parts_[slot].input];
       buffer.Use(slot);
       writer->StartFile(scan_.nameFiles ? input.path : std::string());
-      InputOutcome outcome = scanner.Scan(input, noInput, *writer, out);
+      InputOutcome outcome = parts_[slot].piece ? ScanPiece(slot, scanner, *writer, out, memory)
+                                                : scanner.Scan(input, noInput, *writer, out);
       writer->Flush(EmitTo(out));
       buffer.Hand();  // a run that stopped is told below
       std::lock_guard lock(mutex_);
@@ -273,42 +413,56 @@ class Pool {
   }
 
   void WriteInOrder(ScanWriter& writer, std::ostream& out, const ReportInput& report) {
+    InputOutcome outcome;   // of the input's slots written so far
+    bool dropping = false;  // a piece of the input could not be read: what follows it is not
     std::unique_lock lock(mutex_);
     while (head_ < slots_.size()) {
       headChanged_.wait(lock, [&] {
-        return slots_[head_].done || !slots_[head_].text.empty() || slots_[head_].spill.file;
+        return slots_[head_].done || !slots_[head_].blocks.empty() || slots_[head_].spill.file;
       });
       Slot& slot = slots_[head_];
+      const Part& part = parts_[head_];
       // Nothing is spilled once a slot is at the head: its file comes before any text.
       SpillFile spilled = std::move(slot.spill);
       slot.spill = SpillFile{};
-      std::string text = std::move(slot.text);
-      slot.text.clear();
+      std::vector<std::string> blocks = std::move(slot.blocks);
+      slot.blocks.clear();
+      slot.held = 0;
       const bool done = slot.done;
       lock.unlock();
       headMoved_.notify_all();  // room for the worker of this slot
-      WriteSpilled(spilled, out);
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
-      if (done) {
-        const ScanInput& input = scan_.inputs[head_];
-        writer.StartFile(scan_.nameFiles ? input.path : std::string());
-        for (const FindingTally::Entry& entry : slot.tally) {
-          ScanFinding finding = entry.first;
-          finding.text = entry.text;
-          writer.Findings(finding, entry.count);
+      if (!dropping) {
+        WriteSpilled(spilled, out);
+        for (const std::string& block : blocks) {
+          out.write(block.data(), static_cast<std::streamsize>(block.size()));
         }
-        writer.Flush(EmitTo(out));
-        report(input, slot.outcome);
+      }
+      if (done) {
+        const ScanInput& input = scan_.inputs[part.input];
+        if (!dropping) {
+          writer.StartFile(scan_.nameFiles ? input.path : std::string());
+          for (const FindingTally::Entry& entry : slot.tally) {
+            ScanFinding finding = entry.first;
+            finding.text = entry.text;
+            writer.Findings(finding, entry.count);
+          }
+          writer.Flush(EmitTo(out));
+          Add(outcome, slot.outcome);
+          dropping = !slot.outcome.problem.empty();
+        }
+        if (part.last) {
+          report(input, outcome);
+          outcome = InputOutcome{};
+          dropping = false;
+        }
         slot = Slot{};
       }
       lock.lock();
-      if (text.capacity() >= kHeldOutputLimit && written_.size() < kWrittenKept) {
-        written_.push_back(std::move(text));
-      }
+      GiveBack(blocks);
       if (!out) {
         stopped_ = true;
         headMoved_.notify_all();
+        counted_.notify_all();
         return;
       }
       if (done) {
@@ -318,15 +472,32 @@ class Pool {
     }
   }
 
+  // The outcome of an input's pieces, one after another.
+  static void Add(InputOutcome& outcome, const InputOutcome& piece) {
+    outcome.found = outcome.found || piece.found;
+    outcome.binary = outcome.binary || piece.binary;
+    if (outcome.problem.empty()) {
+      outcome.problem = piece.problem;
+    }
+    if (outcome.note.empty()) {
+      outcome.note = piece.note;
+    }
+  }
+
+  // A piece's line feeds before they are counted.
+  static constexpr std::uint64_t kUncounted = ~std::uint64_t{0};
+
   const ParallelScan& scan_;
+  const std::vector<Part> parts_;  // what each slot scans
   std::mutex tablesMutex_;
   std::mutex mutex_;                     // guards what follows
   std::condition_variable headChanged_;  // the slot at head_ has text or is done
   std::condition_variable headMoved_;    // head_ moved, its text was taken, or the run stopped
+  std::condition_variable counted_;      // a piece's line feeds or first line are known
   std::vector<Slot> slots_;
-  // Buffers written out, lent again to the slots: a log's findings fill a buffer of megabytes,
-  // whose pages the system would otherwise hand out and zero anew for every file.
-  std::vector<std::string> written_;
+  std::vector<std::uint64_t> feeds_;       // of each piece, once counted
+  std::vector<std::uint64_t> firstLines_;  // of each piece, once the pieces before are counted
+  std::vector<std::string> kept_;          // blocks written out, to be lent again
   std::size_t head_ = 0;
   bool stopped_ = false;
   std::atomic<std::size_t> next_ = 0;
@@ -341,11 +512,15 @@ bool ScanInParallel(const ParallelScan& scan, ScanWriter& writer, std::ostream& 
   const bool standardInput = std::any_of(inputs.begin(), inputs.end(), [](const ScanInput& input) {
     return input.kind == ScanInput::Kind::StandardInput;
   });
-  if (jobs < 2 || inputs.size() < 2 || standardInput) {
+  if (jobs < 2 || standardInput) {
     return false;
   }
-  Pool(scan).Run(static_cast<unsigned>(std::min<std::size_t>(jobs, inputs.size())), writer, out,
-                 report);
+  std::vector<Part> parts = PlanParts(scan);
+  if (parts.size() < 2) {
+    return false;
+  }
+  const auto workers = static_cast<unsigned>(std::min<std::size_t>(jobs, parts.size()));
+  Pool(scan, std::move(parts)).Run(workers, writer, out, report);
   return true;
 }
 

@@ -27,10 +27,12 @@ using ReportInput = std::function<void(const ScanInput&, const InputOutcome&)>;
 
 // Scans the inputs with several workers and writes to out (and through writer, which keeps a
 // summary) what scanning them one after another would, byte for byte; report runs on the
-// calling thread for each input, in order, once its output is written. A worker hands its output
-// over a megabyte at a time, and holds at most 8 MiB of a file not yet written out in memory, the
-// rest in a temporary file. Returns false, having done nothing, when one worker would do: one
-// job, a single input, standard input among them, or a platform without threads.
+// calling thread for each input, in order, once its output is written. A large regular file is
+// cut at line ends into pieces that the workers scan as they scan files (see file_pieces.h). A
+// worker hands its output over a megabyte at a time, and holds at most 8 MiB of a piece or file
+// not yet written out in memory, the rest in a temporary file. Returns false, having done
+// nothing, when one worker would do: one job, a single small or compressed input, standard input
+// among them, or a platform without threads.
 bool ScanInParallel(const ParallelScan& scan, ScanWriter& writer, std::ostream& out,
                     const ReportInput& report);
 

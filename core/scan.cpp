@@ -143,8 +143,10 @@ class Scanner::Answers {
 // read full of codes never holds all of its output.
 class Scanner::Input {
  public:
-  Input(const NameSet& names, Answers& answers, ScanWriter& writer, EmitText emit)
-      : splitter_(kWordContext, kLongestWord),
+  Input(const NameSet& names, Answers& answers, SplitterMemory& memory, ScanWriter& writer,
+        EmitText emit, TextStart start)
+      : splitter_(kWordContext, kLongestWord, WordSplitter::kChunkSize, start.line, &memory),
+        decoder_(!start.fileStart),
         names_(names),
         answers_(answers),
         writer_(writer),
@@ -400,13 +402,15 @@ ScanEnd Guarded(Step step) {
 
 Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup,
                  const KnownCodes* known)
-    : names_(names), answers_(std::make_unique<Answers>(std::move(ask), setup, known)) {}
+    : names_(names),
+      answers_(std::make_unique<Answers>(std::move(ask), setup, known)),
+      memory_(std::make_unique<SplitterMemory>()) {}
 
 Scanner::~Scanner() = default;
 
 ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit,
-                      ReadAhead* ahead) {
-  Begin(writer, emit);
+                      ReadAhead* ahead, TextStart start) {
+  Begin(writer, emit, start);
   const ScanEnd end = Guarded([this, &source, ahead] {
     input_->ReadAll(source, ahead);
     return input_->Emit();
@@ -414,8 +418,8 @@ ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& em
   return end == ScanEnd::Done ? End() : end;
 }
 
-void Scanner::Begin(ScanWriter& writer, EmitText emit) {
-  input_ = std::make_unique<Input>(names_, *answers_, writer, std::move(emit));
+void Scanner::Begin(ScanWriter& writer, EmitText emit, TextStart start) {
+  input_ = std::make_unique<Input>(names_, *answers_, *memory_, writer, std::move(emit), start);
 }
 
 ScanEnd Scanner::Feed(std::string_view bytes) {

@@ -27,6 +27,13 @@ enum class ScanEnd {
   TablesFailed,  // ask failed
 };
 
+// Where the text scanned starts: at a file's start, or after a line end within it, where the
+// file is cut into pieces scanned apart (whose findings together are those of the whole file).
+struct TextStart {
+  std::uint64_t line = 1;  // the number of its first line in the file
+  bool fileStart = true;   // its first bytes are the file's: a byte-order mark may be there
+};
+
 // Scans inputs one after another, remembering the answers to the codes it met: logs repeat the
 // same few codes on many lines, written in more than one way.
 class Scanner {
@@ -48,11 +55,11 @@ class Scanner {
   // it is whole, and whenever it fills. With ahead, the next piece of the source is read while
   // one is scanned.
   ScanEnd Scan(ByteSource& source, ScanWriter& writer, const EmitText& emit,
-               ReadAhead* ahead = nullptr);
+               ReadAhead* ahead = nullptr, TextStart start = {});
 
   // The same for a text handed over in pieces: Begin, Feed each piece, then End. A piece may
   // end anywhere, inside a line, a word or a UTF-16 unit.
-  void Begin(ScanWriter& writer, EmitText emit);
+  void Begin(ScanWriter& writer, EmitText emit, TextStart start = {});
   ScanEnd Feed(std::string_view bytes);
   ScanEnd End();
 
@@ -64,8 +71,9 @@ class Scanner {
   class Input;
   const NameSet& names_;
   std::unique_ptr<Answers> answers_;
-  std::unique_ptr<Input> input_;  // the input being scanned
-  bool foundInLast_ = false;      // in the input before it, once it ended
+  std::unique_ptr<SplitterMemory> memory_;  // every input's in turn
+  std::unique_ptr<Input> input_;            // the input being scanned
+  bool foundInLast_ = false;                // in the input before it, once it ended
 };
 
 }  // namespace quillon

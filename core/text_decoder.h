@@ -10,6 +10,10 @@ namespace quillon {
 
 class TextDecoder {
  public:
+  // bytes: the text does not start here (a piece of a file cut at a line end), so its first
+  // bytes are never a byte-order mark.
+  explicit TextDecoder(bool bytes = false)
+      : encoding_(bytes ? Encoding::Bytes : Encoding::Unknown) {}
   // True once the stream is known to be passed as it is: its bytes may skip Decode.
   bool PassesThrough() const { return encoding_ == Encoding::Bytes && pending_.empty(); }
   // The text of the next bytes; a view of bytes itself, or of the decoder's own buffer, valid
@@ -24,7 +28,7 @@ class TextDecoder {
   std::string_view DecodeUtf16(std::string_view bytes);
   void AppendCodePoint(std::uint32_t codePoint);
 
-  Encoding encoding_ = Encoding::Unknown;
+  Encoding encoding_;
   std::string pending_;  // bytes of a mark not yet whole, or the first byte of a unit
   std::uint32_t highSurrogate_ = 0;
   std::string text_;

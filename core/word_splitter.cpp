@@ -104,27 +104,36 @@ std::size_t WordSplitter::KeptBound(std::size_t context, std::size_t longest) {
   return std::max(kKeepLimit, context + kGapKept) + longest + 2;
 }
 
-WordSplitter::Region WordSplitter::MakeRegion() const {
+char* SplitterMemory::Region(std::size_t index, std::size_t size) {
+  if (sizes_[index] < size) {
+    // Not zeroed: each byte is read into before it is looked at.
+    storage_[index].reset(new char[size]);
+    sizes_[index] = size;
+  }
+  return storage_[index].get();
+}
+
+WordSplitter::Region WordSplitter::MakeRegion(std::size_t index) {
   const std::size_t front = KeptBound(context_, longest_);
-  // Not zeroed: each byte is read into before it is looked at.
-  Region region{std::unique_ptr<char[]>(new char[front + kPage + chunkSize_])};
-  region.readAt = AfterOnPage(region.storage.get(), front);
-  return region;
+  return {AfterOnPage(memory_.Region(index, front + kPage + chunkSize_), front)};
 }
 
 void WordSplitter::ReadWhileSplitting() {
   if (regions_[1].readAt == nullptr) {
-    regions_[1] = MakeRegion();
+    regions_[1] = MakeRegion(1);
   }
   alternate_ = true;
 }
 
-WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize)
+WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize,
+                           std::uint64_t firstLine, SplitterMemory* memory)
     : context_(context),
       longest_(longest),
+      memory_(memory != nullptr ? *memory : ownMemory_),
       chunkSize_(chunkSize),
-      regions_{MakeRegion()},
-      buffer_(regions_[0].readAt) {
+      regions_{MakeRegion(0)},
+      buffer_(regions_[0].readAt),
+      line_(firstLine) {
   for (int c = 0; c < 256; ++c) {
     wordBytes_[static_cast<std::size_t>(c)] =
         (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';

@@ -352,6 +352,19 @@ concept MarksLetterPairs = requires {
   Sink::kLetterPairs;
 };
 
+// The memory a splitter reads into. It may outlive the splitter: a scan of many inputs, or of a
+// file's pieces, makes it once rather than taking fresh pages from the system for each, which
+// cost more than a megabyte's scan of a log.
+class SplitterMemory {
+ public:
+  // At least size bytes for region index (0 or 1): those of the last splitter where enough.
+  char* Region(std::size_t index, std::size_t size);
+
+ private:
+  std::array<std::unique_ptr<char[]>, 2> storage_;
+  std::array<std::size_t, 2> sizes_{};
+};
+
 // A Sink has:
 //   std::uint64_t Starts(const BlockView&)  of the block's word starts, those that may be worth
 //       reading: the others are skipped whole
@@ -370,8 +383,11 @@ class WordSplitter {
   static constexpr std::size_t kGapKept = 16;
 
   // Words are handed over with up to context bytes of the line before their gap, and only while
-  // they are at most longest bytes long. chunkSize: the least room Space gives.
-  WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize = kChunkSize);
+  // they are at most longest bytes long. chunkSize: the least room Space gives. firstLine: the
+  // number of the stream's first line, which need not be its text's first. memory: where it
+  // reads, kept by the caller for the next splitter (it outlives this one); null: its own.
+  WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize = kChunkSize,
+               std::uint64_t firstLine = 1, SplitterMemory* memory = nullptr);
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
   std::span<char> Space() {
@@ -507,11 +523,12 @@ class WordSplitter {
   // Where each read goes once the bytes kept are moved before it: on a page boundary, which
   // the kernel copies a file's pages to fastest.
   struct Region {
-    std::unique_ptr<char[]> storage;
     char* readAt = nullptr;
   };
-  Region MakeRegion() const;
+  Region MakeRegion(std::size_t index);
 
+  SplitterMemory ownMemory_;  // where none is lent
+  SplitterMemory& memory_;
   std::size_t chunkSize_;
   std::array<Region, 2> regions_;
   std::size_t region_ = 0;  // the one buffer_ is in
