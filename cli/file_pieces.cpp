@@ -88,7 +88,11 @@ std::uint64_t CountLineFeeds(std::string_view text) {
 
 std::size_t HeldPiece::Read(std::span<char> space) {
   const std::size_t count = std::min(space.size(), text_.size());
-  std::memcpy(space.data(), text_.data(), count);
+  if (space.data() != text_.data()) {
+    // Where the text was read into the scan's memory, the bytes already split make room for
+    // the rest, copied back over them.
+    std::memmove(space.data(), text_.data(), count);
+  }
   text_.remove_prefix(count);
   return count;
 }

@@ -26,7 +26,7 @@ class PositionalFile {
 // The bytes a worker takes of a large file at a time: small enough that a second worker holds
 // its piece's output in memory while the first finishes, large enough that handing pieces over
 // costs nothing that counts.
-inline constexpr std::size_t kScanPieceSize = std::size_t{4} << 20;
+inline constexpr std::size_t kScanPieceSize = std::size_t{1} << 20;
 // How far past a piece's nominal end a line feed is looked for; a longer line ends the cutting.
 inline constexpr std::size_t kLineEndSearch = std::size_t{64} << 10;
 
@@ -56,7 +56,8 @@ class PieceToEnd final : public ByteSource {
   std::uint64_t at_;
 };
 
-// A piece read whole before it is scanned, with how its read ended.
+// A piece read whole before it is scanned, with how its read ended. Read where the scan reads
+// it (Scanner::NextSpace), it is not copied.
 class HeldPiece final : public ByteSource {
  public:
   HeldPiece(std::string_view text, int error) : text_(text), error_(error) {}

@@ -61,6 +61,10 @@ class InputScanner {
   InputOutcome ScanPiece(const ScanInput& input, ByteSource& source, TextStart start,
                          ScanWriter& writer, std::ostream& out);
 
+  // See Scanner::ReadInChunksOf and NextSpace.
+  void ReadInChunksOf(std::size_t size) { scanner_.ReadInChunksOf(size); }
+  std::span<char> NextSpace() { return scanner_.NextSpace(); }
+
   // From now on each input's next piece is read on a thread of its own while one is scanned,
   // where the platform has threads: for a scan that has the other cores to itself.
   void ReadAheadOnAThread();

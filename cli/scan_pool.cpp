@@ -53,7 +53,8 @@ class FindingTally final : public ScanWriter {
  public:
   struct Entry {
     ScanFinding first;
-    std::string text;  // first.text's bytes
+    std::string text;          // first.text's bytes
+    ScanAnswerPointer answer;  // first.answer, kept
     std::uint64_t count = 0;
   };
 
@@ -65,7 +66,8 @@ class FindingTally final : public ScanWriter {
                                ? names_.try_emplace(reading.name, next).first->second
                                : numbers_.try_emplace(reading.value, next).first->second;
     if (at == next) {
-      entries_.push_back({finding, std::string(finding.text), 0});
+      entries_.push_back(
+          {finding, std::string(finding.text), finding.answer->shared_from_this(), 0});
     }
     ++entries_[at].count;
   }
@@ -123,32 +125,20 @@ std::vector<Part> PlanParts(const ParallelScan& scan) {
   return parts;
 }
 
-// A worker's memory for the piece it reads whole, read from a page boundary: the kernel copies
-// a file's pages fastest to a place on one.
-class PieceMemory {
- public:
-  explicit PieceMemory(std::size_t pieceSize) : size_(pieceSize + kLineEndSearch + kPage) {}
+// A page: a piece is read from a page boundary in the file to one in memory, which the kernel
+// copies fastest.
+constexpr std::size_t kPage = 4096;
 
-  // The bytes from begin to end, as many as could be read.
-  std::string_view Read(PositionalFile& file, std::uint64_t begin, std::uint64_t end) {
-    if (!storage_) {
-      storage_.reset(new char[size_ + kPage]);
-    }
-    const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
-    char* const place = storage_.get() + (kPage - address % kPage) % kPage;
-    const std::uint64_t from = begin - begin % kPage;
-    const auto skipped = static_cast<std::size_t>(begin - from);
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(end - from, size_));
-    const std::size_t count = file.ReadAt(from, {place, length});
-    return count > skipped ? std::string_view(place + skipped, count - skipped)
-                           : std::string_view();
-  }
-
- private:
-  static constexpr std::size_t kPage = 4096;
-  const std::size_t size_;
-  std::unique_ptr<char[]> storage_;  // made when the worker is first handed a piece
-};
+// Reads the bytes from begin to end into space, from the page boundary before begin: returns
+// how far into space they start, and how many there are.
+std::pair<std::size_t, std::size_t> ReadPiece(PositionalFile& file, std::uint64_t begin,
+                                              std::uint64_t end, std::span<char> space) {
+  const std::uint64_t from = begin - begin % kPage;
+  const auto skipped = static_cast<std::size_t>(begin - from);
+  const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(end - from, space.size()));
+  const std::size_t count = file.ReadAt(from, space.first(length));
+  return {skipped, count > skipped ? count - skipped : 0};
+}
 
 class NoInput final : public ByteSource {
  public:
@@ -259,27 +249,30 @@ class Pool {
   // A piece read whole (all but the last, which is read as it is scanned: nobody waits for its
   // count), its line feeds counted, then scanned once the pieces before it are counted.
   InputOutcome ScanPiece(std::size_t slot, InputScanner& scanner, ScanWriter& writer,
-                         std::ostream& out, PieceMemory& memory) {
+                         std::ostream& out) {
     const Part& part = parts_[slot];
     const ScanInput& input = scan_.inputs[part.input];
     int error = 0;
     const std::unique_ptr<PositionalFile> file = OpenPositionalFile(input.path, error);
     std::string_view text;
+    std::size_t offset = 0;
     if (file && !part.last) {
-      text = memory.Read(*file, part.begin, part.end);
+      const std::span<char> space = scanner.NextSpace();
+      const auto [skipped, count] = ReadPiece(*file, part.begin, part.end, space);
+      text = {space.data() + skipped, count};
+      offset = skipped;
       error = file->ErrorNumber();
     }
     const std::optional<std::uint64_t> line = Count(slot, CountLineFeeds(text));
     if (!line) {
       return {};
     }
-    const TextStart start{*line, part.begin == 0};
     if (file && part.last) {
       PieceToEnd source(*file, part.begin);
-      return scanner.ScanPiece(input, source, start, writer, out);
+      return scanner.ScanPiece(input, source, {*line, part.begin == 0}, writer, out);
     }
     HeldPiece source(text, error);
-    return scanner.ScanPiece(input, source, start, writer, out);
+    return scanner.ScanPiece(input, source, {*line, part.begin == 0, offset}, writer, out);
   }
 
   // Takes block whole for slot, and gives a block lent back in its place (empty); false once
@@ -387,12 +380,13 @@ class Pool {
     SlotBuffer buffer(*this);
     std::ostream out(&buffer);
     NoInput noInput;  // standard input is never among the inputs here
-    PieceMemory memory(request.pieceSize);
+    // A piece before the last is read whole into the scanner's first chunk, and split there.
+    scanner.ReadInChunksOf(request.pieceSize + kLineEndSearch + kPage);
     for (std::size_t slot = next_++; slot < slots_.size(); slot = next_++) {
       const ScanInput& input = scan_.inputs[parts_[slot].input];
       buffer.Use(slot);
       writer->StartFile(scan_.nameFiles ? input.path : std::string());
-      InputOutcome outcome = parts_[slot].piece ? ScanPiece(slot, scanner, *writer, out, memory)
+      InputOutcome outcome = parts_[slot].piece ? ScanPiece(slot, scanner, *writer, out)
                                                 : scanner.Scan(input, noInput, *writer, out);
       writer->Flush(EmitTo(out));
       buffer.Hand();  // a run that stopped is told below

@@ -68,19 +68,19 @@ class Scanner::Answers {
  public:
   Answers(AskAnswer ask, const SetupTables* setup, const KnownCodes* known)
       : ask_(std::move(ask)), setup_(setup), known_(known) {}
-  // Null when nothing knows the code: such a number gets no texts.
-  ScanAnswerPointer Answer(const Reading& reading, const ScanWriter& writer) {
+  // Null when nothing knows the code: such a number gets no texts. Kept as long as the scanner.
+  const ScanAnswer* Answer(const Reading& reading, const ScanWriter& writer) {
     const bool byName = reading.kind == ReadingKind::Name;
     if (byName) {
       if (const auto it = names_.find(reading.name); it != names_.end()) {
-        return it->second;
+        return it->second.get();
       }
     } else if ((known_ != nullptr && !known_->MayKnow(reading.value)) ||
                unknown_.Holds(reading.value)) {
       // First: most numbers of a log are none that anything knows.
       return nullptr;
     } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
-      return it->second;
+      return it->second.get();
     }
     std::optional<ReadingAnswer> answer = ask_(reading);
     if (!answer) {
@@ -99,7 +99,7 @@ class Scanner::Answers {
     } else {
       unknown_.Put(reading.value);
     }
-    return made;
+    return made.get();
   }
 
   // A bug check with its arguments, or a result code with setup's extend code: made for the
@@ -143,9 +143,9 @@ class Scanner::Answers {
 // read full of codes never holds all of its output.
 class Scanner::Input {
  public:
-  Input(const NameSet& names, Answers& answers, SplitterMemory& memory, ScanWriter& writer,
-        EmitText emit, TextStart start)
-      : splitter_(kWordContext, kLongestWord, WordSplitter::kChunkSize, start.line, &memory),
+  Input(const NameSet& names, Answers& answers, SplitterMemory& memory, std::size_t chunkSize,
+        ScanWriter& writer, EmitText emit, TextStart start)
+      : splitter_(kWordContext, kLongestWord, chunkSize, start.line, &memory, start.offset),
         decoder_(!start.fileStart),
         names_(names),
         answers_(answers),
@@ -185,16 +185,15 @@ class Scanner::Input {
     if (!candidate) {
       return false;
     }
-    ScanAnswerPointer answer = answers_.Answer(candidate->reading, writer_);
-    if (!answer) {
+    const ScanAnswer* const answer = answers_.Answer(candidate->reading, writer_);
+    if (answer == nullptr) {
       return false;
     }
     found_ = true;
     // A sign is the byte before the word, in the same buffer.
     const std::size_t sign = candidate->negative ? 1 : 0;
     const std::string_view text(word.text.data() - sign, word.text.size() + sign);
-    writer_.Finding(
-        {word.line, word.column - sign, text, candidate->reading.kind, std::move(answer)});
+    writer_.Finding({word.line, word.column - sign, text, candidate->reading.kind, answer});
     EmitWhenFull();
     return true;
   }
@@ -205,6 +204,7 @@ class Scanner::Input {
     formLine_ = 0;
     deferred_.clear();
     writer_.LineEnd(line, shown, cut);
+    pasted_.clear();
     EmitWhenFull();
   }
 
@@ -318,9 +318,15 @@ class Scanner::Input {
   }
 
   void Found(std::uint64_t line, std::uint64_t column, std::string_view text, ReadingKind kind,
-             ScanAnswerPointer answer) {
+             const ScanAnswer* answer) {
     found_ = true;
-    writer_.Finding({line, column, text, kind, std::move(answer)});
+    writer_.Finding({line, column, text, kind, answer});
+  }
+  // The same for an answer made for the line: kept until the writer has ended it.
+  void FoundPasted(std::uint64_t line, std::uint64_t column, std::string_view text,
+                   ScanAnswerPointer answer) {
+    Found(line, column, text, ReadingKind::Hex, answer.get());
+    pasted_.push_back(std::move(answer));
   }
 
   // The bug check and setup's pairs of the line as shown; each deferred code that is none of
@@ -338,7 +344,7 @@ class Scanner::Input {
     for (const Deferred& deferred : deferred_) {
       const std::size_t start = static_cast<std::size_t>(deferred.column - 1);
       if (bugCheckAnswer && start >= bugCheck->begin) {
-        Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+        FoundPasted(line, bugCheck->begin + 1, bugCheckText, std::move(bugCheckAnswer));
         bugCheckAnswer = nullptr;
       }
       if (bugCheck && start >= bugCheck->begin && start < bugCheck->end) {
@@ -349,21 +355,20 @@ class Scanner::Input {
       if (pair != pairs.end()) {
         if (ScanAnswerPointer answer =
                 answers_.Pasted({ReadingKind::Hex, pair->result, {}}, nullptr, &*pair, writer_)) {
-          Found(line, deferred.column,
-                AsOneText(shown.substr(pair->begin, pair->end - pair->begin)), ReadingKind::Hex,
-                std::move(answer));
+          FoundPasted(line, deferred.column,
+                      AsOneText(shown.substr(pair->begin, pair->end - pair->begin)),
+                      std::move(answer));
         }
         continue;
       }
       if (deferred.candidate) {
-        if (ScanAnswerPointer answer = answers_.Answer(deferred.candidate->reading, writer_)) {
-          Found(line, deferred.column, deferred.text, deferred.candidate->reading.kind,
-                std::move(answer));
+        if (const ScanAnswer* answer = answers_.Answer(deferred.candidate->reading, writer_)) {
+          Found(line, deferred.column, deferred.text, deferred.candidate->reading.kind, answer);
         }
       }
     }
     if (bugCheckAnswer) {
-      Found(line, bugCheck->begin + 1, bugCheckText, ReadingKind::Hex, std::move(bugCheckAnswer));
+      FoundPasted(line, bugCheck->begin + 1, bugCheckText, std::move(bugCheckAnswer));
     }
   }
 
@@ -384,6 +389,7 @@ class Scanner::Input {
   // The line whose end decides what its deferred words are (0: none).
   std::uint64_t formLine_ = 0;
   std::vector<Deferred> deferred_;
+  std::vector<ScanAnswerPointer> pasted_;  // answers made for the line being ended
 };
 
 namespace {
@@ -404,7 +410,8 @@ Scanner::Scanner(const NameSet& names, AskAnswer ask, const SetupTables* setup,
                  const KnownCodes* known)
     : names_(names),
       answers_(std::make_unique<Answers>(std::move(ask), setup, known)),
-      memory_(std::make_unique<SplitterMemory>()) {}
+      memory_(std::make_unique<SplitterMemory>()),
+      chunkSize_(WordSplitter::kChunkSize) {}
 
 Scanner::~Scanner() = default;
 
@@ -419,7 +426,8 @@ ScanEnd Scanner::Scan(ByteSource& source, ScanWriter& writer, const EmitText& em
 }
 
 void Scanner::Begin(ScanWriter& writer, EmitText emit, TextStart start) {
-  input_ = std::make_unique<Input>(names_, *answers_, *memory_, writer, std::move(emit), start);
+  input_ = std::make_unique<Input>(names_, *answers_, *memory_, chunkSize_, writer, std::move(emit),
+                                   start);
 }
 
 ScanEnd Scanner::Feed(std::string_view bytes) {
@@ -437,6 +445,14 @@ ScanEnd Scanner::End() {
   foundInLast_ = input_->Found();
   input_.reset();
   return end;
+}
+
+void Scanner::ReadInChunksOf(std::size_t size) {
+  chunkSize_ = std::max(WordSplitter::kChunkSize, size);
+}
+
+std::span<char> Scanner::NextSpace() {
+  return WordSplitter::FirstSpace(*memory_, kWordContext, kLongestWord, chunkSize_);
 }
 
 bool Scanner::FoundAny() const {

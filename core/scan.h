@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "core/answers.h"
@@ -32,6 +33,7 @@ enum class ScanEnd {
 struct TextStart {
   std::uint64_t line = 1;  // the number of its first line in the file
   bool fileStart = true;   // its first bytes are the file's: a byte-order mark may be there
+  std::size_t offset = 0;  // where in Scanner::NextSpace the first read goes
 };
 
 // Scans inputs one after another, remembering the answers to the codes it met: logs repeat the
@@ -63,6 +65,12 @@ class Scanner {
   ScanEnd Feed(std::string_view bytes);
   ScanEnd End();
 
+  // From the next input on, each is read in chunks of at least size bytes.
+  void ReadInChunksOf(std::size_t size);
+  // Where the next input's first chunk is read (after TextStart::offset bytes): bytes that a
+  // source read there before Scan asks for them need not be copied.
+  std::span<char> NextSpace();
+
   // Whether the input scanned last (or being scanned) held a code that something knows.
   bool FoundAny() const;
 
@@ -72,8 +80,9 @@ class Scanner {
   const NameSet& names_;
   std::unique_ptr<Answers> answers_;
   std::unique_ptr<SplitterMemory> memory_;  // every input's in turn
-  std::unique_ptr<Input> input_;            // the input being scanned
-  bool foundInLast_ = false;                // in the input before it, once it ended
+  std::size_t chunkSize_;
+  std::unique_ptr<Input> input_;  // the input being scanned
+  bool foundInLast_ = false;      // in the input before it, once it ended
 };
 
 }  // namespace quillon

@@ -22,6 +22,7 @@ class TextWriter final : public ScanWriter {
 
   void StartFile(std::string_view name) override {
     prefix_ = name.empty() ? "" : TerminalText(name) + ':';
+    EndFindings();  // of a scan that ended within a line
   }
 
   std::string AnswerText(const ReadingAnswer& answer) const override {
@@ -30,7 +31,8 @@ class TextWriter final : public ScanWriter {
 
   void Finding(const ScanFinding& finding) override {
     if (findings_.size() < kLineFindingLimit) {
-      findings_.push_back({std::string(finding.text), finding.column, finding.answer});
+      findings_.push_back({texts_.size(), finding.text.size(), finding.column, finding.answer});
+      texts_ += finding.text;
     } else {
       ++dropped_;
     }
@@ -41,7 +43,7 @@ class TextWriter final : public ScanWriter {
     // into the output: a scan of a log where most lines hold codes makes one of these per line.
     spans_.clear();
     for (const LineFinding& finding : findings_) {
-      spans_.push_back({static_cast<std::size_t>(finding.column - 1), finding.text.size()});
+      spans_.push_back({static_cast<std::size_t>(finding.column - 1), finding.size});
     }
     char number[20];
     const auto digits = std::to_chars(number, number + sizeof number, line);
@@ -53,7 +55,8 @@ class TextWriter final : public ScanWriter {
     text_ += cut ? " [...]\n"sv : "\n"sv;
     for (const LineFinding& finding : findings_) {
       text_ += "    "sv;
-      AppendTerminalText(text_, finding.text, Paint::Found, color_);
+      AppendTerminalText(text_, std::string_view(texts_).substr(finding.at, finding.size),
+                         Paint::Found, color_);
       text_ += "  "sv;
       text_ += finding.answer->text;
       text_ += '\n';
@@ -61,19 +64,27 @@ class TextWriter final : public ScanWriter {
     if (dropped_ > 0) {
       text_ += "    and " + std::to_string(dropped_) + " more on this line\n";
     }
-    findings_.clear();
-    dropped_ = 0;
+    EndFindings();
   }
 
  private:
   struct LineFinding {
-    std::string text;
+    std::size_t at;  // of its text in texts_
+    std::size_t size;
     std::uint64_t column;  // 1-based
-    ScanAnswerPointer answer;
+    const ScanAnswer* answer;
   };
+
+  void EndFindings() {
+    findings_.clear();
+    texts_.clear();
+    dropped_ = 0;
+  }
+
   const bool color_;
   std::string prefix_;
   std::vector<LineFinding> findings_;
+  std::string texts_;            // the findings' texts, one after another
   std::vector<TextSpan> spans_;  // the findings' places, kept for the next line
   std::uint64_t dropped_ = 0;
 };
@@ -138,7 +149,7 @@ class SummaryWriter final : public ScanWriter {
         row.file = file_;
         row.line = finding.line;
         row.column = finding.column;
-        row.answer = finding.answer;
+        row.answer = finding.answer->shared_from_this();
         row.match = i;
       }
       AddSpelling(row, finding.text);

@@ -17,7 +17,8 @@
 namespace quillon {
 
 // A code's answer with the writer's text of it, made once for every line that holds the code.
-struct ScanAnswer {
+// Always owned by a ScanAnswerPointer: a writer that keeps it past its line takes a share.
+struct ScanAnswer : std::enable_shared_from_this<ScanAnswer> {
   ReadingAnswer answer;
   std::string text;  // ScanWriter::AnswerText
 };
@@ -28,7 +29,9 @@ struct ScanFinding {
   std::uint64_t column = 0;
   std::string_view text;  // as written
   ReadingKind reading = ReadingKind::Hex;
-  ScanAnswerPointer answer;
+  // Lives at least until the LineEnd of the finding's line. Not shared for each finding: the
+  // count a share keeps is changed by an atomic instruction, twice a finding on a dense log.
+  const ScanAnswer* answer = nullptr;
 };
 
 // Takes a writer's text on its way out; false when nothing more can be written.

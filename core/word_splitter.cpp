@@ -113,9 +113,19 @@ char* SplitterMemory::Region(std::size_t index, std::size_t size) {
   return storage_[index].get();
 }
 
+char* WordSplitter::ReadPlace(SplitterMemory& memory, std::size_t index, std::size_t context,
+                              std::size_t longest, std::size_t chunkSize) {
+  const std::size_t front = KeptBound(context, longest);
+  return AfterOnPage(memory.Region(index, front + kPage + chunkSize), front);
+}
+
+std::span<char> WordSplitter::FirstSpace(SplitterMemory& memory, std::size_t context,
+                                         std::size_t longest, std::size_t chunkSize) {
+  return {ReadPlace(memory, 0, context, longest, chunkSize), chunkSize};
+}
+
 WordSplitter::Region WordSplitter::MakeRegion(std::size_t index) {
-  const std::size_t front = KeptBound(context_, longest_);
-  return {AfterOnPage(memory_.Region(index, front + kPage + chunkSize_), front)};
+  return {ReadPlace(memory_, index, context_, longest_, chunkSize_)};
 }
 
 void WordSplitter::ReadWhileSplitting() {
@@ -126,13 +136,13 @@ void WordSplitter::ReadWhileSplitting() {
 }
 
 WordSplitter::WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize,
-                           std::uint64_t firstLine, SplitterMemory* memory)
+                           std::uint64_t firstLine, SplitterMemory* memory, std::size_t firstOffset)
     : context_(context),
       longest_(longest),
       memory_(memory != nullptr ? *memory : ownMemory_),
       chunkSize_(chunkSize),
       regions_{MakeRegion(0)},
-      buffer_(regions_[0].readAt),
+      buffer_(regions_[0].readAt + firstOffset),
       line_(firstLine) {
   for (int c = 0; c < 256; ++c) {
     wordBytes_[static_cast<std::size_t>(c)] =

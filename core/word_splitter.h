@@ -386,8 +386,15 @@ class WordSplitter {
   // they are at most longest bytes long. chunkSize: the least room Space gives. firstLine: the
   // number of the stream's first line, which need not be its text's first. memory: where it
   // reads, kept by the caller for the next splitter (it outlives this one); null: its own.
+  // firstOffset: how far into FirstSpace the first Space starts (less than chunkSize).
   WordSplitter(std::size_t context, std::size_t longest, std::size_t chunkSize = kChunkSize,
-               std::uint64_t firstLine = 1, SplitterMemory* memory = nullptr);
+               std::uint64_t firstLine = 1, SplitterMemory* memory = nullptr,
+               std::size_t firstOffset = 0);
+
+  // Where a splitter made with memory and these sizes reads first: bytes read there before it
+  // is made need not be copied (its first Space starts there, or firstOffset bytes on).
+  static std::span<char> FirstSpace(SplitterMemory& memory, std::size_t context,
+                                    std::size_t longest, std::size_t chunkSize);
 
   // Room for the next bytes, at least the chunk size; Commit then takes count of them.
   std::span<char> Space() {
@@ -526,6 +533,8 @@ class WordSplitter {
     char* readAt = nullptr;
   };
   Region MakeRegion(std::size_t index);
+  static char* ReadPlace(SplitterMemory& memory, std::size_t index, std::size_t context,
+                         std::size_t longest, std::size_t chunkSize);
 
   SplitterMemory ownMemory_;  // where none is lent
   SplitterMemory& memory_;

@@ -66,7 +66,8 @@ std::string ScanOutput(OutputFormat format, ScanLayout layout, TextStyle style,
                        const std::string& text) {
   std::unique_ptr<ScanWriter> writer = MakeScanWriter(format, layout, style);
   writer->StartFile(text);
-  writer->Finding({1, 1, text, ReadingKind::Name, ScanAnswerFor(*writer, Answered(text))});
+  const auto answer = ScanAnswerFor(*writer, Answered(text));
+  writer->Finding({1, 1, text, ReadingKind::Name, answer.get()});
   writer->LineEnd(1, text, false);
   writer->Finish();
   return Taken(*writer);
@@ -190,7 +191,7 @@ std::vector<Json> Summary(const std::vector<std::pair<std::string, ReadingAnswer
   writer->StartFile({});
   std::uint64_t line = 0;
   for (const auto& [text, answer] : findings) {
-    writer->Finding({++line, 1, text, ReadingKind::Hex, ScanAnswerFor(*writer, answer)});
+    writer->Finding({++line, 1, text, ReadingKind::Hex, ScanAnswerFor(*writer, answer).get()});
   }
   writer->Finish();
   std::vector<Json> rows;
@@ -231,7 +232,7 @@ TEST(ScanSummary, KeepsSixteenSpellingsOfACode) {
 Json ScanFinding(const ReadingAnswer& answer) {
   std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Json, ScanLayout::Lines, {});
   writer->StartFile({});
-  writer->Finding({4, 9, "code", answer.reading.kind, ScanAnswerFor(*writer, answer)});
+  writer->Finding({4, 9, "code", answer.reading.kind, ScanAnswerFor(*writer, answer).get()});
   writer->LineEnd(4, "the code", false);
   const std::string text = Taken(*writer);
   EXPECT_EQ(1, std::count(text.begin(), text.end(), '\n')) << text;
@@ -334,7 +335,7 @@ TEST(ScanLines, AHostileLineKeepsAtMost256FindingsAndSaysHowManyMore) {
   std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
   const auto answer = ScanAnswerFor(*writer, Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED"));
   for (std::uint64_t i = 0; i < 300; ++i) {
-    writer->Finding({7, 2 * i + 1, "5", ReadingKind::Decimal, answer});
+    writer->Finding({7, 2 * i + 1, "5", ReadingKind::Decimal, answer.get()});
   }
   writer->LineEnd(7, "5 5 5", true);
   const std::string text = Taken(*writer);
