@@ -55,6 +55,31 @@ class UnknownNumbers {
   std::vector<Slot> slots_;
 };
 
+// The answers to the numbers met last, by a hash of the value: a log repeats a few codes on many
+// lines, and a look in a slot costs less than telling whether anything may know the number (a
+// search of the known ranges) and finding its answer in the table of answers.
+class RecentNumbers {
+ public:
+  RecentNumbers() : slots_(kUnknownSlots) {}
+  // Where the answer to value is (null: nothing knows it); null when value is not remembered.
+  const ScanAnswer* const* Find(std::uint32_t value) const {
+    const Slot& slot = slots_[SlotOf(value)];
+    return slot.used && slot.value == value ? &slot.answer : nullptr;
+  }
+  void Put(std::uint32_t value, const ScanAnswer* answer) {
+    slots_[SlotOf(value)] = {value, true, answer};
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t value = 0;
+    bool used = false;
+    const ScanAnswer* answer = nullptr;
+  };
+  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<Slot> slots_;
+};
+
 // Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
 // known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.
 constexpr std::size_t kDecodedChunkSize = 1 << 16;
@@ -75,11 +100,15 @@ class Scanner::Answers {
       if (const auto it = names_.find(reading.name); it != names_.end()) {
         return it->second.get();
       }
+    } else if (const ScanAnswer* const* recent = recent_.Find(reading.value)) {
+      return *recent;
     } else if ((known_ != nullptr && !known_->MayKnow(reading.value)) ||
                unknown_.Holds(reading.value)) {
-      // First: most numbers of a log are none that anything knows.
+      // Before the table of answers: most numbers of a log are none that anything knows.
+      recent_.Put(reading.value, nullptr);
       return nullptr;
     } else if (const auto it = numbers_.find(reading.value); it != numbers_.end()) {
+      recent_.Put(reading.value, it->second.get());
       return it->second.get();
     }
     std::optional<ReadingAnswer> answer = ask_(reading);
@@ -96,8 +125,10 @@ class Scanner::Answers {
       names_.emplace(reading.name, made);  // only names the database holds are read
     } else if (made) {
       numbers_.emplace(reading.value, made);
+      recent_.Put(reading.value, made.get());
     } else {
       unknown_.Put(reading.value);
+      recent_.Put(reading.value, nullptr);
     }
     return made.get();
   }
@@ -135,6 +166,7 @@ class Scanner::Answers {
   const KnownCodes* known_;
   std::unordered_map<std::uint32_t, ScanAnswerPointer> numbers_;
   UnknownNumbers unknown_;
+  RecentNumbers recent_;
   std::unordered_map<std::string, ScanAnswerPointer> names_;
 };
 
