@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "core/documentation_report.h"
 #include "core/json_report.h"
@@ -39,8 +40,56 @@ class TextWriter final : public ScanWriter {
   }
 
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
-    // The codes found are marked in the line shown, as grep marks a match. Written straight
-    // into the output: a scan of a log where most lines hold codes makes one of these per line.
+    if (!color_ && dropped_ == 0 && IsPlainText(shown) && IsPlainText(texts_)) {
+      AppendPlainLine(line, shown, cut);
+    } else {
+      AppendLine(line, shown, cut);
+    }
+    EndFindings();
+  }
+
+ private:
+  struct LineFinding {
+    std::size_t at;  // of its text in texts_
+    std::size_t size;
+    std::uint64_t column;  // 1-based
+    const ScanAnswer* answer;
+  };
+
+  // A line and its findings with nothing to escape or paint, copied into the output at once:
+  // a scan of a log where most lines hold codes makes one of these per line.
+  void AppendPlainLine(std::uint64_t line, std::string_view shown, bool cut) {
+    using namespace std::string_view_literals;
+    char number[20];
+    const std::string_view digits(number, std::to_chars(number, number + sizeof number, line).ptr);
+    const std::string_view ending = cut ? " [...]\n"sv : "\n"sv;
+    std::size_t size = prefix_.size() + digits.size() + 2 + shown.size() + ending.size();
+    for (const LineFinding& finding : findings_) {
+      size += 4 + finding.size + 2 + finding.answer->text.size() + 1;
+    }
+    const std::size_t at = text_.size();
+    text_.resize(at + size);
+    char* out = text_.data() + at;
+    const auto put = [&out](std::string_view part) {
+      std::memcpy(out, part.data(), part.size());
+      out += part.size();
+    };
+    put(prefix_);
+    put(digits);
+    put(": "sv);
+    put(shown);
+    put(ending);
+    for (const LineFinding& finding : findings_) {
+      put("    "sv);
+      put(std::string_view(texts_).substr(finding.at, finding.size));
+      put("  "sv);
+      put(finding.answer->text);
+      *out++ = '\n';
+    }
+  }
+
+  void AppendLine(std::uint64_t line, std::string_view shown, bool cut) {
+    // The codes found are marked in the line shown, as grep marks a match.
     spans_.clear();
     for (const LineFinding& finding : findings_) {
       spans_.push_back({static_cast<std::size_t>(finding.column - 1), finding.size});
@@ -64,16 +113,7 @@ class TextWriter final : public ScanWriter {
     if (dropped_ > 0) {
       text_ += "    and " + std::to_string(dropped_) + " more on this line\n";
     }
-    EndFindings();
   }
-
- private:
-  struct LineFinding {
-    std::size_t at;  // of its text in texts_
-    std::size_t size;
-    std::uint64_t column;  // 1-based
-    const ScanAnswer* answer;
-  };
 
   void EndFindings() {
     findings_.clear();

@@ -89,6 +89,20 @@ bool EightPlain(const char* bytes) {
 
 }  // namespace
 
+bool IsPlainText(std::string_view text) {
+  std::size_t i = 0;
+  while (i + 8 <= text.size() && EightPlain(text.data() + i)) {
+    i += 8;
+  }
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80 || IsC0OrDelete(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool NoColorRequested(const char* noColorValue) {
   return noColorValue != nullptr && *noColorValue != '\0';
 }

@@ -40,6 +40,9 @@ struct TextSpan {
   std::size_t size = 0;
 };
 
+// True when text is printable ASCII and tabs only: what AppendTerminalText appends as it is.
+bool IsPlainText(std::string_view text);
+
 // Appends line escaped as AppendTerminalText does, with each span painted Found when color is
 // on, as grep marks a match. Spans come in the order of the line; one that starts before the
 // previous one ends or does not lie wholly in line (a line cut short to be shown) stays plain.

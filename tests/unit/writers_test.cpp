@@ -331,6 +331,32 @@ TEST(ScanJson, AFindingCarriesWhatItsLineShows) {
   EXPECT_EQ(with({"source", "remedies"}), Keys(row["matches"][0]));
 }
 
+TEST(ScanLines, ALineIsShownAsItIsOrEscapedWhereItMustBe) {
+  std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
+  writer->StartFile("app.log");
+  const auto answer = ScanAnswerFor(*writer, Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED"));
+  const struct {
+    std::string_view shown;
+    bool cut;
+    std::string_view written;
+  } cases[] = {
+      {"error 5 here", false, "error 5 here"},
+      {"error 5\there", false, "error 5\there"},
+      {"error 5 \x1b[2J", false, "error 5 \\x1b[2J"},
+      {"error 5 caf\xC3\xA9 \x7F", false, "error 5 caf\xC3\xA9 \\x7f"},
+      {"error 5 and more", true, "error 5 and more [...]"},
+  };
+  std::uint64_t line = 0;
+  std::string expected;
+  for (const auto& c : cases) {
+    writer->Finding({++line, 7, "5", ReadingKind::Decimal, answer.get()});
+    writer->LineEnd(line, c.shown, c.cut);
+    expected += "app.log:" + std::to_string(line) + ": " + std::string(c.written) + "\n    5  " +
+                answer->text + "\n";
+  }
+  EXPECT_EQ(expected, Taken(*writer));
+}
+
 TEST(ScanLines, AHostileLineKeepsAtMost256FindingsAndSaysHowManyMore) {
   std::unique_ptr<ScanWriter> writer = MakeScanWriter(OutputFormat::Text, ScanLayout::Lines, {});
   const auto answer = ScanAnswerFor(*writer, Known(ErrorType::Win32, 5, "ERROR_ACCESS_DENIED"));
