@@ -93,7 +93,8 @@ ParsedOptions ParseAnyOptions(const std::vector<std::string>& args) {
       ->needs(scanOption);
   app.add_option("-j,--jobs", options.jobs,
 #if QUILLON_SCAN_THREADS
-                 "With --scan: scan N files at once (default: one per core)"
+                 "With --scan: scan N files, or pieces of a large one, at once (default: one "
+                 "per core)"
 #else
                  "With --scan: accepted, but this program scans one file at a time"
 #endif
