@@ -61,7 +61,8 @@ class TextWriter final : public ScanWriter {
   void AppendPlainLine(std::uint64_t line, std::string_view shown, bool cut) {
     using namespace std::string_view_literals;
     char number[20];
-    const std::string_view digits(number, std::to_chars(number, number + sizeof number, line).ptr);
+    const char* const end = std::to_chars(number, number + sizeof number, line).ptr;
+    const std::string_view digits(number, static_cast<std::size_t>(end - number));
     const std::string_view ending = cut ? " [...]\n"sv : "\n"sv;
     std::size_t size = prefix_.size() + digits.size() + 2 + shown.size() + ending.size();
     for (const LineFinding& finding : findings_) {
