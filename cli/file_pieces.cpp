@@ -4,22 +4,19 @@
 #include <cstring>
 #include <string>
 
+#include "cli/gzip_source.h"
+#include "cli/scan_inputs.h"
+
 namespace quillon {
 
 namespace {
 
-// The first bytes looked at: as many as a binary file is told by.
-constexpr std::size_t kHeadSize = std::size_t{64} << 10;
 // Read at a time while a line feed is looked for: most lines end within it.
 constexpr std::size_t kSearchStep = 4096;
 
+// Inflated or decoded, a file's bytes are not its text's; a binary one is not scanned in a folder.
 bool ScannedAsItIs(std::string_view head) {
-  for (const std::string_view start : {"\x1F\x8B", "\xFF\xFE", "\xFE\xFF"}) {
-    if (head.starts_with(start)) {
-      return false;  // inflated or decoded: its bytes are not the text's
-    }
-  }
-  return head.find('\0') == std::string_view::npos;
+  return !StartsGzip(head) && !StartsUtf16(head) && !LooksBinaryText(head);
 }
 
 // Where the first line feed at or after from is, within kLineEndSearch bytes; size when none.
@@ -47,7 +44,7 @@ std::vector<std::uint64_t> CutAtLineEnds(PositionalFile& file, std::size_t piece
   if (pieceSize == 0 || size / 2 < pieceSize) {
     return starts;
   }
-  std::string head(std::min<std::uint64_t>(size, kHeadSize), '\0');
+  std::string head(std::min<std::uint64_t>(size, kBinaryProbeSize), '\0');
   head.resize(file.ReadAt(0, head));
   if (!ScannedAsItIs(head)) {
     return starts;

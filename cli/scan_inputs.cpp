@@ -13,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kBinaryProbeSize = 1 << 16;
-
 // The one of ancestors that folder is (the same folder, whatever the path to it); null if none.
 const fs::path* SameAncestor(const fs::path& folder, const std::vector<fs::path>& ancestors) {
   std::error_code ignored;
@@ -156,11 +154,16 @@ bool ScanInputSource::LooksBinary() {
     count += read;
   }
   textAhead_.resize(count);
-  const std::string_view text = textAhead_;
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-    return false;  // UTF-16 text, which the scan reads
-  }
-  return text.find('\0') != std::string_view::npos;
+  return LooksBinaryText(textAhead_);
+}
+
+bool StartsUtf16(std::string_view text) {
+  return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+bool LooksBinaryText(std::string_view firstBlock) {
+  // UTF-16 text, which the scan reads, holds NULs.
+  return !StartsUtf16(firstBlock) && firstBlock.find('\0') != std::string_view::npos;
 }
 
 std::size_t ScanInputSource::Read(std::span<char> space) {

@@ -48,6 +48,14 @@ std::string PathText(const std::filesystem::path& path);
 // own findings). Always false where the system does not say.
 bool IsStandardOutput(const std::string& path);
 
+// The first block of a text in which a binary file is told (as ripgrep tells it).
+inline constexpr std::size_t kBinaryProbeSize = 1 << 16;
+// Whether firstBlock, a text's first kBinaryProbeSize bytes (or all of a shorter one), is a
+// binary file's: a NUL byte and no UTF-16 byte-order mark.
+bool LooksBinaryText(std::string_view firstBlock);
+// Whether text begins with a UTF-16 byte-order mark, the scan's sign of UTF-16 text.
+bool StartsUtf16(std::string_view text);
+
 // An input's text: its bytes, inflated when they begin with gzip's magic.
 class ScanInputSource final : public ByteSource {
  public:

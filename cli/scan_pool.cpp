@@ -92,7 +92,6 @@ struct Part {
   std::uint64_t begin = 0;  // of the piece in the file
   std::uint64_t end = 0;    // of a piece before the last
   bool last = true;         // the input's last slot
-  std::size_t first = 0;    // the slot of the input's first piece
 };
 
 // Cuts a file when it holds more than a quarter of a worker's share of all the bytes: fewer,
@@ -122,17 +121,16 @@ std::vector<Part> PlanParts(const ParallelScan& scan, unsigned jobs) {
         starts = CutAtLineEnds(*file, pieceSize);
       }
     }
-    const std::size_t first = parts.size();
     if (starts.empty()) {
-      parts.push_back({i, false, 0, 0, true, first});
+      parts.push_back({i, false, 0, 0, true});
       continue;
     }
     std::uint64_t begin = 0;
     for (const std::uint64_t start : starts) {
-      parts.push_back({i, true, begin, start, false, first});
+      parts.push_back({i, true, begin, start, false});
       begin = start;
     }
-    parts.push_back({i, true, begin, 0, true, first});
+    parts.push_back({i, true, begin, 0, true});
   }
   return parts;
 }
@@ -164,8 +162,7 @@ class Pool {
       : scan_(scan),
         parts_(std::move(parts)),
         slots_(parts_.size()),
-        feeds_(parts_.size(), kUncounted),
-        firstLines_(parts_.size(), 0) {}
+        linesAfter_(parts_.size(), 0) {}
 
   void Run(unsigned workers, ScanWriter& writer, std::ostream& out, const ReportInput& report) {
     std::vector<std::thread> threads;
@@ -241,21 +238,18 @@ class Pool {
   // have said so too: returns the number of its first line, nothing once the run stops.
   std::optional<std::uint64_t> Count(std::size_t slot, std::uint64_t feeds) {
     std::unique_lock lock(mutex_);
-    feeds_[slot] = feeds;
-    if (parts_[slot].first == slot) {
-      firstLines_[slot] = 1;
-    } else {
-      counted_.wait(lock, [&] {
-        return stopped_ || (firstLines_[slot - 1] != 0 && feeds_[slot - 1] != kUncounted);
-      });
+    std::uint64_t line = 1;
+    if (parts_[slot].begin != 0) {  // the piece before is the same file's
+      counted_.wait(lock, [&] { return stopped_ || linesAfter_[slot - 1] != 0; });
       if (stopped_) {
         return std::nullopt;
       }
-      firstLines_[slot] = firstLines_[slot - 1] + feeds_[slot - 1];
+      line = linesAfter_[slot - 1];
     }
+    linesAfter_[slot] = line + feeds;
     lock.unlock();
     counted_.notify_all();
-    return firstLines_[slot];
+    return line;
   }
 
   // A piece read whole (all but the last, which is read as it is scanned: nobody waits for its
@@ -490,20 +484,18 @@ class Pool {
     }
   }
 
-  // A piece's line feeds before they are counted.
-  static constexpr std::uint64_t kUncounted = ~std::uint64_t{0};
-
   const ParallelScan& scan_;
   const std::vector<Part> parts_;  // what each slot scans
   std::mutex tablesMutex_;
   std::mutex mutex_;                     // guards what follows
   std::condition_variable headChanged_;  // the slot at head_ has text or is done
   std::condition_variable headMoved_;    // head_ moved, its text was taken, or the run stopped
-  std::condition_variable counted_;      // a piece's line feeds or first line are known
+  std::condition_variable counted_;      // the line after a piece is known
   std::vector<Slot> slots_;
-  std::vector<std::uint64_t> feeds_;       // of each piece, once counted
-  std::vector<std::uint64_t> firstLines_;  // of each piece, once the pieces before are counted
-  std::vector<std::string> kept_;          // blocks written out, to be lent again
+  // The number of the line after each piece, once it and the pieces before it are counted;
+  // 0 until then.
+  std::vector<std::uint64_t> linesAfter_;
+  std::vector<std::string> kept_;  // blocks written out, to be lent again
   std::size_t head_ = 0;
   bool stopped_ = false;
   std::atomic<std::size_t> next_ = 0;
