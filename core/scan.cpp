@@ -17,68 +17,62 @@ namespace quillon {
 
 namespace {
 
-// Numbers nothing knows. Those up to 0xFFFF (decimals after a keyword: a log's counts, sizes
-// and ids) are each remembered by one bit, so a log with many of them never asks twice; larger
-// ones in kUnknownSlots slots by a hash of the value: a lookup is a multiply and a compare, and
-// a log's many numbers that come once (addresses) cost bounded memory.
-constexpr std::size_t kUnknownSlots = 1 << 12;
+constexpr std::size_t kNumberSlots = 1 << 12;
 constexpr std::uint32_t kLargestSmall = 0xFFFF;
 
 // Thrown when the tables fail mid-scan, and caught where the scan was asked.
 struct TablesFailed {};
 
+// Values remembered in kNumberSlots slots by a hash of the value, each with what is known of
+// it: a look is a multiply and a compare, and a log's many values that come once (addresses)
+// cost bounded memory.
+template <typename Known>
+class NumberSlots {
+ public:
+  NumberSlots() : slots_(kNumberSlots) {}
+  // What is known of value; null when it is not remembered.
+  const Known* Find(std::uint32_t value) const {
+    const Slot& slot = slots_[SlotOf(value)];
+    return slot.used && slot.value == value ? &slot.known : nullptr;
+  }
+  void Put(std::uint32_t value, Known known) { slots_[SlotOf(value)] = {value, true, known}; }
+
+ private:
+  struct Slot {
+    std::uint32_t value = 0;
+    bool used = false;
+    Known known{};
+  };
+  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
+  std::vector<Slot> slots_;
+};
+
+// Numbers nothing knows. Those up to 0xFFFF (decimals after a keyword: a log's counts, sizes
+// and ids) are each remembered by one bit, so a log with many of them never asks twice; larger
+// ones in slots.
 class UnknownNumbers {
  public:
-  UnknownNumbers() : small_(kLargestSmall + 1), slots_(kUnknownSlots) {}
+  UnknownNumbers() : small_(kLargestSmall + 1) {}
   bool Holds(std::uint32_t value) const {
-    if (value <= kLargestSmall) {
-      return small_[value];
-    }
-    const Slot& slot = slots_[SlotOf(value)];
-    return slot.used && slot.value == value;
+    return value <= kLargestSmall ? small_[value] : large_.Find(value) != nullptr;
   }
   void Put(std::uint32_t value) {
     if (value <= kLargestSmall) {
       small_[value] = true;
     } else {
-      slots_[SlotOf(value)] = {true, value};
+      large_.Put(value, true);
     }
   }
 
  private:
-  struct Slot {
-    bool used = false;
-    std::uint32_t value = 0;
-  };
-  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
   std::vector<bool> small_;
-  std::vector<Slot> slots_;
+  NumberSlots<bool> large_;
 };
 
-// The answers to the numbers met last, by a hash of the value: a log repeats a few codes on many
-// lines, and a look in a slot costs less than telling whether anything may know the number (a
-// search of the known ranges) and finding its answer in the table of answers.
-class RecentNumbers {
- public:
-  RecentNumbers() : slots_(kUnknownSlots) {}
-  // Where the answer to value is (null: nothing knows it); null when value is not remembered.
-  const ScanAnswer* const* Find(std::uint32_t value) const {
-    const Slot& slot = slots_[SlotOf(value)];
-    return slot.used && slot.value == value ? &slot.answer : nullptr;
-  }
-  void Put(std::uint32_t value, const ScanAnswer* answer) {
-    slots_[SlotOf(value)] = {value, true, answer};
-  }
-
- private:
-  struct Slot {
-    std::uint32_t value = 0;
-    bool used = false;
-    const ScanAnswer* answer = nullptr;
-  };
-  static std::size_t SlotOf(std::uint32_t value) { return (value * 2654435761u) >> 20; }
-  std::vector<Slot> slots_;
-};
+// The answers to the numbers met last (null: nothing knows the number): a log repeats a few
+// codes on many lines, and a look in a slot costs less than telling whether anything may know
+// the number (a search of the known ranges) and finding its answer in the table of answers.
+using RecentNumbers = NumberSlots<const ScanAnswer*>;
 
 // Bytes read at a time while they are decoded: the first piece, until its byte-order mark is
 // known, and all of a UTF-16 log. Text passed as it is goes straight to the splitter.

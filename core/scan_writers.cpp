@@ -40,10 +40,13 @@ class TextWriter final : public ScanWriter {
   }
 
   void LineEnd(std::uint64_t line, std::string_view shown, bool cut) override {
+    char number[20];
+    const char* const end = std::to_chars(number, number + sizeof number, line).ptr;
+    const std::string_view digits(number, static_cast<std::size_t>(end - number));
     if (!color_ && dropped_ == 0 && IsPlainText(shown) && IsPlainText(texts_)) {
-      AppendPlainLine(line, shown, cut);
+      AppendPlainLine(digits, shown, cut);
     } else {
-      AppendLine(line, shown, cut);
+      AppendLine(digits, shown, cut);
     }
     EndFindings();
   }
@@ -56,13 +59,11 @@ class TextWriter final : public ScanWriter {
     const ScanAnswer* answer;
   };
 
+  // digits: the line's number, in both.
   // A line and its findings with nothing to escape or paint, copied into the output at once:
   // a scan of a log where most lines hold codes makes one of these per line.
-  void AppendPlainLine(std::uint64_t line, std::string_view shown, bool cut) {
+  void AppendPlainLine(std::string_view digits, std::string_view shown, bool cut) {
     using namespace std::string_view_literals;
-    char number[20];
-    const char* const end = std::to_chars(number, number + sizeof number, line).ptr;
-    const std::string_view digits(number, static_cast<std::size_t>(end - number));
     const std::string_view ending = cut ? " [...]\n"sv : "\n"sv;
     std::size_t size = prefix_.size() + digits.size() + 2 + shown.size() + ending.size();
     for (const LineFinding& finding : findings_) {
@@ -89,17 +90,15 @@ class TextWriter final : public ScanWriter {
     }
   }
 
-  void AppendLine(std::uint64_t line, std::string_view shown, bool cut) {
+  void AppendLine(std::string_view digits, std::string_view shown, bool cut) {
     // The codes found are marked in the line shown, as grep marks a match.
     spans_.clear();
     for (const LineFinding& finding : findings_) {
       spans_.push_back({static_cast<std::size_t>(finding.column - 1), finding.size});
     }
-    char number[20];
-    const auto digits = std::to_chars(number, number + sizeof number, line);
     using namespace std::string_view_literals;  // appended without a strlen each
     text_ += prefix_;
-    text_.append(number, digits.ptr);
+    text_ += digits;
     text_ += ": "sv;
     AppendMarkedLine(text_, shown, spans_, color_);
     text_ += cut ? " [...]\n"sv : "\n"sv;
